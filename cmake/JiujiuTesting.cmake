@@ -1,0 +1,27 @@
+# jiujiu_add_test(NAME SOURCES ... LIBS ... [GUI] [TIMEOUT s])
+# GUI tests run under the offscreen platform; every test gets its own ctest entries.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+function(jiujiu_add_test name)
+    cmake_parse_arguments(T "GUI" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 120)
+    endif()
+    set(env ${T_ENV})
+    if(T_GUI)
+        list(APPEND env QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1
+             "QTWEBENGINE_CHROMIUM_FLAGS=--no-sandbox --disable-gpu")
+    endif()
+    if(JIUJIU_SANITIZE)
+        list(APPEND env "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0"
+             "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
+             "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+    endif()
+    gtest_discover_tests(${name}
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}"
+                   ENVIRONMENT_MODIFICATION "JIUJIU_TEST_DATA=set:${CMAKE_CURRENT_SOURCE_DIR}")
+endfunction()
