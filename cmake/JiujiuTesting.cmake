@@ -1,12 +1,16 @@
-# jiujiu_add_test(NAME SOURCES ... LIBS ... [GUI] [TIMEOUT s])
-# GUI tests run under the offscreen platform; every test gets its own ctest entries.
+# jiujiu_add_test(NAME SOURCES ... LIBS ... [GUI] [OWN_MAIN] [TIMEOUT s] [ENV VAR=value ...])
+# GUI tests run under the offscreen platform; OWN_MAIN tests bring their own main() (for a
+# QApplication), the others get gtest's. Every test case becomes its own ctest entry.
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
 function(jiujiu_add_test name)
-    cmake_parse_arguments(T "GUI" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    cmake_parse_arguments(T "GUI;OWN_MAIN" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
+    if(NOT T_OWN_MAIN)
+        target_link_libraries(${name} PRIVATE GTest::gtest_main)
+    endif()
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)
     endif()
@@ -20,8 +24,9 @@ function(jiujiu_add_test name)
              "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
              "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
     endif()
+    list(APPEND env "JIUJIU_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}")
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
-        PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}"
-                   ENVIRONMENT_MODIFICATION "JIUJIU_TEST_DATA=set:${CMAKE_CURRENT_SOURCE_DIR}")
+        DISCOVERY_MODE PRE_TEST
+        PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}")
 endfunction()

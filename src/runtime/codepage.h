@@ -11,7 +11,7 @@ namespace jiujiu {
 // characters outside GBK survive a round trip instead of becoming "?".
 enum class CodePage
 {
-    Ansi,    // GB18030
+    Ansi, // GB18030
     Utf8,
     Utf16LE, // bytes of UTF-16, little-endian
 };

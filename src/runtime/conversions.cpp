@@ -21,7 +21,8 @@ Text Format(const char *format, Args... args)
 {
     char buffer[128];
     const int n = std::snprintf(buffer, sizeof buffer, format, args...);
-    return Text(buffer, n > 0 ? std::min<std::size_t>(static_cast<std::size_t>(n), sizeof buffer - 1) : 0);
+    return Text(buffer,
+                n > 0 ? std::min<std::size_t>(static_cast<std::size_t>(n), sizeof buffer - 1) : 0);
 }
 
 // Truncation toward zero; NaN and values out of range give the x86 "integer indefinite".

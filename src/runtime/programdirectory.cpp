@@ -22,7 +22,8 @@ ProgramPath SplitProgramPath(std::string_view executablePath)
     const auto cut = executablePath.find_last_of(DirectorySeparator());
     if (cut == std::string_view::npos)
         return {{}, std::string(executablePath)};
-    return {std::string(executablePath.substr(0, cut)), std::string(executablePath.substr(cut + 1))};
+    return {std::string(executablePath.substr(0, cut)),
+            std::string(executablePath.substr(cut + 1))};
 }
 
 void InitProgramDirectory()

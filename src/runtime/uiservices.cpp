@@ -75,7 +75,8 @@ int ShowMessageBox(const Value &text, const Value &style, const Value &caption)
     static const Text defaultCaption = Utf8ToText("信息：");
     const Text title = caption.isOmitted() ? defaultCaption : ToText(caption);
     const int styleWord = style.isOmitted() ? 0 : ToInteger(style);
-    const int button = CurrentUiServices().messageBox(message, EffectiveMessageBoxStyle(styleWord), title);
+    const int button =
+        CurrentUiServices().messageBox(message, EffectiveMessageBoxStyle(styleWord), title);
     return button >= IdOk && button <= IdNo ? button - 1 : 0;
 }
 

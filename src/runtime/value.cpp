@@ -6,8 +6,7 @@ namespace jiujiu {
 
 ByteSet::ByteSet(const void *data, std::size_t size)
     : m_bytes(static_cast<const char *>(data), size)
-{
-}
+{}
 
 ByteSet ByteSet::fromImage(std::string_view image)
 {

@@ -1,0 +1,195 @@
+#include "runtime/codepage.h"
+#include "runtime/process.h"
+#include "runtime/programdirectory.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+
+using namespace jiujiu;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A scratch directory whose name has spaces and Chinese in it, removed at the end.
+class ScratchDir
+{
+public:
+    ScratchDir()
+    {
+        m_path = fs::temp_directory_path() / ("jiujiu test 目录 " + std::to_string(::getpid()) +
+                                              "-" + std::to_string(++s_counter));
+        fs::create_directories(m_path);
+    }
+    ~ScratchDir() { fs::remove_all(m_path); }
+    const fs::path &path() const { return m_path; }
+
+    fs::path writeScript(const std::string &name, const std::string &body) const
+    {
+        const fs::path file = m_path / name;
+        std::ofstream(file) << "#!/bin/sh\n" << body << "\n";
+        fs::permissions(file, fs::perms::owner_all);
+        return file;
+    }
+
+private:
+    fs::path m_path;
+    static inline int s_counter = 0;
+};
+
+std::string ReadFile(const fs::path &file)
+{
+    std::ifstream in(file);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool WaitForFile(const fs::path &file, std::chrono::milliseconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (fs::exists(file) && !ReadFile(file).empty())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+Text Quoted(const fs::path &path)
+{
+    return "\"" + Utf8ToText(path.string()) + "\"";
+}
+
+} // namespace
+
+TEST(SplitCommandLine, WindowsRules)
+{
+    using Args = std::vector<std::string>;
+    struct Row
+    {
+        const char *name;
+        const char *line;
+        Args expected;
+    };
+    const Row rows[] = {
+        {"plain words", "prog a b", {"prog", "a", "b"}},
+        {"extra blanks", "  prog   a\t b  ", {"prog", "a", "b"}},
+        {"quoted program with spaces",
+         "\"C:\\Program Files\\x.exe\" -v",
+         {"C:\\Program Files\\x.exe", "-v"}},
+        {"program keeps backslash before quote", "\"C:\\dir\\\" arg", {"C:\\dir\\", "arg"}},
+        {"quotes group words", "p \"a b\" c", {"p", "a b", "c"}},
+        {"quotes inside a word", "p a\"b c\"d", {"p", "ab cd"}},
+        {"backslash ending a directory is ordinary", "p C:\\dir\\ x", {"p", "C:\\dir\\", "x"}},
+        {"escaped quote", "p a\\\"b", {"p", "a\"b"}},
+        {"two backslashes then quote", "p \"a\\\\\" b", {"p", "a\\", "b"}},
+        {"doubled quote inside quotes", "p \"a\"\"b\"", {"p", "a\"b"}},
+        {"empty quoted argument", "p \"\" x", {"p", "", "x"}},
+        {"updater line",
+         "\"/opt/my app/AutoUpdate\" -ver:2,1,1,013",
+         {"/opt/my app/AutoUpdate", "-ver:2,1,1,013"}},
+        {"empty line", "", {}},
+        {"only blanks", "   ", {}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(SplitCommandLine(row.line), row.expected);
+    }
+}
+
+TEST(RunCommandLine, WindowModeIsClamped)
+{
+    EXPECT_EQ(ClampWindowMode(Value()), 2);
+    EXPECT_EQ(ClampWindowMode(Value(0)), 1);
+    EXPECT_EQ(ClampWindowMode(Value(-4)), 1);
+    EXPECT_EQ(ClampWindowMode(Value(9)), 6);
+    EXPECT_EQ(ClampWindowMode(Value(4)), 4);
+}
+
+TEST(RunCommandLine, QuotedPathWithSpacesAndArguments)
+{
+    ScratchDir dir;
+    const fs::path out = dir.path() / "out.txt";
+    const fs::path script =
+        dir.writeScript("写入 args.sh", "printf '%s|' \"$@\" > \"" + out.string() + "\"");
+    ASSERT_TRUE(RunCommandLine(Quoted(script) + " -ver:2,1,1,013 \"two words\"", Value(true)));
+    EXPECT_EQ(ReadFile(out), "-ver:2,1,1,013|two words|");
+}
+
+TEST(RunCommandLine, MissingProgramIsFalse)
+{
+    ScratchDir dir;
+    EXPECT_FALSE(RunCommandLine(Quoted(dir.path() / "no such program"), Value(true)));
+    EXPECT_FALSE(RunCommandLine(Quoted(dir.path() / "no such program")));
+    EXPECT_FALSE(RunCommandLine(""));
+    // Not executable is as good as missing.
+    const fs::path plain = dir.path() / "plain.txt";
+    std::ofstream(plain) << "text";
+    EXPECT_FALSE(RunCommandLine(Quoted(plain)));
+}
+
+TEST(RunCommandLine, UnquotedPathWithSpacesRunsSomethingElse)
+{
+    // The reason callers quote: unquoted, the first word is taken as the program.
+    ScratchDir dir;
+    const fs::path script = dir.writeScript("a b.sh", "exit 0");
+    EXPECT_FALSE(RunCommandLine(Utf8ToText(script.string()), Value(true)));
+}
+
+TEST(RunCommandLine, WaitBlocksUntilTheChildEnds)
+{
+    ScratchDir dir;
+    const fs::path out = dir.path() / "done";
+    const fs::path script =
+        dir.writeScript("slow.sh", "sleep 0.3; echo done > \"" + out.string() + "\"");
+    ASSERT_TRUE(RunCommandLine(Quoted(script), Value(true)));
+    EXPECT_EQ(ReadFile(out), "done\n");
+}
+
+TEST(RunCommandLine, WithoutWaitReturnsWhileTheChildRuns)
+{
+    ScratchDir dir;
+    const fs::path started = dir.path() / "started";
+    const fs::path script =
+        dir.writeScript("forever.sh", "echo up > \"" + started.string() + "\"; exec sleep 30");
+    const auto before = std::chrono::steady_clock::now();
+    ASSERT_TRUE(RunCommandLine(Quoted(script), Value(false), Value(2)));
+    const auto elapsed = std::chrono::steady_clock::now() - before;
+    EXPECT_LT(elapsed, std::chrono::seconds(3));
+    EXPECT_TRUE(WaitForFile(started, std::chrono::seconds(10)));
+    std::system("pkill -f 'exec sleep 30' >/dev/null 2>&1; true");
+}
+
+TEST(ProgramDirectory, SplitsAtTheLastSeparator)
+{
+    struct Row
+    {
+        const char *path;
+        const char *directory;
+        const char *file;
+    };
+    const Row rows[] = {
+        {"/opt/jiujiu/bin/jiujiu", "/opt/jiujiu/bin", "jiujiu"},
+        {"/jiujiu", "", "jiujiu"},
+        {"jiujiu", "", "jiujiu"},
+        {"/a b/程序", "/a b", "程序"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.path);
+        const ProgramPath split = SplitProgramPath(row.path);
+        EXPECT_EQ(split.directory, row.directory);
+        EXPECT_EQ(split.fileName, row.file);
+    }
+}
+
+TEST(ProgramDirectory, IsTheTestBinaryDirectoryAndBecomesCurrent)
+{
+    const fs::path before = fs::current_path();
+    InitProgramDirectory();
+    const fs::path exe = fs::read_symlink("/proc/self/exe");
+    EXPECT_EQ(TextToUtf8(ProgramDirectory()), exe.parent_path().string());
+    EXPECT_EQ(fs::current_path(), exe.parent_path());
+    fs::current_path(before);
+}
