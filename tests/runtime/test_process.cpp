@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <csignal>
 #include <sys/stat.h>
 #include <thread>
 
@@ -151,15 +152,19 @@ TEST(RunCommandLine, WaitBlocksUntilTheChildEnds)
 TEST(RunCommandLine, WithoutWaitReturnsWhileTheChildRuns)
 {
     ScratchDir dir;
-    const fs::path started = dir.path() / "started";
-    const fs::path script =
-        dir.writeScript("forever.sh", "echo up > \"" + started.string() + "\"; exec sleep 30");
+    const fs::path pidFile = dir.path() / "pid";
+    // Never exits by itself and never becomes "idle"; its output is closed so nothing waits
+    // on it.
+    const fs::path script = dir.writeScript(
+        "forever.sh", "exec >/dev/null 2>&1; echo $$ > \"" + pidFile.string() + "\"; exec sleep 30");
     const auto before = std::chrono::steady_clock::now();
     ASSERT_TRUE(RunCommandLine(Quoted(script), Value(false), Value(2)));
     const auto elapsed = std::chrono::steady_clock::now() - before;
     EXPECT_LT(elapsed, std::chrono::seconds(3));
-    EXPECT_TRUE(WaitForFile(started, std::chrono::seconds(10)));
-    std::system("pkill -f 'exec sleep 30' >/dev/null 2>&1; true");
+    ASSERT_TRUE(WaitForFile(pidFile, std::chrono::seconds(10)));
+    const pid_t pid = std::stoi(ReadFile(pidFile));
+    EXPECT_EQ(::kill(pid, 0), 0) << "the child is still running";
+    ::kill(pid, SIGKILL);
 }
 
 TEST(ProgramDirectory, SplitsAtTheLastSeparator)
