@@ -1,0 +1,96 @@
+#include "app/skinbinding.h"
+
+#include "app/hostimports.h"
+#include "app/modulemapper.h"
+#include "app/skinengine.h"
+
+#include <cstring>
+#include <memory>
+
+namespace jiujiu {
+
+// Generated at build time from res/skin (builtinskin.cpp, skinengineimage.cpp).
+extern const unsigned char kSkinEngineImage[];
+extern const std::size_t kSkinEngineImageSize;
+extern const unsigned char kBuiltInSkin[];
+extern const std::size_t kBuiltInSkinSize;
+
+namespace {
+
+MappedModule *g_engine = nullptr;
+
+void RegisterEngineOnce()
+{
+    static bool registered = false;
+    if (!registered) {
+        SkinEngine::registerImports(ProgramImports());
+        registered = true;
+    }
+}
+
+} // namespace
+
+std::string_view SkinEngineImage()
+{
+    return {reinterpret_cast<const char *>(kSkinEngineImage), kSkinEngineImageSize};
+}
+
+const ByteSet &BuiltInSkin()
+{
+    static const ByteSet skin(kBuiltInSkin, kBuiltInSkinSize);
+    return skin;
+}
+
+void MapSkinEngine()
+{
+    if (g_engine)
+        return;
+    RegisterEngineOnce();
+    const std::string_view image = SkinEngineImage();
+    g_engine = MapModuleImage(image.data(), image.size());
+}
+
+MappedModule *SkinEngineHandle()
+{
+    return g_engine;
+}
+
+void AttachSkin()
+{
+    AttachSkinTo(g_engine, BuiltInSkin());
+}
+
+void DetachSkin()
+{
+    DetachSkinFrom(g_engine);
+}
+
+void UnmapSkinEngine()
+{
+    UnmapModule(g_engine);
+    g_engine = nullptr;
+}
+
+bool AttachSkinTo(const MappedModule *engine, const ByteSet &skin)
+{
+    void *entry = FindMappedExport(engine, "SkinH_AttachRes");
+    if (!entry)
+        return false;
+    // The engine gets a copy of its own; it has read what it needs when the call returns.
+    auto copy = std::make_unique<char[]>(skin.size() + 1);
+    std::memcpy(copy.get(), skin.data(), skin.size());
+    CallMappedExport(engine, entry,
+                     {reinterpret_cast<std::uintptr_t>(copy.get()), skin.size(), 0, 0, 0, 0});
+    return true;
+}
+
+bool DetachSkinFrom(const MappedModule *engine)
+{
+    void *entry = FindMappedExport(engine, "SkinH_Detach");
+    if (!entry)
+        return false;
+    CallMappedExport(engine, entry, ExportArguments{});
+    return true;
+}
+
+} // namespace jiujiu
