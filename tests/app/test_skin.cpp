@@ -26,8 +26,7 @@ namespace {
 
 QString SourceFile(const char *name)
 {
-    QFile f(QString::fromLocal8Bit(qgetenv("JIUJIU_TEST_DATA")) +
-            QStringLiteral("/../../res/skin/") + QString::fromLatin1(name));
+    QFile f(QStringLiteral(JIUJIU_SKIN_SOURCE_DIR "/") + QString::fromLatin1(name));
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
     return QString::fromUtf8(f.readAll());
 }
