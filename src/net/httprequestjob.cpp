@@ -1,0 +1,29 @@
+#include "net/httprequestjob.h"
+
+#include <utility>
+
+namespace jiujiu {
+
+void HttpRequestJob::finish(HttpResponse response)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_response = std::move(response);
+        m_done = true;
+    }
+    m_finished.notify_all();
+}
+
+bool HttpRequestJob::waitFinished(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_mutex);
+    return m_finished.wait_for(lock, timeout, [this] { return m_done; });
+}
+
+HttpResponse HttpRequestJob::results() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_done ? m_response : HttpResponse();
+}
+
+} // namespace jiujiu
