@@ -3,6 +3,7 @@
 #include "app/importresolver.h"
 #include "app/loaderapitable.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -158,24 +159,18 @@ void *HostVirtualAlloc(void *address, std::size_t size, std::uint32_t type, std:
     int prot = 0;
     if (!HostProtection(protect, prot) || (type & ~std::uint32_t(MemCommit | MemReserve)) != 0)
         return nullptr;
-    if (type & MemReserve) {
-        void *p = Reserve(address, size, (type & MemCommit) ? prot : PROT_NONE);
-        if (p && (type & MemCommit))
-            std::fill(g_reservations[reinterpret_cast<std::uintptr_t>(p)].pageProtection.begin(),
-                      g_reservations[reinterpret_cast<std::uintptr_t>(p)].pageProtection.end(),
-                      prot);
+    // Reserving, or committing without an address, makes a new reservation.
+    if ((type & MemReserve) || ((type & MemCommit) && !address)) {
+        const bool commit = (type & MemCommit) != 0;
+        void *p = Reserve(address, size, commit ? prot : PROT_NONE);
+        if (p && commit) {
+            auto &pages = g_reservations[reinterpret_cast<std::uintptr_t>(p)].pageProtection;
+            std::fill(pages.begin(), pages.end(), prot);
+        }
         return p;
     }
     if (!(type & MemCommit))
         return nullptr;
-    if (!address) {
-        void *p = Reserve(nullptr, size, prot);
-        if (p)
-            std::fill(g_reservations[reinterpret_cast<std::uintptr_t>(p)].pageProtection.begin(),
-                      g_reservations[reinterpret_cast<std::uintptr_t>(p)].pageProtection.end(),
-                      prot);
-        return p;
-    }
     std::uintptr_t first = 0;
     std::size_t count = 0;
     Reservation *r = FindPages(address, size, first, count);

@@ -7,6 +7,10 @@
 #include <cstring>
 #include <memory>
 
+// The closed engine cannot be carried, so the program carries an engine image of its own with
+// the same two exports. They are import thunks into "jiujiuskin.dll", a library the program
+// serves from ProgramImports(): mapping, export lookup and the calls all go through the module
+// mapper, and SkinEngine does the drawing (res/skin/engine/skinengine.c).
 namespace jiujiu {
 
 // Generated at build time from res/skin (builtinskin.cpp, skinengineimage.cpp).
