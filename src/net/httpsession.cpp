@@ -110,10 +110,11 @@ bool HttpSession::configure()
     for (const std::string &line : lines)
         if (!appendHeader(m_headers, line))
             return false;
-    // The library adds Expect: 100-continue to larger bodies on its own; the request carries
-    // only the lines composed above.
-    if (!HasHeaderNamed(lines, "Expect") && !appendHeader(m_headers, "Expect:"))
-        return false;
+    // The library would add these on its own when no line names them; an empty "Name:" stops
+    // it, so the request carries only the lines composed above.
+    for (const char *name : {"Accept", "Content-Type", "Expect"})
+        if (!HasHeaderNamed(lines, name) && !appendHeader(m_headers, std::string(name) + ":"))
+            return false;
     if (!appendHeader(m_proxyHeaders, "Proxy-Connection:"))
         return false;
 

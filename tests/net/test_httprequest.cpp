@@ -330,6 +330,23 @@ TEST_F(HttpRequestTest, ComposedRequestsOnTheWire)
          {"Content-Type: text/plain", kUserAgent, kAccept, "REFERER", kAcceptLanguage,
           "Content-Length: 1"},
          "x"},
+        {"get with a body sends none",
+         Value("get"),
+         {},
+         Value("x"),
+         {},
+         "GET PATH",
+         {kUserAgent, kAccept, "REFERER", kAcceptLanguage},
+         ""},
+        {"a name inside another line suppresses the default, and nothing replaces it",
+         Value("post"),
+         Value("X-Accept: a\r\nX-Content-Type: b\r\n"),
+         Value("x"),
+         {},
+         "POST PATH",
+         {"X-Accept: a", "X-Content-Type: b", kUserAgent, "REFERER", kAcceptLanguage,
+          "Content-Length: 1"},
+         "x"},
         {"lower-case content-type gets the form type too",
          Value("post"),
          Value("content-type: text/plain"),
@@ -358,7 +375,7 @@ TEST_F(HttpRequestTest, ComposedRequestsOnTheWire)
         EXPECT_TRUE(got.body == c.body_);
         ++checked;
     }
-    EXPECT_EQ(checked, 22);
+    EXPECT_EQ(checked, 24);
 }
 
 TEST_F(HttpRequestTest, LeadingWhiteSpaceIsRemovedAlsoFromTheReferer)
