@@ -1,0 +1,392 @@
+#include "ui/mainwindow.h"
+
+#include "net/openaddress.h"
+#include "runtime/codepage.h"
+#include "runtime/conversions.h"
+#include "runtime/settings.h"
+#include "ui/jpegdecoder.h"
+#include "ui/keycodes.h"
+#include "ui/pagecontrol.h"
+#include "ui/qttext.h"
+#include "ui/reportlistview.h"
+#include "ui/statisticsbrowser.h"
+#include "ui/uifonts.h"
+#include "ui/windowregistry.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace jiujiu {
+namespace {
+
+// The frame a Windows fixed dialog border and caption add, used when the platform reports
+// none (offscreen, or X without a window manager).
+constexpr QMargins FallbackFrame(3, 26, 3, 3);
+
+constexpr int ToolbarImageSize = 16;
+// The blank spacer buttons push the two site buttons to the right end, clear of the
+// announcement line.
+constexpr int SpacerButtonWidth = 46;
+
+QMargins FrameMargins(const QWidget &window)
+{
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    return frame.isNull() ? FallbackFrame : frame;
+}
+
+QColor Rgb(int r, int g, int b)
+{
+    return QColor(r, g, b);
+}
+
+QPixmap ResourcePicture(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    return QPixmap::fromImage(
+        DecodeJpeg(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+}
+
+// The toolbar's image list: four 16 x 16 images side by side.
+QIcon ToolbarImage(int index)
+{
+    static const QPixmap strip(QStringLiteral(":/jiujiu/toolbar.png"));
+    if (strip.isNull())
+        return {};
+    return QIcon(strip.copy(index * ToolbarImageSize, 0, ToolbarImageSize, ToolbarImageSize));
+}
+
+void SetTextColour(QLabel *label, const QColor &colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+QString ForDisplay(const Text &text)
+{
+    return ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+MainWindowHooks &MainWindowBindings()
+{
+    static MainWindowHooks hooks;
+    return hooks;
+}
+
+Text MainWindow::SiteAddress()
+{
+    return "http://" + HostSetting(Host::Site);
+}
+
+Text MainWindow::TitleText()
+{
+    static const Text head = Utf8ToText("啾啾神器 - BT种子搜索神器 - 官方网站：");
+    return head + HostSetting(Host::Site);
+}
+
+Text MainWindow::AnnouncementText()
+{
+    static const Text head = Utf8ToText("啾啾公告：记住啾啾神器官网唷！QIKU+SQ(神器) = ");
+    return head + HostSetting(Host::Site);
+}
+
+Text MainWindow::DisclaimerText()
+{
+    static const Text text = Utf8ToText(
+        "请在法律许可范围内进行使用，禁止使用本工具进行分享和传播色情、盗版等违法资源。绿色上网，"
+        "健康你我！\r\n如有任何版权或其他问题，请与“kefu@jiujiu.example”联系，我们会尽快处理！");
+    return text;
+}
+
+MainWindow::MainWindow(MainWindowHooks hooks) : QWidget(nullptr), m_hooks(std::move(hooks))
+{
+    InstallFontSubstitutions();
+    setObjectName(QStringLiteral("启动窗口"));
+    setWindowTitle(ToQString(TitleText()));
+    setWindowIcon(QIcon(QStringLiteral(":/jiujiu/jiujiu.png")));
+    // Fixed border, title bar and system menu, minimise but no maximise, closable.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFont(FormFont(QStringLiteral("宋体"), -12));
+
+    buildToolbar();
+
+    m_announcement = new QLabel(this);
+    m_announcement->setObjectName(QStringLiteral("标签3"));
+    m_announcement->setGeometry(66, 3, 610, 32);
+    m_announcement->setFont(FormFont(QStringLiteral("微软雅黑"), -14));
+    m_announcement->setTextFormat(Qt::PlainText);
+    m_announcement->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_announcement->setIndent(12); // clear of the first toolbar button it lies over
+    m_announcement->setAttribute(Qt::WA_TransparentForMouseEvents);
+    SetTextColour(m_announcement, Rgb(0, 136, 255));
+    setAnnouncement(AnnouncementText());
+
+    m_pages = new PageControl(this);
+    m_pages->setObjectName(QStringLiteral("高级选择夹1"));
+    m_pages->setGeometry(5, 40, 784, 416);
+    m_pages->setFont(FormFont(QStringLiteral("微软雅黑"), -16));
+    buildFirstPage(m_pages->addPage(QStringLiteral("首页")));
+    buildSecondPage(m_pages->addPage(QStringLiteral("显示")));
+    m_pages->setCurrentIndex(0);
+
+    m_announcement->raise();
+    fitOuterSize();
+    centreOnScreen();
+
+    // The statistics control makes its visit as it is created.
+    if (const Text address = StatisticsAddress(); !address.empty())
+        m_statistics->navigate(address, {});
+}
+
+MainWindow::~MainWindow()
+{
+    if (m_hooks.destroying)
+        m_hooks.destroying();
+}
+
+void MainWindow::buildToolbar()
+{
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("工具条1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setIconSize(QSize(ToolbarImageSize, ToolbarImageSize));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_toolbar->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
+    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    struct Item
+    {
+        const char *caption;
+        int image; // -1: none
+        bool separator;
+    };
+    Item items[ToolbarItemCount] = {};
+    items[0] = {"返回首页", 3, false};
+    for (int i = 1; i <= 11; ++i)
+        items[i] = {"", -1, false};
+    items[12] = {"", -1, true};
+    items[13] = {"获取新版", 0, false};
+    items[14] = {"意见反馈", 1, false};
+    items[15] = {"", -1, true};
+
+    for (int index = 0; index < ToolbarItemCount; ++index) {
+        const Item &item = items[index];
+        QAction *action =
+            item.separator ? m_toolbar->addSeparator() : m_toolbar->addAction(QString());
+        action->setProperty("toolbarIndex", index);
+        action->setEnabled(true);
+        if (item.separator)
+            continue;
+        action->setText(QString::fromUtf8(item.caption));
+        if (item.image >= 0)
+            action->setIcon(ToolbarImage(item.image));
+        if (QWidget *button = m_toolbar->widgetForAction(action)) {
+            button->setObjectName(QStringLiteral("工具条1_%1").arg(index));
+            if (item.image < 0 && *item.caption == '\0')
+                button->setFixedWidth(SpacerButtonWidth);
+        }
+        connect(action, &QAction::triggered, this, [this, index] {
+            runToolbarCommand(index);
+            if (m_hooks.toolbarClicked)
+                m_hooks.toolbarClicked(index);
+        });
+    }
+}
+
+void MainWindow::buildFirstPage(QWidget *page)
+{
+    m_statistics = new StatisticsBrowser(page);
+    m_statistics->setObjectName(QStringLiteral("超文本浏览框4"));
+    m_statistics->setGeometry(0, 400, 1, 1);
+
+    auto *logo = new QLabel(page);
+    logo->setObjectName(QStringLiteral("LOGO"));
+    logo->setGeometry(166, 46, 440, 84);
+    logo->setPixmap(ResourcePicture(QStringLiteral(":/jiujiu/logo.jpg")));
+    logo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    auto *logo1 = new QLabel(logo);
+    logo1->setObjectName(QStringLiteral("LOGO1"));
+    logo1->setGeometry(-1, 1, 440, 84);
+    logo1->setPixmap(ResourcePicture(QStringLiteral(":/jiujiu/logo1.jpg")));
+    logo1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    auto *disclaimer = new QLabel(page);
+    disclaimer->setObjectName(QStringLiteral("标签1"));
+    disclaimer->setGeometry(83, 371, 597, 37);
+    disclaimer->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
+    disclaimer->setTextFormat(Qt::PlainText);
+    disclaimer->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    disclaimer->setText(ForDisplay(DisclaimerText()));
+    SetTextColour(disclaimer, Rgb(128, 128, 128));
+
+    m_search = new QPushButton(QStringLiteral("开始啾啾搜索"), page);
+    m_search->setObjectName(QStringLiteral("按钮1"));
+    m_search->setGeometry(237, 211, 264, 48);
+    m_search->setFont(FormFont(QStringLiteral("宋体"), -21));
+    m_search->setAutoDefault(false);
+    connect(m_search, &QPushButton::clicked, this, [this] {
+        if (m_hooks.searchClicked)
+            m_hooks.searchClicked();
+    });
+
+    m_keyword = new QLineEdit(page);
+    m_keyword->setObjectName(QStringLiteral("编辑框1"));
+    m_keyword->setGeometry(157, 154, 456, 32);
+    m_keyword->setFont(FormFont(QStringLiteral("宋体"), -20));
+    m_keyword->installEventFilter(this);
+}
+
+void MainWindow::buildSecondPage(QWidget *page)
+{
+    m_list = new ReportListView(page);
+    m_list->setObjectName(QStringLiteral("超级列表框_查询显示"));
+    m_list->setGeometry(8, 32, 771, 382);
+    m_list->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
+    connect(m_list, &ReportListView::itemDoubleClicked, this, [this](int) {
+        if (m_hooks.resultDoubleClicked)
+            m_hooks.resultDoubleClicked();
+    });
+}
+
+Text MainWindow::keyword() const
+{
+    return ToRuntimeText(m_keyword->text());
+}
+
+void MainWindow::setKeyword(const Text &text)
+{
+    m_keyword->setText(ToQString(text));
+}
+
+int MainWindow::currentPage() const
+{
+    return m_pages->currentIndex();
+}
+
+void MainWindow::setCurrentPage(int page)
+{
+    m_pages->setCurrentIndex(page);
+}
+
+Text MainWindow::announcement() const
+{
+    return ToRuntimeText(m_announcement->text());
+}
+
+void MainWindow::setAnnouncement(const Text &text)
+{
+    m_announcement->setText(ForDisplay(text));
+}
+
+void MainWindow::setSearchEnabled(bool enabled)
+{
+    m_search->setEnabled(enabled);
+}
+
+void MainWindow::runToolbarCommand(int index)
+{
+    if (index == 0) {
+        setCurrentPage(0);
+        setAnnouncement(AnnouncementText());
+    }
+    if (index == 13)
+        OpenAddress(Value(SiteAddress() + "/?updata"));
+    if (index == 14)
+        OpenAddress(Value(SiteAddress() + "/?fb"));
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_keyword && event->type() == QEvent::KeyPress && m_hooks.keywordKeyPressed) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        m_hooks.keywordKeyPressed(VirtualKeyCode(*key), ModifierState(*key));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::fitOuterSize()
+{
+    const QMargins frame = FrameMargins(*this);
+    setFixedSize(OuterWidth - frame.left() - frame.right(),
+                 OuterHeight - frame.top() - frame.bottom());
+    // A Windows toolbar stretches across its parent; the blank buttons need the room.
+    m_toolbar->setGeometry(0, -1, width(), 28);
+}
+
+void MainWindow::centreOnScreen()
+{
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QMargins frame = FrameMargins(*this);
+    QRect outer(QPoint(), size().grownBy(frame));
+    outer.moveCenter(screen->availableGeometry().center());
+    move(outer.topLeft()); // a window's position is its frame's
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_createdSent)
+        return;
+    m_createdSent = true;
+    // The window manager's frame is known once shown: fit and centre again with it.
+    fitOuterSize();
+    centreOnScreen();
+    if (m_hooks.created)
+        m_hooks.created();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_hooks.closeQuery && !m_hooks.closeQuery()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void RegisterMainWindowDescription()
+{
+    WindowDescription description;
+    description.reference = MainWindow::Reference;
+    description.create = [] { return new MainWindow(MainWindowBindings()); };
+    description.controls = {
+        {MainWindow::Toolbar, QStringLiteral("工具条1")},
+        {MainWindow::Announcement, QStringLiteral("标签3")},
+        {MainWindow::Pages, QStringLiteral("高级选择夹1")},
+        {MainWindow::StatisticsView, QStringLiteral("超文本浏览框4")},
+        {MainWindow::Logo, QStringLiteral("LOGO")},
+        {MainWindow::Logo1, QStringLiteral("LOGO1")},
+        {MainWindow::Disclaimer, QStringLiteral("标签1")},
+        {MainWindow::SearchButton, QStringLiteral("按钮1")},
+        {MainWindow::KeywordBox, QStringLiteral("编辑框1")},
+        {MainWindow::ResultList, QStringLiteral("超级列表框_查询显示")},
+    };
+    RegisterWindowDescription(std::move(description));
+}
+
+} // namespace jiujiu

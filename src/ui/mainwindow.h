@@ -1,0 +1,124 @@
+#pragma once
+
+#include "runtime/value.h"
+#include "ui/controlreference.h"
+
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolBar;
+
+namespace jiujiu {
+
+class PageControl;
+class ReportListView;
+class StatisticsBrowser;
+
+// The window's events and who serves them. Empty hooks do nothing; an empty close query lets
+// the window close.
+struct MainWindowHooks
+{
+    std::function<void()> created;       // once, when first shown with every control in place
+    std::function<bool()> closeQuery;    // true lets the window close
+    std::function<void()> destroying;    // the window is being destroyed, controls still live
+    std::function<void()> searchClicked; // 按钮1
+    // 编辑框1: virtual-key code (Enter 13) and modifiers (Ctrl 1, Shift 2, Alt 4); the key goes
+    // on to the box either way.
+    std::function<void(int keyCode, int modifiers)> keywordKeyPressed;
+    std::function<void()> resultDoubleClicked; // a row of 超级列表框_查询显示
+    // 工具条1, after the toolbar command has run.
+    std::function<void(int index)> toolbarClicked;
+};
+
+// The hooks a main window made by LoadWindow gets; set them before loading it.
+MainWindowHooks &MainWindowBindings();
+
+// The start-up window: toolbar and announcement above a two-page control, the search form on
+// the first page (首页) and the result list on the second (显示).
+class MainWindow final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MainWindow)
+
+public:
+    static constexpr int OuterWidth = 800;
+    static constexpr int OuterHeight = 486;
+    static constexpr int ToolbarItemCount = 16;
+
+    static constexpr WindowReference Reference = {0x00010001, 0x00020001};
+    enum Control : std::uint32_t
+    {
+        Toolbar = 0x00030001,        // 工具条1
+        Announcement = 0x00030002,   // 标签3
+        Pages = 0x00030003,          // 高级选择夹1
+        StatisticsView = 0x00030004, // 超文本浏览框4
+        Logo = 0x00030005,           // LOGO
+        Logo1 = 0x00030006,          // LOGO1
+        Disclaimer = 0x00030007,     // 标签1
+        SearchButton = 0x00030008,   // 按钮1
+        KeywordBox = 0x00030009,     // 编辑框1
+        ResultList = 0x0003000A,     // 超级列表框_查询显示
+    };
+    static ControlReference control(Control id) { return {Reference.window, id}; }
+
+    explicit MainWindow(MainWindowHooks hooks = {});
+    ~MainWindow() override;
+
+    MainWindowHooks &hooks() { return m_hooks; }
+
+    Text keyword() const;
+    void setKeyword(const Text &text);
+    int currentPage() const;
+    void setCurrentPage(int page);
+    Text announcement() const;
+    void setAnnouncement(const Text &text);
+    ReportListView &resultList() const { return *m_list; }
+    StatisticsBrowser &statisticsBrowser() const { return *m_statistics; }
+    // The search button and Enter in the keyword box.
+    void setSearchEnabled(bool enabled);
+
+    // Item 0 shows page 0 and the announcement again; 13 and 14 open the maker's new-version
+    // and feedback pages; any other index does nothing.
+    void runToolbarCommand(int index);
+
+    // Outer rectangle centred on the available area of the window's screen.
+    void centreOnScreen();
+
+    // "啾啾神器 - BT种子搜索神器 - 官方网站：" + site host.
+    static Text TitleText();
+    // "啾啾公告：记住啾啾神器官网唷！QIKU+SQ(神器) = " + site host.
+    static Text AnnouncementText();
+    // Two lines, CR LF between them.
+    static Text DisclaimerText();
+    // The maker's web site: "http://" + site host.
+    static Text SiteAddress();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildToolbar();
+    void buildFirstPage(QWidget *page);
+    void buildSecondPage(QWidget *page);
+    void fitOuterSize();
+
+    MainWindowHooks m_hooks;
+    QToolBar *m_toolbar = nullptr;
+    QLabel *m_announcement = nullptr;
+    PageControl *m_pages = nullptr;
+    StatisticsBrowser *m_statistics = nullptr;
+    QLineEdit *m_keyword = nullptr;
+    QPushButton *m_search = nullptr;
+    ReportListView *m_list = nullptr;
+    bool m_createdSent = false;
+};
+
+// Makes LoadWindow(MainWindow::Reference) create the main window with MainWindowBindings().
+void RegisterMainWindowDescription();
+
+} // namespace jiujiu
