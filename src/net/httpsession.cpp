@@ -208,23 +208,31 @@ HttpResponse HttpSession::collect() const
 
 std::size_t HttpSession::onHeader(char *data, std::size_t size, std::size_t count, void *self)
 {
-    auto &session = *static_cast<HttpSession *>(self);
-    const std::string_view line(data, size * count);
+    // Nothing may be thrown through the library's C frames.
+    try {
+        static_cast<HttpSession *>(self)->takeHeaderLine(std::string_view(data, size * count));
+        return size * count;
+    } catch (...) {
+        return CURL_WRITEFUNC_ERROR;
+    }
+}
+
+void HttpSession::takeHeaderLine(std::string_view line)
+{
     if (line.starts_with("HTTP/")) {
         // A new response (after a redirect, a challenge or a 1xx): forget the previous one.
-        session.m_rawHeaders.clear();
-        session.m_body.clear();
-        session.m_final = false;
-        session.m_status = StatusOf(line);
+        m_rawHeaders.clear();
+        m_body.clear();
+        m_final = false;
+        m_status = StatusOf(line);
     }
-    session.m_rawHeaders.append(line);
-    if ((line == "\r\n" || line == "\n") && !session.m_final && session.m_status >= 200) {
-        const bool followed = session.m_followRedirects && IsFollowedStatus(session.m_status) &&
-                              !FirstValue(session.m_rawHeaders, "Location").empty();
+    m_rawHeaders.append(line);
+    if ((line == "\r\n" || line == "\n") && !m_final && m_status >= 200) {
+        const bool followed = m_followRedirects && IsFollowedStatus(m_status) &&
+                              !FirstValue(m_rawHeaders, "Location").empty();
         // A challenge answered with credentials brings a new status line, which resets this.
-        session.m_final = !followed;
+        m_final = !followed;
     }
-    return line.size();
 }
 
 std::size_t HttpSession::onBody(char *data, std::size_t size, std::size_t count, void *self)
@@ -233,13 +241,17 @@ std::size_t HttpSession::onBody(char *data, std::size_t size, std::size_t count,
     const std::size_t length = size * count;
     const std::size_t cap = session.m_job.limits.bodyCap;
     const std::size_t room = cap > session.m_body.size() ? cap - session.m_body.size() : 0;
-    if (length > room) {
-        // Reading stops at the cap; what fits is kept.
-        session.m_body.append(data, room);
-        return CURL_WRITEFUNC_ERROR;
+    try {
+        if (length > room) {
+            // Reading stops at the cap; what fits is kept.
+            session.m_body.append(data, room);
+            return CURL_WRITEFUNC_ERROR;
+        }
+        session.m_body.append(data, length);
+        return length;
+    } catch (...) {
+        return CURL_WRITEFUNC_ERROR; // out of memory: keep what was read
     }
-    session.m_body.append(data, length);
-    return length;
 }
 
 int HttpSession::onProgress(void *self, curl_off_t, curl_off_t downNow, curl_off_t,

@@ -6,6 +6,7 @@
 #include <curl/curl.h>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace jiujiu {
 
@@ -40,6 +41,7 @@ private:
     bool configure();
     bool appendHeader(HeaderList &list, const std::string &line);
     HttpResponse collect() const;
+    void takeHeaderLine(std::string_view line);
 
     static std::size_t onHeader(char *data, std::size_t size, std::size_t count, void *self);
     static std::size_t onBody(char *data, std::size_t size, std::size_t count, void *self);

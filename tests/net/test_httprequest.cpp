@@ -651,6 +651,8 @@ TEST_F(HttpResponseTest, RedirectLoopEndsEmpty)
     EXPECT_EQ(cookies, "");
     EXPECT_EQ(headers, "");
     EXPECT_EQ(m_loopHits.load(), 21); // the first request and twenty redirects
+    EXPECT_TRUE(m_server.waitUntilReceived(21, 5s));
+    EXPECT_EQ(m_server.received().size(), 21u);
 }
 
 TEST_F(HttpResponseTest, RedirectsToOtherSchemesAreRefused)
@@ -787,6 +789,9 @@ TEST_F(HttpResponseTest, GivenUpWaitLeavesTheWorkerToFinishAlone)
     // The worker writes its results into the job after the caller left.
     EXPECT_TRUE(jiujiu::WaitForHttpWorkers(20s));
     EXPECT_EQ(jiujiu::RunningHttpWorkers(), 0);
+    // The worker did get its answer, after the caller had gone.
+    ASSERT_TRUE(m_server.waitUntilReceived(1, 5s));
+    EXPECT_EQ(m_server.received().front().target, "/slow/1500");
 }
 
 TEST_F(HttpResponseTest, EventsKeepTheWaitAlivePastTheGiveUpTime)

@@ -57,6 +57,11 @@ bool TestServer::start()
 {
     if (!m_server->is_valid())
         return false;
+    m_server->set_logger(
+        [this](const httplib::Request &request, const httplib::Response &response) {
+            std::lock_guard lock(m_mutex);
+            m_received.push_back({request.method, request.target, request.body, response.status});
+        });
     m_port = m_server->bind_to_any_port("127.0.0.1");
     if (m_port <= 0)
         return false;
@@ -81,6 +86,18 @@ void TestServer::servePage(const std::string &path, std::string body, std::strin
     };
     m_server->Get(path, handler);
     m_server->Post(path, handler);
+}
+
+std::vector<ReceivedRequest> TestServer::received() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_received;
+}
+
+bool TestServer::waitUntilReceived(std::size_t count, std::chrono::milliseconds timeout) const
+{
+    std::unique_lock lock(m_mutex);
+    return m_receivedCondition.wait_for(lock, timeout, [&] { return m_received.size() >= count; });
 }
 
 bool TestServer::sleepUnlessStopping(std::chrono::milliseconds duration)

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace httplib {
 class Server;
@@ -14,6 +15,15 @@ class Server;
 namespace jiujiu::test {
 
 struct TestCertificate;
+
+// One request as the server understood it.
+struct ReceivedRequest
+{
+    std::string method;
+    std::string target; // path and query as sent
+    std::string body;
+    int status = 0; // what the server answered
+};
 
 // An HTTP (or HTTPS) server on 127.0.0.1 with a free port, run by the test. Add handlers through
 // server() before start(); the destructor stops it.
@@ -39,6 +49,12 @@ public:
     void servePage(const std::string &path, std::string body,
                    std::string contentType = "text/html; charset=utf-8");
 
+    // Every request answered so far, oldest first.
+    std::vector<ReceivedRequest> received() const;
+    // The log is written just after each answer goes out: a client may see the answer first.
+    // Waits until `count` requests are logged or the time is up; true when they are.
+    bool waitUntilReceived(std::size_t count, std::chrono::milliseconds timeout) const;
+
     // For handlers that stall: sleeps until the server stops or the time is up. True when the
     // time ran out without the server stopping.
     bool sleepUnlessStopping(std::chrono::milliseconds duration);
@@ -53,7 +69,9 @@ private:
     bool m_https = false;
     mutable std::mutex m_mutex;
     std::condition_variable m_stopCondition;
+    mutable std::condition_variable m_receivedCondition;
     bool m_stopping = false;
+    std::vector<ReceivedRequest> m_received;
 };
 
 } // namespace jiujiu::test
