@@ -1,0 +1,49 @@
+#pragma once
+
+#include "runtime/value.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace jiujiu {
+
+// A GB18030 subject in the engine's form: UTF-8, with the way back to the subject's own bytes.
+// Bytes that are no GB18030 character become U+FFFD one by one, exactly as ConvertCodePage
+// does, so the UTF-8 is always valid and the engine may skip its own check.
+class RegexSubject final
+{
+public:
+    // Subjects larger than this are not converted (the engine's offsets stay 32-bit).
+    static constexpr std::size_t kMaxBytes = std::size_t{256} << 20;
+
+    explicit RegexSubject(std::string_view text);
+
+    const Text &text() const { return m_text; }
+    const std::string &utf8() const { return m_utf8; }
+    bool tooLarge() const { return m_tooLarge; }
+
+    // Byte offset in text() of a character boundary given as a byte offset in utf8().
+    std::size_t TextOffset(std::size_t utf8Offset) const;
+    // Length in bytes of the UTF-8 character starting at utf8Offset (1 at the end).
+    std::size_t Utf8CharLength(std::size_t utf8Offset) const;
+
+private:
+    // Where the two byte streams stand after a character that is not ASCII; between two
+    // checkpoints every character is one byte on both sides.
+    struct Checkpoint
+    {
+        std::uint32_t utf8;
+        std::uint32_t text;
+    };
+
+    Text m_text;
+    std::string m_utf8;
+    std::vector<Checkpoint> m_checkpoints;
+    bool m_tooLarge = false;
+};
+
+} // namespace jiujiu
