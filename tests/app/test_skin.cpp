@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTabWidget>
@@ -149,6 +150,23 @@ TEST_F(SkinTest, AttachChangesTheLookAndDetachRestoresItExactly)
         skinned.save(qEnvironmentVariable("JIUJIU_SKIN_SCREENSHOT"));
     UnmapSkinEngine();
     EXPECT_EQ(SkinEngineHandle(), nullptr);
+}
+
+TEST_F(SkinTest, MessageBoxesAreSkinnedUntilDetach)
+{
+    auto backgroundOf = [] {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("title"), QStringLiteral("text"),
+                        QMessageBox::Ok | QMessageBox::Cancel);
+        box.show();
+        return Look(box).pixelColor(3, 3);
+    };
+    const QColor before = backgroundOf();
+    EXPECT_EQ(before, QColor(0x40, 0x80, 0x20));
+    MapSkinEngine();
+    AttachSkin();
+    EXPECT_EQ(backgroundOf(), QColor(Qt::white));
+    DetachSkin();
+    EXPECT_EQ(backgroundOf(), before);
 }
 
 TEST_F(SkinTest, ExportsReceiveTheSkinCopyAndItsLength)
