@@ -175,18 +175,29 @@ bool QtUiServices::dispatchPendingEvents()
     if (!dispatcher)
         return false;
     bool any = false;
+    m_dispatching = true;
     for (int pass = 0; pass < MaxDispatchPasses && !m_quitRequested; ++pass) {
         if (!dispatcher->processEvents(QEventLoop::AllEvents))
             break;
         any = true;
+    }
+    m_dispatching = false;
+    if (m_quitHeld) {
+        m_quitHeld = false;
+        QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
     }
     return any;
 }
 
 bool QtUiServices::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Quit && watched == QCoreApplication::instance())
+    if (event->type() == QEvent::Quit && watched == QCoreApplication::instance()) {
         m_quitRequested = true;
+        if (m_dispatching) {
+            m_quitHeld = true;
+            return true;
+        }
+    }
     return QObject::eventFilter(watched, event);
 }
 

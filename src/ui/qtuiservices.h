@@ -14,10 +14,12 @@ namespace jiujiu {
 // dispatcher. Make it on the GUI thread once the QApplication exists and install it with
 // SetUiServices.
 //
-// A quit request is QEvent::Quit reaching the application (QCoreApplication::quit(), the last
-// window closing): once one has been seen, dispatchPendingEvents dispatches nothing more, so
-// the request stays pending for the running event loop, which ends as soon as the handler
-// returns. The mark is cleared when the application's main loop has ended.
+// A quit request is QEvent::Quit reaching the application (QCoreApplication::quit() while the
+// loop runs, the last window closing). Once one has been seen, dispatchPendingEvents dispatches
+// nothing more. One that arrives while it dispatches is held back and posted again when it
+// returns, so it stays pending for the running loop, which ends once the handler returns
+// (events already taken up in the same pass are still delivered). The mark is cleared when the
+// application's main loop has ended.
 class QtUiServices final : public QObject, public UiServices
 {
     Q_OBJECT
@@ -47,6 +49,8 @@ protected:
 private:
     Answerer m_answerer;
     bool m_quitRequested = false;
+    bool m_dispatching = false;
+    bool m_quitHeld = false;
 };
 
 // The dialog for a message box style word: buttons (OK, OK/Cancel, Abort/Retry/Ignore,

@@ -37,6 +37,8 @@ ReportListView::ReportListView(QWidget *parent)
     columns->setStretchLastSection(false);
     columns->setSectionResizeMode(QHeaderView::Interactive);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    columns->setMinimumSectionSize(
+        8); // the form's narrow columns are narrower than the style's minimum
     const auto &titles = ResultListModel::Columns();
     for (int c = 0; c < ResultListModel::ColumnCount; ++c)
         setColumnWidth(c, titles[static_cast<std::size_t>(c)].width);

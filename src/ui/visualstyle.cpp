@@ -116,7 +116,6 @@ QString SheetFor(StyledKind kind, int style)
     case StyledKind::EditBox:
         return QStringLiteral("QLineEdit { border: 1px solid %1; padding: 1px; background: %2;"
                               " selection-background-color: %3; }"
-                              "QLineEdit:focus { border-color: %3; }"
                               "QLineEdit:read-only { background: %4; }"
                               "QLineEdit:disabled { border-color: %5; background: %4; color: %6; }")
             .arg(frame, base, accent, face, off, grey);

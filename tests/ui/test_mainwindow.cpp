@@ -1,0 +1,446 @@
+#include "net/openaddress.h"
+#include "runtime/codepage.h"
+#include "runtime/settings.h"
+#include "ui/listcommands.h"
+#include "ui/mainwindow.h"
+#include "ui/pagecontrol.h"
+#include "ui/reportlistview.h"
+#include "ui/resultlistmodel.h"
+#include "ui/statisticsbrowser.h"
+#include "ui/windowregistry.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace jiujiu;
+
+namespace {
+
+struct Recorded
+{
+    int created = 0;
+    int destroying = 0;
+    int searches = 0;
+    int doubleClicks = 0;
+    bool allowClose = true;
+    int closeQueries = 0;
+    std::vector<std::pair<int, int>> keys;
+    std::vector<int> toolbar;
+};
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        qputenv("JIUJIU_SITE_HOST", "jiujiu.example");
+        qunsetenv("JIUJIU_STATS_HOST");
+        MainWindowHooks &hooks = MainWindowBindings();
+        hooks.created = [this] { ++recorded.created; };
+        hooks.destroying = [this] { ++recorded.destroying; };
+        hooks.closeQuery = [this] {
+            ++recorded.closeQueries;
+            return recorded.allowClose;
+        };
+        hooks.searchClicked = [this] { ++recorded.searches; };
+        hooks.resultDoubleClicked = [this] { ++recorded.doubleClicks; };
+        hooks.keywordKeyPressed = [this](int key, int mods) {
+            recorded.keys.emplace_back(key, mods);
+        };
+        hooks.toolbarClicked = [this](int index) { recorded.toolbar.push_back(index); };
+        previousOpener = SetAddressOpener([this](const std::string &a) { opened.push_back(a); });
+        RegisterMainWindowDescription();
+        ASSERT_TRUE(LoadWindow(MainWindow::Reference));
+        window = qobject_cast<MainWindow *>(LoadedWindow(MainWindow::Reference.window));
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    }
+
+    void TearDown() override
+    {
+        delete LoadedWindow(MainWindow::Reference.window);
+        MainWindowBindings() = {};
+        SetAddressOpener(previousOpener);
+        qunsetenv("JIUJIU_SITE_HOST");
+    }
+
+    template <class T>
+    T *child(const char *name)
+    {
+        T *found = window->findChild<T *>(QString::fromUtf8(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    QAction *toolbarAction(int index)
+    {
+        const QList<QAction *> actions = child<QToolBar>("工具条1")->actions();
+        return index < actions.size() ? actions[index] : nullptr;
+    }
+
+    Recorded recorded;
+    std::vector<std::string> opened;
+    AddressOpener previousOpener;
+    MainWindow *window = nullptr;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, TitleSizeAndBorder)
+{
+    EXPECT_EQ(window->windowTitle(),
+              QStringLiteral("啾啾神器 - BT种子搜索神器 - 官方网站：jiujiu.example"));
+    EXPECT_EQ(window->frameGeometry().size(), QSize(800, 486));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "fixed border";
+    const Qt::WindowFlags flags = window->windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
+    const QRect area = window->screen()->availableGeometry();
+    const QRect outer(window->pos(), QSize(800, 486));
+    EXPECT_LE(std::abs(outer.center().x() - area.center().x()), 1);
+    EXPECT_LE(std::abs(outer.center().y() - area.center().y()), 1);
+    EXPECT_EQ(recorded.created, 1);
+}
+
+TEST_F(MainWindowTest, ControlsSitWhereTheFormPutsThem)
+{
+    PageControl *pages = child<PageControl>("高级选择夹1");
+    ASSERT_NE(pages, nullptr);
+    struct Row
+    {
+        const char *name;
+        QWidget *parent; // the page or control the coordinates are relative to
+        QRect geometry;
+    } rows[] = {
+        {"标签3", window, {66, 3, 610, 32}},      {"高级选择夹1", window, {5, 40, 784, 416}},
+        {"超文本浏览框4", pages, {0, 400, 1, 1}}, {"LOGO", pages, {166, 46, 440, 84}},
+        {"标签1", pages, {83, 371, 597, 37}},     {"按钮1", pages, {237, 211, 264, 48}},
+        {"编辑框1", pages, {157, 154, 456, 32}},  {"超级列表框_查询显示", pages, {8, 32, 771, 382}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        QWidget *w = child<QWidget>(row.name);
+        ASSERT_NE(w, nullptr);
+        const QPoint at = w->parentWidget()->mapTo(window, w->pos());
+        EXPECT_EQ(QRect(row.parent == window ? at : row.parent->mapFrom(window, at), w->size()),
+                  row.geometry);
+    }
+    QWidget *logo = child<QWidget>("LOGO");
+    QWidget *logo1 = child<QWidget>("LOGO1");
+    ASSERT_TRUE(logo && logo1);
+    EXPECT_EQ(logo1->parentWidget(), logo);
+    EXPECT_EQ(logo1->geometry(), QRect(-1, 1, 440, 84));
+
+    // Page membership: the form's first page holds the search form, the second the list.
+    for (const char *name : {"超文本浏览框4", "LOGO", "标签1", "按钮1", "编辑框1"})
+        EXPECT_EQ(child<QWidget>(name)->parentWidget(), pages->page(0)) << name;
+    EXPECT_EQ(child<QWidget>("超级列表框_查询显示")->parentWidget(), pages->page(1));
+
+    QToolBar *toolbar = child<QToolBar>("工具条1");
+    EXPECT_EQ(toolbar->geometry().topLeft(), QPoint(0, -1));
+    EXPECT_EQ(toolbar->height(), 28);
+}
+
+TEST_F(MainWindowTest, TextsFontsAndColours)
+{
+    struct Row
+    {
+        const char *name;
+        const char *family;
+        int pixels;
+    } fonts[] = {
+        {"标签3", "微软雅黑", 14}, {"高级选择夹1", "微软雅黑", 16},
+        {"标签1", "微软雅黑", 12}, {"按钮1", "宋体", 21},
+        {"编辑框1", "宋体", 20},   {"超级列表框_查询显示", "微软雅黑", 12},
+    };
+    for (const Row &row : fonts) {
+        SCOPED_TRACE(row.name);
+        const QFont font = child<QWidget>(row.name)->font();
+        EXPECT_EQ(font.family(), QString::fromUtf8(row.family));
+        EXPECT_EQ(font.pixelSize(), row.pixels);
+        EXPECT_EQ(font.weight(), QFont::Normal);
+        // The substitution gives a real CJK face that has the characters.
+        EXPECT_TRUE(QFontMetrics(font).inFont(QChar(0x557E))) << "啾";
+    }
+
+    QLabel *announcement = child<QLabel>("标签3");
+    EXPECT_EQ(announcement->text(),
+              QStringLiteral("啾啾公告：记住啾啾神器官网唷！QIKU+SQ(神器) = jiujiu.example"));
+    EXPECT_EQ(announcement->palette().color(QPalette::WindowText), QColor(0, 136, 255));
+    QLabel *disclaimer = child<QLabel>("标签1");
+    EXPECT_EQ(disclaimer->palette().color(QPalette::WindowText), QColor(128, 128, 128));
+    const Text disclaimerText = MainWindow::DisclaimerText();
+    const std::string utf8 = TextToUtf8(disclaimerText);
+    EXPECT_EQ(
+        utf8.rfind("请在法律许可范围内进行使用，禁止使用本工具进行分享和传播色情、盗版等违法资源。"
+                   "绿色上网，健康你我！\r\n如有任何版权或其他问题，请与“",
+                   0),
+        0u);
+    EXPECT_TRUE(utf8.ends_with("”联系，我们会尽快处理！"));
+    EXPECT_EQ(disclaimer->text().count(QLatin1Char('\n')), 1) << "two lines";
+
+    EXPECT_EQ(child<QPushButton>("按钮1")->text(), QStringLiteral("开始啾啾搜索"));
+    EXPECT_TRUE(child<QLineEdit>("编辑框1")->text().isEmpty());
+    PageControl *pages = child<PageControl>("高级选择夹1");
+    ASSERT_EQ(pages->count(), 2);
+    EXPECT_EQ(pages->tabBar()->tabText(0), QStringLiteral("首页"));
+    EXPECT_EQ(pages->tabBar()->tabText(1), QStringLiteral("显示"));
+    EXPECT_EQ(pages->currentIndex(), 0);
+
+    for (const char *name : {"LOGO", "LOGO1"}) {
+        const QPixmap picture = child<QLabel>(name)->pixmap();
+        EXPECT_EQ(picture.size(), QSize(440, 84)) << name;
+    }
+}
+
+TEST_F(MainWindowTest, ResultListIsAReportView)
+{
+    auto *list = child<ReportListView>("超级列表框_查询显示");
+    ASSERT_NE(list, nullptr);
+    QHeaderView *header = list->horizontalHeader();
+    const int widths[] = {40, 400, 60, 50, 200};
+    for (int c = 0; c < 5; ++c) {
+        SCOPED_TRACE(c);
+        EXPECT_EQ(header->sectionSize(c), widths[c]);
+        EXPECT_EQ(list->model()->headerData(c, Qt::Horizontal).toString(),
+                  ResultListModel::Columns()[static_cast<std::size_t>(c)].title);
+    }
+    EXPECT_TRUE(header->isVisible() || !list->isVisible());
+    EXPECT_TRUE(header->sectionsClickable());
+    EXPECT_FALSE(header->sectionsMovable());
+    EXPECT_TRUE(list->showGrid());
+    EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(list->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_FALSE(list->verticalHeader()->isVisibleTo(list));
+    // Without the focus the selection is not shown.
+    const QPalette p = list->palette();
+    EXPECT_EQ(p.color(QPalette::Inactive, QPalette::Highlight),
+              p.color(QPalette::Inactive, QPalette::Base));
+
+    // Cells: 资源数 centred, the rest left.
+    const int row = ListInsertItem(*list, {}, Value("1"));
+    for (int c = 0; c < 5; ++c) {
+        const auto alignment =
+            Qt::Alignment(list->model()->index(row, c).data(Qt::TextAlignmentRole).toInt());
+        EXPECT_EQ(alignment & Qt::AlignHorizontal_Mask, c == 3 ? Qt::AlignHCenter : Qt::AlignLeft)
+            << c;
+    }
+}
+
+TEST_F(MainWindowTest, ToolbarItems)
+{
+    QToolBar *toolbar = child<QToolBar>("工具条1");
+    const QList<QAction *> actions = toolbar->actions();
+    ASSERT_EQ(actions.size(), 16);
+    for (int i = 0; i < 16; ++i) {
+        SCOPED_TRACE(i);
+        QAction *a = actions[i];
+        EXPECT_TRUE(a->isEnabled());
+        const bool separator = i == 12 || i == 15;
+        EXPECT_EQ(a->isSeparator(), separator);
+        QString caption;
+        bool image = false;
+        if (i == 0)
+            caption = QStringLiteral("返回首页"), image = true;
+        if (i == 13)
+            caption = QStringLiteral("获取新版"), image = true;
+        if (i == 14)
+            caption = QStringLiteral("意见反馈"), image = true;
+        if (!separator) {
+            EXPECT_EQ(a->text(), caption);
+            EXPECT_EQ(!a->icon().isNull(), image);
+            if (image) {
+                EXPECT_EQ(a->icon().availableSizes().value(0), QSize(16, 16));
+            }
+        }
+    }
+    // The two site buttons lie right of the announcement's text, where they can be clicked.
+    QLabel *announcement = child<QLabel>("标签3");
+    const int textEnd = announcement->x() + announcement->indent() +
+                        announcement->fontMetrics().horizontalAdvance(announcement->text());
+    EXPECT_GT(toolbar->widgetForAction(actions[13])->x(), textEnd);
+    EXPECT_LE(toolbar->widgetForAction(actions[14])->geometry().right(), window->width());
+}
+
+TEST_F(MainWindowTest, ToolbarCommands)
+{
+    // A search has been made: results page, its message, rows.
+    window->setCurrentPage(1);
+    window->setAnnouncement(Utf8ToText("共找到 3 个"));
+    for (int i = 0; i < 3; ++i)
+        ListInsertItem(window->resultList(), {}, Value(std::to_string(i + 1)));
+
+    const Text announcement = MainWindow::AnnouncementText();
+    struct Row
+    {
+        int index;
+        const char *address; // nullptr: none opened
+        int page;
+        bool announcementRestored;
+    } rows[] = {
+        {1, nullptr, 1, false},
+        {5, nullptr, 1, false},
+        {11, nullptr, 1, false},
+        {12, nullptr, 1, false},
+        {15, nullptr, 1, false},
+        {13, "http://jiujiu.example/?updata", 1, false},
+        {14, "http://jiujiu.example/?fb", 1, false},
+        {0, nullptr, 0, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.index);
+        opened.clear();
+        recorded.toolbar.clear();
+        QAction *action = toolbarAction(row.index);
+        ASSERT_NE(action, nullptr);
+        if (QWidget *button = child<QToolBar>("工具条1")->widgetForAction(action);
+            button && !action->isSeparator())
+            QTest::mouseClick(button, Qt::LeftButton);
+        else
+            window->runToolbarCommand(row.index); // separators take no clicks
+        if (row.address) {
+            ASSERT_EQ(opened.size(), 1u);
+            EXPECT_EQ(opened[0], row.address);
+        } else {
+            EXPECT_TRUE(opened.empty());
+        }
+        EXPECT_EQ(window->currentPage(), row.page);
+        EXPECT_EQ(window->announcement() == announcement, row.announcementRestored);
+        if (!action->isSeparator()) {
+            EXPECT_EQ(recorded.toolbar, std::vector<int>{row.index});
+        }
+    }
+    // The rows stay on the second page.
+    EXPECT_EQ(window->resultList().listModel()->count(), 3);
+    child<PageControl>("高级选择夹1")->tabBar()->setCurrentIndex(1);
+    EXPECT_EQ(window->currentPage(), 1);
+    EXPECT_EQ(ListGetItemText(window->resultList(), 2), "3");
+}
+
+TEST_F(MainWindowTest, KeywordBoxKeysAndSearchButton)
+{
+    QLineEdit *box = child<QLineEdit>("编辑框1");
+    box->setFocus();
+    QTest::keyClicks(box, "abc");
+    QTest::keyClick(box, Qt::Key_Return);
+    QTest::keyClick(box, Qt::Key_Enter, Qt::ControlModifier);
+    QTest::keyClick(box, 'A', Qt::ShiftModifier);
+    // Modifier keys are keys too, as Windows reports them.
+    const std::vector<std::pair<int, int>> want = {{'A', 0}, {'B', 0}, {'C', 0}, {13, 0},
+                                                   {17, 1},  {13, 1},  {16, 2},  {'A', 2}};
+    EXPECT_EQ(recorded.keys, want);
+    EXPECT_EQ(box->text(), QStringLiteral("abcA")) << "keys still edit the text";
+    EXPECT_EQ(window->keyword(), "abcA");
+
+    // Chinese input arrives through the input method.
+    box->clear();
+    QInputMethodEvent input;
+    input.setCommitString(QStringLiteral("啾啾"));
+    QCoreApplication::sendEvent(box, &input);
+    EXPECT_EQ(window->keyword(), Utf8ToText("啾啾"));
+
+    QTest::mouseClick(child<QPushButton>("按钮1"), Qt::LeftButton);
+    EXPECT_EQ(recorded.searches, 1);
+    window->setSearchEnabled(false);
+    QTest::mouseClick(child<QPushButton>("按钮1"), Qt::LeftButton);
+    EXPECT_EQ(recorded.searches, 1);
+}
+
+TEST_F(MainWindowTest, DoubleClickOnARow)
+{
+    window->setCurrentPage(1);
+    ReportListView &list = window->resultList();
+    for (int i = 0; i < 5; ++i)
+        ListInsertItem(list, {}, Value(std::to_string(i + 1)));
+    QTest::qWait(20);
+    const QRect cell = list.visualRect(list.model()->index(2, 1));
+    ASSERT_FALSE(cell.isEmpty());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(recorded.doubleClicks, 1);
+    EXPECT_EQ(ListCurrentSelection(list), 2);
+}
+
+TEST_F(MainWindowTest, CloseQueryAndDestruction)
+{
+    recorded.allowClose = false;
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(recorded.closeQueries, 1);
+    EXPECT_TRUE(IsWindowLoaded(MainWindow::Reference));
+    EXPECT_EQ(recorded.destroying, 0);
+
+    recorded.allowClose = true;
+    QSignalSpy destroyed(window, &QObject::destroyed);
+    EXPECT_TRUE(window->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(destroyed.count(), 1);
+    EXPECT_EQ(recorded.destroying, 1);
+    EXPECT_FALSE(IsWindowLoaded(MainWindow::Reference));
+    EXPECT_EQ(recorded.created, 1);
+}
+
+TEST_F(MainWindowTest, LoadingAgainKeepsTheWindow)
+{
+    EXPECT_TRUE(LoadWindow(MainWindow::Reference));
+    EXPECT_EQ(LoadedWindow(MainWindow::Reference.window), window);
+    window->showMinimized();
+    EXPECT_TRUE(LoadWindow(MainWindow::Reference));
+    EXPECT_FALSE(window->isMinimized());
+    EXPECT_EQ(recorded.created, 1);
+}
+
+TEST(StatisticsVisit, GetsTheStatisticsPageInTheBackground)
+{
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    const QByteArray host = "127.0.0.1:" + QByteArray::number(server.serverPort());
+    qputenv("JIUJIU_STATS_HOST", host);
+    EXPECT_EQ(StatisticsAddress(),
+              "http://" + host.toStdString() + "/qiku.php?p=5A1C09E37B24D68F&q=a");
+    {
+        MainWindow window;
+        ASSERT_TRUE(server.waitForNewConnection(5000) || server.hasPendingConnections());
+        QTcpSocket *socket = server.nextPendingConnection();
+        ASSERT_NE(socket, nullptr);
+        QByteArray request;
+        for (int i = 0; i < 50 && !request.contains("\r\n\r\n"); ++i) {
+            socket->waitForReadyRead(100);
+            request += socket->readAll();
+        }
+        EXPECT_TRUE(request.startsWith("GET /qiku.php?p=5A1C09E37B24D68F&q=a HTTP/1.1\r\n"))
+            << request.constData();
+        socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
+        socket->flush();
+        QSignalSpy finished(&window.statisticsBrowser(), &StatisticsBrowser::visitFinished);
+        EXPECT_TRUE(finished.wait(5000));
+        EXPECT_EQ(window.statisticsBrowser().runningVisits(), 0);
+    }
+    qunsetenv("JIUJIU_STATS_HOST");
+}
+
+TEST(StatisticsVisit, EmptyHostSkipsIt)
+{
+    qputenv("JIUJIU_STATS_HOST", "");
+    EXPECT_EQ(StatisticsAddress(), "");
+    MainWindow window;
+    EXPECT_EQ(window.statisticsBrowser().lastAddress(), "");
+    EXPECT_EQ(window.statisticsBrowser().runningVisits(), 0);
+    qunsetenv("JIUJIU_STATS_HOST");
+}

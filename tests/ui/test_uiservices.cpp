@@ -1,0 +1,178 @@
+#include "runtime/codepage.h"
+#include "runtime/uiservices.h"
+#include "ui/qtuiservices.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace jiujiu;
+
+namespace {
+
+class Guard
+{
+public:
+    explicit Guard(UiServices *ui) : m_previous(SetUiServices(ui)) {}
+    ~Guard() { SetUiServices(m_previous); }
+
+private:
+    UiServices *m_previous;
+};
+
+// Counts the custom events it gets.
+class Receiver final : public QObject
+{
+public:
+    int events = 0;
+    bool event(QEvent *e) override
+    {
+        if (e->type() == QEvent::User) {
+            ++events;
+            return true;
+        }
+        return QObject::event(e);
+    }
+};
+
+class QuitWatcher final : public QObject
+{
+public:
+    int quits = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        quits += e->type() == QEvent::Quit;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST(MessageBoxDialog, StyleWordGivesButtonsIconAndDefault)
+{
+    using B = QMessageBox;
+    struct Row
+    {
+        int style;
+        QMessageBox::StandardButtons buttons;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButton defaultButton;
+    } rows[] = {
+        {0x00, B::Ok, B::NoIcon, B::Ok},
+        {0x41, B::Ok | B::Cancel, B::Information, B::Ok},
+        {0x141, B::Ok | B::Cancel, B::Information, B::Cancel},
+        {0x12, B::Abort | B::Retry | B::Ignore, B::Critical, B::Abort},
+        {0x223, B::Yes | B::No | B::Cancel, B::Question, B::Cancel},
+        {0x34, B::Yes | B::No, B::Warning, B::Yes},
+        {0x105, B::Retry | B::Cancel, B::NoIcon, B::Cancel},
+        {0x304, B::Yes | B::No, B::NoIcon, B::Yes}, // no fourth button: the first
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.style);
+        const auto box = MakeMessageBox(Utf8ToText("第一行\r\n第二行"), row.style | MbTaskModal,
+                                        Utf8ToText("温馨提示"));
+        EXPECT_EQ(box->standardButtons(), row.buttons);
+        EXPECT_EQ(box->icon(), row.icon);
+        ASSERT_NE(box->defaultButton(), nullptr);
+        EXPECT_EQ(box->standardButton(box->defaultButton()), row.defaultButton);
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("温馨提示"));
+        EXPECT_EQ(box->text(), QStringLiteral("第一行\n第二行"));
+        EXPECT_EQ(box->parentWidget(), nullptr) << "no owner";
+        EXPECT_EQ(box->windowModality(), Qt::ApplicationModal);
+    }
+    EXPECT_TRUE(MakeMessageBox("x", MbSystemModal, "c")->windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+// The real dialog, answered by clicking its buttons once it is up.
+TEST(MessageBoxDialog, AnswersThePressedButton)
+{
+    QtUiServices services;
+    Guard guard(&services);
+    struct Row
+    {
+        int style;
+        QMessageBox::StandardButton press;
+        int answer; // ShowMessageBox: identifier less one
+    } rows[] = {
+        {0x41, QMessageBox::Ok, 0},     {0x41, QMessageBox::Cancel, 1},
+        {0x02, QMessageBox::Abort, 2},  {0x02, QMessageBox::Retry, 3},
+        {0x02, QMessageBox::Ignore, 4}, {0x04, QMessageBox::Yes, 5},
+        {0x04, QMessageBox::No, 6},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.style);
+        bool pressed = false;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            box->button(row.press)->click();
+            pressed = true;
+        });
+        EXPECT_EQ(ShowMessageBox(Value("x"), Value(row.style)), row.answer);
+        EXPECT_TRUE(pressed);
+    }
+}
+
+TEST(MessageBoxDialog, AnswererTakesThePlaceOfTheDialog)
+{
+    QtUiServices services;
+    Guard guard(&services);
+    Text text, caption;
+    int style = -1;
+    services.setAnswerer([&](const Text &t, int s, const Text &c) {
+        text = t, style = s, caption = c;
+        return IdNo;
+    });
+    EXPECT_EQ(ShowMessageBox(Value(Utf8ToText("确定离开？")), Value(0x24)), 6);
+    EXPECT_EQ(text, Utf8ToText("确定离开？"));
+    EXPECT_EQ(style, 0x24 | MbTaskModal);
+    EXPECT_EQ(caption, Utf8ToText("信息："));
+}
+
+TEST(Clipboard, PlainTextInAndOut)
+{
+    QtUiServices services;
+    Guard guard(&services);
+    const Text link =
+        Utf8ToText("ed2k://|file|啾啾 新闻.mkv|1234|0123456789ABCDEF0123456789ABCDEF|/");
+    EXPECT_TRUE(SetClipboardText(link));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8(TextToUtf8(link).c_str()));
+    ClearClipboard();
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());
+}
+
+TEST(PendingEvents, DispatchesWhatIsPendingAndStopsAtAQuitRequest)
+{
+    QtUiServices services;
+    Receiver receiver;
+    while (services.dispatchPendingEvents()) {
+    }
+    EXPECT_FALSE(services.dispatchPendingEvents()) << "nothing pending";
+
+    QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+    QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+    EXPECT_TRUE(services.dispatchPendingEvents());
+    EXPECT_EQ(receiver.events, 2);
+
+    // A quit request met while dispatching ends the dispatching and stays pending.
+    QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
+    EXPECT_TRUE(services.dispatchPendingEvents());
+    EXPECT_TRUE(services.quitRequested());
+    QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+    EXPECT_FALSE(services.dispatchPendingEvents());
+    EXPECT_EQ(receiver.events, 2) << "nothing runs past a quit request";
+
+    // The request is still in the queue for the loop.
+    QuitWatcher watcher;
+    QCoreApplication::instance()->installEventFilter(&watcher);
+    services.clearQuitRequest();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::instance()->removeEventFilter(&watcher);
+    EXPECT_EQ(watcher.quits, 1);
+    EXPECT_EQ(receiver.events, 3);
+    services.clearQuitRequest();
+}
