@@ -15,7 +15,7 @@ constexpr std::string_view kReplacement{"\xEF\xBF\xBD", 3};
 struct Utf8Char
 {
     std::uint8_t length = 0;
-    char bytes[3] = {};
+    char bytes[4] = {};
 };
 
 std::size_t Utf8Length(unsigned char lead)
@@ -44,7 +44,7 @@ const std::array<Utf8Char, kLeadCount * kTrailCount> &TwoByteTable()
                 const char code[2] = {static_cast<char>(lead), static_cast<char>(trail)};
                 const std::string utf8 = ConvertCodePage({code, 2}, CodePage::Ansi, CodePage::Utf8);
                 // A rejected code comes back as U+FFFD plus the trail byte: two characters.
-                if (utf8.empty() || utf8.size() > 3 ||
+                if (utf8.empty() || utf8.size() > 4 ||
                     Utf8Length(static_cast<unsigned char>(utf8[0])) != utf8.size())
                     continue;
                 Utf8Char &entry = t[(lead - 0x81) * kTrailCount + (trail - 0x40)];

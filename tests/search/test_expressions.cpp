@@ -1,0 +1,166 @@
+#include "resultpagegenerator.h"
+#include "runtime/codepage.h"
+#include "search/regexobject.h"
+#include "search/searchexpressions.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace jiujiu;
+
+namespace {
+
+// Group 1 of every match of an expression, in UTF-8.
+std::vector<std::string> Captures(const Text &expression, const std::string &pageUtf8)
+{
+    RegexObject regex;
+    regex.Create(expression);
+    const int n = regex.Execute(Utf8ToText(pageUtf8));
+    std::vector<std::string> out;
+    for (int m = 1; m <= n; ++m)
+        out.push_back(TextToUtf8(regex.GetSubMatchText(m, 1)));
+    return out;
+}
+
+using Strings = std::vector<std::string>;
+
+} // namespace
+
+TEST(SearchExpressions, AgainstHandWrittenSnippets)
+{
+    struct Row
+    {
+        const char *name;
+        const Text &expression;
+        std::string page;
+        Strings expected;
+    };
+    const Row rows[] = {
+        {"total", TotalExpression(), "&lt;tr&gt;\n&lt;td&gt;结果总数 1234 &lt;/td&gt;", {" 1234 "}},
+        {"total needs the line feed",
+         TotalExpression(),
+         "&lt;tr&gt;&lt;td&gt;结果总数1&lt;/td&gt;",
+         {}},
+        {"two totals",
+         TotalExpression(),
+         "&lt;tr&gt;\n&lt;td&gt;结果总数1&lt;/td&gt;\n&lt;TR&gt;\n&lt;TD&gt;结果总数2&lt;/td&gt;",
+         {"1", "2"}},
+        {"last page",
+         LastPageExpression(),
+         "&lt;a href=&quot;/s/x?page=7&amp;mode=list&quot;&gt;尾页&lt;/a&gt;",
+         {"7"}},
+        {"last page runs on through a pager line",
+         LastPageExpression(),
+         "?page=25&amp;mode=list&quot;&gt;2&lt;/a&gt; ?page=9&amp;mode=list&quot;&gt;尾页",
+         {"25&amp;mode=list&quot;&gt;2&lt;/a&gt; ?page=9"}},
+        {"name",
+         NameExpression(),
+         "    &lt;td&gt;Tom &amp; Jerry \n    &lt;/td&gt;",
+         {"Tom &amp; Jerry"}},
+        {"name keeps inner and leading blanks",
+         NameExpression(),
+         "&lt;td&gt;  a  b \n    x",
+         {"  a  b"}},
+        {"name needs four spaces", NameExpression(), "&lt;td&gt;abc \n   &lt;/td&gt;", {}},
+        {"name needs the trailing space", NameExpression(), "&lt;td&gt;abc\n    &lt;/td&gt;", {}},
+        {"size",
+         SizeExpression(),
+         "&lt;td width=&#39;70&#39; align=&#39;right&#39;&gt;1.5 GB\n    \n    &lt;/td&gt;",
+         {"1.5 GB"}},
+        {"size needs the blank line",
+         SizeExpression(),
+         "&lt;td width=&#39;70&#39; align=&#39;right&#39;&gt;1.5 GB\n    &lt;/td&gt;",
+         {}},
+        {"sources",
+         SourcesExpression(),
+         "&lt;td width=&#39;100&#39; align=&#39;right&#39;&gt;42 \n    &lt;/td&gt;\n    "
+         "&lt;td width=&#39;140&#39; align=&#39;right&#39;&gt;",
+         {"42"}},
+        {"sources need the next cell",
+         SourcesExpression(),
+         "&lt;td width=&#39;100&#39; align=&#39;right&#39;&gt;42 \n    &lt;/td&gt;\n",
+         {}},
+        {"link is the last on its line",
+         LinkExpression(),
+         "&lt;span id=&#39;btns&#39;&gt;\n&lt;a href=&quot;/play&quot;&gt;x&lt;/a&gt; "
+         "&lt;a href=&quot;ed2k://|file|a|1|H|/&quot;&gt;y",
+         {"ed2k://|file|a|1|H|/"}},
+        {"link after several line feeds",
+         LinkExpression(),
+         "&lt;span id=&#39;btns&#39;&gt;\n\n\n&lt;a href=&quot;ed2k://x&quot;&gt;",
+         {"ed2k://x"}},
+        {"link on the tag's own line",
+         LinkExpression(),
+         "&lt;span id=&#39;btns&#39;&gt; href=&quot;ed2k://y&quot;\nz",
+         {"ed2k://y"}},
+        {"no link on the line after the tag",
+         LinkExpression(),
+         "&lt;span id=&#39;btns&#39;&gt;\nnothing\n href=&quot;ed2k://z&quot;",
+         {}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(Captures(row.expression, row.page), row.expected);
+    }
+}
+
+// Generated pages are written from known rows; extraction must give those rows back.
+TEST(SearchExpressions, ExtractEveryRowOfGeneratedPages)
+{
+    for (const int rows : {0, 1, 7, 250}) {
+        SCOPED_TRACE(rows);
+        const GeneratedPage page = GenerateResultPage({rows, 5000, rows > 1 ? 12 : 1, 99});
+        RegexObject regex;
+        regex.Create(TotalExpression());
+        ASSERT_EQ(regex.Execute(page.text), 1);
+        EXPECT_EQ(regex.GetSubMatchText(1, 1), page.total);
+        regex.Create(LastPageExpression());
+        EXPECT_EQ(regex.Execute(page.text), page.lastPage > 1 ? 1 : 0);
+        if (page.lastPage > 1) {
+            EXPECT_EQ(regex.GetSubMatchText(1, 1), std::to_string(page.lastPage));
+        }
+
+        regex.Create(NameExpression());
+        ASSERT_EQ(regex.Execute(page.text), rows);
+        RegexObject size = regex, sources = regex, link = regex;
+        size.Create(SizeExpression());
+        sources.Create(SourcesExpression());
+        link.Create(LinkExpression());
+        ASSERT_EQ(size.Execute(page.text), rows);
+        ASSERT_EQ(sources.Execute(page.text), rows);
+        ASSERT_EQ(link.Execute(page.text), rows);
+        for (int j = 1; j <= rows; ++j) {
+            const GeneratedRow &expected = page.rows[static_cast<std::size_t>(j - 1)];
+            ASSERT_EQ(regex.GetSubMatchText(j, 1), expected.name);
+            ASSERT_EQ(size.GetSubMatchText(j, 1), expected.size);
+            ASSERT_EQ(sources.GetSubMatchText(j, 1), expected.sources);
+            ASSERT_EQ(link.GetSubMatchText(j, 1), expected.link);
+        }
+    }
+}
+
+// Both engines read every field of a generated page alike.
+TEST(SearchExpressions, JitAndInterpreterAgree)
+{
+    const GeneratedPage page = GenerateResultPage({400, 0, 3, 5});
+    RegexObject jit(RegexEngine::Jit);
+    RegexObject interpreter(RegexEngine::Interpreter);
+    int compared = 0;
+    for (const Text *expression : {&TotalExpression(), &LastPageExpression(), &NameExpression(),
+                                   &SizeExpression(), &SourcesExpression(), &LinkExpression()}) {
+        jit.Create(*expression);
+        interpreter.Create(*expression);
+        EXPECT_FALSE(interpreter.Component()->usesJit());
+        EXPECT_TRUE(jit.Component()->usesJit()) << "this machine's PCRE2 has a JIT compiler";
+        const int n = jit.Execute(page.text);
+        ASSERT_EQ(interpreter.Execute(page.text), n);
+        ASSERT_GT(n, 0);
+        for (int m = 1; m <= n; ++m) {
+            ASSERT_EQ(jit.GetMatchText(m), interpreter.GetMatchText(m));
+            ASSERT_EQ(jit.GetSubMatchText(m, 1), interpreter.GetSubMatchText(m, 1));
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 1600);
+}
