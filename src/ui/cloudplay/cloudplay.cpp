@@ -2,24 +2,40 @@
 
 #include "ui/cloudplay/cloudplaywindow.h"
 #include "ui/cloudplay/webviewbrowser.h"
+#include "ui/windowregistry.h"
 
-#include <QPointer>
+#include <QCoreApplication>
 
 namespace jiujiu {
 namespace {
 
-QPointer<CloudPlayWindow> &LoadedWindow()
+CloudPlayWindow *RegisteredWindow()
 {
-    static QPointer<CloudPlayWindow> window;
-    return window;
+    return qobject_cast<CloudPlayWindow *>(LoadedWindow(CloudPlayWindow::Reference.window));
+}
+
+// A window the user closed lives on until its deferred deletion runs. Finish it now, so that
+// it is not taken for the loaded window. Qt holds the deletion back when it was asked for
+// further out than we are now (a nested event loop began since): then the window is taken back
+// as if loaded afresh. Qt posts an object's deferred deletion only once, so that window is
+// reused by later loads instead of destroyed.
+void FinishClosedWindow()
+{
+    CloudPlayWindow *window = RegisteredWindow();
+    if (!window || !window->isClosed())
+        return;
+    QCoreApplication::sendPostedEvents(window, QEvent::DeferredDelete);
+    if ((window = RegisteredWindow()) && window->isClosed()) {
+        QCoreApplication::removePostedEvents(window, QEvent::DeferredDelete);
+        window->reopen();
+    }
 }
 
 } // namespace
 
 CloudPlayWindow *CurrentCloudPlayWindow()
 {
-    CloudPlayWindow *window = LoadedWindow().data();
-    // A closed window is only waiting for its deferred deletion.
+    CloudPlayWindow *window = RegisteredWindow();
     return window && !window->isClosed() ? window : nullptr;
 }
 
@@ -30,14 +46,14 @@ bool IsCloudPlayWindowLoaded()
 
 void ShowCloudPlayPage(const Text &address)
 {
-    CloudPlayWindow *window = CurrentCloudPlayWindow();
-    if (!window) {
-        // No owner and not modal: the other windows stay usable.
-        window = new CloudPlayWindow;
-        LoadedWindow() = window;
-        window->show();
-    }
-    NavigateWebView(*window->browser(), address);
+    static const bool registered = (RegisterCloudPlayWindowDescription(), true);
+    (void)registered;
+    FinishClosedWindow();
+    // No parent and other windows stay enabled: not modal, no owner.
+    if (!IsWindowLoaded(CloudPlayWindow::Reference))
+        LoadWindow(CloudPlayWindow::Reference, std::nullopt, false);
+    if (CloudPlayWindow *window = CurrentCloudPlayWindow())
+        BrowserNavigate(*window->browser(), address);
 }
 
 } // namespace jiujiu

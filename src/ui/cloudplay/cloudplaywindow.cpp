@@ -3,6 +3,9 @@
 #include "runtime/codepage.h"
 #include "runtime/process.h"
 #include "runtime/settings.h"
+#include "ui/cloudplay/webviewbrowser.h"
+#include "ui/uifonts.h"
+#include "ui/windowregistry.h"
 
 #include <QCloseEvent>
 #include <QFont>
@@ -13,7 +16,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
-#include <QWebEngineView>
+#include <QUrl>
+#include <QWebEngineHistory>
 #include <QWindow>
 
 namespace jiujiu {
@@ -62,17 +66,14 @@ CloudPlayWindow::CloudPlayWindow()
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::NonModal);
     setWindowTitle(Q("啾啾神器 - 正在进行云播放"));
-    // The window form names no font: the system's default dialog font of the original, SimSun
-    // 9 pt (12 pixels).
-    QFont font(Q("宋体"));
-    font.setPixelSize(12);
-    setFont(font);
+    // The window form names no font: the system's default dialog font, SimSun 9 pt.
+    setFont(FormFont(Q("宋体"), -12));
 
     m_group = new QGroupBox(this);
     m_group->setObjectName(Q("分组框1"));
     m_group->setGeometry(0, 0, 1016, 632);
 
-    m_browser = new QWebEngineView(m_group);
+    m_browser = new WebViewBrowser(m_group);
     m_browser->setObjectName(Q("超文本浏览框1"));
     m_browser->setGeometry(3, 8, 1012, 624);
 
@@ -148,11 +149,32 @@ void CloudPlayWindow::showEvent(QShowEvent *event)
     });
 }
 
+void CloudPlayWindow::reopen()
+{
+    m_closed = false;
+    m_browser->history()->clear();
+    centreOnScreen();
+    show();
+}
+
 void CloudPlayWindow::closeEvent(QCloseEvent *event)
 {
-    // No close question; WA_DeleteOnClose destroys it once the event loop gets there.
+    // No close question; WA_DeleteOnClose destroys it once the event loop gets there. Until
+    // then nothing should go on playing in it.
     m_closed = true;
+    m_browser->setUrl(QUrl(QStringLiteral("about:blank")));
     event->accept();
+}
+
+void RegisterCloudPlayWindowDescription()
+{
+    RegisterWindowDescription({CloudPlayWindow::Reference,
+                               [] { return new CloudPlayWindow; },
+                               {{CloudPlayWindow::Frame, Q("分组框1")},
+                                {CloudPlayWindow::Browser, Q("超文本浏览框1")},
+                                {CloudPlayWindow::Notice, Q("标签1")},
+                                {CloudPlayWindow::Slogan, Q("透明标签1")},
+                                {CloudPlayWindow::Share, Q("按钮1")}}});
 }
 
 } // namespace jiujiu

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runtime/value.h"
+#include "ui/controlreference.h"
 
 #include <QMargins>
 #include <QWidget>
@@ -8,9 +9,10 @@
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class QWebEngineView;
 
 namespace jiujiu {
+
+class WebViewBrowser;
 
 // The cloud-play window: a browser over a row with a notice, a slogan and the share button.
 // A top-level window without owner; closing it destroys it.
@@ -23,12 +25,25 @@ public:
     static constexpr int OuterWidth = 1024;
     static constexpr int OuterHeight = 684;
 
+    static constexpr WindowReference Reference = {0x00010002, 0x00020002};
+    enum Control : std::uint32_t
+    {
+        Frame = 0x0003000B,   // 分组框1
+        Browser = 0x0003000C, // 超文本浏览框1
+        Notice = 0x0003000D,  // 标签1
+        Slogan = 0x0003000E,  // 透明标签1
+        Share = 0x0003000F,   // 按钮1
+    };
+    static ControlReference control(Control id) { return {Reference.window, id}; }
+
     CloudPlayWindow();
     ~CloudPlayWindow() override;
 
-    QWebEngineView *browser() const { return m_browser; }
+    WebViewBrowser *browser() const { return m_browser; }
     // True once the user (or anything else) has closed it; it is then being destroyed.
     bool isClosed() const { return m_closed; }
+    // Takes a closed window back as if loaded afresh: shown, centred, its history emptied.
+    void reopen();
 
     // Centres the outer rectangle on the available area of the window's screen.
     void centreOnScreen();
@@ -45,7 +60,7 @@ private:
     void share();
 
     QGroupBox *m_group = nullptr;
-    QWebEngineView *m_browser = nullptr;
+    WebViewBrowser *m_browser = nullptr;
     QLabel *m_notice = nullptr;
     QLabel *m_slogan = nullptr;
     QPushButton *m_share = nullptr;
@@ -59,5 +74,9 @@ private:
 // previous prefix. An empty prefix restores the system's.
 Text SetShareOpenerCommand(const Text &prefix);
 Text ShareOpenerCommand();
+
+// Makes LoadWindow(CloudPlayWindow::Reference) create the cloud-play window. Only a factory is
+// stored: no web engine object exists before the window is loaded.
+void RegisterCloudPlayWindowDescription();
 
 } // namespace jiujiu

@@ -2,6 +2,8 @@
 #include "runtime/codepage.h"
 #include "ui/cloudplay/cloudplay.h"
 #include "ui/cloudplay/cloudplaywindow.h"
+#include "ui/cloudplay/webviewbrowser.h"
+#include "ui/windowregistry.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -11,6 +13,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -132,7 +135,8 @@ protected:
     void TearDown() override
     {
         if (CloudPlayWindow *window = CurrentCloudPlayWindow())
-            CloseAndDestroy(window);
+            window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     LoopbackServer m_server;
 };
@@ -180,22 +184,29 @@ TEST_F(CloudPlay, LayoutAndTexts)
     struct Row
     {
         const char *name;
+        CloudPlayWindow::Control id;
         const char *parent;
         const char *kind;
         QRect geometry;
         const char *text;
     };
     const Row rows[] = {
-        {"分组框1", "", "QGroupBox", QRect(0, 0, 1016, 632), ""},
-        {"超文本浏览框1", "分组框1", "QWebEngineView", QRect(3, 8, 1012, 624), nullptr},
-        {"标签1", "", "QLabel", QRect(6, 637, 200, 16), "云播放为迅雷云播放，速度杠杠的！"},
-        {"透明标签1", "", "QLabel", QRect(216, 637, 120, 16), "好东西与好朋友分享！"},
-        {"按钮1", "", "QPushButton", QRect(345, 634, 103, 22), "分享得最新版本"},
+        {"分组框1", CloudPlayWindow::Frame, "", "QGroupBox", QRect(0, 0, 1016, 632), ""},
+        {"超文本浏览框1", CloudPlayWindow::Browser, "分组框1", "QWebEngineView",
+         QRect(3, 8, 1012, 624), nullptr},
+        {"标签1", CloudPlayWindow::Notice, "", "QLabel", QRect(6, 637, 200, 16),
+         "云播放为迅雷云播放，速度杠杠的！"},
+        {"透明标签1", CloudPlayWindow::Slogan, "", "QLabel", QRect(216, 637, 120, 16),
+         "好东西与好朋友分享！"},
+        {"按钮1", CloudPlayWindow::Share, "", "QPushButton", QRect(345, 634, 103, 22),
+         "分享得最新版本"},
     };
+    EXPECT_EQ(LoadedWindow(CloudPlayWindow::Reference.window), window);
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         auto *control = window->findChild<QWidget *>(Q(row.name));
         ASSERT_NE(control, nullptr);
+        EXPECT_EQ(FindControl(CloudPlayWindow::control(row.id)), control);
         QWidget *parent = control->parentWidget();
         EXPECT_EQ(parent, *row.parent ? window->findChild<QWidget *>(Q(row.parent)) : window);
         EXPECT_TRUE(control->inherits(row.kind)) << control->metaObject()->className();
@@ -296,21 +307,29 @@ TEST_F(CloudPlay, ClosedWindowIsLoadedAfreshAndCentred)
     EXPECT_FALSE(IsCloudPlayWindowLoaded());
     CloudPlayWindow *fresh = Show(AddressFor(m_server, "ed2k://|file|three|3|H|/"));
     ASSERT_NE(fresh, nullptr);
-    EXPECT_NE(fresh, old.data());
+    EXPECT_TRUE(old.isNull()) << "the closed window was finished before loading anew";
     EXPECT_TRUE(fresh->isVisible());
     EXPECT_EQ(LiveCloudPlayWindows(), 1);
     QSignalSpy loaded(fresh->browser(), &QWebEngineView::loadFinished);
     ASSERT_TRUE(FinishedLoading(loaded));
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return old.isNull();
-    })) << "closing destroys the window";
-
     const QRect area = fresh->screen()->availableGeometry();
     EXPECT_LE((fresh->frameGeometry().center() - area.center()).manhattanLength(), 2);
     EXPECT_EQ(fresh->browser()->history()->count(), 1) << "the new browser starts empty";
     EXPECT_EQ(PageText(fresh->browser()), Q("ed2k://|file|three|3|H|/"));
     EXPECT_EQ(CurrentCloudPlayWindow(), fresh);
+    EXPECT_TRUE(IsWindowLoaded(CloudPlayWindow::Reference));
+}
+
+TEST_F(CloudPlay, ClosingDestroysTheWindowAndItsBrowser)
+{
+    CloudPlayWindow *window = Show(AddressFor(m_server, "ed2k://|file|a|1|H|/"));
+    ASSERT_NE(window, nullptr);
+    QPointer<QWebEngineView> browser(window->browser());
+    CloseAndDestroy(window);
+    EXPECT_TRUE(browser.isNull());
+    EXPECT_FALSE(IsWindowLoaded(CloudPlayWindow::Reference));
+    EXPECT_FALSE(IsCloudPlayWindowLoaded());
+    EXPECT_EQ(LiveCloudPlayWindows(), 0);
 }
 
 namespace {
@@ -386,4 +405,62 @@ TEST_F(CloudPlay, ShareWithoutAnOpenerReportsNothing)
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     SetShareOpenerCommand(previous);
+}
+
+// A window closed inside a handler that then dispatches events itself, or runs a nested loop
+// (where Qt holds its deletion back), must not be taken for the loaded window and left hidden.
+// Last in the file: the nested case leaves a window that is reused instead of destroyed.
+TEST_F(CloudPlay, ClosedWhileAHandlerDispatchesEventsIsNotReusedHidden)
+{
+    struct Row
+    {
+        const char *name;
+        bool nestedLoop; // the page is asked for from a loop inside the handler
+    };
+    for (const Row row :
+         {Row{"handler dispatching events", false}, Row{"nested event loop", true}}) {
+        SCOPED_TRACE(row.name);
+        CloudPlayWindow *first = Show(AddressFor(m_server, "ed2k://|file|one|1|H|/"));
+        ASSERT_NE(first, nullptr);
+        // The program's own event loop, as under QApplication::exec().
+        QEventLoop main;
+        QTimer::singleShot(0, first, [&] {
+            first->close();
+            if (row.nestedLoop) {
+                QEventLoop loop;
+                QTimer::singleShot(0, &loop, [&] {
+                    Show(AddressFor(m_server, "ed2k://|file|two|2|H|/"));
+                    loop.quit();
+                });
+                loop.exec();
+            } else {
+                QCoreApplication::processEvents();
+                Show(AddressFor(m_server, "ed2k://|file|two|2|H|/"));
+            }
+            QTimer::singleShot(0, &main, &QEventLoop::quit);
+        });
+        QTimer::singleShot(10000, &main, &QEventLoop::quit);
+        main.exec();
+        // Whatever was pending for the closed window has run by now.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        CloudPlayWindow *shown = CurrentCloudPlayWindow();
+        ASSERT_NE(shown, nullptr);
+        EXPECT_TRUE(shown->isVisible());
+        EXPECT_EQ(LiveCloudPlayWindows(), 1);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return PageText(shown->browser()) == Q("ed2k://|file|two|2|H|/"); },
+            LoadLimitMs));
+        const QRect area = shown->screen()->availableGeometry();
+        EXPECT_LE((shown->frameGeometry().center() - area.center()).manhattanLength(), 2);
+        shown->close();
+        EXPECT_FALSE(IsCloudPlayWindowLoaded());
+        QCoreApplication::processEvents();
+    }
+    // Either way the next page is seen again.
+    CloudPlayWindow *again = Show(AddressFor(m_server, "ed2k://|file|three|3|H|/"));
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(again->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return PageText(again->browser()) == Q("ed2k://|file|three|3|H|/"); }, LoadLimitMs));
 }
