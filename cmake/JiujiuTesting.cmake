@@ -25,8 +25,11 @@ function(jiujiu_add_test name)
              "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
     endif()
     list(APPEND env "JIUJIU_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}")
+    # gtest_discover_tests flattens a list-valued ENVIRONMENT property, keeping only its first
+    # entry; running the tests through "cmake -E env" keeps every variable.
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${env}")
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}")
+        PROPERTIES TIMEOUT ${T_TIMEOUT})
 endfunction()

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "runtime/value.h"
+
+#include <functional>
+
+namespace jiujiu {
+
+class SearchWindow;
+
+// "http://" + cloud-play host + "/iplay.html?uvs=_4_&url=" + link + "&tryplay=1&from=vodHome";
+// the link goes in exactly as the cell holds it.
+Text CloudPlayAddress(const Text &link);
+
+// Shows an address in the cloud-play window, loading the window first when needed.
+using CloudPlayPageShower = std::function<void(const Text &address)>;
+
+// Double-click on a result: asks whether to play it online (cloud-play window) or to copy the
+// link and hand it to the system's ed2k client.
+void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCloudPlayPage);
+
+} // namespace jiujiu

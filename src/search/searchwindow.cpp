@@ -1,0 +1,7 @@
+#include "search/searchwindow.h"
+
+namespace jiujiu {
+
+SearchWindow::~SearchWindow() = default;
+
+} // namespace jiujiu

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "runtime/value.h"
+
+namespace jiujiu {
+
+// What the search logic needs of the window it fills: the main window implements it over its
+// controls, the command-line front end over standard output.
+class SearchWindow
+{
+public:
+    virtual ~SearchWindow();
+
+    // Text of the keyword box.
+    virtual Text keyword() = 0;
+    // Shows a page of the page control (1 is the results page).
+    virtual void setCurrentPage(int page) = 0;
+    virtual void setAnnouncement(const Text &text) = 0;
+
+    virtual void deleteAllRows() = 0;
+    // Appends a row with the caption in column 0; answers its index, -1 on failure.
+    virtual int appendRow(const Text &caption) = 0;
+    virtual void setCell(int row, int column, const Text &text) = 0;
+    virtual Text cellText(int row, int column) = 0;
+    // First selected row, -1 when none.
+    virtual int currentSelection() = 0;
+
+    // The search button and Enter are off while a search runs.
+    virtual void setSearchEnabled(bool enabled) = 0;
+};
+
+} // namespace jiujiu

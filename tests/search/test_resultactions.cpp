@@ -1,0 +1,171 @@
+#include "net/openaddress.h"
+#include "runtime/codepage.h"
+#include "runtime/uiservices.h"
+#include "search/resultactions.h"
+#include "search/searchwindow.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+using namespace jiujiu;
+
+namespace {
+
+class ListWindow final : public SearchWindow
+{
+public:
+    std::vector<std::vector<Text>> rows;
+    int selection = -1;
+
+    Text keyword() override { return {}; }
+    void setCurrentPage(int) override {}
+    void setAnnouncement(const Text &) override {}
+    void deleteAllRows() override { rows.clear(); }
+    int appendRow(const Text &caption) override
+    {
+        rows.push_back({caption, {}, {}, {}, {}});
+        return static_cast<int>(rows.size() - 1);
+    }
+    void setCell(int row, int column, const Text &text) override
+    {
+        rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
+    }
+    Text cellText(int row, int column) override
+    {
+        if (row < 0 || static_cast<std::size_t>(row) >= rows.size() || column < 0 || column > 4)
+            return {};
+        return rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    }
+    int currentSelection() override { return selection; }
+    void setSearchEnabled(bool) override {}
+};
+
+struct Event
+{
+    std::string what;
+    Text value;
+    bool operator==(const Event &) const = default;
+};
+
+// Records every message box, clipboard change and hand-over in order.
+class Recorder final : public UiServices
+{
+public:
+    int answer = IdOk;
+    std::vector<Event> events;
+    std::vector<int> styles;
+
+    int messageBox(const Text &text, int style, const Text &caption) override
+    {
+        events.push_back({"box " + TextToUtf8(caption), text});
+        styles.push_back(style);
+        return answer;
+    }
+    bool setClipboardText(const Text &text) override
+    {
+        events.push_back({"clipboard", text});
+        return true;
+    }
+    void clearClipboard() override { events.push_back({"clear", {}}); }
+    bool dispatchPendingEvents() override { return false; }
+};
+
+class ResultActionsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ::setenv("JIUJIU_CLOUDPLAY_HOST", "play.example:8080", 1);
+        m_previous = SetUiServices(&ui);
+        m_previousOpener = SetAddressOpener([this](const std::string &a) {
+            ui.events.push_back({"open", Utf8ToText(a)});
+        });
+        const Text link = Utf8ToText(
+            "ed2k://|file|Tom &amp; Jerry 第1集.mkv|123|0123456789ABCDEF0123456789ABCDEF|/");
+        window.rows = {{"1", "n1", "1 MB", "3", link},
+                       {"2", "n2", "2 MB", "4", "ed2k://|file|b|2|/"},
+                       {"3", "n3", "", "", ""}};
+    }
+    void TearDown() override
+    {
+        SetUiServices(m_previous);
+        SetAddressOpener(std::move(m_previousOpener));
+    }
+
+    void act()
+    {
+        ActOnSelectedResult(window, [this](const Text &address) {
+            ui.events.push_back({"play", address});
+        });
+    }
+
+    Recorder ui;
+    ListWindow window;
+    const Text question = Utf8ToText("使用云播放在线看吗？\r\n否则复制、下载！");
+
+private:
+    UiServices *m_previous = nullptr;
+    AddressOpener m_previousOpener;
+};
+
+} // namespace
+
+TEST_F(ResultActionsTest, NothingSelectedSaysSoAndAsksNothing)
+{
+    for (int selection : {-1, 7}) {
+        ui.events.clear();
+        window.selection = selection;
+        act();
+        ASSERT_EQ(ui.events, (std::vector<Event>{{"box 温馨提示", Utf8ToText("未正确选中！")}}));
+        EXPECT_EQ(ui.styles.back() & 0xFF, 0);
+    }
+}
+
+TEST_F(ResultActionsTest, OkPlaysTheLinkUnencoded)
+{
+    window.selection = 0;
+    act();
+    const Text expected = "http://play.example:8080/iplay.html?uvs=_4_&url=" + window.rows[0][4] +
+                          "&tryplay=1&from=vodHome";
+    EXPECT_EQ(ui.events, (std::vector<Event>{{"box 温馨提示", question}, {"play", expected}}));
+    EXPECT_EQ(ui.styles[0] & 0xFF, 65);
+}
+
+TEST_F(ResultActionsTest, CancelCopiesThenHandsOverTheLinkAsShown)
+{
+    // Cancel, and Esc or the close button, which answer the same.
+    window.selection = 0;
+    ui.answer = IdCancel;
+    act();
+    const Text link = window.rows[0][4];
+    EXPECT_EQ(ui.events,
+              (std::vector<Event>{
+                  {"box 温馨提示", question}, {"clear", {}}, {"clipboard", link}, {"open", link}}));
+}
+
+TEST_F(ResultActionsTest, EmptyLinkCell)
+{
+    window.selection = 2;
+    act();
+    EXPECT_EQ(
+        ui.events.back(),
+        (Event{"play", "http://play.example:8080/iplay.html?uvs=_4_&url=&tryplay=1&from=vodHome"}));
+
+    ui.events.clear();
+    ui.answer = IdCancel;
+    act();
+    // The empty address is not an address any opener could take: nothing is handed over.
+    EXPECT_EQ(ui.events,
+              (std::vector<Event>{{"box 温馨提示", question}, {"clear", {}}, {"clipboard", ""}}));
+}
+
+TEST_F(ResultActionsTest, RowsAndSelectionStayAsTheyWere)
+{
+    const auto before = window.rows;
+    window.selection = 1;
+    act();
+    ui.answer = IdCancel;
+    act();
+    EXPECT_EQ(window.rows, before);
+    EXPECT_EQ(window.selection, 1);
+}

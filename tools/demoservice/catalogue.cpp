@@ -1,0 +1,118 @@
+#include "catalogue.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+
+namespace jiujiu::demo {
+namespace {
+
+struct Title
+{
+    const char *name;
+    int episodes; // 0: a film, listed in several formats
+};
+
+// Titles of our own; mixed Chinese and Latin, some with "&" in them.
+const Title kTitles[] = {
+    {"啾啾历险记", 24},        {"小啾啾的夏天", 12},
+    {"星际旅行者", 0},         {"Jiujiu.Adventures", 20},
+    {"Tom & Jerry.Remix", 16}, {"东方快车谋杀案", 0},
+    {"山海经传说", 30},        {"Ocean.Blue.Documentary", 8},
+    {"数码宝贝 & 朋友们", 10}, {"The.Quiet.Harbor", 0},
+    {"城市猎人", 18},          {"Morning.Coffee.Jazz", 0},
+};
+
+// A long daily series: one keyword that fills many pages.
+constexpr int kDailyIssues = 1000;
+
+const char *const kFormats[] = {"1080p.mkv", "720p.mp4", "BluRay.x264.mkv", "HDTV.rmvb"};
+
+// Deterministic pseudo-random numbers (a 64-bit LCG), so the catalogue never changes.
+std::uint64_t Next(std::uint64_t &state)
+{
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return state >> 11;
+}
+
+std::string SizeText(std::uint64_t bytes)
+{
+    char buffer[32];
+    if (bytes >= 1024ULL * 1024 * 1024)
+        std::snprintf(buffer, sizeof buffer, "%.2f GB", bytes / (1024.0 * 1024 * 1024));
+    else
+        std::snprintf(buffer, sizeof buffer, "%.1f MB", bytes / (1024.0 * 1024));
+    return buffer;
+}
+
+Resource MakeResource(std::string name, std::uint64_t &state)
+{
+    const std::uint64_t bytes = 80ULL * 1024 * 1024 + Next(state) % (3ULL * 1024 * 1024 * 1024);
+    char hash[33];
+    const std::uint64_t high = (Next(state) << 11) ^ Next(state);
+    const std::uint64_t low = (Next(state) << 11) ^ Next(state);
+    std::snprintf(hash, sizeof hash, "%016llX%016llX", static_cast<unsigned long long>(high),
+                  static_cast<unsigned long long>(low));
+    Resource r;
+    r.size = SizeText(bytes);
+    r.sources = std::to_string(1 + Next(state) % 4000);
+    r.link =
+        "ed2k://|file|" + name + "|" + std::to_string(bytes) + "|" + std::string(hash, 32) + "|/";
+    r.name = std::move(name);
+    return r;
+}
+
+std::vector<Resource> Build()
+{
+    std::vector<Resource> out;
+    std::uint64_t state = 0x6A69756A6975ULL;
+    for (const Title &title : kTitles) {
+        if (title.episodes == 0) {
+            for (const char *format : kFormats)
+                out.push_back(MakeResource(std::string(title.name) + "." + format, state));
+            continue;
+        }
+        for (int e = 1; e <= title.episodes; ++e) {
+            char episode[16];
+            std::snprintf(episode, sizeof episode, ".E%02d.", e);
+            out.push_back(MakeResource(title.name + std::string(episode) + kFormats[e % 4], state));
+        }
+    }
+    for (int issue = 1; issue <= kDailyIssues; ++issue) {
+        char name[64];
+        std::snprintf(name, sizeof name, "每日新闻.第%04d期.mp4", issue);
+        out.push_back(MakeResource(name, state));
+    }
+    return out;
+}
+
+std::string Lower(std::string_view s)
+{
+    std::string out(s);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+} // namespace
+
+const std::vector<Resource> &Catalogue()
+{
+    static const std::vector<Resource> catalogue = Build();
+    return catalogue;
+}
+
+std::vector<const Resource *> FindResources(std::string_view keyword)
+{
+    std::vector<const Resource *> found;
+    if (keyword.empty())
+        return found;
+    const std::string needle = Lower(keyword);
+    for (const Resource &r : Catalogue())
+        if (Lower(r.name).find(needle) != std::string::npos)
+            found.push_back(&r);
+    return found;
+}
+
+} // namespace jiujiu::demo

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace jiujiu::demo {
+
+// One resource as the search site lists it; texts are UTF-8.
+struct Resource
+{
+    std::string name;
+    std::string size;    // as the site writes it, e.g. "1.37 GB"
+    std::string sources; // number of sources, as text
+    std::string link;    // ed2k://|file|name|bytes|hash|/
+};
+
+// A fixed, generated catalogue: the same resources in the same order on every run.
+const std::vector<Resource> &Catalogue();
+
+// Resources whose name holds the keyword, letters compared without case.
+std::vector<const Resource *> FindResources(std::string_view keyword);
+
+} // namespace jiujiu::demo

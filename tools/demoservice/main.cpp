@@ -1,0 +1,172 @@
+// Loopback stand-in for the page-source viewer service and the search site, so the program
+// runs and is tested without the internet.
+#include "catalogue.h"
+#include "resultpage.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <httplib.h>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace {
+
+struct Options
+{
+    int port = 0;
+    int latencyMs = 0;
+    int rowsPerPage = 20;
+    std::string logFile;
+};
+
+void Usage()
+{
+    std::fprintf(stderr,
+                 "usage: jiujiu-demo-service [--port N] [--latency-ms N] [--rows-per-page N] "
+                 "[--log FILE]\n");
+}
+
+bool ParseInt(const char *text, int low, int high, int &out)
+{
+    char *end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (!text[0] || *end || v < low || v > high)
+        return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+bool ParseOptions(int argc, char **argv, Options &o)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--port" && hasValue) {
+            if (!ParseInt(argv[++i], 0, 65535, o.port))
+                return false;
+        } else if (arg == "--latency-ms" && hasValue) {
+            if (!ParseInt(argv[++i], 0, 600000, o.latencyMs))
+                return false;
+        } else if (arg == "--rows-per-page" && hasValue) {
+            if (!ParseInt(argv[++i], 1, 100000, o.rowsPerPage))
+                return false;
+        } else if (arg == "--log" && hasValue) {
+            o.logFile = argv[++i];
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// q is "HOST//search/KEYWORD?page=N&mode=list" once form-decoded.
+bool ParseQuery(const std::string &q, std::string &keyword, int &page)
+{
+    const auto start = q.find("//search/");
+    const auto query = q.rfind("?page=");
+    if (start == std::string::npos || query == std::string::npos || query < start + 9)
+        return false;
+    keyword = q.substr(start + 9, query - start - 9);
+    page = std::atoi(q.c_str() + query + 6);
+    return true;
+}
+
+std::string CloudPlayPage(const std::string &link)
+{
+    const std::string escaped = jiujiu::demo::EscapeHtml(link);
+    return "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>云播放</title>\n"
+           "<style>body{font-family:sans-serif;background:#10151c;color:#e8eef5;margin:40px}"
+           ".link{word-break:break-all;background:#1d2733;padding:12px;border-radius:6px}</style>\n"
+           "</head>\n<body>\n<h1>云播放（演示）</h1>\n<p>正在准备播放：</p>\n"
+           "<p class=\"link\" id=\"link\">" +
+           escaped + "</p>\n</body>\n</html>\n";
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Options options;
+    if (!ParseOptions(argc, argv, options)) {
+        Usage();
+        return 2;
+    }
+
+    std::mutex logMutex;
+    std::ofstream log;
+    if (!options.logFile.empty()) {
+        log.open(options.logFile, std::ios::app);
+        if (!log) {
+            std::fprintf(stderr, "cannot open log file %s\n", options.logFile.c_str());
+            return 2;
+        }
+    }
+
+    httplib::Server server;
+    server.set_logger([&](const httplib::Request &req, const httplib::Response &) {
+        if (!log.is_open())
+            return;
+        std::lock_guard lock(logMutex);
+        log << req.method << ' ' << req.path << ' ' << req.body << '\n';
+        log.flush();
+    });
+
+    server.Post("/Tools/PageCode.aspx", [&](const httplib::Request &req, httplib::Response &res) {
+        if (options.latencyMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(options.latencyMs));
+        const std::string q = req.get_param_value("q");
+        std::string keyword;
+        int page = 1;
+        std::string source;
+        if (ParseQuery(q, keyword, page)) {
+            const auto found = jiujiu::demo::FindResources(keyword);
+            const int perPage = options.rowsPerPage;
+            const int lastPage = static_cast<int>((found.size() + perPage - 1) / perPage);
+            std::vector<const jiujiu::demo::Resource *> rows;
+            if (page >= 1 && page <= lastPage) {
+                const auto begin = found.begin() + static_cast<long>(page - 1) * perPage;
+                rows.assign(begin, begin + std::min<long>(perPage, found.end() - begin));
+            }
+            const long long total = found.empty() ? -1 : static_cast<long long>(found.size());
+            source = jiujiu::demo::SearchResultPage(keyword, rows, total, page, lastPage);
+        }
+        res.set_content(jiujiu::demo::ViewerPage("http://" + q, source),
+                        "text/html; charset=utf-8");
+    });
+
+    server.Get("/iplay.html", [&](const httplib::Request &req, httplib::Response &res) {
+        // The link rides unencoded in the query and may hold "&" itself: take everything
+        // between "url=" and the "&tryplay=" that follows it.
+        std::string link;
+        const std::string &target = req.target;
+        const auto start = target.find("url=");
+        if (start != std::string::npos) {
+            auto end = target.rfind("&tryplay=");
+            if (end == std::string::npos || end < start)
+                end = target.size();
+            link = httplib::detail::decode_url(target.substr(start + 4, end - start - 4), false);
+        }
+        res.set_content(CloudPlayPage(link), "text/html; charset=utf-8");
+    });
+
+    server.Get("/", [](const httplib::Request &req, httplib::Response &res) {
+        res.set_content("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>啾啾神器</title>"
+                        "</head><body><h1>啾啾神器 演示站点</h1></body></html>",
+                        "text/html; charset=utf-8");
+    });
+
+    const int port = options.port == 0
+                         ? server.bind_to_any_port("127.0.0.1")
+                         : (server.bind_to_port("127.0.0.1", options.port) ? options.port : -1);
+    if (port <= 0) {
+        std::fprintf(stderr, "cannot listen on 127.0.0.1:%d\n", options.port);
+        return 1;
+    }
+    std::printf("listening on http://127.0.0.1:%d\n", port);
+    std::fflush(stdout);
+    return server.listen_after_bind() ? 0 : 1;
+}
