@@ -2,12 +2,27 @@
 
 #include "runtime/codepage.h"
 
+#include <algorithm>
+
 namespace jiujiu {
+
+namespace {
+
+bool IsAscii(std::string_view bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+} // namespace
 
 QString ToQString(std::string_view text)
 {
     if (text.empty())
         return {};
+    // Serial numbers, sizes and counts: ASCII is the same in both encodings.
+    if (IsAscii(text))
+        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
     const std::string utf8 = TextToUtf8(text);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
@@ -17,6 +32,8 @@ Text ToRuntimeText(const QString &text)
     if (text.isEmpty())
         return {};
     const QByteArray utf8 = text.toUtf8();
+    if (IsAscii(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()))))
+        return utf8.toStdString();
     return Utf8ToText(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 

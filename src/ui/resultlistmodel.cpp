@@ -1,5 +1,6 @@
 #include "ui/resultlistmodel.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace jiujiu {
@@ -28,6 +29,8 @@ int ResultListModel::insertItem(int row, const Item &item)
         row = count();
     beginInsertRows({}, row, row);
     m_rows.insert(m_rows.begin() + row, Row{item, {}});
+    if (m_changedFirst >= 0 && row <= m_changedLast)
+        ++m_changedLast; // the changed rows moved down
     endInsertRows();
     return row;
 }
@@ -41,8 +44,28 @@ void ResultListModel::setCellText(int row, int column, const QString &text)
     if (cell == text)
         return;
     cell = text;
-    const QModelIndex changed = index(row, column);
-    emit dataChanged(changed, changed, {Qt::DisplayRole});
+    noteChanged(row);
+}
+
+void ResultListModel::noteChanged(int row)
+{
+    if (m_changedFirst < 0) {
+        m_changedFirst = m_changedLast = row;
+        QMetaObject::invokeMethod(this, &ResultListModel::flushChanges, Qt::QueuedConnection);
+        return;
+    }
+    m_changedFirst = std::min(m_changedFirst, row);
+    m_changedLast = std::max(m_changedLast, row);
+}
+
+void ResultListModel::flushChanges()
+{
+    const int first = m_changedFirst;
+    const int last = std::min(m_changedLast, count() - 1);
+    m_changedFirst = m_changedLast = -1;
+    if (first < 0 || first > last)
+        return;
+    emit dataChanged(index(first, 0), index(last, ColumnCount - 1), {Qt::DisplayRole});
 }
 
 QString ResultListModel::cellText(int row, int column) const
@@ -65,6 +88,7 @@ void ResultListModel::deleteAllItems()
     if (m_rows.empty())
         return;
     beginResetModel();
+    m_changedFirst = m_changedLast = -1;
     m_rows.clear();
     m_rows.shrink_to_fit();
     endResetModel();

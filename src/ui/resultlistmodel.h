@@ -55,12 +55,19 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
+    // Cell writes come four to a row during a search: views hear of them once per turn of the
+    // event loop, as one range.
+    void noteChanged(int row);
+    void flushChanges();
+
     struct Row
     {
         Item item;
         std::array<QString, ColumnCount - 1> subItems;
     };
     std::vector<Row> m_rows;
+    int m_changedFirst = -1;
+    int m_changedLast = -1;
 };
 
 } // namespace jiujiu

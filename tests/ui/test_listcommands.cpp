@@ -193,3 +193,25 @@ TEST(ResultListModel, ColumnsAndAppendSignals)
     EXPECT_EQ(reset.count(), 1);
     EXPECT_EQ(model.rowCount(), 0);
 }
+
+TEST(ResultListModel, CellWritesReachViewsAsOneRangePerTurn)
+{
+    ResultListModel model;
+    for (int i = 0; i < 10; ++i)
+        model.insertItem(-1, {});
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    model.setCellText(7, 1, QStringLiteral("a"));
+    model.setCellText(3, 4, QStringLiteral("b"));
+    model.setCellText(5, 0, QStringLiteral("c"));
+    model.setCellText(5, 9, QStringLiteral("nothing")); // out of range: not a change
+    EXPECT_EQ(changed.count(), 0);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed[0].at(0).toModelIndex(), model.index(3, 0));
+    EXPECT_EQ(changed[0].at(1).toModelIndex(), model.index(7, 4));
+
+    model.setCellText(9, 2, QStringLiteral("d"));
+    model.deleteAllItems();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(changed.count(), 1) << "no range over rows that are gone";
+}
