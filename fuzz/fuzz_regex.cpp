@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace jiujiu;
 
@@ -49,12 +51,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Check(IsValidUtf8(converted.utf8()));
     Check(converted.utf8() == ConvertCodePage(subject, CodePage::Ansi, CodePage::Utf8));
 
-    RegexObject jit(RegexEngine::Jit);
-    RegexObject interpreter(RegexEngine::Interpreter);
-    for (const Text *expression : {&TotalExpression(), &LastPageExpression(), &NameExpression(),
-                                   &SizeExpression(), &SourcesExpression(), &LinkExpression()}) {
-        jit.Create(*expression);
-        interpreter.Create(*expression);
+    // Prepared once; each input runs on copies, which share the compiled patterns.
+    static const auto prepared = [] {
+        std::vector<std::pair<RegexObject, RegexObject>> objects;
+        for (const Text *expression :
+             {&TotalExpression(), &LastPageExpression(), &NameExpression(), &SizeExpression(),
+              &SourcesExpression(), &LinkExpression()}) {
+            RegexObject jit(RegexEngine::Jit);
+            RegexObject interpreter(RegexEngine::Interpreter);
+            jit.Create(*expression);
+            interpreter.Create(*expression);
+            objects.emplace_back(jit, interpreter);
+        }
+        return objects;
+    }();
+    for (const auto &[preparedJit, preparedInterpreter] : prepared) {
+        RegexObject jit = preparedJit;
+        RegexObject interpreter = preparedInterpreter;
         const std::int32_t n = jit.Execute(subject);
         Check(interpreter.Execute(subject) == n);
         CheckMatches(jit, subject);

@@ -46,7 +46,7 @@ Text RegexObject::Replace(std::string_view source, std::string_view replacement)
     if (!component || !component->compiled())
         return {};
     const auto subject = Convert(source);
-    const Text &text = subject->text();
+    const std::string_view text = source; // offsets of the matches are source bytes
     RegexMatches found(subject, component->groupCount());
     component->Scan(*subject, [&found](const std::size_t *offsets) {
         found.Add(offsets);
@@ -63,7 +63,7 @@ Text RegexObject::Replace(std::string_view source, std::string_view replacement)
         if (start < copied)
             continue;
         const Text whole = found.Group(m, 0);
-        out.append(text, copied, start - copied);
+        out.append(text.substr(copied, start - copied));
         for (std::size_t i = 0; i < replacement.size(); ++i) {
             const char c = replacement[i];
             if (c != '$' || i + 1 >= replacement.size()) {
@@ -78,10 +78,10 @@ Text RegexObject::Replace(std::string_view source, std::string_view replacement)
                 out += whole;
                 ++i;
             } else if (next == '`') {
-                out.append(text, 0, start);
+                out.append(text.substr(0, start));
                 ++i;
             } else if (next == '\'') {
-                out.append(text, end, std::string::npos);
+                out.append(text.substr(end));
                 ++i;
             } else if (IsDigit(next)) {
                 std::size_t group = static_cast<std::size_t>(next - '0');
@@ -105,7 +105,7 @@ Text RegexObject::Replace(std::string_view source, std::string_view replacement)
         }
         copied = end;
     }
-    out.append(text, copied, std::string::npos);
+    out.append(text.substr(copied));
     return out;
 }
 
@@ -158,7 +158,7 @@ std::int32_t RegexObject::GetSubMatchCount() const
 
 std::shared_ptr<const RegexSubject> RegexObject::Convert(std::string_view text)
 {
-    if (!lastSubject || lastSubject->text() != text)
+    if (!lastSubject || lastSubject->tooLarge() || lastSubject->text() != text)
         lastSubject = std::make_shared<const RegexSubject>(text);
     return lastSubject;
 }

@@ -20,6 +20,9 @@ class RegexSubject;
 // Executed (component and a match collection, possibly an empty reference when the pattern
 // did not compile). A copy shares the component and the matches of the original.
 //
+// Matching is by characters of the GB18030 text; "." matches every character but a line feed
+// (a carriage return is an ordinary character). RegexComponent has the dialect in full.
+//
 // The subject converted for the engine is kept: executing the same text again (the column
 // expressions of one page, on this object or on a copy of it) converts it only once.
 class RegexObject final

@@ -70,12 +70,13 @@ std::string FourByteChar(const unsigned char *code)
 
 } // namespace
 
-RegexSubject::RegexSubject(std::string_view text) : m_text(text)
+RegexSubject::RegexSubject(std::string_view text)
 {
     if (text.size() > kMaxBytes) {
         m_tooLarge = true;
         return;
     }
+    m_text = text;
     const auto *s = reinterpret_cast<const unsigned char *>(text.data());
     const std::size_t n = text.size();
     const auto &table = TwoByteTable();

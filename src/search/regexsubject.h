@@ -17,11 +17,13 @@ namespace jiujiu {
 class RegexSubject final
 {
 public:
-    // Subjects larger than this are not converted (the engine's offsets stay 32-bit).
-    static constexpr std::size_t kMaxBytes = std::size_t{256} << 20;
+    // Larger subjects are not converted and match nothing: far beyond any result page, and
+    // it bounds the memory one execution can take (offsets stay 32-bit).
+    static constexpr std::size_t kMaxBytes = std::size_t{64} << 20;
 
     explicit RegexSubject(std::string_view text);
 
+    // Empty when tooLarge().
     const Text &text() const { return m_text; }
     const std::string &utf8() const { return m_utf8; }
     bool tooLarge() const { return m_tooLarge; }

@@ -105,4 +105,7 @@ TEST(RegexSubject, TooLargeSubjectMatchesNothing)
     regex.Create("a");
     EXPECT_EQ(regex.Execute(huge), 0);
     EXPECT_TRUE(regex.Matches()->limitReached());
+    EXPECT_EQ(regex.Replace(huge, "b"), huge) << "no match: the source as it was";
+    regex.Create("");
+    EXPECT_EQ(regex.Execute(""), 1) << "the empty text after it is not mistaken for it";
 }
