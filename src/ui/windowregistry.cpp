@@ -3,6 +3,7 @@
 #include "runtime/codepage.h"
 #include "runtime/fatalerror.h"
 
+#include <QEvent>
 #include <QPointer>
 #include <QWidget>
 #include <algorithm>
@@ -14,12 +15,48 @@ struct Entry
 {
     WindowDescription description;
     QPointer<QWidget> window;
+    bool closed = false; // closed and waiting for its deferred deletion
 };
 
 std::vector<Entry> &Entries()
 {
     static std::vector<Entry> entries;
     return entries;
+}
+
+// A window that has accepted its close is being destroyed, though the deletion runs later: it
+// counts as not loaded from then on. The watcher is the first filter installed on the window,
+// so it runs last, just before the window itself; it hands the event on and looks at the
+// answer.
+class CloseWatcher final : public QObject
+{
+public:
+    static CloseWatcher &instance()
+    {
+        static CloseWatcher watcher;
+        return watcher;
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Close)
+            return QObject::eventFilter(watched, event);
+        QPointer<QObject> alive(watched);
+        watched->event(event);
+        if (alive && event->isAccepted()) {
+            for (Entry &entry : Entries()) {
+                if (entry.window == watched)
+                    entry.closed = true;
+            }
+        }
+        return true;
+    }
+};
+
+QWidget *Live(const Entry &entry)
+{
+    return entry.closed ? nullptr : entry.window.data();
 }
 
 Entry *EntryFor(std::uint32_t windowId)
@@ -54,7 +91,7 @@ bool LoadWindow(const WindowReference &window, std::optional<WindowReference> pa
     Entry *entry = EntryFor(window);
     if (!entry)
         return false;
-    if (QWidget *existing = entry->window.data()) {
+    if (QWidget *existing = Live(*entry)) {
         if (existing->isMinimized()) {
             existing->showNormal();
         } else {
@@ -63,12 +100,16 @@ bool LoadWindow(const WindowReference &window, std::optional<WindowReference> pa
         }
         return true;
     }
+    if (entry->closed && entry->window) {
+        // Closed, its deletion not yet run: finish it, so one window of the kind exists.
+        delete entry->window.data();
+    }
     QWidget *owner = nullptr;
     if (parent && !disableOthers) {
         Entry *parentEntry = EntryFor(*parent);
-        if (!parentEntry || !parentEntry->window)
+        if (!parentEntry || !Live(*parentEntry))
             return false;
-        owner = parentEntry->window.data();
+        owner = Live(*parentEntry);
     }
     if (!entry->description.create)
         return false;
@@ -77,33 +118,35 @@ bool LoadWindow(const WindowReference &window, std::optional<WindowReference> pa
         return false;
     entry = EntryFor(window); // the factory may have registered windows of its own
     entry->window = created;
+    entry->closed = false;
+    created->installEventFilter(&CloseWatcher::instance());
     created->setAttribute(Qt::WA_DeleteOnClose, true);
     if (owner)
         created->setParent(owner, created->windowFlags() | Qt::Window);
     if (disableOthers)
         created->setWindowModality(Qt::ApplicationModal);
     created->show();
-    return !entry->window.isNull();
+    return Live(*entry) != nullptr;
 }
 
 bool IsWindowLoaded(const WindowReference &window)
 {
     const Entry *entry = EntryFor(window);
-    return entry && !entry->window.isNull();
+    return entry && Live(*entry);
 }
 
 QWidget *LoadedWindow(std::uint32_t windowId)
 {
     const Entry *entry = EntryFor(windowId);
-    return entry ? entry->window.data() : nullptr;
+    return entry ? Live(*entry) : nullptr;
 }
 
 QWidget *FindControl(const ControlReference &control)
 {
     const Entry *entry = EntryFor(control.window);
-    if (!entry || !entry->window)
+    QWidget *window = entry ? Live(*entry) : nullptr;
+    if (!window)
         return nullptr;
-    QWidget *window = entry->window.data();
     if (control.control == control.window)
         return window;
     const auto &controls = entry->description.controls;

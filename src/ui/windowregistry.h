@@ -38,7 +38,8 @@ void RegisterWindowDescription(WindowDescription description);
 bool LoadWindow(const WindowReference &window, std::optional<WindowReference> parent = {},
                 bool disableOthers = false);
 
-// True from creation until destruction (closing a window destroys it).
+// True from creation until the window is closed (closing destroys it; the deletion itself
+// runs later, and a closed window is never shown again: loading makes a new one).
 bool IsWindowLoaded(const WindowReference &window);
 
 // The live window with that identifier, null when it is not loaded.

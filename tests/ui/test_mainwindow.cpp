@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -389,11 +390,28 @@ TEST_F(MainWindowTest, CloseQueryAndDestruction)
     recorded.allowClose = true;
     QSignalSpy destroyed(window, &QObject::destroyed);
     EXPECT_TRUE(window->close());
+    EXPECT_FALSE(IsWindowLoaded(MainWindow::Reference)) << "closed: being destroyed";
+    EXPECT_EQ(LoadedWindow(MainWindow::Reference.window), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(destroyed.count(), 1);
     EXPECT_EQ(recorded.destroying, 1);
     EXPECT_FALSE(IsWindowLoaded(MainWindow::Reference));
     EXPECT_EQ(recorded.created, 1);
+}
+
+TEST_F(MainWindowTest, LoadingAfterCloseMakesANewWindow)
+{
+    ASSERT_TRUE(window->close());
+    QPointer<MainWindow> closed(window);
+    ASSERT_TRUE(LoadWindow(MainWindow::Reference)) << "before the deletion has run";
+    auto *fresh = qobject_cast<MainWindow *>(LoadedWindow(MainWindow::Reference.window));
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_TRUE(closed.isNull()) << "the closed one is finished first";
+    EXPECT_TRUE(fresh->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(LoadedWindow(MainWindow::Reference.window), fresh);
+    EXPECT_EQ(recorded.created, 2);
+    EXPECT_EQ(recorded.destroying, 1);
 }
 
 TEST_F(MainWindowTest, LoadingAgainKeepsTheWindow)
