@@ -44,6 +44,11 @@ Text ProgramDirectory()
     return Utf8ToText(Kept().directory);
 }
 
+void OverrideProgramDirectory(std::string directory)
+{
+    Kept().directory = std::move(directory);
+}
+
 char DirectorySeparator()
 {
     return '/';

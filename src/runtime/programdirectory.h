@@ -17,6 +17,9 @@ void InitProgramDirectory();
 
 // Directory of the running executable, without a trailing separator.
 Text ProgramDirectory();
+// Makes ProgramDirectory answer another directory (UTF-8), as if the executable lived there;
+// for tests of what the program starts from its own directory.
+void OverrideProgramDirectory(std::string directory);
 
 // The directory separator the logic appends before a file name.
 char DirectorySeparator();

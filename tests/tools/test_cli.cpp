@@ -1,71 +1,15 @@
 // jiujiu-cli against the real demo service, both started as child processes.
 #include "catalogue.h"
+#include "childprocess.h"
 
-#include <csignal>
-#include <cstdio>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
-struct Child
-{
-    pid_t pid = -1;
-    int out = -1;
-    int err = -1;
-};
-
-// Starts a program with extra environment; it dies with the test.
-Child Spawn(const std::vector<std::string> &args, const std::vector<std::string> &env)
-{
-    int out[2], err[2];
-    if (pipe(out) != 0 || pipe(err) != 0)
-        return {};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        dup2(out[1], 1);
-        dup2(err[1], 2);
-        close(out[0]);
-        close(err[0]);
-        for (const std::string &e : env)
-            putenv(const_cast<char *>(e.c_str()));
-        std::vector<char *> argv;
-        for (const std::string &a : args)
-            argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    close(err[1]);
-    return {pid, out[0], err[0]};
-}
-
-std::string ReadAll(int fd)
-{
-    std::string s;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0)
-        s.append(buffer, static_cast<std::size_t>(n));
-    close(fd);
-    return s;
-}
-
-std::string ReadLine(int fd)
-{
-    std::string s;
-    char c;
-    while (read(fd, &c, 1) == 1 && c != '\n')
-        s += c;
-    return s;
-}
+using jiujiu::test::ChildProcess;
+using jiujiu::test::DemoServiceProcess;
 
 struct Result
 {
@@ -75,44 +19,11 @@ struct Result
 
 Result RunProgram(const std::vector<std::string> &args, const std::vector<std::string> &env)
 {
-    Child child = Spawn(args, env);
+    ChildProcess child(args, env);
     Result r;
-    r.err = ReadAll(child.err); // small, so reading it first cannot block the child
-    r.out = ReadAll(child.out);
-    int status = 0;
-    waitpid(child.pid, &status, 0);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.status = child.finish(&r.out, &r.err);
     return r;
 }
-
-class DemoService
-{
-public:
-    explicit DemoService(int rowsPerPage)
-    {
-        m_child = Spawn({JIUJIU_DEMO_SERVICE, "--rows-per-page", std::to_string(rowsPerPage)}, {});
-        const std::string line = ReadLine(m_child.out);
-        const std::string prefix = "listening on http://127.0.0.1:";
-        if (line.rfind(prefix, 0) == 0)
-            m_host = "127.0.0.1:" + line.substr(prefix.size());
-    }
-    ~DemoService()
-    {
-        kill(m_child.pid, SIGTERM);
-        waitpid(m_child.pid, nullptr, 0);
-        close(m_child.out);
-        close(m_child.err);
-    }
-    const std::string &host() const { return m_host; }
-    std::vector<std::string> env() const
-    {
-        return {"JIUJIU_VIEWER_HOST=" + m_host, "JIUJIU_SEARCH_HOST=search.example"};
-    }
-
-private:
-    Child m_child;
-    std::string m_host;
-};
 
 std::string Amp(std::string s)
 {
@@ -134,17 +45,13 @@ std::vector<std::string> Lines(const std::string &text)
 
 TEST(Cli, ListsEveryCatalogueRowOfEveryPage)
 {
-    DemoService service(7);
+    const DemoServiceProcess service({"--rows-per-page", "7"});
     ASSERT_FALSE(service.host().empty());
-    struct Case
-    {
-        const char *keyword;
-    };
     for (const char *keyword : {"啾啾", "jerry", "E05"}) {
         SCOPED_TRACE(keyword);
         const auto expected = jiujiu::demo::FindResources(keyword);
         ASSERT_GT(expected.size(), 7u) << "the keyword must span several pages";
-        const Result r = RunProgram({JIUJIU_CLI, keyword}, service.env());
+        const Result r = RunProgram({JIUJIU_CLI, keyword}, service.environment());
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.err,
                   "为您找到[" + std::to_string(expected.size()) + "]枚资源！双击复制、下载！\n");
@@ -160,8 +67,9 @@ TEST(Cli, ListsEveryCatalogueRowOfEveryPage)
 
 TEST(Cli, JsonOutput)
 {
-    DemoService service(50);
-    const Result r = RunProgram({JIUJIU_CLI, "--json", "Tom & Jerry.Remix.E01."}, service.env());
+    const DemoServiceProcess service({"--rows-per-page", "50"});
+    const Result r =
+        RunProgram({JIUJIU_CLI, "--json", "Tom & Jerry.Remix.E01."}, service.environment());
     EXPECT_EQ(r.status, 0) << r.err;
     const auto &e = *jiujiu::demo::FindResources("Tom & Jerry.Remix.E01.").at(0);
     EXPECT_EQ(r.out, "[\n {\"serial\": \"1\", \"name\": \"" + Amp(e.name) + "\", \"size\": \"" +
@@ -171,7 +79,7 @@ TEST(Cli, JsonOutput)
 
 TEST(Cli, ExitStatus)
 {
-    DemoService service(20);
+    const DemoServiceProcess service;
     struct Case
     {
         std::vector<std::string> args;
@@ -188,7 +96,7 @@ TEST(Cli, ExitStatus)
     for (const auto &c : cases) {
         std::vector<std::string> args{JIUJIU_CLI};
         args.insert(args.end(), c.args.begin(), c.args.end());
-        const Result r = RunProgram(args, service.env());
+        const Result r = RunProgram(args, service.environment());
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_EQ(r.err, c.errText);
         EXPECT_EQ(r.out, "");

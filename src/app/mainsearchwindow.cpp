@@ -1,0 +1,68 @@
+#include "mainsearchwindow.h"
+
+#include "runtime/conversions.h"
+#include "ui/controlproperties.h"
+#include "ui/listcommands.h"
+#include "ui/mainwindow.h"
+#include "ui/windowregistry.h"
+
+namespace jiujiu {
+namespace {
+
+constexpr std::uint32_t kWindow = MainWindow::Reference.window;
+
+ControlReference ResultList()
+{
+    return MainWindow::control(MainWindow::ResultList);
+}
+
+} // namespace
+
+Text MainSearchWindow::keyword()
+{
+    return ToText(ReadControlProperty(kWindow, MainWindow::KeywordBox, PropertyText));
+}
+
+void MainSearchWindow::setCurrentPage(int page)
+{
+    WriteControlProperty(kWindow, MainWindow::Pages, PropertyCurrentPage, -1, Value(page));
+}
+
+void MainSearchWindow::setAnnouncement(const Text &text)
+{
+    WriteControlProperty(kWindow, MainWindow::Announcement, PropertyText, -1, Value(text));
+}
+
+void MainSearchWindow::deleteAllRows()
+{
+    ListDeleteAllItems(ResultList());
+}
+
+int MainSearchWindow::appendRow(const Text &caption)
+{
+    return ListInsertItem(ResultList(), Value(), Value(caption));
+}
+
+void MainSearchWindow::setCell(int row, int column, const Text &text)
+{
+    ListSetItemText(ResultList(), row, Value(column), Value(text));
+}
+
+Text MainSearchWindow::cellText(int row, int column)
+{
+    return ListGetItemText(ResultList(), row, Value(column));
+}
+
+int MainSearchWindow::currentSelection()
+{
+    return ToInteger(
+        ReadControlProperty(kWindow, MainWindow::ResultList, PropertyCurrentSelection));
+}
+
+void MainSearchWindow::setSearchEnabled(bool enabled)
+{
+    if (auto *window = qobject_cast<MainWindow *>(LoadedWindow(kWindow)))
+        window->setSearchEnabled(enabled);
+}
+
+} // namespace jiujiu

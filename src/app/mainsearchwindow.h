@@ -1,0 +1,22 @@
+#pragma once
+
+#include "search/searchwindow.h"
+
+namespace jiujiu {
+
+// The search logic's view of the main window, through the control commands on its controls.
+class MainSearchWindow final : public SearchWindow
+{
+public:
+    Text keyword() override;
+    void setCurrentPage(int page) override;
+    void setAnnouncement(const Text &text) override;
+    void deleteAllRows() override;
+    int appendRow(const Text &caption) override;
+    void setCell(int row, int column, const Text &text) override;
+    Text cellText(int row, int column) override;
+    int currentSelection() override;
+    void setSearchEnabled(bool enabled) override;
+};
+
+} // namespace jiujiu

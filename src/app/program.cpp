@@ -1,0 +1,123 @@
+#include "program.h"
+
+#include "mainsearchwindow.h"
+#include "net/httprequest.h"
+#include "runtime/codepage.h"
+#include "runtime/conversions.h"
+#include "runtime/fatalerror.h"
+#include "runtime/lifecycle.h"
+#include "runtime/process.h"
+#include "runtime/programdirectory.h"
+#include "runtime/uiservices.h"
+#include "search/regexobject.h"
+#include "search/resultactions.h"
+#include "search/searchworkflow.h"
+#include "skinbinding.h"
+#include "ui/cloudplay/cloudplay.h"
+#include "ui/mainwindow.h"
+#include "ui/visualstyle.h"
+#include "ui/windowregistry.h"
+
+#include <QApplication>
+#include <chrono>
+
+namespace jiujiu {
+namespace {
+
+RegexObject *g_regex = nullptr;
+
+MainSearchWindow &SearchWindowOfMain()
+{
+    static MainSearchWindow window;
+    return window;
+}
+
+SearchWorkflow &Workflow()
+{
+    static SearchWorkflow workflow(SearchWindowOfMain(), *g_regex);
+    return workflow;
+}
+
+} // namespace
+
+Text UpdaterCommandLine(const Text &programDirectory)
+{
+#ifdef _WIN32
+    static const Text file = "\\AutoUpdate.exe";
+#else
+    static const Text file = "/AutoUpdate";
+#endif
+    return Concatenate({"\"", programDirectory, file, "\" -ver:2,1,1,013"});
+}
+
+RegexObject *ProgramRegex()
+{
+    return g_regex;
+}
+
+void OnMainWindowCreated()
+{
+    AttachSkin();
+    SetVisualStyle(2);
+    RunCommandLine(UpdaterCommandLine(ProgramDirectory()));
+    FocusControl(MainWindow::control(MainWindow::KeywordBox));
+}
+
+bool OnMainWindowCloseQuery()
+{
+    static const Text question = Utf8ToText("您确定离开忠诚的小啾啾吗？");
+    static const Text caption = Utf8ToText("退出");
+    return ShowMessageBox(Value(question), Value(MbOkCancel | MbIconInformation), Value(caption)) ==
+           0;
+}
+
+void OnMainWindowDestroying()
+{
+    DetachSkin();
+    UnmapSkinEngine();
+    // A worker whose caller gave up may still be inside the TLS library; let it finish briefly.
+    WaitForHttpWorkers(std::chrono::milliseconds(500));
+    EndProgram(0);
+}
+
+void StartProgram()
+{
+    InitProgramDirectory();
+
+    g_regex = new RegexObject();
+    SetCleanupRoutine([] {
+        delete g_regex;
+        g_regex = nullptr;
+    });
+
+    MapSkinEngine();
+
+    MainWindowHooks &hooks = MainWindowBindings();
+    hooks.created = OnMainWindowCreated;
+    hooks.closeQuery = OnMainWindowCloseQuery;
+    hooks.destroying = OnMainWindowDestroying;
+    hooks.searchClicked = [] { Workflow().StartSearch(); };
+    hooks.keywordKeyPressed = [](int key, int modifiers) {
+        Workflow().OnKeywordKeyPressed(key, modifiers);
+    };
+    hooks.resultDoubleClicked = [] {
+        ActOnSelectedResult(SearchWindowOfMain(), ShowCloudPlayPage);
+    };
+
+    RegisterMainWindowDescription();
+    if (!LoadWindow(MainWindow::Reference)) {
+        static const Text message = Utf8ToText("载入启动窗口失败");
+        FatalError(message);
+    }
+}
+
+int ProgramMain()
+{
+    StartProgram();
+    QApplication::exec();
+    // The loop can also end without the main window's destruction (a quit request).
+    RunCleanupRoutine();
+    return 0;
+}
+
+} // namespace jiujiu

@@ -1,0 +1,209 @@
+// The whole program in one process: start-up, a search through the real main window against
+// the demo service, the exit question and the end.
+#include "catalogue.h"
+#include "childprocess.h"
+#include "program.h"
+#include "runtime/codepage.h"
+#include "runtime/programdirectory.h"
+#include "search/regexobject.h"
+#include "ui/cloudplay/cloudplay.h"
+#include "ui/controlproperties.h"
+#include "ui/listcommands.h"
+#include "ui/mainwindow.h"
+#include "ui/qtuiservices.h"
+#include "ui/visualstyle.h"
+#include "ui/windowregistry.h"
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <thread>
+
+extern jiujiu::QtUiServices *g_services;
+
+using namespace jiujiu;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Box
+{
+    std::string text, caption;
+    int style;
+};
+
+// Answers every message box with `answer` and records it.
+std::vector<Box> &AnswerBoxes(int answer)
+{
+    static std::vector<Box> boxes;
+    boxes.clear();
+    g_services->setAnswerer([answer](const Text &text, int style, const Text &caption) {
+        boxes.push_back({TextToUtf8(text), TextToUtf8(caption), style});
+        return answer;
+    });
+    return boxes;
+}
+
+// A program directory with spaces in its name holding a stand-in updater that records its
+// arguments.
+class ProgramDirectoryWithUpdater
+{
+public:
+    explicit ProgramDirectoryWithUpdater(bool withUpdater)
+    {
+        m_dir = fs::temp_directory_path() / ("jiujiu program dir " + std::to_string(::getpid()));
+        fs::create_directories(m_dir);
+        if (withUpdater) {
+            const fs::path updater = m_dir / "AutoUpdate";
+            std::ofstream(updater)
+                << "#!/bin/sh\nprintf '%s|' \"$@\" >> \"" << record().string() << "\"\n";
+            fs::permissions(updater, fs::perms::owner_all);
+        }
+        OverrideProgramDirectory(m_dir.string());
+    }
+    ~ProgramDirectoryWithUpdater() { fs::remove_all(m_dir); }
+    fs::path record() const { return m_dir / "updater-arguments"; }
+
+    std::string waitForRecord() const
+    {
+        for (int i = 0; i < 500; ++i) {
+            std::ifstream in(record());
+            std::string s((std::istreambuf_iterator<char>(in)), {});
+            if (!s.empty())
+                return s;
+            QTest::qWait(10);
+        }
+        return {};
+    }
+
+private:
+    fs::path m_dir;
+};
+
+MainWindow *Main()
+{
+    return qobject_cast<MainWindow *>(LoadedWindow(MainWindow::Reference.window));
+}
+
+template <class T>
+T *Child(const char *utf8Name)
+{
+    return Main() ? Main()->findChild<T *>(QString::fromUtf8(utf8Name)) : nullptr;
+}
+
+void TypeInto(QWidget *widget, const QString &text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(widget, &event);
+}
+
+// Start-up runs once for the whole process; InitProgramDirectory inside it is overridden
+// afterwards where a test needs another directory.
+class ProgramTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_service = new test::DemoServiceProcess({"--rows-per-page", "50"});
+        s_service->exportEnvironment();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_service;
+        s_service = nullptr;
+    }
+    static inline test::DemoServiceProcess *s_service = nullptr;
+};
+
+} // namespace
+
+TEST(UpdaterCommandLine, QuotesTheDirectory)
+{
+    EXPECT_EQ(UpdaterCommandLine(Utf8ToText("/opt/my app")),
+              "\"/opt/my app/AutoUpdate\" -ver:2,1,1,013");
+    EXPECT_EQ(UpdaterCommandLine(""), "\"/AutoUpdate\" -ver:2,1,1,013");
+}
+
+TEST_F(ProgramTest, StartsUpSearchesAndAsksBeforeLeaving)
+{
+    ASSERT_FALSE(s_service->host().empty());
+    auto &boxes = AnswerBoxes(IdCancel);
+    EXPECT_EQ(ProgramRegex(), nullptr);
+
+    // Start-up takes the test binary's own directory, which has no updater.
+    ASSERT_FALSE(fs::exists(fs::read_symlink("/proc/self/exe").parent_path() / "AutoUpdate"));
+    StartProgram();
+    ASSERT_NE(Main(), nullptr);
+    EXPECT_NE(ProgramRegex(), nullptr) << "the regular expression object exists before the window";
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(Main()));
+    EXPECT_TRUE(boxes.empty()) << "a missing updater shows nothing";
+    EXPECT_EQ(VisualStyleNumber(), 2);
+    QTRY_VERIFY(QApplication::focusWidget() != nullptr);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), QString::fromUtf8("编辑框1"));
+
+    // The updater is launched at every start with the quoted path and the version.
+    {
+        ProgramDirectoryWithUpdater updater(true);
+        OnMainWindowCreated();
+        EXPECT_EQ(updater.waitForRecord(), "-ver:2,1,1,013|");
+    }
+
+    // A search typed into the keyword box and started with Enter lists every row of every
+    // page (1000 rows, 20 pages of 50).
+    QLineEdit *keyword = Child<QLineEdit>("编辑框1");
+    ASSERT_NE(keyword, nullptr);
+    TypeInto(keyword, QString::fromUtf8("每日新闻"));
+    QTest::keyClick(keyword, Qt::Key_Return);
+    const auto expected = demo::FindResources("每日新闻");
+    ASSERT_EQ(expected.size(), 1000u);
+    const ControlReference list = MainWindow::control(MainWindow::ResultList);
+    ASSERT_EQ(ListGetItemText(list, 999, Value(0)), "1000");
+    EXPECT_EQ(ListGetItemText(list, 1000, Value(0)), "");
+    for (int row = 0; row < 1000; row += 37) {
+        SCOPED_TRACE(row);
+        const auto &r = *expected[static_cast<std::size_t>(row)];
+        EXPECT_EQ(ListGetItemText(list, row), std::to_string(row + 1));
+        EXPECT_EQ(TextToUtf8(ListGetItemText(list, row, Value(1))), r.name);
+        EXPECT_EQ(ListGetItemText(list, row, Value(2)), r.size);
+        EXPECT_EQ(ListGetItemText(list, row, Value(3)), r.sources);
+        EXPECT_EQ(TextToUtf8(ListGetItemText(list, row, Value(4))), r.link);
+    }
+    QLabel *announcement = Child<QLabel>("标签3");
+    ASSERT_NE(announcement, nullptr);
+    EXPECT_EQ(announcement->text(), QString::fromUtf8("为您找到[1000]枚资源！双击复制、下载！"));
+    EXPECT_EQ(Main()->currentPage(), 1);
+    EXPECT_TRUE(boxes.empty());
+
+    // Cancel keeps the window and its rows.
+    EXPECT_FALSE(Main()->close());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "您确定离开忠诚的小啾啾吗？");
+    EXPECT_EQ(boxes[0].caption, "退出");
+    EXPECT_EQ(boxes[0].style & 0xFF, 0x41);
+    ASSERT_NE(Main(), nullptr);
+    EXPECT_EQ(ListGetItemText(list, 999), "1000");
+}
+
+TEST_F(ProgramTest, OkEndsTheProgramWithExitCodeZero)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            StartProgram();
+            ShowCloudPlayPage("http://" + s_service->host() +
+                              "/iplay.html?uvs=_4_&url=ed2k://|file|a|1|/");
+            if (!IsCloudPlayWindowLoaded())
+                std::_Exit(4);
+            AnswerBoxes(IdOk);
+            Main()->close();
+            QTest::qWait(2000); // the window is destroyed from the event loop
+            std::_Exit(3);      // not reached when the destroyed event ends the program
+        },
+        ::testing::ExitedWithCode(0), "");
+}
