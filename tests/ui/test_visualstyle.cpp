@@ -1,6 +1,7 @@
 #include "ui/visualstyle.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -179,6 +180,25 @@ TEST_F(VisualStyleTest, FrameColoursOfTheThreeSchemes)
         // The outer one-pixel frame, left edge, middle row, and the top edge.
         EXPECT_EQ(QColor(shot.pixel(0, shot.height() / 2)), frames[style - 1]);
         EXPECT_EQ(QColor(shot.pixel(shot.width() / 2, 0)), frames[style - 1]);
+        // Inside it, a ring in the window colour; in the button face when read-only.
+        const QPalette app = QApplication::palette();
+        EXPECT_EQ(QColor(shot.pixel(1, shot.height() / 2)), app.color(QPalette::Base));
+        edit.setReadOnly(true);
+        const QImage readOnly = edit.grab().toImage();
+        EXPECT_EQ(QColor(readOnly.pixel(1, readOnly.height() / 2)), app.color(QPalette::Button));
+        EXPECT_EQ(QColor(readOnly.pixel(0, readOnly.height() / 2)), frames[style - 1]);
+
+        // The drop-down list of a combo box that holds items has the same frame.
+        QComboBox combo;
+        combo.addItems({QStringLiteral("一"), QStringLiteral("二")});
+        combo.show();
+        QAbstractItemView *list = combo.view();
+        combo.showPopup();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
+        ASSERT_TRUE(IsStyled(list));
+        const QImage drop = list->grab().toImage();
+        EXPECT_EQ(QColor(drop.pixel(0, drop.height() / 2)), frames[style - 1]);
+        combo.hidePopup();
 
         QPushButton button(QStringLiteral("按钮"));
         button.resize(80, 28);
