@@ -1,0 +1,123 @@
+// A whole search against the demo service with a fixed latency per answer: wall time against
+// the floor of one latency per request, and the longest stretch in which the user interface
+// was not served.
+//
+//   bench_search [--pages N] [--latency-ms N] [--runs N]
+#include "childprocess.h"
+#include "runtime/codepage.h"
+#include "runtime/uiservices.h"
+#include "search/regexobject.h"
+#include "search/searchwindow.h"
+#include "search/searchworkflow.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace jiujiu;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+class CountingWindow final : public SearchWindow
+{
+public:
+    Text keywordText;
+    int rows = 0;
+
+    Text keyword() override { return keywordText; }
+    void setCurrentPage(int) override {}
+    void setAnnouncement(const Text &) override {}
+    void deleteAllRows() override { rows = 0; }
+    int appendRow(const Text &) override { return rows++; }
+    void setCell(int, int, const Text &) override {}
+    Text cellText(int, int) override { return {}; }
+    int currentSelection() override { return -1; }
+    void setSearchEnabled(bool) override {}
+};
+
+// Stands in for the event loop: notes when it was last given the chance to run.
+class TimingUi final : public UiServices
+{
+public:
+    Clock::time_point last = Clock::now();
+    Clock::duration longestGap{};
+
+    int messageBox(const Text &, int, const Text &) override { return IdOk; }
+    bool setClipboardText(const Text &) override { return true; }
+    void clearClipboard() override {}
+    bool dispatchPendingEvents() override
+    {
+        mark();
+        return false;
+    }
+    void mark()
+    {
+        const auto now = Clock::now();
+        longestGap = std::max(longestGap, now - last);
+        last = now;
+    }
+};
+
+double Ms(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    int pages = 20, latency = 20, runs = 5;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--pages"))
+            pages = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--latency-ms"))
+            latency = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--runs"))
+            runs = std::atoi(argv[i + 1]);
+    }
+    // The catalogue's daily series has 1000 entries: 50 a page.
+    const int rowsPerPage = 1000 / std::max(pages, 1);
+    test::DemoServiceProcess service(
+        {"--latency-ms", std::to_string(latency), "--rows-per-page", std::to_string(rowsPerPage)});
+    if (service.host().empty()) {
+        std::fprintf(stderr, "the demo service did not start\n");
+        return 1;
+    }
+    service.exportEnvironment();
+
+    TimingUi ui;
+    SetUiServices(&ui);
+    CountingWindow window;
+    window.keywordText = Utf8ToText("每日新闻");
+    RegexObject regex;
+    SearchWorkflow workflow(window, regex);
+
+    const double floor = (pages + 1) * latency;
+    std::printf("search of %d pages x %d rows, %d ms per answer; floor %d x %d ms = %.0f ms\n",
+                pages, rowsPerPage, latency, pages + 1, latency, floor);
+    std::vector<double> walls;
+    for (int run = 0; run < runs; ++run) {
+        ui.longestGap = {};
+        const auto start = Clock::now();
+        ui.last = start;
+        workflow.StartSearch();
+        const auto wall = Clock::now() - start;
+        ui.mark();
+        walls.push_back(Ms(wall));
+        std::printf("run %d: %d rows, wall %.1f ms (%.1f%% over the floor), longest time without "
+                    "serving the user interface %.1f ms\n",
+                    run + 1, window.rows, Ms(wall), 100.0 * (Ms(wall) - floor) / floor,
+                    Ms(ui.longestGap));
+    }
+    std::sort(walls.begin(), walls.end());
+    std::printf("median wall %.1f ms, %.1f%% over the floor\n", walls[walls.size() / 2],
+                100.0 * (walls[walls.size() / 2] - floor) / floor);
+    SetUiServices(nullptr);
+    return 0;
+}
