@@ -1,31 +1,12 @@
 #include "loopbackserver.h"
 
+#include "resultpage.h"
+
 #include <chrono>
 #include <httplib.h>
 #include <stdexcept>
 
 namespace {
-
-std::string EscapeHtml(const std::string &text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
 
 std::string LinkOfTarget(const std::string &target)
 {
@@ -43,17 +24,18 @@ std::string LinkOfTarget(const std::string &target)
 
 LoopbackServer::LoopbackServer() : m_server(std::make_unique<httplib::Server>())
 {
-    m_server->Get("/iplay.html", [this](const httplib::Request &request,
-                                        httplib::Response &response) {
-        {
-            std::lock_guard lock(m_mutex);
-            m_targets.push_back(request.target);
-        }
-        const std::string page = "<!DOCTYPE html><html><head><meta charset=\"utf-8\">"
-                                 "<title>iplay</title></head><body><p id=\"link\">" +
-                                 EscapeHtml(LinkOfTarget(request.target)) + "</p></body></html>";
-        response.set_content(page, "text/html; charset=utf-8");
-    });
+    m_server->Get(
+        "/iplay.html", [this](const httplib::Request &request, httplib::Response &response) {
+            {
+                std::lock_guard lock(m_mutex);
+                m_targets.push_back(request.target);
+            }
+            const std::string page = "<!DOCTYPE html><html><head><meta charset=\"utf-8\">"
+                                     "<title>iplay</title></head><body><p id=\"link\">" +
+                                     jiujiu::demo::EscapeHtml(LinkOfTarget(request.target)) +
+                                     "</p></body></html>";
+            response.set_content(page, "text/html; charset=utf-8");
+        });
     m_port = m_server->bind_to_any_port("127.0.0.1");
     if (m_port <= 0)
         throw std::runtime_error("cannot bind a loopback port");
