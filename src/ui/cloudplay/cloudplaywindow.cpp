@@ -16,8 +16,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
-#include <QUrl>
 #include <QWebEngineHistory>
+#include <QWebEnginePage>
 #include <QWindow>
 
 namespace jiujiu {
@@ -152,6 +152,7 @@ void CloudPlayWindow::showEvent(QShowEvent *event)
 void CloudPlayWindow::reopen()
 {
     m_closed = false;
+    m_browser->page()->setAudioMuted(false);
     m_browser->history()->clear();
     centreOnScreen();
     show();
@@ -160,9 +161,10 @@ void CloudPlayWindow::reopen()
 void CloudPlayWindow::closeEvent(QCloseEvent *event)
 {
     // No close question; WA_DeleteOnClose destroys it once the event loop gets there. Until
-    // then nothing should go on playing in it.
+    // then nothing should be heard from it. (Loading a blank page here instead would hold the
+    // deferred deletion back.)
     m_closed = true;
-    m_browser->setUrl(QUrl(QStringLiteral("about:blank")));
+    m_browser->page()->setAudioMuted(true);
     event->accept();
 }
 

@@ -454,6 +454,7 @@ TEST_F(CloudPlay, ClosedWhileAHandlerDispatchesEventsIsNotReusedHidden)
         const QRect area = shown->screen()->availableGeometry();
         EXPECT_LE((shown->frameGeometry().center() - area.center()).manhattanLength(), 2);
         shown->close();
+        EXPECT_TRUE(shown->browser()->page()->isAudioMuted()) << "a closed window stays silent";
         EXPECT_FALSE(IsCloudPlayWindowLoaded());
         QCoreApplication::processEvents();
     }
@@ -461,6 +462,7 @@ TEST_F(CloudPlay, ClosedWhileAHandlerDispatchesEventsIsNotReusedHidden)
     CloudPlayWindow *again = Show(AddressFor(m_server, "ed2k://|file|three|3|H|/"));
     ASSERT_NE(again, nullptr);
     EXPECT_TRUE(again->isVisible());
+    EXPECT_FALSE(again->browser()->page()->isAudioMuted());
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return PageText(again->browser()) == Q("ed2k://|file|three|3|H|/"); }, LoadLimitMs));
 }
