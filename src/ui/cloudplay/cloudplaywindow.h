@@ -40,7 +40,7 @@ public:
     ~CloudPlayWindow() override;
 
     WebViewBrowser *browser() const { return m_browser; }
-    // True once the user (or anything else) has closed it; it is then being destroyed.
+    // True once the user (or anything else) has closed it, until it is destroyed or reopened.
     bool isClosed() const { return m_closed; }
     // Takes a closed window back as if loaded afresh: shown, centred, its history emptied.
     void reopen();
