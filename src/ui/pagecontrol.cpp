@@ -55,6 +55,15 @@ void PageControl::setCurrentIndex(int index)
     m_tabs->setCurrentIndex(index);
 }
 
+bool PageControl::event(QEvent *event)
+{
+    // The tab strip asks for a new size when its tabs change size, e.g. when a style sheet
+    // reaches it after this control was laid out; without a layout, that request comes here.
+    if (event->type() == QEvent::LayoutRequest)
+        layOut();
+    return QWidget::event(event);
+}
+
 void PageControl::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);

@@ -7,9 +7,12 @@
 #include "ui/reportlistview.h"
 #include "ui/resultlistmodel.h"
 #include "ui/statisticsbrowser.h"
+#include "ui/visualstyle.h"
 #include "ui/windowregistry.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -208,6 +211,65 @@ TEST_F(MainWindowTest, TextsFontsAndColours)
         const QPixmap picture = child<QLabel>(name)->pixmap();
         EXPECT_EQ(picture.size(), QSize(440, 84)) << name;
     }
+}
+
+// The look arrives after the window is shown (the created event attaches the skin, then sets the
+// visual style): every toolbar item must still fit the 28 px band and the window's width, both
+// tabs must stay in view without scroll arrows, and the tabs must stay clear of the list below.
+TEST_F(MainWindowTest, StyleSheetsAfterShowKeepToolbarItemsAndTabsInView)
+{
+    QFile skinFile(QStringLiteral(JIUJIU_SKIN_SOURCE_DIR "/jiujiu.qss"));
+    ASSERT_TRUE(skinFile.open(QIODevice::ReadOnly));
+    const QString skin = QString::fromUtf8(skinFile.readAll());
+    struct Case
+    {
+        const char *name;
+        QString sheet;
+        bool builtIn;
+    };
+    const Case cases[] = {
+        {"built-in skin", skin, true},
+        {"wider tabs", QStringLiteral("QTabBar::tab { padding: 2px 40px; }"), false},
+        {"narrower tabs", QStringLiteral("QTabBar::tab { padding: 0 2px; }"), false},
+    };
+    auto *toolbar = child<QToolBar>("工具条1");
+    PageControl *pages = child<PageControl>("高级选择夹1");
+    QTabBar *tabs = pages->tabBar();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        qApp->setStyleSheet(c.sheet);
+        SetVisualStyle(2);
+        QTest::qWait(20);
+
+        EXPECT_GE(tabs->width(), tabs->sizeHint().width());
+        EXPECT_LE(tabs->tabRect(1).right(), tabs->width() - 1) << "both tabs in view";
+        EXPECT_LT(tabs->tabRect(0).right(), tabs->tabRect(1).left()) << "side by side";
+        if (!c.builtIn)
+            continue;
+        const QWidget *list = child<QWidget>("超级列表框_查询显示");
+        EXPECT_LE(tabs->geometry().bottom(), list->geometry().top()) << "tabs clear of the list";
+        for (QAction *action : toolbar->actions()) {
+            if (action->isSeparator())
+                continue;
+            const QWidget *button = toolbar->widgetForAction(action);
+            ASSERT_NE(button, nullptr);
+            SCOPED_TRACE(action->text().toStdString());
+            EXPECT_TRUE(button->isVisible()) << "not pushed into the overflow menu";
+            EXPECT_TRUE(toolbar->rect().contains(button->geometry()));
+            EXPECT_GE(button->height(), button->sizeHint().height()) << "caption not clipped";
+        }
+        // The search button's caption must stand out from its face: some of its inner pixels
+        // are dark, whatever face the visual style gives it.
+        auto *search = child<QPushButton>("按钮1");
+        const QImage shot = search->grab().toImage();
+        int darkest = 255;
+        for (int y = 4; y < shot.height() - 4; ++y)
+            for (int x = 4; x < shot.width() - 4; ++x)
+                darkest = std::min(darkest, qGray(shot.pixel(x, y)));
+        EXPECT_LT(darkest, 96);
+    }
+    SetVisualStyle(0);
+    qApp->setStyleSheet(QString());
 }
 
 TEST_F(MainWindowTest, ResultListIsAReportView)
