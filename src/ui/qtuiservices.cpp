@@ -107,6 +107,15 @@ std::unique_ptr<QMessageBox> MakeMessageBox(const Text &text, int style, const T
     box->setTextFormat(Qt::PlainText);
     box->setIcon(IconFor(style));
     box->setStandardButtons(ButtonsFor(style));
+    // Chinese captions whatever translations the system has, as the program's users expect.
+    static const std::pair<QMessageBox::StandardButton, const char *> captions[] = {
+        {QMessageBox::Ok, "确定"},    {QMessageBox::Cancel, "取消"}, {QMessageBox::Abort, "中止"},
+        {QMessageBox::Retry, "重试"}, {QMessageBox::Ignore, "忽略"}, {QMessageBox::Yes, "是"},
+        {QMessageBox::No, "否"},
+    };
+    for (const auto &[which, caption] : captions)
+        if (QAbstractButton *button = box->button(which))
+            button->setText(QString::fromUtf8(caption));
     const auto order = ButtonOrder(style);
     const std::size_t defaultIndex = static_cast<std::size_t>((style >> 8) & 0xF);
     box->setDefaultButton(order[defaultIndex < order.size() ? defaultIndex : 0]);

@@ -87,6 +87,26 @@ TEST(MessageBoxDialog, StyleWordGivesButtonsIconAndDefault)
     EXPECT_TRUE(MakeMessageBox("x", MbSystemModal, "c")->windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
+TEST(MessageBoxStyle, ButtonsAreCaptionedInChinese)
+{
+    const std::pair<int, QStringList> rows[] = {
+        {0x1, {QStringLiteral("确定"), QStringLiteral("取消")}},
+        {0x2, {QStringLiteral("中止"), QStringLiteral("重试"), QStringLiteral("忽略")}},
+        {0x3, {QStringLiteral("是"), QStringLiteral("否"), QStringLiteral("取消")}},
+    };
+    for (const auto &[style, expected] : rows) {
+        SCOPED_TRACE(style);
+        const auto box = MakeMessageBox("x", style, "c");
+        QStringList captions;
+        for (QAbstractButton *button : box->buttons())
+            captions << button->text();
+        captions.sort();
+        QStringList sorted = expected;
+        sorted.sort();
+        EXPECT_EQ(captions, sorted);
+    }
+}
+
 // The real dialog, answered by clicking its buttons once it is up.
 TEST(MessageBoxDialog, AnswersThePressedButton)
 {
