@@ -88,6 +88,7 @@ std::size_t DuplicateGroups::joinGroup(std::size_t row)
     r.group = g;
     auto &members = m_groups[g].members;
     members.insert(std::upper_bound(members.begin(), members.end(), row), row);
+    m_groups[g].first = members.front();
     // Only the newcomer can take the lead: no scan of a large group for every row.
     Group &group = m_groups[g];
     if (members.size() == 1) {
@@ -109,6 +110,8 @@ void DuplicateGroups::leaveGroup(std::size_t row)
     const auto at = std::lower_bound(group.members.begin(), group.members.end(), row);
     if (at != group.members.end() && *at == row)
         group.members.erase(at);
+    if (!group.members.empty())
+        group.first = group.members.front();
     if (group.members.empty()) {
         if (!m_rows[row].key.empty())
             m_groupOfKey.erase(m_rows[row].key);
@@ -189,7 +192,7 @@ std::size_t DuplicateGroups::first(std::size_t row) const
 {
     if (row >= m_rows.size())
         return row;
-    return m_groups[m_rows[row].group].members.front();
+    return m_groups[m_rows[row].group].first;
 }
 
 std::size_t DuplicateGroups::copies(std::size_t row) const

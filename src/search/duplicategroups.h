@@ -22,6 +22,8 @@ public:
 
     void clear();
     std::size_t rowCount() const { return m_rows.size(); }
+    // Rows left once every group is merged into one.
+    std::size_t groupCount() const { return m_groups.size() - m_freeGroups.size(); }
 
     // Adds a row at the end; answers the rows whose merged look changed.
     std::vector<std::size_t> append(std::string key, std::optional<std::int64_t> sources);
@@ -50,6 +52,7 @@ private:
     struct Group
     {
         std::vector<std::size_t> members; // ascending
+        std::size_t first = 0;            // members.front(), kept here for speed
         std::size_t best = 0;             // member with the highest sources
     };
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace jiujiu {
 namespace {
@@ -148,7 +149,13 @@ bool StartsWithWord(std::string_view s, std::string_view word)
 
 bool Contains(std::string_view haystack, const std::string &needle)
 {
+#ifdef __GLIBC__
+    // glibc's two-way search: several times faster than find() on UTF-8 Chinese, where the
+    // first byte of a needle starts a character every few bytes.
+    return ::memmem(haystack.data(), haystack.size(), needle.data(), needle.size()) != nullptr;
+#else
     return haystack.find(needle) != std::string_view::npos;
+#endif
 }
 
 template <class T>

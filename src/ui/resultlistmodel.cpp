@@ -1,5 +1,8 @@
 #include "ui/resultlistmodel.h"
 
+#include "search/resultfilter.h"
+#include "search/sizetext.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -17,7 +20,12 @@ const std::array<ResultListModel::Column, ResultListModel::ColumnCount> &ResultL
     return columns;
 }
 
-ResultListModel::ResultListModel(QObject *parent) : QAbstractTableModel(parent) {}
+ResultListModel::ResultListModel(QObject *parent) : QAbstractTableModel(parent)
+{
+    // "第2期" before "第10期", and letters without regard to case.
+    m_collator.setNumericMode(true);
+    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+}
 
 ResultListModel::~ResultListModel() = default;
 
@@ -28,7 +36,15 @@ int ResultListModel::insertItem(int row, const Item &item)
     if (row < 0 || row > count())
         row = count();
     beginInsertRows({}, row, row);
-    m_rows.insert(m_rows.begin() + row, Row{item, {}});
+    m_nameRanksValid = false;
+    const bool appended = row == count();
+    m_rows.insert(m_rows.begin() + row, Row{item, {}, {}, {}, {}, true});
+    m_rows[static_cast<std::size_t>(row)].keys.serial =
+        ParseCountText(item.caption.toUtf8().toStdString());
+    if (appended)
+        m_duplicates.append({}, std::nullopt);
+    else
+        m_duplicates.insert(static_cast<std::size_t>(row), {}, std::nullopt);
     if (m_changedFirst >= 0 && row <= m_changedLast)
         ++m_changedLast; // the changed rows moved down
     endInsertRows();
@@ -44,7 +60,91 @@ void ResultListModel::setCellText(int row, int column, const QString &text)
     if (cell == text)
         return;
     cell = text;
+    updateKeys(row, column);
     noteChanged(row);
+}
+
+void ResultListModel::updateKeys(int row, int column)
+{
+    Row &r = m_rows[static_cast<std::size_t>(row)];
+    const auto utf8 = [&r, column] {
+        const QString &cell =
+            column == 0 ? r.item.caption : r.subItems[static_cast<std::size_t>(column - 1)];
+        return cell.toUtf8().toStdString();
+    };
+    switch (column) {
+    case 0:
+        r.keys.serial = ParseCountText(utf8());
+        return;
+    case 1:
+        // Made now, a row at a time during the search, so a click on 名称 only compares.
+        r.matchKeyStale = true;
+        r.nameKey.emplace(m_collator.sortKey(r.subItems[0]));
+        m_nameRanksValid = false;
+        return;
+    case 2:
+        r.keys.bytes = ParseSizeText(utf8());
+        return;
+    case 3:
+    case 4: {
+        if (column == 3) {
+            r.keys.sources = ParseCountText(utf8());
+        } else {
+            // Made now rather than on the first filter, which would then stall on a long list.
+            r.matchKey = ResultFilter::MatchKey(r.subItems[0].toUtf8().toStdString(),
+                                                r.subItems[3].toUtf8().toStdString());
+            r.matchKeyStale = false;
+        }
+        const std::string key = DuplicateGroups::Key(r.subItems[3].toUtf8().toStdString());
+        // Rows whose merged look changed (the group's first row) are repainted and re-filtered.
+        for (std::size_t changed :
+             m_duplicates.update(static_cast<std::size_t>(row), key, r.keys.sources))
+            if (changed != static_cast<std::size_t>(row))
+                noteChanged(static_cast<int>(changed));
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+const std::string &ResultListModel::matchKey(int row) const
+{
+    const Row &r = m_rows[static_cast<std::size_t>(row)];
+    if (r.matchKeyStale) {
+        r.matchKey = ResultFilter::MatchKey(r.subItems[0].toUtf8().toStdString(),
+                                            r.subItems[3].toUtf8().toStdString());
+        r.matchKeyStale = false;
+    }
+    return r.matchKey;
+}
+
+const std::vector<std::uint32_t> &ResultListModel::nameRanks() const
+{
+    if (m_nameRanksValid && m_nameRanks.size() == m_rows.size())
+        return m_nameRanks;
+    std::vector<std::pair<const QCollatorSortKey *, std::uint32_t>> names(m_rows.size());
+    for (std::size_t row = 0; row < m_rows.size(); ++row)
+        names[row] = {&nameSortKey(static_cast<int>(row)), static_cast<std::uint32_t>(row)};
+    std::sort(names.begin(), names.end(),
+              [](const auto &a, const auto &b) { return a.first->compare(*b.first) < 0; });
+    m_nameRanks.resize(m_rows.size());
+    std::uint32_t rank = 0;
+    for (std::size_t at = 0; at < names.size(); ++at) {
+        if (at > 0 && names[at - 1].first->compare(*names[at].first) != 0)
+            ++rank;
+        m_nameRanks[names[at].second] = rank;
+    }
+    m_nameRanksValid = true;
+    return m_nameRanks;
+}
+
+const QCollatorSortKey &ResultListModel::nameSortKey(int row) const
+{
+    const Row &r = m_rows[static_cast<std::size_t>(row)];
+    if (!r.nameKey)
+        r.nameKey.emplace(m_collator.sortKey(r.subItems[0]));
+    return *r.nameKey;
 }
 
 void ResultListModel::noteChanged(int row)
@@ -91,6 +191,8 @@ void ResultListModel::deleteAllItems()
     m_changedFirst = m_changedLast = -1;
     m_rows.clear();
     m_rows.shrink_to_fit();
+    m_duplicates.clear();
+    m_nameRanksValid = false;
     endResetModel();
 }
 

@@ -1,8 +1,15 @@
 #pragma once
 
+#include "search/duplicategroups.h"
+
 #include <QAbstractTableModel>
+#include <QCollator>
+#include <QCollatorSortKey>
 #include <QString>
 #include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace jiujiu {
@@ -35,6 +42,15 @@ public:
         int userValue = 0;
     };
 
+    // What sorting, filtering and merging compare, worked out from a row's cells when they
+    // change, so proxies over the model never parse cells while they sort or filter.
+    struct RowKeys
+    {
+        std::optional<std::int64_t> serial;
+        std::optional<std::uint64_t> bytes;
+        std::optional<std::int64_t> sources;
+    };
+
     explicit ResultListModel(QObject *parent = nullptr);
     ~ResultListModel() override;
 
@@ -48,6 +64,18 @@ public:
     void deleteAllItems();
     int count() const { return static_cast<int>(m_rows.size()); }
 
+    // Keys of an existing row (0 <= row < count()).
+    const RowKeys &keys(int row) const { return m_rows[static_cast<std::size_t>(row)].keys; }
+    // Folded name and link for the filter (made on first use after a change).
+    const std::string &matchKey(int row) const;
+    // The name's collation key for the user's locale (made on first use after a change).
+    const QCollatorSortKey &nameSortKey(int row) const;
+    // Each row's place among the names in collation order (equal names share one), worked
+    // out again after names change: a sort by name then compares integers.
+    const std::vector<std::uint32_t> &nameRanks() const;
+    // Rows grouped by the file their link names; see DuplicateGroups.
+    const DuplicateGroups &duplicates() const { return m_duplicates; }
+
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -60,12 +88,22 @@ private:
     void noteChanged(int row);
     void flushChanges();
 
+    void updateKeys(int row, int column);
+
     struct Row
     {
         Item item;
         std::array<QString, ColumnCount - 1> subItems;
+        RowKeys keys;
+        mutable std::string matchKey;
+        mutable std::optional<QCollatorSortKey> nameKey;
+        mutable bool matchKeyStale = true;
     };
     std::vector<Row> m_rows;
+    DuplicateGroups m_duplicates;
+    mutable std::vector<std::uint32_t> m_nameRanks;
+    mutable bool m_nameRanksValid = false;
+    QCollator m_collator;
     int m_changedFirst = -1;
     int m_changedLast = -1;
 };
