@@ -3,10 +3,10 @@
 #include "net/httprequestjob.h"
 #include "net/requestheaders.h"
 #include "net/requesturl.h"
+#include "runtime/asciicase.h"
 #include "runtime/conversions.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string_view>
 
 namespace jiujiu {
@@ -26,23 +26,12 @@ bool IsToken(std::string_view text)
     });
 }
 
-std::string UpperAscii(std::string text)
-{
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 bool HasHeaderNamed(const std::vector<std::string> &lines, std::string_view name)
 {
     return std::any_of(lines.begin(), lines.end(), [name](const std::string &line) {
         if (line.size() <= name.size() || (line[name.size()] != ':' && line[name.size()] != ';'))
             return false;
-        return std::equal(name.begin(), name.end(), line.begin(), [](char a, char b) {
-            return std::tolower(static_cast<unsigned char>(a)) ==
-                   std::tolower(static_cast<unsigned char>(b));
-        });
+        return AsciiEqualsIgnoringCase(std::string_view(line).substr(0, name.size()), name);
     });
 }
 
@@ -94,7 +83,7 @@ bool HttpSession::configure()
     const auto url = ParseRequestUrl(m_url);
     if (!url)
         return false;
-    m_verb = UpperAscii(m_job.verb.empty() ? std::string("GET") : m_job.verb);
+    m_verb = AsciiUppered(m_job.verb.empty() ? std::string_view("GET") : m_job.verb);
     if (!IsToken(m_verb))
         return false;
     m_followRedirects = (m_job.openFlags & kNoAutoRedirect) == 0;

@@ -1,5 +1,7 @@
 #include "search/duplicategroups.h"
 
+#include "runtime/asciicase.h"
+
 #include <algorithm>
 
 namespace jiujiu {
@@ -18,21 +20,13 @@ bool IsHash(std::string_view s)
            });
 }
 
-char Lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 } // namespace
 
 std::string DuplicateGroups::Key(std::string_view link)
 {
     constexpr std::string_view prefix = "ed2k://|file|";
-    if (link.size() < prefix.size())
+    if (!AsciiEqualsIgnoringCase(link.substr(0, prefix.size()), prefix))
         return {};
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (Lower(link[i]) != prefix[i])
-            return {};
     std::vector<std::string_view> fields;
     std::string_view rest = link.substr(prefix.size());
     while (true) {
@@ -49,9 +43,7 @@ std::string DuplicateGroups::Key(std::string_view link)
         std::string_view size = fields[i];
         while (size.size() > 1 && size.front() == '0')
             size.remove_prefix(1);
-        std::string key;
-        for (char c : fields[i + 1])
-            key += Lower(c);
+        std::string key = AsciiLowered(fields[i + 1]);
         key += ':';
         key += size;
         return key;

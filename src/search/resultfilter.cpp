@@ -1,5 +1,6 @@
 #include "search/resultfilter.h"
 
+#include "runtime/asciicase.h"
 #include "search/sizetext.h"
 
 #include <algorithm>
@@ -135,16 +136,7 @@ char32_t FoldCodePoint(char32_t cp)
 
 bool StartsWithWord(std::string_view s, std::string_view word)
 {
-    if (s.size() < word.size())
-        return false;
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        char c = s[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != word[i])
-            return false;
-    }
-    return true;
+    return AsciiEqualsIgnoringCase(s.substr(0, word.size()), word);
 }
 
 bool Contains(std::string_view haystack, const std::string &needle)
@@ -192,7 +184,7 @@ std::string ResultFilter::FoldCase(std::string_view utf8)
     while (i < utf8.size()) {
         const char c = utf8[i];
         if (static_cast<unsigned char>(c) < 0x80) {
-            out += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+            out += AsciiToLower(c);
             ++i;
             continue;
         }

@@ -1,5 +1,7 @@
 #include "search/sizetext.h"
 
+#include "runtime/asciicase.h"
+
 #include <array>
 #include <cmath>
 #include <limits>
@@ -15,11 +17,6 @@ bool IsBlank(char c)
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-char Lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 std::string_view Trim(std::string_view s)
@@ -63,9 +60,7 @@ bool ReadGroupedDigits(std::string_view &s, std::string &digits)
 // log2 of the unit's size in bytes, or -1.
 int UnitShift(std::string_view unit)
 {
-    std::string u;
-    for (char c : unit)
-        u += Lower(c);
+    const std::string u = AsciiLowered(unit);
     if (u.empty() || u == "b" || u == "byte" || u == "bytes")
         return 0;
     static constexpr std::array<char, 5> prefixes = {'k', 'm', 'g', 't', 'p'};

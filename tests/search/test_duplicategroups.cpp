@@ -121,6 +121,7 @@ TEST(DuplicateGroups, IncrementalMatchesRegroupingFromScratch)
         for (std::size_t r = 0; r < reference.size(); ++r)
             members[reference[r].key.empty() ? "#" + std::to_string(r) : reference[r].key]
                 .push_back(r);
+        ASSERT_EQ(groups.groupCount(), members.size()) << "step " << step;
         for (const auto &[key, rows] : members) {
             std::size_t best = rows.front();
             for (std::size_t r : rows)
