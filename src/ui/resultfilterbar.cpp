@@ -53,16 +53,17 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     m_minSize->setObjectName(QStringLiteral("最小大小"));
     m_maxSize->setObjectName(QStringLiteral("最大大小"));
     for (QLineEdit *field : {m_minSize, m_maxSize}) {
-        field->setFixedWidth(62);
-        field->setToolTip(QStringLiteral("如 700MB、1.5GB；空着不限"));
+        field->setFixedWidth(64);
+        field->setToolTip(QStringLiteral("大小范围，如 700MB、1.5GB；空着不限"));
     }
-    m_minSize->setPlaceholderText(QStringLiteral("最小"));
-    m_maxSize->setPlaceholderText(QStringLiteral("最大"));
+    m_minSize->setPlaceholderText(QStringLiteral("最小大小"));
+    m_maxSize->setPlaceholderText(QStringLiteral("最大大小"));
 
     m_minSources->setObjectName(QStringLiteral("最少资源数"));
     m_minSources->setRange(0, 999999);
-    m_minSources->setSpecialValueText(QStringLiteral("不限"));
-    m_minSources->setFixedWidth(64);
+    m_minSources->setPrefix(QStringLiteral("资源≥"));
+    m_minSources->setSpecialValueText(QStringLiteral("资源不限"));
+    m_minSources->setFixedWidth(92);
     m_minSources->setToolTip(QStringLiteral("最少资源数"));
 
     m_merge->setObjectName(QStringLiteral("合并重复"));
@@ -73,17 +74,15 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     m_status->setObjectName(QStringLiteral("筛选状态"));
     m_status->setTextFormat(Qt::PlainText);
     m_status->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_status->setMinimumWidth(120);
+    m_status->setMinimumWidth(110);
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
     layout->addWidget(m_text, 1);
-    layout->addWidget(SmallLabel(QStringLiteral("大小"), this));
     layout->addWidget(m_minSize);
     layout->addWidget(SmallLabel(QStringLiteral("–"), this));
     layout->addWidget(m_maxSize);
-    layout->addWidget(SmallLabel(QStringLiteral("资源数≥"), this));
     layout->addWidget(m_minSources);
     layout->addWidget(m_merge);
     layout->addWidget(m_status);
