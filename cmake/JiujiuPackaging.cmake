@@ -62,10 +62,10 @@ set(CPACK_PACKAGE_VENDOR "jiujiu")
 set(CPACK_PACKAGE_CONTACT "jiujiu maintainers <maintainers@jiujiu.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Chinese-language search tool for ed2k resources")
 set(CPACK_PACKAGE_DESCRIPTION
-    "啾啾神器 (jiujiu) searches ed2k file-sharing resources by keyword and lists each with its
-name, size, number of sources and ed2k link. A double-click plays a resource online in a
-cloud-play window, or copies its link and hands it to the desktop's ed2k client (for
-example aMule).
+    "啾啾神器 (jiujiu) searches ed2k file-sharing resources by keyword and
+lists each with its name, size, number of sources and ed2k link. A
+double-click plays a resource online in a cloud-play window, or copies
+its link and hands it to the desktop's ed2k client (for example aMule).
 
 jiujiu-cli runs the same search from the command line.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

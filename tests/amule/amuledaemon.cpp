@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace jiujiu::test {
 namespace {
@@ -24,14 +25,22 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-struct Descriptor
+// Owns a socket descriptor.
+class Descriptor
 {
-    int fd;
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    Descriptor(Descriptor &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Descriptor &operator=(Descriptor &&) = delete;
     ~Descriptor()
     {
-        if (fd >= 0)
-            ::close(fd);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
 };
 
 // External connections take the password's MD5, in lower-case hexadecimal.
@@ -51,14 +60,14 @@ std::string Md5Hex(const std::string &text)
 
 bool Accepts(int port)
 {
-    const Descriptor socket{::socket(AF_INET, SOCK_STREAM, 0)};
-    if (socket.fd < 0)
+    const Descriptor socket(::socket(AF_INET, SOCK_STREAM, 0));
+    if (socket.fd() < 0)
         return false;
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return ::connect(socket.fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    return ::connect(socket.fd(), reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
 }
 
 bool IsHash(const std::string &text)
@@ -73,27 +82,37 @@ bool IsHash(const std::string &text)
 
 } // namespace
 
-int FreeLoopbackPort()
+std::vector<int> FreeLoopbackPorts(std::size_t count)
 {
-    const Descriptor socket{::socket(AF_INET, SOCK_STREAM, 0)};
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    if (socket.fd < 0 || ::bind(socket.fd, reinterpret_cast<sockaddr *>(&address), size) != 0 ||
-        ::getsockname(socket.fd, reinterpret_cast<sockaddr *>(&address), &size) != 0)
-        return 0;
-    return ntohs(address.sin_port);
+    // All sockets stay bound until every port is known, so no port is handed out twice.
+    std::vector<Descriptor> sockets;
+    std::vector<int> ports;
+    sockets.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        sockets.emplace_back(::socket(AF_INET, SOCK_STREAM, 0));
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        const int fd = sockets.back().fd();
+        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&address), size) != 0 ||
+            ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size) != 0)
+            return {};
+        ports.push_back(ntohs(address.sin_port));
+    }
+    return ports;
 }
 
 AmuleDaemon::AmuleDaemon(const fs::path &home, const std::string &amuled)
-    : m_config(home / ".aMule"), m_ecPort(FreeLoopbackPort())
+    : m_config(home / ".aMule")
 {
     std::random_device random;
     m_password = "jiujiu-" + std::to_string(random());
-    const int clientPort = FreeLoopbackPort();
-    if (m_ecPort == 0 || clientPort == 0)
+    const std::vector<int> ports = FreeLoopbackPorts(2);
+    if (ports.size() != 2)
         return;
+    m_ecPort = ports[0];
+    const int clientPort = ports[1];
     fs::create_directories(m_config / "Temp");
     fs::create_directories(m_config / "Incoming");
     std::ofstream(m_config / "amule.conf")

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace jiujiu::test {
 
@@ -41,7 +42,7 @@ private:
     pid_t m_pid = -1;
 };
 
-// A TCP port on 127.0.0.1 that was free a moment ago.
-int FreeLoopbackPort();
+// `count` distinct TCP ports on 127.0.0.1 that were free a moment ago; empty on failure.
+std::vector<int> FreeLoopbackPorts(std::size_t count);
 
 } // namespace jiujiu::test
