@@ -12,6 +12,9 @@ struct ResultRow;
 // right), CR LF line ends, fields quoted where RFC 4180 needs it, and the header
 // 序号,名称,大小,大小(字节),资源数,链接. 大小(字节) is the size in bytes, empty when unknown.
 std::string CsvDocument(const std::vector<ResultRow> &rows);
+// The document's parts, for writing rows as they come: the mark and header line, one record.
+std::string CsvHeader();
+std::string CsvRecord(const ResultRow &row);
 
 // One CSV field: as it is, or in double quotes with quotes doubled when it holds a comma,
 // a quote, CR or LF.
@@ -21,5 +24,7 @@ std::string CsvField(std::string_view utf8);
 // import them. Rows without a link are left out; CR and LF inside a link are dropped, so a
 // line is always one link.
 std::string LinkListDocument(const std::vector<ResultRow> &rows);
+// One row's line of it, empty for a row without a link.
+std::string LinkListLine(const ResultRow &row);
 
 } // namespace jiujiu

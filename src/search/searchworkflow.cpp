@@ -6,6 +6,7 @@
 #include "runtime/conversions.h"
 #include "runtime/settings.h"
 #include "runtime/uiservices.h"
+#include "search/htmlreferences.h"
 #include "search/regexobject.h"
 #include "search/searchexpressions.h"
 #include "search/searchwindow.h"
@@ -141,8 +142,12 @@ SearchOutcome SearchWorkflow::RunSearch()
             ++serial;
             const int row = m_window.appendRow(ToText(Value(serial)));
             for (int c = 0; c < 4; ++c)
-                m_window.setCell(row, NameColumn + c,
-                                 cells[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)]);
+                // Captures carry the viewer's escaping over the page's own: both decoded, so
+                // names and links read as the site means them ("Tom & Jerry").
+                m_window.setCell(
+                    row, NameColumn + c,
+                    DecodeCapturedText(
+                        cells[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)]));
         }
     }
     return SearchOutcome::Listed;

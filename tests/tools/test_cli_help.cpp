@@ -9,7 +9,8 @@ namespace {
 
 TEST(CliHelp, HelpGoesToStandardOutputOtherOptionsStayErrors)
 {
-    const std::string usage = "usage: jiujiu-cli [--json] KEYWORD\n";
+    const std::string usage = "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
+                              "[--sort COLUMN[:desc]] [--filter EXPR] KEYWORD\n";
     const struct
     {
         const char *what;
