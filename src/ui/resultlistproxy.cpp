@@ -43,10 +43,7 @@ void ResultListProxy::onReset()
     m_accepted.resize(static_cast<std::size_t>(count));
     for (int row = 0; row < count; ++row)
         m_accepted[static_cast<std::size_t>(row)] = accepts(row);
-    m_order.resize(static_cast<std::size_t>(count));
-    std::iota(m_order.begin(), m_order.end(), 0);
-    if (m_sortColumn >= 0)
-        std::sort(m_order.begin(), m_order.end(), [this](int a, int b) { return before(a, b); });
+    resortAll();
     m_shown.clear();
     for (int row : m_order)
         if (m_accepted[static_cast<std::size_t>(row)])

@@ -432,6 +432,15 @@ TEST_F(ResultViewTest, FilteringInSlicesEndsWhereFilteringAtOnceDoes)
         atOnce.push_back(reference.sourceRow(row));
     EXPECT_EQ(sliced, atOnce);
     EXPECT_EQ(sliced.back(), 60) << "the row listed meanwhile, with the most sources";
+
+    // A new search empties the list while a filter is half done: it ends there, and the new
+    // rows are judged by it as they come.
+    proxy.setFilter(ResultFilter::Parse("jerry"));
+    ASSERT_TRUE(proxy.isFiltering());
+    ListDeleteAllItems(*list);
+    EXPECT_FALSE(proxy.isFiltering());
+    fill();
+    EXPECT_EQ(proxy.rowCount(), 2) << "Tom & Jerry and the merged Jerry.Quiet.Harbor";
 }
 
 TEST_F(ResultViewTest, ListCommandsKeepTheirRowNumbersWhateverIsShown)
@@ -446,6 +455,13 @@ TEST_F(ResultViewTest, ListCommandsKeepTheirRowNumbersWhateverIsShown)
     EXPECT_EQ(shown(0).front(), "8");
     EXPECT_EQ(TextToUtf8(ListGetItemText(reference, 0, Value(0))), "1");
     EXPECT_EQ(TextToUtf8(ListGetItemText(reference, 7, Value(1))), "late");
+
+    // A row inserted before the others moves every later number down by one.
+    EXPECT_EQ(ListInsertItem(reference, Value(0), Value("0")), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(TextToUtf8(ListGetItemText(reference, 1, Value(0))), "1");
+    EXPECT_EQ(TextToUtf8(ListGetItemText(reference, 8, Value(1))), "late");
+    EXPECT_EQ(shown(0), (Column{"8", "6", "4", "3", "2", "1", "0"})) << "5 and 7 merged into 3";
 
     // The current selection is a model row; a row the filter hides cannot be selected.
     WriteControlProperty(MainWindow::Reference.window, MainWindow::ResultList,
