@@ -20,11 +20,32 @@ const std::array<ResultListModel::Column, ResultListModel::ColumnCount> &ResultL
     return columns;
 }
 
-ResultListModel::ResultListModel(QObject *parent) : QAbstractTableModel(parent)
+namespace {
+
+// The user's locale; for the C locale the root order of English, since Qt's C collator makes
+// byte keys that neither ignore case nor read numbers.
+QLocale CollationLocale()
+{
+    const QLocale locale;
+    return locale.language() == QLocale::C ? QLocale(QLocale::English) : locale;
+}
+
+} // namespace
+
+ResultListModel::ResultListModel(QObject *parent)
+    : QAbstractTableModel(parent), m_collator(CollationLocale()),
+      m_emptyNameKey(m_collator.sortKey(QString()))
 {
     // "第2期" before "第10期", and letters without regard to case.
     m_collator.setNumericMode(true);
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+    m_emptyNameKey = m_collator.sortKey(QString());
+}
+
+bool ResultListModel::NameEntryLess::operator()(const NameEntry &a, const NameEntry &b) const
+{
+    const int c = a.key.compare(b.key);
+    return c != 0 ? c < 0 : a.row < b.row;
 }
 
 ResultListModel::~ResultListModel() = default;
@@ -39,12 +60,21 @@ int ResultListModel::insertItem(int row, const Item &item)
     m_nameRanksValid = false;
     const bool appended = row == count();
     m_rows.insert(m_rows.begin() + row, Row{item, {}, {}, {}, {}, true});
-    m_rows[static_cast<std::size_t>(row)].keys.serial =
-        ParseCountText(item.caption.toUtf8().toStdString());
-    if (appended)
+    Row &added = m_rows[static_cast<std::size_t>(row)];
+    added.keys.serial = ParseCountText(item.caption.toUtf8().toStdString());
+    added.nameKey.emplace(m_emptyNameKey);
+    if (appended) {
         m_duplicates.append({}, std::nullopt);
-    else
+        // Rows without a name stay out of the index: they sort first, as empty names.
+        if (m_nameIndexValid)
+            m_nameEntries.push_back(m_nameIndex.end());
+    } else {
         m_duplicates.insert(static_cast<std::size_t>(row), {}, std::nullopt);
+        // Rows below moved down: the index is rebuilt when next needed.
+        m_nameIndexValid = false;
+        m_nameIndex.clear();
+        m_nameEntries.clear();
+    }
     if (m_changedFirst >= 0 && row <= m_changedLast)
         ++m_changedLast; // the changed rows moved down
     endInsertRows();
@@ -81,6 +111,13 @@ void ResultListModel::updateKeys(int row, int column)
         r.matchKeyStale = true;
         r.nameKey.emplace(m_collator.sortKey(r.subItems[0]));
         m_nameRanksValid = false;
+        if (m_nameIndexValid) {
+            auto &entry = m_nameEntries[static_cast<std::size_t>(row)];
+            if (entry != m_nameIndex.end())
+                m_nameIndex.erase(entry);
+            entry = r.subItems[0].isEmpty() ? m_nameIndex.end()
+                                            : m_nameIndex.insert({*r.nameKey, row}).first;
+        }
         return;
     case 2:
         r.keys.bytes = ParseSizeText(utf8());
@@ -119,21 +156,35 @@ const std::string &ResultListModel::matchKey(int row) const
     return r.matchKey;
 }
 
+void ResultListModel::rebuildNameIndex() const
+{
+    m_nameIndex.clear();
+    m_nameEntries.clear();
+    m_nameEntries.reserve(m_rows.size());
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
+        const int r = static_cast<int>(row);
+        m_nameEntries.push_back(m_rows[row].subItems[0].isEmpty()
+                                    ? m_nameIndex.end()
+                                    : m_nameIndex.insert({nameSortKey(r), r}).first);
+    }
+    m_nameIndexValid = true;
+}
+
 const std::vector<std::uint32_t> &ResultListModel::nameRanks() const
 {
     if (m_nameRanksValid && m_nameRanks.size() == m_rows.size())
         return m_nameRanks;
-    std::vector<std::pair<const QCollatorSortKey *, std::uint32_t>> names(m_rows.size());
-    for (std::size_t row = 0; row < m_rows.size(); ++row)
-        names[row] = {&nameSortKey(static_cast<int>(row)), static_cast<std::uint32_t>(row)};
-    std::sort(names.begin(), names.end(),
-              [](const auto &a, const auto &b) { return a.first->compare(*b.first) < 0; });
-    m_nameRanks.resize(m_rows.size());
+    if (!m_nameIndexValid)
+        rebuildNameIndex();
+    // Rank 0 for the rows without a name, and for names that collate as empty.
+    m_nameRanks.assign(m_rows.size(), 0);
     std::uint32_t rank = 0;
-    for (std::size_t at = 0; at < names.size(); ++at) {
-        if (at > 0 && names[at - 1].first->compare(*names[at].first) != 0)
+    const QCollatorSortKey *previous = &m_emptyNameKey;
+    for (const NameEntry &entry : m_nameIndex) {
+        if (previous->compare(entry.key) != 0)
             ++rank;
-        m_nameRanks[names[at].second] = rank;
+        m_nameRanks[static_cast<std::size_t>(entry.row)] = rank;
+        previous = &entry.key;
     }
     m_nameRanksValid = true;
     return m_nameRanks;
@@ -193,6 +244,9 @@ void ResultListModel::deleteAllItems()
     m_rows.shrink_to_fit();
     m_duplicates.clear();
     m_nameRanksValid = false;
+    m_nameIndex.clear();
+    m_nameEntries.clear();
+    m_nameIndexValid = true;
     endResetModel();
 }
 

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -70,8 +71,9 @@ public:
     const std::string &matchKey(int row) const;
     // The name's collation key for the user's locale (made on first use after a change).
     const QCollatorSortKey &nameSortKey(int row) const;
-    // Each row's place among the names in collation order (equal names share one), worked
-    // out again after names change: a sort by name then compares integers.
+    // Each row's place among the names in collation order (equal names share one): a sort by
+    // name then compares integers. The names are kept in order as they are written, so this
+    // is one pass over them.
     const std::vector<std::uint32_t> &nameRanks() const;
     // Rows grouped by the file their link names; see DuplicateGroups.
     const DuplicateGroups &duplicates() const { return m_duplicates; }
@@ -103,7 +105,25 @@ private:
     DuplicateGroups m_duplicates;
     mutable std::vector<std::uint32_t> m_nameRanks;
     mutable bool m_nameRanksValid = false;
+
+    // Every row's name key in collation order, row number breaking ties; rebuilt when a row
+    // is inserted before others (which renumbers rows).
+    struct NameEntry
+    {
+        QCollatorSortKey key;
+        int row;
+    };
+    struct NameEntryLess
+    {
+        bool operator()(const NameEntry &a, const NameEntry &b) const;
+    };
+    using NameIndex = std::set<NameEntry, NameEntryLess>;
+    void rebuildNameIndex() const;
+    mutable NameIndex m_nameIndex;
+    mutable std::vector<NameIndex::iterator> m_nameEntries; // by row
+    mutable bool m_nameIndexValid = true;
     QCollator m_collator;
+    QCollatorSortKey m_emptyNameKey; // made by m_collator, declared after it
     int m_changedFirst = -1;
     int m_changedLast = -1;
 };

@@ -141,7 +141,7 @@ int main(int argc, char **argv)
                 std::printf("sort by %s %s%s: %.1f ms\n", titles[column],
                             order == Qt::AscendingOrder ? "ascending" : "descending",
                             pass == 0 && column == 1 && order == Qt::AscendingOrder
-                                ? " (collation keys made)"
+                                ? " (first: ranks worked out)"
                                 : "",
                             Milliseconds(start));
             }

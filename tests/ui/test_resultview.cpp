@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCollator>
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -35,6 +36,8 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <numeric>
+#include <random>
 #include <sstream>
 #include <sys/resource.h>
 
@@ -291,6 +294,53 @@ TEST_F(ResultViewTest, NamesSortByTheLocalesCollation)
     EXPECT_LT(at("啊"), at("爸爸"));
     EXPECT_LT(at("爸爸"), at("中国"));
     EXPECT_LT(at("第2期"), at("第10期"));
+}
+
+// Names written, rewritten and rows inserted anywhere: the name order is always the one
+// QCollator::compare gives (ties in list order), sorted here from scratch as the reference.
+TEST_F(ResultViewTest, NameOrderAgainstTheCollatorAfterEdits)
+{
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    ReportListView view;
+    QCollator collator;
+    QLocale::setDefault(previous);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const char *names[] = {"b", "A", "第10期", "第2期", "", "啾啾", "a", "Zeta", "b2", "b10"};
+    std::mt19937 random(9);
+    int compared = 0;
+    for (int step = 0; step < 200; ++step) {
+        const int count = view.listModel()->count();
+        const int what = static_cast<int>(random() % 4);
+        if (what == 0 || count == 0) {
+            const int row = ListInsertItem(view, {}, Value(std::to_string(step)));
+            ListSetItemText(view, row, Value(1), Value(Utf8ToText(names[random() % 10])));
+        } else if (what == 1) {
+            ListInsertItem(view, Value(static_cast<int>(random() % static_cast<unsigned>(count))),
+                           Value(std::to_string(step))); // no name yet
+        } else {
+            ListSetItemText(view, static_cast<int>(random() % static_cast<unsigned>(count)),
+                            Value(1), Value(Utf8ToText(names[random() % 10])));
+        }
+        QCoreApplication::processEvents();
+        if (step % 10 != 9)
+            continue;
+        view.sortByColumn(1, Qt::AscendingOrder);
+        std::vector<int> expected(static_cast<std::size_t>(view.listModel()->count()));
+        std::iota(expected.begin(), expected.end(), 0);
+        std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+            return collator.compare(view.listModel()->cellText(a, 1),
+                                    view.listModel()->cellText(b, 1)) < 0;
+        });
+        std::string listing;
+        for (int row = 0; row < view.listModel()->count(); ++row)
+            listing += " [" + view.listModel()->cellText(row, 1).toStdString() + "]";
+        ASSERT_EQ(view.shownRows(), expected) << "step " << step << listing;
+        compared += static_cast<int>(expected.size());
+        view.sortByColumn(0, Qt::AscendingOrder); // and back, so the next check sorts again
+    }
+    EXPECT_GT(compared, 800);
 }
 
 TEST_F(ResultViewTest, FilterNarrowsAndRestores)
