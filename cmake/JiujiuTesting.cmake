@@ -28,7 +28,10 @@ function(jiujiu_add_test name)
     # gtest_discover_tests flattens a list-valued ENVIRONMENT property, keeping only its first
     # entry; running the tests through "cmake -E env" keeps every variable.
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${env}")
+    # Test names stay the same from run to run (no parameter values in them), so -R and
+    # --rerun-failed work.
     gtest_discover_tests(${name}
+        NO_PRETTY_VALUES
         DISCOVERY_TIMEOUT 60
         DISCOVERY_MODE PRE_TEST
         PROPERTIES TIMEOUT ${T_TIMEOUT})

@@ -1,6 +1,7 @@
 #include "app/hostimports.h"
 
 #include "app/loaderapitable.h"
+#include "runtime/asciicase.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,14 +14,6 @@ namespace {
 // called or read as memory.
 constexpr std::uint32_t kFirstToken = 0xFEE00010;
 constexpr std::uint32_t kTokenStep = 0x10;
-
-std::string LowerAscii(std::string_view s)
-{
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
-    return out;
-}
 
 bool IsOrdinal(const char *name)
 {
@@ -42,7 +35,7 @@ HostImports::~HostImports() = default;
 
 HostImports::Module &HostImports::module(std::string_view name)
 {
-    auto &slot = m_modules[LowerAscii(name)];
+    auto &slot = m_modules[AsciiLowered(name)];
     if (!slot)
         slot = std::make_unique<Module>();
     return *slot;
@@ -50,7 +43,7 @@ HostImports::Module &HostImports::module(std::string_view name)
 
 const HostImports::Module *HostImports::findModule(std::string_view name) const
 {
-    auto it = m_modules.find(LowerAscii(name));
+    auto it = m_modules.find(AsciiLowered(name));
     return it == m_modules.end() ? nullptr : it->second.get();
 }
 
@@ -114,7 +107,7 @@ void *HostImports::loadLibrary(const char *name)
 {
     if (!name)
         return nullptr;
-    auto it = m_modules.find(LowerAscii(name));
+    auto it = m_modules.find(AsciiLowered(name));
     if (it == m_modules.end())
         return nullptr;
     ++it->second->loads;

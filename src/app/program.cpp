@@ -24,19 +24,7 @@
 namespace jiujiu {
 namespace {
 
-RegexObject *g_regex = nullptr;
-
-MainSearchWindow &SearchWindowOfMain()
-{
-    static MainSearchWindow window;
-    return window;
-}
-
-SearchWorkflow &Workflow()
-{
-    static SearchWorkflow workflow(SearchWindowOfMain(), *g_regex);
-    return workflow;
-}
+Program *g_program = nullptr;
 
 } // namespace
 
@@ -50,9 +38,36 @@ Text UpdaterCommandLine(const Text &programDirectory)
     return Concatenate({"\"", programDirectory, file, "\" -ver:2,1,1,013"});
 }
 
+Program::Program()
+    : m_regex(std::make_unique<RegexObject>()),
+      m_searchWindow(std::make_unique<MainSearchWindow>()),
+      m_workflow(std::make_unique<SearchWorkflow>(*m_searchWindow, *m_regex))
+{}
+
+Program::~Program() = default;
+
+Program *Program::instance()
+{
+    return g_program;
+}
+
+void Program::connectMainWindow(MainWindow &window)
+{
+    window.setCloseQuery(OnMainWindowCloseQuery);
+    QObject::connect(&window, &MainWindow::created, &window, OnMainWindowCreated);
+    QObject::connect(&window, &MainWindow::destroying, &window, OnMainWindowDestroying);
+    QObject::connect(&window, &MainWindow::searchClicked, &window,
+                     [this] { m_workflow->StartSearch(); });
+    QObject::connect(
+        &window, &MainWindow::keywordKeyPressed, &window,
+        [this](int key, int modifiers) { m_workflow->OnKeywordKeyPressed(key, modifiers); });
+    QObject::connect(&window, &MainWindow::resultDoubleClicked, &window,
+                     [this] { ActOnSelectedResult(*m_searchWindow, ShowCloudPlayPage); });
+}
+
 RegexObject *ProgramRegex()
 {
-    return g_regex;
+    return g_program ? &g_program->regex() : nullptr;
 }
 
 void OnMainWindowCreated()
@@ -84,27 +99,18 @@ void StartProgram()
 {
     InitProgramDirectory();
 
-    g_regex = new RegexObject();
+    g_program = new Program();
     SetCleanupRoutine([] {
-        delete g_regex;
-        g_regex = nullptr;
+        delete g_program;
+        g_program = nullptr;
     });
 
     MapSkinEngine();
 
-    MainWindowHooks &hooks = MainWindowBindings();
-    hooks.created = OnMainWindowCreated;
-    hooks.closeQuery = OnMainWindowCloseQuery;
-    hooks.destroying = OnMainWindowDestroying;
-    hooks.searchClicked = [] { Workflow().StartSearch(); };
-    hooks.keywordKeyPressed = [](int key, int modifiers) {
-        Workflow().OnKeywordKeyPressed(key, modifiers);
-    };
-    hooks.resultDoubleClicked = [] {
-        ActOnSelectedResult(SearchWindowOfMain(), ShowCloudPlayPage);
-    };
-
-    RegisterMainWindowDescription();
+    RegisterMainWindowDescription([](MainWindow &window) {
+        if (g_program)
+            g_program->connectMainWindow(window);
+    });
     if (!LoadWindow(MainWindow::Reference)) {
         static const Text message = Utf8ToText("载入启动窗口失败");
         FatalError(message);

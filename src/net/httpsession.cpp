@@ -3,10 +3,10 @@
 #include "net/httprequestjob.h"
 #include "net/requestheaders.h"
 #include "net/requesturl.h"
+#include "runtime/asciicase.h"
 #include "runtime/conversions.h"
 
 #include <algorithm>
-#include <cctype>
 #include <curl/curl.h>
 #include <string_view>
 
@@ -29,23 +29,12 @@ bool IsToken(std::string_view text)
     });
 }
 
-std::string UpperAscii(std::string text)
-{
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 bool HasHeaderNamed(const std::vector<std::string> &lines, std::string_view name)
 {
     return std::any_of(lines.begin(), lines.end(), [name](const std::string &line) {
         if (line.size() <= name.size() || (line[name.size()] != ':' && line[name.size()] != ';'))
             return false;
-        return std::equal(name.begin(), name.end(), line.begin(), [](char a, char b) {
-            return std::tolower(static_cast<unsigned char>(a)) ==
-                   std::tolower(static_cast<unsigned char>(b));
-        });
+        return AsciiEqualsIgnoringCase(std::string_view(line).substr(0, name.size()), name);
     });
 }
 
@@ -178,7 +167,7 @@ bool HttpSession::configure()
         fail(HttpFailure::BadRequest, "unusable address");
         return false;
     }
-    m_verb = UpperAscii(call.verb.empty() ? std::string("GET") : call.verb);
+    m_verb = AsciiUppered(call.verb.empty() ? std::string_view("GET") : call.verb);
     if (!IsToken(m_verb)) {
         fail(HttpFailure::BadRequest, "unusable method");
         return false;

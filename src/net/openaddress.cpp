@@ -1,5 +1,6 @@
 #include "net/openaddress.h"
 
+#include "runtime/asciicase.h"
 #include "runtime/codepage.h"
 #include "runtime/conversions.h"
 #include "runtime/settings.h"
@@ -39,9 +40,7 @@ bool IsOpenableAddress(std::string_view address)
     const auto colon = address.find(':');
     if (colon == std::string_view::npos)
         return false;
-    std::string scheme(address.substr(0, colon));
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string scheme = AsciiLowered(address.substr(0, colon));
     return scheme == "http" || scheme == "https" || scheme == "ed2k";
 }
 

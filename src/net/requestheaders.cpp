@@ -1,5 +1,7 @@
 #include "net/requestheaders.h"
 
+#include "runtime/asciicase.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -21,14 +23,6 @@ void AppendUnlessNamed(Text &headers, std::string_view name, std::string_view li
 {
     if (headers.find(name) == Text::npos)
         headers.append(line);
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-               return lower(x) == lower(y);
-           });
 }
 
 std::string_view TrimBlanks(std::string_view s)
@@ -89,7 +83,8 @@ std::vector<std::string> ResponseHeaderValues(std::string_view rawHeaders, std::
         if (std::exchange(statusLine, false))
             continue;
         const auto colon = line.find(':');
-        if (colon == std::string_view::npos || !EqualsIgnoringCase(line.substr(0, colon), name))
+        if (colon == std::string_view::npos ||
+            !AsciiEqualsIgnoringCase(line.substr(0, colon), name))
             continue;
         values.emplace_back(TrimBlanks(line.substr(colon + 1)));
     }

@@ -67,7 +67,7 @@ RegexComponent::RegexComponent(std::string_view pattern, RegexFlags flags, Regex
 
 RegexComponent::~RegexComponent() = default;
 
-RegexScanEnd RegexComponent::Scan(const RegexSubject &subject, const MatchSink &onMatch) const
+RegexScanEnd RegexComponent::scan(const RegexSubject &subject, const MatchSink &onMatch) const
 {
     if (!m_code)
         return RegexScanEnd::NotCompiled;

@@ -75,7 +75,7 @@ public:
     // to stop. Without global only the first match is reported. After an empty match the
     // next search starts one character further on.
     using MatchSink = std::function<bool(const std::size_t *offsets)>;
-    RegexScanEnd Scan(const RegexSubject &subject, const MatchSink &onMatch) const;
+    RegexScanEnd scan(const RegexSubject &subject, const MatchSink &onMatch) const;
 
 private:
     struct CodeDeleter

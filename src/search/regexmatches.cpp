@@ -11,7 +11,7 @@ RegexMatches::RegexMatches(std::shared_ptr<const RegexSubject> subject, std::uin
     : m_subject(std::move(subject)), m_groupCount(groupCount)
 {}
 
-void RegexMatches::Add(const std::size_t *utf8Offsets)
+void RegexMatches::add(const std::size_t *utf8Offsets)
 {
     const std::size_t slots = 2 * (std::size_t{m_groupCount} + 1);
     for (std::size_t k = 0; k < slots; ++k) {
@@ -27,7 +27,7 @@ std::size_t RegexMatches::count() const
     return m_offsets.size() / (2 * (std::size_t{m_groupCount} + 1));
 }
 
-Text RegexMatches::Group(std::size_t match, std::size_t group) const
+Text RegexMatches::group(std::size_t match, std::size_t group) const
 {
     if (match >= count() || group > m_groupCount)
         return {};

@@ -19,8 +19,8 @@ public:
     RegexMatches(std::shared_ptr<const RegexSubject> subject, std::uint32_t groupCount);
 
     // offsets: 2 * (groupCount + 1) UTF-8 offsets of one match, as the engine gives them.
-    void Add(const std::size_t *utf8Offsets);
-    void SetLimitReached() { m_limitReached = true; }
+    void add(const std::size_t *utf8Offsets);
+    void setLimitReached() { m_limitReached = true; }
 
     std::size_t count() const;
     std::uint32_t groupCount() const { return m_groupCount; }
@@ -30,7 +30,7 @@ public:
     const std::shared_ptr<const RegexSubject> &subject() const { return m_subject; }
 
     // 0-based match, group 0 is the whole match; empty text when out of range or unset.
-    Text Group(std::size_t match, std::size_t group) const;
+    Text group(std::size_t match, std::size_t group) const;
     // Subject byte offsets of a whole match; match must be below count().
     std::size_t Start(std::size_t match) const;
     std::size_t End(std::size_t match) const;

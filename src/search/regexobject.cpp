@@ -48,8 +48,8 @@ Text RegexObject::Replace(std::string_view source, std::string_view replacement)
     const auto subject = Convert(source);
     const std::string_view text = source; // offsets of the matches are source bytes
     RegexMatches found(subject, component->groupCount());
-    component->Scan(*subject, [&found](const std::size_t *offsets) {
-        found.Add(offsets);
+    component->scan(*subject, [&found](const std::size_t *offsets) {
+        found.add(offsets);
         return true;
     });
 
@@ -62,7 +62,7 @@ Text RegexObject::Replace(std::string_view source, std::string_view replacement)
         const std::size_t end = std::max(found.End(m), start);
         if (start < copied)
             continue;
-        const Text whole = found.Group(m, 0);
+        const Text whole = found.group(m, 0);
         out.append(text.substr(copied, start - copied));
         for (std::size_t i = 0; i < replacement.size(); ++i) {
             const char c = replacement[i];
@@ -94,7 +94,7 @@ Text RegexObject::Replace(std::string_view source, std::string_view replacement)
                     }
                 }
                 if (group >= 1 && group <= groups) {
-                    out += found.Group(m, group);
+                    out += found.group(m, group);
                     i += used;
                 } else {
                     out += c;
@@ -117,13 +117,13 @@ std::int32_t RegexObject::Execute(std::string_view subject)
         return 0;
     auto found = std::make_shared<RegexMatches>(Convert(subject), component->groupCount());
     const RegexScanEnd end =
-        component->Scan(*found->subject(), [&found](const std::size_t *offsets) {
-            found->Add(offsets);
+        component->scan(*found->subject(), [&found](const std::size_t *offsets) {
+            found->add(offsets);
             return found->count() <
                    static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
         });
     if (end == RegexScanEnd::LimitReached)
-        found->SetLimitReached();
+        found->setLimitReached();
     matchCount = static_cast<std::int32_t>(found->count());
     matches = std::move(found);
     return matchCount;
@@ -138,14 +138,14 @@ Text RegexObject::GetMatchText(std::int32_t matchIndex) const
 {
     if (!matches || matchIndex < 1)
         return {};
-    return matches->Group(static_cast<std::size_t>(matchIndex) - 1, 0);
+    return matches->group(static_cast<std::size_t>(matchIndex) - 1, 0);
 }
 
 Text RegexObject::GetSubMatchText(std::int32_t matchIndex, std::int32_t groupIndex) const
 {
     if (!matches || matchIndex < 1 || groupIndex < 1)
         return {};
-    return matches->Group(static_cast<std::size_t>(matchIndex) - 1,
+    return matches->group(static_cast<std::size_t>(matchIndex) - 1,
                           static_cast<std::size_t>(groupIndex));
 }
 

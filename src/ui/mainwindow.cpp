@@ -86,30 +86,24 @@ QString ForDisplay(const Text &text)
 
 } // namespace
 
-MainWindowHooks &MainWindowBindings()
-{
-    static MainWindowHooks hooks;
-    return hooks;
-}
-
-Text MainWindow::SiteAddress()
+Text MainWindow::siteAddress()
 {
     return "http://" + HostSetting(Host::Site);
 }
 
-Text MainWindow::TitleText()
+Text MainWindow::titleText()
 {
     static const Text head = Utf8ToText("啾啾神器 - BT种子搜索神器 - 官方网站：");
     return head + HostSetting(Host::Site);
 }
 
-Text MainWindow::AnnouncementText()
+Text MainWindow::announcementText()
 {
     static const Text head = Utf8ToText("啾啾公告：记住啾啾神器官网唷！QIKU+SQ(神器) = ");
     return head + HostSetting(Host::Site);
 }
 
-Text MainWindow::DisclaimerText()
+Text MainWindow::disclaimerText()
 {
     static const Text text = Utf8ToText(
         "请在法律许可范围内进行使用，禁止使用本工具进行分享和传播色情、盗版等违法资源。绿色上网，"
@@ -117,11 +111,11 @@ Text MainWindow::DisclaimerText()
     return text;
 }
 
-MainWindow::MainWindow(MainWindowHooks hooks) : QWidget(nullptr), m_hooks(std::move(hooks))
+MainWindow::MainWindow() : QWidget(nullptr)
 {
     InstallFontSubstitutions();
     setObjectName(QStringLiteral("启动窗口"));
-    setWindowTitle(ToQString(TitleText()));
+    setWindowTitle(ToQString(titleText()));
     setWindowIcon(QIcon(QStringLiteral(":/jiujiu/jiujiu.png")));
     // Fixed border, title bar and system menu, minimise but no maximise, closable.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -140,7 +134,7 @@ MainWindow::MainWindow(MainWindowHooks hooks) : QWidget(nullptr), m_hooks(std::m
     m_announcement->setIndent(12); // clear of the first toolbar button it lies over
     m_announcement->setAttribute(Qt::WA_TransparentForMouseEvents);
     SetTextColour(m_announcement, Rgb(0, 136, 255));
-    setAnnouncement(AnnouncementText());
+    setAnnouncement(announcementText());
 
     m_pages = new PageControl(this);
     m_pages->setObjectName(QStringLiteral("高级选择夹1"));
@@ -161,8 +155,12 @@ MainWindow::MainWindow(MainWindowHooks hooks) : QWidget(nullptr), m_hooks(std::m
 
 MainWindow::~MainWindow()
 {
-    if (m_hooks.destroying)
-        m_hooks.destroying();
+    emit destroying();
+}
+
+void MainWindow::setCloseQuery(CloseQuery query)
+{
+    m_closeQuery = std::move(query);
 }
 
 void MainWindow::buildToolbar()
@@ -209,8 +207,7 @@ void MainWindow::buildToolbar()
         }
         connect(action, &QAction::triggered, this, [this, index] {
             runToolbarCommand(index);
-            if (m_hooks.toolbarClicked)
-                m_hooks.toolbarClicked(index);
+            emit toolbarClicked(index);
         });
     }
 }
@@ -239,7 +236,7 @@ void MainWindow::buildFirstPage(QWidget *page)
     disclaimer->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
     disclaimer->setTextFormat(Qt::PlainText);
     disclaimer->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    disclaimer->setText(ForDisplay(DisclaimerText()));
+    disclaimer->setText(ForDisplay(disclaimerText()));
     SetTextColour(disclaimer, Rgb(128, 128, 128));
 
     m_search = new QPushButton(QStringLiteral("开始啾啾搜索"), page);
@@ -247,10 +244,7 @@ void MainWindow::buildFirstPage(QWidget *page)
     m_search->setGeometry(237, 211, 264, 48);
     m_search->setFont(FormFont(QStringLiteral("宋体"), -21));
     m_search->setAutoDefault(false);
-    connect(m_search, &QPushButton::clicked, this, [this] {
-        if (m_hooks.searchClicked)
-            m_hooks.searchClicked();
-    });
+    connect(m_search, &QPushButton::clicked, this, &MainWindow::searchClicked);
 
     m_keyword = new QLineEdit(page);
     m_keyword->setObjectName(QStringLiteral("编辑框1"));
@@ -265,10 +259,7 @@ void MainWindow::buildSecondPage(QWidget *page)
     m_list->setObjectName(QStringLiteral("超级列表框_查询显示"));
     m_list->setGeometry(8, 32, 771, 382);
     m_list->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
-    connect(m_list, &ReportListView::itemDoubleClicked, this, [this](int) {
-        if (m_hooks.resultDoubleClicked)
-            m_hooks.resultDoubleClicked();
-    });
+    connect(m_list, &ReportListView::itemDoubleClicked, this, &MainWindow::resultDoubleClicked);
 }
 
 Text MainWindow::keyword() const
@@ -310,19 +301,19 @@ void MainWindow::runToolbarCommand(int index)
 {
     if (index == 0) {
         setCurrentPage(0);
-        setAnnouncement(AnnouncementText());
+        setAnnouncement(announcementText());
     }
     if (index == 13)
-        OpenAddress(Value(SiteAddress() + "/?updata"));
+        OpenAddress(Value(siteAddress() + "/?updata"));
     if (index == 14)
-        OpenAddress(Value(SiteAddress() + "/?fb"));
+        OpenAddress(Value(siteAddress() + "/?fb"));
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_keyword && event->type() == QEvent::KeyPress && m_hooks.keywordKeyPressed) {
+    if (watched == m_keyword && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        m_hooks.keywordKeyPressed(VirtualKeyCode(*key), ModifierState(*key));
+        emit keywordKeyPressed(VirtualKeyCode(*key), ModifierState(*key));
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -356,24 +347,28 @@ void MainWindow::showEvent(QShowEvent *event)
     // The window manager's frame is known once shown: fit and centre again with it.
     fitOuterSize();
     centreOnScreen();
-    if (m_hooks.created)
-        m_hooks.created();
+    emit created();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (m_hooks.closeQuery && !m_hooks.closeQuery()) {
+    if (m_closeQuery && !m_closeQuery()) {
         event->ignore();
         return;
     }
     event->accept();
 }
 
-void RegisterMainWindowDescription()
+void RegisterMainWindowDescription(std::function<void(MainWindow &window)> connect)
 {
     WindowDescription description;
     description.reference = MainWindow::Reference;
-    description.create = [] { return new MainWindow(MainWindowBindings()); };
+    description.create = [connect = std::move(connect)] {
+        auto *window = new MainWindow;
+        if (connect)
+            connect(*window);
+        return window;
+    };
     description.controls = {
         {MainWindow::Toolbar, QStringLiteral("工具条1")},
         {MainWindow::Announcement, QStringLiteral("标签3")},

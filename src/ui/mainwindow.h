@@ -17,25 +17,6 @@ class PageControl;
 class ReportListView;
 class StatisticsBrowser;
 
-// The window's events and who serves them. Empty hooks do nothing; an empty close query lets
-// the window close.
-struct MainWindowHooks
-{
-    std::function<void()> created;       // once, when first shown with every control in place
-    std::function<bool()> closeQuery;    // true lets the window close
-    std::function<void()> destroying;    // the window is being destroyed, controls still live
-    std::function<void()> searchClicked; // 按钮1
-    // 编辑框1: virtual-key code (Enter 13) and modifiers (Ctrl 1, Shift 2, Alt 4); the key goes
-    // on to the box either way.
-    std::function<void(int keyCode, int modifiers)> keywordKeyPressed;
-    std::function<void()> resultDoubleClicked; // a row of 超级列表框_查询显示
-    // 工具条1, after the toolbar command has run.
-    std::function<void(int index)> toolbarClicked;
-};
-
-// The hooks a main window made by LoadWindow gets; set them before loading it.
-MainWindowHooks &MainWindowBindings();
-
 // The start-up window: toolbar and announcement above a two-page control, the search form on
 // the first page (首页) and the result list on the second (显示).
 class MainWindow final : public QWidget
@@ -64,10 +45,12 @@ public:
     };
     static ControlReference control(Control id) { return {Reference.window, id}; }
 
-    explicit MainWindow(MainWindowHooks hooks = {});
+    MainWindow();
     ~MainWindow() override;
 
-    MainWindowHooks &hooks() { return m_hooks; }
+    // Asked before the window closes; true lets it close. None set: it closes.
+    using CloseQuery = std::function<bool()>;
+    void setCloseQuery(CloseQuery query);
 
     Text keyword() const;
     void setKeyword(const Text &text);
@@ -88,13 +71,28 @@ public:
     void centreOnScreen();
 
     // "啾啾神器 - BT种子搜索神器 - 官方网站：" + site host.
-    static Text TitleText();
+    static Text titleText();
     // "啾啾公告：记住啾啾神器官网唷！QIKU+SQ(神器) = " + site host.
-    static Text AnnouncementText();
+    static Text announcementText();
     // Two lines, CR LF between them.
-    static Text DisclaimerText();
+    static Text disclaimerText();
     // The maker's web site: "http://" + site host.
-    static Text SiteAddress();
+    static Text siteAddress();
+
+signals:
+    // Once, when first shown with every control in place.
+    void created();
+    // The window is being destroyed; its controls still live.
+    void destroying();
+    // 按钮1 clicked.
+    void searchClicked();
+    // A key pressed in 编辑框1: virtual-key code (Enter 13) and modifiers (Ctrl 1, Shift 2, Alt
+    // 4); the key goes on to the box either way.
+    void keywordKeyPressed(int keyCode, int modifiers);
+    // A row of 超级列表框_查询显示 double-clicked.
+    void resultDoubleClicked();
+    // An item of 工具条1 clicked, after its command has run.
+    void toolbarClicked(int index);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -107,7 +105,7 @@ private:
     void buildSecondPage(QWidget *page);
     void fitOuterSize();
 
-    MainWindowHooks m_hooks;
+    CloseQuery m_closeQuery;
     QToolBar *m_toolbar = nullptr;
     QLabel *m_announcement = nullptr;
     PageControl *m_pages = nullptr;
@@ -118,7 +116,8 @@ private:
     bool m_createdSent = false;
 };
 
-// Makes LoadWindow(MainWindow::Reference) create the main window with MainWindowBindings().
-void RegisterMainWindowDescription();
+// Makes LoadWindow(MainWindow::Reference) create the main window; `connect` runs on each new
+// window before it is shown, so its signals are connected before the first of them.
+void RegisterMainWindowDescription(std::function<void(MainWindow &window)> connect = {});
 
 } // namespace jiujiu

@@ -51,6 +51,12 @@ struct Corruption
     std::function<void(const ForgedDll &, std::string &)> apply;
 };
 
+// Failure messages name the row, not its bytes.
+void PrintTo(const Corruption &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
 const Corruption kCorruptions[] = {
     {"bad MZ", [](auto &, auto &i) { i[1] = 'Y'; }},
     {"bad PE signature", [](auto &, auto &i) { i[ImageWriter::kNtOffset + 2] = 1; }},
@@ -180,6 +186,11 @@ struct ExportDamage
     std::function<void(const ForgedDll &, std::string &)> apply;
     const char *lookup;
 };
+
+void PrintTo(const ExportDamage &row, std::ostream *out)
+{
+    *out << row.name;
+}
 
 const ExportDamage kExportDamage[] = {
     {"ordinal equal to the function count",

@@ -43,11 +43,12 @@ int main(int argc, char **argv)
     services.setAnswerer([](const Text &, int, const Text &) { return IdOk; });
     SetUiServices(&services);
 
-    MainWindowBindings().created = [] {
-        SetVisualStyle(2);
-        FocusControl(MainWindow::control(MainWindow::KeywordBox));
-    };
-    RegisterMainWindowDescription();
+    RegisterMainWindowDescription([](MainWindow &window) {
+        QObject::connect(&window, &MainWindow::created, &window, [] {
+            SetVisualStyle(2);
+            FocusControl(MainWindow::control(MainWindow::KeywordBox));
+        });
+    });
     if (!LoadWindow(MainWindow::Reference))
         return 1;
     auto *window = qobject_cast<MainWindow *>(LoadedWindow(MainWindow::Reference.window));

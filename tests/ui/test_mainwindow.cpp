@@ -27,6 +27,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,16 +35,23 @@ using namespace jiujiu;
 
 namespace {
 
-struct Recorded
+// Every signal of one main window; the spies keep what they saw after the window is gone.
+struct WindowSpies
 {
-    int created = 0;
-    int destroying = 0;
-    int searches = 0;
-    int doubleClicks = 0;
-    bool allowClose = true;
-    int closeQueries = 0;
-    std::vector<std::pair<int, int>> keys;
-    std::vector<int> toolbar;
+    explicit WindowSpies(MainWindow &window)
+        : created(&window, &MainWindow::created), destroying(&window, &MainWindow::destroying),
+          searches(&window, &MainWindow::searchClicked),
+          doubleClicks(&window, &MainWindow::resultDoubleClicked),
+          keys(&window, &MainWindow::keywordKeyPressed),
+          toolbar(&window, &MainWindow::toolbarClicked)
+    {}
+
+    QSignalSpy created;
+    QSignalSpy destroying;
+    QSignalSpy searches;
+    QSignalSpy doubleClicks;
+    QSignalSpy keys;
+    QSignalSpy toolbar;
 };
 
 class MainWindowTest : public ::testing::Test
@@ -53,21 +61,14 @@ protected:
     {
         qputenv("JIUJIU_SITE_HOST", "jiujiu.example");
         qunsetenv("JIUJIU_STATS_HOST");
-        MainWindowHooks &hooks = MainWindowBindings();
-        hooks.created = [this] { ++recorded.created; };
-        hooks.destroying = [this] { ++recorded.destroying; };
-        hooks.closeQuery = [this] {
-            ++recorded.closeQueries;
-            return recorded.allowClose;
-        };
-        hooks.searchClicked = [this] { ++recorded.searches; };
-        hooks.resultDoubleClicked = [this] { ++recorded.doubleClicks; };
-        hooks.keywordKeyPressed = [this](int key, int mods) {
-            recorded.keys.emplace_back(key, mods);
-        };
-        hooks.toolbarClicked = [this](int index) { recorded.toolbar.push_back(index); };
         previousOpener = SetAddressOpener([this](const std::string &a) { opened.push_back(a); });
-        RegisterMainWindowDescription();
+        RegisterMainWindowDescription([this](MainWindow &made) {
+            spies.push_back(std::make_unique<WindowSpies>(made));
+            made.setCloseQuery([this] {
+                ++closeQueries;
+                return allowClose;
+            });
+        });
         ASSERT_TRUE(LoadWindow(MainWindow::Reference));
         window = qobject_cast<MainWindow *>(LoadedWindow(MainWindow::Reference.window));
         ASSERT_NE(window, nullptr);
@@ -77,7 +78,7 @@ protected:
     void TearDown() override
     {
         delete LoadedWindow(MainWindow::Reference.window);
-        MainWindowBindings() = {};
+        RegisterMainWindowDescription();
         SetAddressOpener(previousOpener);
         qunsetenv("JIUJIU_SITE_HOST");
     }
@@ -96,7 +97,34 @@ protected:
         return index < actions.size() ? actions[index] : nullptr;
     }
 
-    Recorded recorded;
+    // Emissions of one signal over every window made so far.
+    int count(QSignalSpy WindowSpies::*signal) const
+    {
+        int total = 0;
+        for (const auto &made : spies)
+            total += ((*made).*signal).count();
+        return total;
+    }
+
+    std::vector<std::pair<int, int>> keysPressed() const
+    {
+        std::vector<std::pair<int, int>> keys;
+        for (const QList<QVariant> &arguments : spies.back()->keys)
+            keys.emplace_back(arguments.at(0).toInt(), arguments.at(1).toInt());
+        return keys;
+    }
+
+    std::vector<int> toolbarClicks() const
+    {
+        std::vector<int> indexes;
+        for (const QList<QVariant> &arguments : spies.back()->toolbar)
+            indexes.push_back(arguments.at(0).toInt());
+        return indexes;
+    }
+
+    std::vector<std::unique_ptr<WindowSpies>> spies;
+    bool allowClose = true;
+    int closeQueries = 0;
     std::vector<std::string> opened;
     AddressOpener previousOpener;
     MainWindow *window = nullptr;
@@ -119,7 +147,7 @@ TEST_F(MainWindowTest, TitleSizeAndBorder)
     const QRect outer(window->pos(), QSize(800, 486));
     EXPECT_LE(std::abs(outer.center().x() - area.center().x()), 1);
     EXPECT_LE(std::abs(outer.center().y() - area.center().y()), 1);
-    EXPECT_EQ(recorded.created, 1);
+    EXPECT_EQ(count(&WindowSpies::created), 1);
 }
 
 TEST_F(MainWindowTest, ControlsSitWhereTheFormPutsThem)
@@ -189,7 +217,7 @@ TEST_F(MainWindowTest, TextsFontsAndColours)
     EXPECT_EQ(announcement->palette().color(QPalette::WindowText), QColor(0, 136, 255));
     QLabel *disclaimer = child<QLabel>("标签1");
     EXPECT_EQ(disclaimer->palette().color(QPalette::WindowText), QColor(128, 128, 128));
-    const Text disclaimerText = MainWindow::DisclaimerText();
+    const Text disclaimerText = MainWindow::disclaimerText();
     const std::string utf8 = TextToUtf8(disclaimerText);
     EXPECT_EQ(
         utf8.rfind("请在法律许可范围内进行使用，禁止使用本工具进行分享和传播色情、盗版等违法资源。"
@@ -350,7 +378,7 @@ TEST_F(MainWindowTest, ToolbarCommands)
     for (int i = 0; i < 3; ++i)
         ListInsertItem(window->resultList(), {}, Value(std::to_string(i + 1)));
 
-    const Text announcement = MainWindow::AnnouncementText();
+    const Text announcement = MainWindow::announcementText();
     struct Row
     {
         int index;
@@ -370,7 +398,7 @@ TEST_F(MainWindowTest, ToolbarCommands)
     for (const Row &row : rows) {
         SCOPED_TRACE(row.index);
         opened.clear();
-        recorded.toolbar.clear();
+        spies.back()->toolbar.clear();
         QAction *action = toolbarAction(row.index);
         ASSERT_NE(action, nullptr);
         if (QWidget *button = child<QToolBar>("工具条1")->widgetForAction(action);
@@ -387,7 +415,7 @@ TEST_F(MainWindowTest, ToolbarCommands)
         EXPECT_EQ(window->currentPage(), row.page);
         EXPECT_EQ(window->announcement() == announcement, row.announcementRestored);
         if (!action->isSeparator()) {
-            EXPECT_EQ(recorded.toolbar, std::vector<int>{row.index});
+            EXPECT_EQ(toolbarClicks(), std::vector<int>{row.index});
         }
     }
     // The rows stay on the second page.
@@ -408,7 +436,7 @@ TEST_F(MainWindowTest, KeywordBoxKeysAndSearchButton)
     // Modifier keys are keys too, as Windows reports them.
     const std::vector<std::pair<int, int>> want = {{'A', 0}, {'B', 0}, {'C', 0}, {13, 0},
                                                    {17, 1},  {13, 1},  {16, 2},  {'A', 2}};
-    EXPECT_EQ(recorded.keys, want);
+    EXPECT_EQ(keysPressed(), want);
     EXPECT_EQ(box->text(), QStringLiteral("abcA")) << "keys still edit the text";
     EXPECT_EQ(window->keyword(), "abcA");
 
@@ -420,10 +448,10 @@ TEST_F(MainWindowTest, KeywordBoxKeysAndSearchButton)
     EXPECT_EQ(window->keyword(), Utf8ToText("啾啾"));
 
     QTest::mouseClick(child<QPushButton>("按钮1"), Qt::LeftButton);
-    EXPECT_EQ(recorded.searches, 1);
+    EXPECT_EQ(count(&WindowSpies::searches), 1);
     window->setSearchEnabled(false);
     QTest::mouseClick(child<QPushButton>("按钮1"), Qt::LeftButton);
-    EXPECT_EQ(recorded.searches, 1);
+    EXPECT_EQ(count(&WindowSpies::searches), 1);
 }
 
 TEST_F(MainWindowTest, DoubleClickOnARow)
@@ -437,28 +465,28 @@ TEST_F(MainWindowTest, DoubleClickOnARow)
     ASSERT_FALSE(cell.isEmpty());
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell.center());
-    EXPECT_EQ(recorded.doubleClicks, 1);
+    EXPECT_EQ(count(&WindowSpies::doubleClicks), 1);
     EXPECT_EQ(ListCurrentSelection(list), 2);
 }
 
 TEST_F(MainWindowTest, CloseQueryAndDestruction)
 {
-    recorded.allowClose = false;
+    allowClose = false;
     EXPECT_FALSE(window->close());
-    EXPECT_EQ(recorded.closeQueries, 1);
+    EXPECT_EQ(closeQueries, 1);
     EXPECT_TRUE(IsWindowLoaded(MainWindow::Reference));
-    EXPECT_EQ(recorded.destroying, 0);
+    EXPECT_EQ(count(&WindowSpies::destroying), 0);
 
-    recorded.allowClose = true;
+    allowClose = true;
     QSignalSpy destroyed(window, &QObject::destroyed);
     EXPECT_TRUE(window->close());
     EXPECT_FALSE(IsWindowLoaded(MainWindow::Reference)) << "closed: being destroyed";
     EXPECT_EQ(LoadedWindow(MainWindow::Reference.window), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(destroyed.count(), 1);
-    EXPECT_EQ(recorded.destroying, 1);
+    EXPECT_EQ(count(&WindowSpies::destroying), 1);
     EXPECT_FALSE(IsWindowLoaded(MainWindow::Reference));
-    EXPECT_EQ(recorded.created, 1);
+    EXPECT_EQ(count(&WindowSpies::created), 1);
 }
 
 TEST_F(MainWindowTest, LoadingAfterCloseMakesANewWindow)
@@ -472,8 +500,8 @@ TEST_F(MainWindowTest, LoadingAfterCloseMakesANewWindow)
     EXPECT_TRUE(fresh->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(LoadedWindow(MainWindow::Reference.window), fresh);
-    EXPECT_EQ(recorded.created, 2);
-    EXPECT_EQ(recorded.destroying, 1);
+    EXPECT_EQ(count(&WindowSpies::created), 2);
+    EXPECT_EQ(count(&WindowSpies::destroying), 1);
 }
 
 TEST_F(MainWindowTest, LoadingAgainKeepsTheWindow)
@@ -483,7 +511,7 @@ TEST_F(MainWindowTest, LoadingAgainKeepsTheWindow)
     window->showMinimized();
     EXPECT_TRUE(LoadWindow(MainWindow::Reference));
     EXPECT_FALSE(window->isMinimized());
-    EXPECT_EQ(recorded.created, 1);
+    EXPECT_EQ(count(&WindowSpies::created), 1);
 }
 
 TEST(StatisticsVisit, GetsTheStatisticsPageInTheBackground)

@@ -1,7 +1,8 @@
 #include "catalogue.h"
 
+#include "runtime/asciicase.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 
@@ -87,14 +88,6 @@ std::vector<Resource> Build()
     return out;
 }
 
-std::string Lower(std::string_view s)
-{
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 } // namespace
 
 const std::vector<Resource> &Catalogue()
@@ -108,9 +101,9 @@ std::vector<const Resource *> FindResources(std::string_view keyword)
     std::vector<const Resource *> found;
     if (keyword.empty())
         return found;
-    const std::string needle = Lower(keyword);
+    const std::string needle = AsciiLowered(keyword);
     for (const Resource &r : Catalogue())
-        if (Lower(r.name).find(needle) != std::string::npos)
+        if (AsciiLowered(r.name).find(needle) != std::string::npos)
             found.push_back(&r);
     return found;
 }
