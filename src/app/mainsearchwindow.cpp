@@ -67,11 +67,12 @@ int MainSearchWindow::currentSelection()
 void MainSearchWindow::setSearchRunning(bool running)
 {
     if (auto *window = qobject_cast<MainWindow *>(LoadedWindow(kWindow)))
-        window->setSearchEnabled(!running);
+        window->setSearchRunning(running);
 }
 
 bool MainSearchWindow::stopRequested()
 {
+    // The window's stop button and Esc reach the workflow directly (SearchWorkflow::StopSearch).
     return false;
 }
 
