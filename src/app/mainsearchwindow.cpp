@@ -72,7 +72,7 @@ void MainSearchWindow::setSearchRunning(bool running)
 
 bool MainSearchWindow::stopRequested()
 {
-    // The window's stop button and Esc reach the workflow directly (SearchWorkflow::StopSearch).
+    // The window's stop button and Esc reach the workflow directly (SearchWorkflow::stopSearch).
     return false;
 }
 

@@ -59,7 +59,7 @@ void Program::connectMainWindow(MainWindow &window)
     QObject::connect(&window, &MainWindow::searchClicked, &window,
                      [this] { m_workflow->StartSearch(); });
     QObject::connect(&window, &MainWindow::stopRequested, &window,
-                     [this] { m_workflow->StopSearch(); });
+                     [this] { m_workflow->stopSearch(); });
     QObject::connect(
         &window, &MainWindow::keywordKeyPressed, &window,
         [this](int key, int modifiers) { m_workflow->OnKeywordKeyPressed(key, modifiers); });

@@ -140,7 +140,7 @@ SearchOutcome SearchWorkflow::RunSearch()
     return run(m_window.keyword());
 }
 
-void SearchWorkflow::StopSearch()
+void SearchWorkflow::stopSearch()
 {
     if (m_running)
         m_stopRequested = true;

@@ -41,7 +41,7 @@ public:
     // Searches for the keyword box's text, read once.
     SearchOutcome RunSearch();
     // Stops the running search soon; the rows listed so far stay.
-    void StopSearch();
+    void stopSearch();
 
     bool isRunning() const { return m_running; }
     // How the last search went (or the running one, so far).

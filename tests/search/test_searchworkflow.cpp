@@ -720,11 +720,11 @@ TEST_F(SearchWorkflowTest, StopKeepsExactlyThePagesListedSoFar)
     const Case cases[] = {
         {"the window asks to stop",
          [this] { window.stopWhen = [this] { return window.rows.size() >= 6; }; }},
-        {"an event handler calls StopSearch",
+        {"an event handler calls stopSearch",
          [this] {
              ui.everyDispatch = [this] {
                  if (window.rows.size() >= 6)
-                     workflow.StopSearch();
+                     workflow.stopSearch();
              };
          }},
     };
