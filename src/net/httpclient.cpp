@@ -48,12 +48,16 @@ void HttpClient::detachAll()
 
 std::vector<HttpClient::Finished> HttpClient::takeFinished()
 {
+    // Each job is looked at once: one may finish while the others are looked at.
     std::vector<Finished> finished;
-    const auto kept = std::stable_partition(
-        m_jobs.begin(), m_jobs.end(), [](const auto &entry) { return !entry.second->finished(); });
-    for (auto it = kept; it != m_jobs.end(); ++it)
-        finished.push_back({it->first, it->second->take()});
-    m_jobs.erase(kept, m_jobs.end());
+    std::vector<std::pair<Ticket, std::shared_ptr<HttpRequestJob>>> running;
+    for (auto &entry : m_jobs) {
+        if (entry.second->finished())
+            finished.push_back({entry.first, entry.second->take()});
+        else
+            running.push_back(std::move(entry));
+    }
+    m_jobs = std::move(running);
     return finished;
 }
 
