@@ -1,11 +1,12 @@
-# jiujiu_add_test(NAME SOURCES ... LIBS ... [GUI] [OWN_MAIN] [TIMEOUT s] [ENV VAR=value ...])
+# jiujiu_add_test(NAME SOURCES ... LIBS ... [GUI] [OWN_MAIN] [TIMEOUT s] [LABELS label]
+#                 [ENV VAR=value ...])
 # GUI tests run under the offscreen platform; OWN_MAIN tests bring their own main() (for a
 # QApplication), the others get gtest's. Every test case becomes its own ctest entry.
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
 function(jiujiu_add_test name)
-    cmake_parse_arguments(T "GUI;OWN_MAIN" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    cmake_parse_arguments(T "GUI;OWN_MAIN" "TIMEOUT;LABELS" "SOURCES;LIBS;ENV" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
     if(NOT T_OWN_MAIN)
@@ -28,11 +29,16 @@ function(jiujiu_add_test name)
     # gtest_discover_tests flattens a list-valued ENVIRONMENT property, keeping only its first
     # entry; running the tests through "cmake -E env" keeps every variable.
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${env}")
+    set(properties TIMEOUT ${T_TIMEOUT})
+    if(T_LABELS)
+        # One label: a list-valued property would be flattened like ENVIRONMENT above.
+        list(APPEND properties LABELS ${T_LABELS})
+    endif()
     # Test names stay the same from run to run (no parameter values in them), so -R and
     # --rerun-failed work.
     gtest_discover_tests(${name}
         NO_PRETTY_VALUES
         DISCOVERY_TIMEOUT 60
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES TIMEOUT ${T_TIMEOUT})
+        PROPERTIES ${properties})
 endfunction()

@@ -1,6 +1,8 @@
 // Draws the program's pictures: the two 440 x 84 logos (JPEG, written with libjpeg), the
 // toolbar's four 16 x 16 images as one strip and the desktop icon (PNG, with alpha).
 // Usage: jiujiu-imagegen OUTPUT_DIR   (run with QT_QPA_PLATFORM=offscreen)
+//        jiujiu-imagegen --icons ROOT SIZE...   the desktop icon redrawn at each size, as
+//        ROOT/SIZExSIZE/apps/jiujiu.png (a hicolor theme tree)
 
 #include <QDir>
 #include <QFont>
@@ -10,6 +12,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QStringList>
 #include <cstdio>
 #include <jpeglib.h>
 #include <memory>
@@ -216,12 +219,14 @@ QImage ToolbarStrip()
     return strip;
 }
 
-QImage Icon()
+// Drawn on a 64-unit grid and scaled, so every size is drawn, not resampled.
+QImage Icon(int size = 64)
 {
-    QImage icon(64, 64, QImage::Format_ARGB32_Premultiplied);
+    QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
     icon.fill(Qt::transparent);
     QPainter p(&icon);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
     p.setPen(Qt::NoPen);
     QLinearGradient bg(0, 0, 0, 64);
     bg.setColorAt(0, QColor(0x8BC34A));
@@ -234,9 +239,32 @@ QImage Icon()
 
 } // namespace
 
+int WriteIcons(const QDir &root, const QStringList &sizes)
+{
+    bool ok = !sizes.isEmpty();
+    for (const QString &text : sizes) {
+        bool isNumber = false;
+        const int size = text.toInt(&isNumber);
+        if (!isNumber || size < 8 || size > 1024) {
+            std::fprintf(stderr, "bad icon size: %s\n", qPrintable(text));
+            return 2;
+        }
+        const QString dir = QStringLiteral("%1x%1/apps").arg(size);
+        ok = root.mkpath(dir) && ok;
+        ok = Icon(size).save(root.filePath(dir + QStringLiteral("/jiujiu.png"))) && ok;
+    }
+    return ok ? 0 : 1;
+}
+
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
+    if (argc >= 3 && QByteArray(argv[1]) == "--icons") {
+        QStringList sizes;
+        for (int i = 3; i < argc; ++i)
+            sizes << QString::fromLocal8Bit(argv[i]);
+        return WriteIcons(QDir(QString::fromLocal8Bit(argv[2])), sizes);
+    }
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
         return 2;

@@ -16,6 +16,15 @@ Text CloudPlayAddress(const Text &link)
                         "&tryplay=1&from=vodHome"});
 }
 
+Text NoClientMessage(bool linkCopied)
+{
+    static const Text nobody = Utf8ToText("没有 ed2k 下载工具接收这个链接。\r\n");
+    static const Text onClipboard = Utf8ToText("链接已复制到剪贴板，可以粘贴到下载工具里。\r\n");
+    static const Text fix =
+        Utf8ToText("请安装 aMule 等 ed2k 下载工具，并把它设为 ed2k 链接的默认打开程序。");
+    return linkCopied ? nobody + onClipboard + fix : nobody + fix;
+}
+
 void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCloudPlayPage)
 {
     static const Text title = Utf8ToText("温馨提示");
@@ -35,8 +44,10 @@ void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCl
         return;
     }
     ClearClipboard();
-    SetClipboardText(selectedLink());
-    OpenAddress(Value(selectedLink()));
+    const bool copied = SetClipboardText(selectedLink());
+    // Told, unlike the silent shell hand-off: a link no client took is otherwise just lost.
+    if (HandOverAddress(Value(selectedLink())) == HandOff::Refused)
+        ShowMessageBox(Value(NoClientMessage(copied)), Value(MbOk | MbIconWarning), Value(title));
 }
 
 } // namespace jiujiu

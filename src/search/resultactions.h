@@ -15,8 +15,12 @@ Text CloudPlayAddress(const Text &link);
 // Shows an address in the cloud-play window, loading the window first when needed.
 using CloudPlayPageShower = std::function<void(const Text &address)>;
 
+// Said when no program took a link on the copy path: what happened, where the link is, what to
+// do about it.
+Text NoClientMessage(bool linkCopied);
+
 // Double-click on a result: asks whether to play it online (cloud-play window) or to copy the
-// link and hand it to the system's ed2k client.
+// link and hand it to the system's ed2k client, saying so when no client took it.
 void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCloudPlayPage);
 
 } // namespace jiujiu

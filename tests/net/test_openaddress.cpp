@@ -1,15 +1,13 @@
+#include "desktoptree.h"
 #include "net/openaddress.h"
 #include "runtime/codepage.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
-#include <sstream>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 using jiujiu::OpenAddress;
@@ -99,59 +97,22 @@ TEST_F(OpenAddressTest, OmittedAddressOpensTheDefaultWebAddress)
     EXPECT_TRUE(m_opened.front().starts_with("http://"));
 }
 
-bool OnPath(const std::string &program)
-{
-    const char *path = std::getenv("PATH");
-    std::stringstream dirs(path ? path : "");
-    for (std::string dir; std::getline(dirs, dir, ':');)
-        if (!dir.empty() && std::filesystem::exists(std::filesystem::path(dir) / program))
-            return true;
-    return false;
-}
-
 // A desktop with one ed2k handler of ours, which writes the address it got into a file.
 class SystemOpenerTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        if (!OnPath("gio"))
+        if (jiujiu::test::FindProgram("gio").empty())
             GTEST_SKIP() << "gio is not installed";
-        namespace fs = std::filesystem;
-        m_root = fs::path(::testing::TempDir()) / ("jiujiu_opener_" + std::to_string(::getpid()));
-        fs::remove_all(m_root);
-        fs::create_directories(m_root / "data/applications");
-        fs::create_directories(m_root / "config");
-        m_output = m_root / "received";
-        const fs::path script = m_root / "handler.sh";
+        m_desktop.emplace("jiujiu_opener");
+        m_output = m_desktop->root() / "received";
+        const std::filesystem::path script = m_desktop->root() / "handler.sh";
         std::ofstream(script) << "#!/bin/sh\nprintf '%s' \"$1\" > '" << m_output.string()
                               << ".tmp' && mv '" << m_output.string() << ".tmp' '"
                               << m_output.string() << "'\n";
-        fs::permissions(script, fs::perms::owner_all);
-        std::ofstream(m_root / "data/applications/jiujiu-test-ed2k.desktop")
-            << "[Desktop Entry]\nType=Application\nName=jiujiu test ed2k handler\nExec="
-            << script.string() << " %u\nMimeType=x-scheme-handler/ed2k;\nNoDisplay=true\n";
-        std::ofstream(m_root / "config/mimeapps.list")
-            << "[Default Applications]\nx-scheme-handler/ed2k=jiujiu-test-ed2k.desktop\n";
-        Save("XDG_DATA_HOME", (m_root / "data").string());
-        Save("XDG_CONFIG_HOME", (m_root / "config").string());
-    }
-    void TearDown() override
-    {
-        for (const auto &[name, value] : m_saved) {
-            if (value)
-                setenv(name.c_str(), value->c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
-        if (!m_root.empty())
-            std::filesystem::remove_all(m_root);
-    }
-    void Save(const std::string &name, const std::string &value)
-    {
-        const char *old = std::getenv(name.c_str());
-        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        setenv(name.c_str(), value.c_str(), 1);
+        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+        m_desktop->registerEd2kHandler(script.string() + " %u");
     }
     // What the handler received; empty when it did not run within the bound.
     std::string Received()
@@ -166,9 +127,8 @@ protected:
         return {};
     }
 
-    std::filesystem::path m_root;
+    std::optional<jiujiu::test::DesktopTree> m_desktop;
     std::filesystem::path m_output;
-    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
 };
 
 TEST_F(SystemOpenerTest, GioHandsTheLinkToTheRegisteredClientUnchanged)

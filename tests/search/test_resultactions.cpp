@@ -1,3 +1,4 @@
+#include "desktoptree.h"
 #include "net/openaddress.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
@@ -54,6 +55,7 @@ class Recorder final : public UiServices
 {
 public:
     int answer = IdOk;
+    bool clipboardWorks = true;
     std::vector<Event> events;
     std::vector<int> styles;
 
@@ -66,7 +68,7 @@ public:
     bool setClipboardText(const Text &text) override
     {
         events.push_back({"clipboard", text});
-        return true;
+        return clipboardWorks;
     }
     void clearClipboard() override { events.push_back({"clear", {}}); }
     bool dispatchPendingEvents() override { return false; }
@@ -170,4 +172,57 @@ TEST_F(ResultActionsTest, RowsAndSelectionStayAsTheyWere)
     act();
     EXPECT_EQ(window.rows, before);
     EXPECT_EQ(window.selection, 1);
+}
+
+// The copy path through the real gio on a private desktop: a link no client took is reported,
+// and the link stays on the clipboard.
+TEST_F(ResultActionsTest, CopyPathSaysWhenNoClientTookTheLink)
+{
+    if (test::FindProgram("gio").empty())
+        GTEST_SKIP() << "gio is not installed";
+    SetAddressOpener(nullptr);
+    const Text link = window.rows[0][4];
+    const Text warning = "box " + std::string("温馨提示");
+    const struct
+    {
+        const char *desktop;
+        bool handler;
+        bool clipboardWorks;
+        std::vector<Event> after; // what follows the question, the clearing and the copy
+    } rows[] = {
+        {"a client takes the link", true, true, {}},
+        {"no client registered", false, true, {{warning, NoClientMessage(true)}}},
+        {"no client, clipboard unavailable", false, false, {{warning, NoClientMessage(false)}}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.desktop);
+        test::DesktopTree desktop("jiujiu_actions");
+        if (row.handler)
+            desktop.registerEd2kHandler("/bin/true %u");
+        ui.events.clear();
+        ui.styles.clear();
+        ui.answer = IdCancel;
+        ui.clipboardWorks = row.clipboardWorks;
+        window.selection = 0;
+        act();
+        std::vector<Event> expected{{"box 温馨提示", question}, {"clear", {}}, {"clipboard", link}};
+        expected.insert(expected.end(), row.after.begin(), row.after.end());
+        EXPECT_EQ(ui.events, expected);
+        if (!row.after.empty()) {
+            EXPECT_EQ(ui.styles.back() & 0xFF, MbOk | MbIconWarning);
+        }
+    }
+}
+
+TEST_F(ResultActionsTest, NoClientMessageTellsWhereTheLinkIs)
+{
+    const Text onClipboard = Utf8ToText("已复制到剪贴板");
+    EXPECT_NE(NoClientMessage(true).find(onClipboard), Text::npos);
+    // Never claims a copy that did not happen.
+    EXPECT_EQ(NoClientMessage(false).find(onClipboard), Text::npos);
+    for (bool copied : {true, false}) {
+        const std::string text = TextToUtf8(NoClientMessage(copied));
+        EXPECT_NE(text.find("ed2k"), std::string::npos) << text;
+        EXPECT_NE(text.find("默认"), std::string::npos) << "how to fix it: " << text;
+    }
 }

@@ -24,6 +24,24 @@ enum Exit
     Unreachable = 4,
 };
 
+const char kUsage[] = "usage: jiujiu-cli [--json] [--jobs N] KEYWORD\n";
+
+const char kHelp[] =
+    "usage: jiujiu-cli [--json] [--jobs N] KEYWORD\n"
+    "\n"
+    "Searches ed2k resources for KEYWORD and prints one row per resource as it is listed:\n"
+    "serial number, name, size, sources and ed2k link, tab-separated (UTF-8).\n"
+    "\n"
+    "  --json     print the rows as one JSON array instead\n"
+    "  --jobs N   fetch N result pages at a time (1 to 8, default 4)\n"
+    "  --help     print this help and exit\n"
+    "\n"
+    "Ctrl-C stops the search; the rows printed so far stand.\n"
+    "The page-source viewer service is JIUJIU_VIEWER_HOST (host[:port]).\n"
+    "Exit status: 0 every page listed, 1 no results, 2 empty keyword or bad usage,\n"
+    "3 incomplete (pages that could not be read are named on standard error) or stopped,\n"
+    "4 the service cannot be reached.\n";
+
 volatile std::sig_atomic_t g_interrupted = 0;
 
 void OnInterrupt(int)
@@ -46,6 +64,7 @@ struct Options
     CliWindow::Format format = CliWindow::Format::Tsv;
     int jobs = 4;
     const char *keyword = nullptr;
+    bool help = false;
 };
 
 bool ParseJobs(const char *text, int &jobs)
@@ -58,7 +77,7 @@ bool ParseJobs(const char *text, int &jobs)
     return true;
 }
 
-// Options come before the keyword; "--" ends them.
+// Options come before the keyword; "--" ends them. --help wins over everything after it.
 bool ParseOptions(int argc, char **argv, Options &options)
 {
     bool optionsEnded = false;
@@ -69,6 +88,9 @@ bool ParseOptions(int argc, char **argv, Options &options)
             return false; // one keyword only, options before it
         if (optionsEnded || arg[0] != '-' || arg[1] == '\0') {
             options.keyword = arg;
+        } else if (std::strcmp(arg, "--help") == 0) {
+            options.help = true;
+            return true;
         } else if (std::strcmp(arg, "--") == 0) {
             optionsEnded = true;
         } else if (std::strcmp(arg, "--json") == 0 && !json) {
@@ -107,8 +129,12 @@ int main(int argc, char **argv)
 {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: jiujiu-cli [--json] [--jobs N] KEYWORD\n");
+        std::fputs(kUsage, stderr);
         return Usage;
+    }
+    if (options.help) {
+        std::fputs(kHelp, stdout);
+        return Complete;
     }
     StopOnInterrupt();
 

@@ -1,0 +1,47 @@
+// jiujiu-cli --help: usage on standard output and success; other options stay usage errors.
+#include "childprocess.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(CliHelp, HelpGoesToStandardOutputOtherOptionsStayErrors)
+{
+    const std::string usage = "usage: jiujiu-cli [--json] [--jobs N] KEYWORD\n";
+    const struct
+    {
+        const char *what;
+        std::vector<std::string> args;
+        int status;
+        bool help; // the help text on standard output, nothing on standard error
+    } rows[] = {
+        {"--help alone", {"--help"}, 0, true},
+        {"--help after --json", {"--json", "--help"}, 0, true},
+        {"--help before a keyword", {"--help", "jerry"}, 0, true},
+        {"--help after the keyword is a second keyword", {"jerry", "--help"}, 2, false},
+        {"-h is not --help", {"-h"}, 2, false},
+        {"--helpme is unknown", {"--helpme"}, 2, false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        std::vector<std::string> args{JIUJIU_CLI};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        // Nothing listens there: a run that searched instead would fail differently.
+        jiujiu::test::ChildProcess cli(args, {"JIUJIU_VIEWER_HOST=127.0.0.1:1"});
+        std::string out, err;
+        EXPECT_EQ(cli.finish(&out, &err), row.status);
+        if (row.help) {
+            EXPECT_EQ(out.substr(0, usage.size()), usage);
+            EXPECT_NE(out.find("--json"), std::string::npos) << out;
+            EXPECT_NE(out.find("Exit status"), std::string::npos) << out;
+            EXPECT_EQ(err, "");
+        } else {
+            EXPECT_EQ(out, "");
+            EXPECT_EQ(err, usage);
+        }
+    }
+}
+
+} // namespace
