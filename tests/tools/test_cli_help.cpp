@@ -9,7 +9,7 @@ namespace {
 
 TEST(CliHelp, HelpGoesToStandardOutputOtherOptionsStayErrors)
 {
-    const std::string usage = "usage: jiujiu-cli [--json] KEYWORD\n";
+    const std::string usage = "usage: jiujiu-cli [--json] [--jobs N] KEYWORD\n";
     const struct
     {
         const char *what;

@@ -9,14 +9,18 @@ constexpr std::size_t kColumns = 5;
 const char *const kJsonKeys[kColumns] = {"serial", "name", "size", "sources", "link"};
 } // namespace
 
-CliWindow::CliWindow(Text keyword, Format format, std::FILE *out, std::FILE *err)
-    : m_keyword(std::move(keyword)), m_format(format), m_out(out), m_err(err)
+CliWindow::CliWindow(Text keyword, Format format, std::FILE *out, std::FILE *err,
+                     const volatile std::sig_atomic_t *stopFlag)
+    : m_keyword(std::move(keyword)), m_format(format), m_out(out), m_err(err), m_stopFlag(stopFlag)
 {}
 
 CliWindow::~CliWindow() = default;
 
 void CliWindow::setAnnouncement(const Text &text)
 {
+    if (text == m_lastAnnouncement)
+        return;
+    m_lastAnnouncement = text;
     std::fprintf(m_err, "%s\n", TextToUtf8(text).c_str());
 }
 

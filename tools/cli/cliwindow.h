@@ -2,6 +2,7 @@
 
 #include "search/searchwindow.h"
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,7 +10,9 @@
 namespace jiujiu {
 
 // The search window of the command-line front end: the keyword comes from the command line,
-// rows go to standard output as they are listed, the announcement to standard error.
+// rows go to standard output as they are listed, the announcement to standard error (each
+// text once: a complete search ends on the total it began with). A stop is asked for through
+// a flag that a signal handler may set.
 class CliWindow final : public SearchWindow
 {
 public:
@@ -19,18 +22,21 @@ public:
         Json,
     };
 
-    CliWindow(Text keyword, Format format, std::FILE *out, std::FILE *err);
+    CliWindow(Text keyword, Format format, std::FILE *out, std::FILE *err,
+              const volatile std::sig_atomic_t *stopFlag = nullptr);
     ~CliWindow() override;
 
     Text keyword() override { return m_keyword; }
     void setCurrentPage(int) override {}
     void setAnnouncement(const Text &text) override;
+    void showProgress(const Text &) override {}
     void deleteAllRows() override;
     int appendRow(const Text &caption) override;
     void setCell(int row, int column, const Text &text) override;
     Text cellText(int row, int column) override;
     int currentSelection() override { return -1; }
-    void setSearchEnabled(bool) override {}
+    void setSearchRunning(bool) override {}
+    bool stopRequested() override { return m_stopFlag && *m_stopFlag != 0; }
 
     // Writes what is still unwritten: the last row, or the JSON array.
     void finish();
@@ -45,6 +51,8 @@ private:
     Format m_format;
     std::FILE *m_out;
     std::FILE *m_err;
+    const volatile std::sig_atomic_t *m_stopFlag;
+    Text m_lastAnnouncement;
     std::vector<std::vector<Text>> m_rows;
     std::size_t m_written = 0;
     bool m_finished = false;
