@@ -33,6 +33,11 @@ void MainSearchWindow::setAnnouncement(const Text &text)
     WriteControlProperty(kWindow, MainWindow::Announcement, PropertyText, -1, Value(text));
 }
 
+void MainSearchWindow::showProgress(const Text &text)
+{
+    setAnnouncement(text);
+}
+
 void MainSearchWindow::deleteAllRows()
 {
     ListDeleteAllItems(ResultList());
@@ -59,10 +64,16 @@ int MainSearchWindow::currentSelection()
         ReadControlProperty(kWindow, MainWindow::ResultList, PropertyCurrentSelection));
 }
 
-void MainSearchWindow::setSearchEnabled(bool enabled)
+void MainSearchWindow::setSearchRunning(bool running)
 {
     if (auto *window = qobject_cast<MainWindow *>(LoadedWindow(kWindow)))
-        window->setSearchEnabled(enabled);
+        window->setSearchRunning(running);
+}
+
+bool MainSearchWindow::stopRequested()
+{
+    // The window's stop button and Esc reach the workflow directly (SearchWorkflow::stopSearch).
+    return false;
 }
 
 } // namespace jiujiu

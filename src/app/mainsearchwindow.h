@@ -11,12 +11,14 @@ public:
     Text keyword() override;
     void setCurrentPage(int page) override;
     void setAnnouncement(const Text &text) override;
+    void showProgress(const Text &text) override;
     void deleteAllRows() override;
     int appendRow(const Text &caption) override;
     void setCell(int row, int column, const Text &text) override;
     Text cellText(int row, int column) override;
     int currentSelection() override;
-    void setSearchEnabled(bool enabled) override;
+    void setSearchRunning(bool running) override;
+    bool stopRequested() override;
 };
 
 } // namespace jiujiu

@@ -58,6 +58,8 @@ void Program::connectMainWindow(MainWindow &window)
     QObject::connect(&window, &MainWindow::destroying, &window, OnMainWindowDestroying);
     QObject::connect(&window, &MainWindow::searchClicked, &window,
                      [this] { m_workflow->StartSearch(); });
+    QObject::connect(&window, &MainWindow::stopRequested, &window,
+                     [this] { m_workflow->stopSearch(); });
     QObject::connect(
         &window, &MainWindow::keywordKeyPressed, &window,
         [this](int key, int modifiers) { m_workflow->OnKeywordKeyPressed(key, modifiers); });
@@ -94,7 +96,9 @@ void OnMainWindowDestroying()
 {
     DetachSkin();
     UnmapSkinEngine();
-    // A worker whose caller gave up may still be inside the TLS library; let it finish briefly.
+    // Requests of a search still running are abandoned; a worker may still be inside the TLS
+    // library, so let it finish briefly.
+    CancelHttpWorkers();
     WaitForHttpWorkers(std::chrono::milliseconds(500));
     EndProgram(0);
 }

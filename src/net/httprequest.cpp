@@ -1,42 +1,18 @@
 #include "net/httprequest.h"
 
-#include "net/httprequestjob.h"
-#include "net/httpsession.h"
+#include "net/httpcall.h"
+#include "net/httpclient.h"
+#include "net/httplimits.h"
+#include "net/httpresponse.h"
 #include "runtime/conversions.h"
 #include "runtime/uiservices.h"
 
-#include <condition_variable>
-#include <curl/curl.h>
-#include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
+#include <string>
 
 namespace jiujiu {
 namespace {
 
 constexpr std::chrono::milliseconds kBatchPause{10};
-
-// Never destroyed: a worker whose caller gave up may still end during exit.
-struct WorkerCount
-{
-    std::mutex mutex;
-    std::condition_variable changed;
-    int running = 0;
-};
-
-WorkerCount &Workers()
-{
-    static auto *count = new WorkerCount;
-    return *count;
-}
-
-void InitialiseCurlOnce()
-{
-    // Not thread-safe in the library: done once, from the caller, before any worker exists.
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 // A text argument as the text it is (up to its terminating NUL); other kinds converted.
 Text TextArgument(const Value &value)
@@ -49,108 +25,62 @@ Text TextArgument(const Value &value)
     return text;
 }
 
-void SetBody(HttpRequestJob &job, const Value &body)
+std::string BodyArgument(const Value &body)
 {
-    if (const Text *text = body.as<Text>()) {
-        job.body = text->substr(0, text->find('\0'));
-    } else if (const ByteSet *bytes = body.as<ByteSet>()) {
-        job.body = bytes->bytes();
-    }
-    job.hasBody = !job.body.empty();
-}
-
-void RunWorker(std::shared_ptr<HttpRequestJob> job)
-{
-    HttpResponse response;
-    try {
-        HttpSession session(*job);
-        response = session.run();
-    } catch (...) {
-        response = {}; // out of memory: the request failed
-    }
-    job->finish(std::move(response));
-    job.reset();
-    WorkerCount &workers = Workers();
-    {
-        std::lock_guard lock(workers.mutex);
-        --workers.running;
-    }
-    workers.changed.notify_all();
-}
-
-bool StartWorker(const std::shared_ptr<HttpRequestJob> &job)
-{
-    WorkerCount &workers = Workers();
-    {
-        std::lock_guard lock(workers.mutex);
-        ++workers.running;
-    }
-    try {
-        std::thread(RunWorker, job).detach();
-        return true;
-    } catch (const std::system_error &) {
-        std::lock_guard lock(workers.mutex);
-        --workers.running;
-        return false;
-    }
-}
-
-// Keeps the user interface alive until the worker ends, or until the give-up time passes
-// without any event.
-void WaitForWorker(HttpRequestJob &job)
-{
-    using Clock = std::chrono::steady_clock;
-    auto lastEvent = Clock::now();
-    while (!job.waitFinished(std::chrono::milliseconds(0))) {
-        // Handlers run here may start a request of their own; it nests and returns first.
-        if (CurrentUiServices().dispatchPendingEvents())
-            lastEvent = Clock::now();
-        else if (Clock::now() - lastEvent >= job.limits.waitGiveUp)
-            return;
-        if (job.waitFinished(kBatchPause))
-            return;
-    }
+    if (const Text *text = body.as<Text>())
+        return text->substr(0, text->find('\0'));
+    if (const ByteSet *bytes = body.as<ByteSet>())
+        return bytes->bytes();
+    return {};
 }
 
 } // namespace
+
+HttpResponse PerformHttpCall(HttpCall call)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto giveUp = CurrentHttpLimits().waitGiveUp;
+    HttpClient client;
+    client.start(std::move(call));
+    auto lastEvent = Clock::now();
+    while (!client.waitForFinished(std::chrono::milliseconds(0))) {
+        // Handlers run here may start a request of their own; it nests and returns first.
+        if (CurrentUiServices().dispatchPendingEvents()) {
+            lastEvent = Clock::now();
+        } else if (Clock::now() - lastEvent >= giveUp) {
+            client.detachAll(); // the worker finishes alone
+            HttpResponse response;
+            response.failure = HttpFailure::TimedOut;
+            response.failureText =
+                "gave up waiting after " + std::to_string(giveUp.count()) + " ms";
+            return response;
+        }
+        if (client.waitForFinished(kBatchPause))
+            break;
+    }
+    auto finished = client.takeFinished();
+    return finished.empty() ? HttpResponse() : std::move(finished.front().response);
+}
 
 ByteSet HttpRequest(const Value &url, const Value &verb, const Value &proxy,
                     const Value &extraHeaders, const Value &body, const Value &allowCompressed,
                     const Value &openFlags, Text *receivedCookies, Text *receivedHeaders)
 {
-    InitialiseCurlOnce();
-    auto job = std::make_shared<HttpRequestJob>();
-    job->url = TextArgument(url);
-    job->verb = TextArgument(verb);
-    job->proxy = TextArgument(proxy);
-    job->extraHeaders = TextArgument(extraHeaders);
-    SetBody(*job, body);
-    job->allowCompressed = !allowCompressed.isOmitted() && ToInteger(allowCompressed) != 0;
-    job->openFlags = openFlags.isOmitted() ? 0u : static_cast<std::uint32_t>(ToInteger(openFlags));
-    job->limits = CurrentHttpLimits();
+    HttpCall call;
+    call.url = TextArgument(url);
+    call.verb = TextArgument(verb);
+    call.proxy = TextArgument(proxy);
+    call.extraHeaders = TextArgument(extraHeaders);
+    call.body = BodyArgument(body);
+    call.allowCompressed = !allowCompressed.isOmitted() && ToInteger(allowCompressed) != 0;
+    call.openFlags = openFlags.isOmitted() ? 0u : static_cast<std::uint32_t>(ToInteger(openFlags));
 
-    if (StartWorker(job))
-        WaitForWorker(*job);
-    HttpResponse response = job->results();
+    HttpResponse response = PerformHttpCall(std::move(call));
     if (receivedCookies)
         *receivedCookies = std::move(response.setCookies);
     if (receivedHeaders)
         *receivedHeaders = std::move(response.rawHeaders);
     return ByteSet(std::move(response.body));
-}
-
-int RunningHttpWorkers()
-{
-    WorkerCount &workers = Workers();
-    std::lock_guard lock(workers.mutex);
-    return workers.running;
-}
-
-bool WaitForHttpWorkers(std::chrono::milliseconds timeout)
-{
-    WorkerCount &workers = Workers();
-    std::unique_lock lock(workers.mutex);
-    return workers.changed.wait_for(lock, timeout, [&] { return workers.running == 0; });
 }
 
 } // namespace jiujiu

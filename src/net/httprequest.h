@@ -1,10 +1,12 @@
 #pragma once
 
+#include "net/httpworkers.h"
 #include "runtime/value.h"
 
-#include <chrono>
-
 namespace jiujiu {
+
+struct HttpCall;
+struct HttpResponse;
 
 // One blocking HTTP or HTTPS request, run by a worker thread of its own while the calling
 // thread keeps dispatching user-interface events. Answers the response body exactly as received
@@ -17,9 +19,9 @@ ByteSet HttpRequest(const Value &url, const Value &verb = {}, const Value &proxy
                     const Value &allowCompressed = {}, const Value &openFlags = {},
                     Text *receivedCookies = nullptr, Text *receivedHeaders = nullptr);
 
-// Workers still running, including those whose callers stopped waiting.
-int RunningHttpWorkers();
-// Waits until no worker runs or the time is up; true when none runs. For an orderly exit.
-bool WaitForHttpWorkers(std::chrono::milliseconds timeout);
+// The same exchange with the whole response, failure reason included. When the caller stops
+// waiting (no event and no answer for the give-up time) the worker finishes alone and the
+// answer is empty, failed as timed out.
+HttpResponse PerformHttpCall(HttpCall call);
 
 } // namespace jiujiu

@@ -1,5 +1,7 @@
 #include "net/httprequestjob.h"
 
+#include "net/httpwakeup.h"
+
 #include <utility>
 
 namespace jiujiu {
@@ -12,6 +14,8 @@ void HttpRequestJob::finish(HttpResponse response)
         m_done = true;
     }
     m_finished.notify_all();
+    if (wakeup)
+        wakeup->notify();
 }
 
 bool HttpRequestJob::waitFinished(std::chrono::milliseconds timeout)
@@ -20,10 +24,16 @@ bool HttpRequestJob::waitFinished(std::chrono::milliseconds timeout)
     return m_finished.wait_for(lock, timeout, [this] { return m_done; });
 }
 
-HttpResponse HttpRequestJob::results() const
+bool HttpRequestJob::finished() const
 {
     std::lock_guard lock(m_mutex);
-    return m_done ? m_response : HttpResponse();
+    return m_done;
+}
+
+HttpResponse HttpRequestJob::take()
+{
+    std::lock_guard lock(m_mutex);
+    return m_done ? std::exchange(m_response, HttpResponse()) : HttpResponse();
 }
 
 } // namespace jiujiu

@@ -7,7 +7,21 @@
 
 namespace jiujiu {
 
-// What one request brought back. All empty or zero when the request failed.
+// Why a request did not bring back a usable answer.
+enum class HttpFailure
+{
+    None,
+    BadRequest, // the address or the method cannot be used: nothing was sent
+    Network,    // libcurl gave up: no connection, reset, TLS, too many redirects ...
+    TimedOut,   // no connection in time, or no data for the stall time
+    TooLarge,   // the body passed the cap; what fit is kept
+    Status,     // the exchange worked but the status is 400 or above; the body is kept
+    Cancelled,  // abandoned by its caller
+    NoWorker,   // no thread or memory to run it
+};
+
+// What one request brought back. Headers and body are empty when the request failed before
+// the final response's headers arrived; a failure while reading the body keeps what was read.
 struct HttpResponse
 {
     std::string body;
@@ -18,6 +32,12 @@ struct HttpResponse
     std::int32_t contentEncoding = 0; // 1 exactly "gzip", 2 exactly "deflate", else 0
     std::int64_t contentLength = 0;
     std::int32_t statusCode = 0;
+
+    HttpFailure failure = HttpFailure::None;
+    // One line on why, e.g. libcurl's error text or "HTTP 503"; empty without a failure.
+    std::string failureText;
+
+    bool succeeded() const { return failure == HttpFailure::None; }
 };
 
 } // namespace jiujiu

@@ -3,16 +3,18 @@
 #include "net/httpresponse.h"
 
 #include <chrono>
-#include <curl/curl.h>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+
+struct curl_slist;
 
 namespace jiujiu {
 
 class HttpRequestJob;
 
-// The worker's private state for one request: its own curl handle and header lists, all
+// The worker's private state for one request: its own curl handles and header lists, all
 // released when the session ends. Nothing survives from one request to the next.
 class HttpSession final
 {
@@ -22,32 +24,31 @@ public:
     HttpSession(const HttpSession &) = delete;
     HttpSession &operator=(const HttpSession &) = delete;
 
-    // Runs the exchange. Empty when it failed before the final response's headers were read;
-    // a failure while reading the body keeps what was read.
+    // Runs the exchange. The headers and body are empty when it failed before the final
+    // response's headers were read; a failure while reading the body keeps what was read.
+    // Ends soon after the job is cancelled.
     HttpResponse run();
 
 private:
+    friend struct HttpSessionCallbacks;
+
     struct EasyDeleter
     {
-        void operator()(CURL *easy) const { curl_easy_cleanup(easy); }
+        void operator()(void *easy) const;
     };
     struct ListDeleter
     {
-        void operator()(curl_slist *list) const { curl_slist_free_all(list); }
+        void operator()(curl_slist *list) const;
     };
-    using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
+    using EasyHandle = std::unique_ptr<void, EasyDeleter>;
     using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
 
     bool configure();
     bool appendHeader(HeaderList &list, const std::string &line);
-    HttpResponse collect() const;
+    int perform();
+    HttpResponse collect(int curlCode);
     void takeHeaderLine(std::string_view line);
-
-    static std::size_t onHeader(char *data, std::size_t size, std::size_t count, void *self);
-    static std::size_t onBody(char *data, std::size_t size, std::size_t count, void *self);
-    static int onProgress(void *self, curl_off_t downTotal, curl_off_t downNow, curl_off_t upTotal,
-                          curl_off_t upNow);
-    static int onConnected(void *self, char *, char *, int, int);
+    void fail(HttpFailure failure, std::string text);
 
     const HttpRequestJob &m_job;
     EasyHandle m_easy;
@@ -64,9 +65,14 @@ private:
     int m_status = 0;
     bool m_final = false; // headers of a response that will not be followed are complete
 
+    // Why the transfer was ended from our side (cap, stall, cancel); libcurl's text otherwise.
+    HttpFailure m_failure = HttpFailure::None;
+    std::string m_failureText;
+    char m_errorBuffer[256] = {};
+
     bool m_connected = false;
-    curl_off_t m_lastDown = 0;
-    curl_off_t m_lastUp = 0;
+    std::int64_t m_lastDown = 0;
+    std::int64_t m_lastUp = 0;
     std::chrono::steady_clock::time_point m_lastProgress;
 };
 

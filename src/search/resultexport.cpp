@@ -1,7 +1,6 @@
 #include "search/resultexport.h"
 
 #include "runtime/codepage.h"
-#include "search/resultrow.h"
 #include "search/sizetext.h"
 
 namespace jiujiu {
@@ -33,18 +32,18 @@ std::string CsvHeader()
 
 std::string CsvRecord(const ResultRow &row)
 {
-    const auto bytes = ParseSizeText(row.size);
-    std::string out = CsvField(TextToUtf8(row.serial));
+    const auto bytes = ParseSizeText(row[SizeColumn]);
+    std::string out = CsvField(TextToUtf8(row[SerialColumn]));
     out += ',';
-    out += CsvField(TextToUtf8(row.name));
+    out += CsvField(TextToUtf8(row[NameColumn]));
     out += ',';
-    out += CsvField(TextToUtf8(row.size));
+    out += CsvField(TextToUtf8(row[SizeColumn]));
     out += ',';
     out += bytes ? std::to_string(*bytes) : std::string();
     out += ',';
-    out += CsvField(TextToUtf8(row.sources));
+    out += CsvField(TextToUtf8(row[SourcesColumn]));
     out += ',';
-    out += CsvField(TextToUtf8(row.link));
+    out += CsvField(TextToUtf8(row[LinkColumn]));
     out += "\r\n";
     return out;
 }
@@ -60,7 +59,7 @@ std::string CsvDocument(const std::vector<ResultRow> &rows)
 std::string LinkListLine(const ResultRow &row)
 {
     std::string link;
-    for (char c : TextToUtf8(row.link))
+    for (char c : TextToUtf8(row[LinkColumn]))
         if (c != '\r' && c != '\n')
             link += c;
     if (!link.empty())

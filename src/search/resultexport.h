@@ -1,12 +1,12 @@
 #pragma once
 
+#include "search/resultrow.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace jiujiu {
-
-struct ResultRow;
 
 // A CSV document of the rows: UTF-8 with a byte-order mark (spreadsheets then read the Chinese
 // right), CR LF line ends, fields quoted where RFC 4180 needs it, and the header

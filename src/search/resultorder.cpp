@@ -1,7 +1,6 @@
 #include "search/resultorder.h"
 
 #include "runtime/codepage.h"
-#include "search/resultrow.h"
 #include "search/sizetext.h"
 
 #include <algorithm>
@@ -73,7 +72,7 @@ std::vector<std::size_t> SortedOrder(const std::vector<ResultRow> &rows, const S
         std::vector<std::optional<std::int64_t>> keys;
         keys.reserve(rows.size());
         for (const ResultRow &row : rows)
-            keys.push_back(ParseCountText(row.cell(spec.column)));
+            keys.push_back(ParseCountText(row[static_cast<std::size_t>(spec.column)]));
         sortBy(keys);
         break;
     }
@@ -81,7 +80,7 @@ std::vector<std::size_t> SortedOrder(const std::vector<ResultRow> &rows, const S
         std::vector<std::optional<std::uint64_t>> keys;
         keys.reserve(rows.size());
         for (const ResultRow &row : rows)
-            keys.push_back(ParseSizeText(row.size));
+            keys.push_back(ParseSizeText(row[SizeColumn]));
         sortBy(keys);
         break;
     }
@@ -90,7 +89,7 @@ std::vector<std::size_t> SortedOrder(const std::vector<ResultRow> &rows, const S
         std::vector<std::optional<std::string>> keys;
         keys.reserve(rows.size());
         for (const ResultRow &row : rows) {
-            const std::string utf8 = TextToUtf8(row.cell(spec.column));
+            const std::string utf8 = TextToUtf8(row[static_cast<std::size_t>(spec.column)]);
             keys.emplace_back(spec.column == 1 ? CollationKey(utf8) : utf8);
         }
         sortBy(keys);

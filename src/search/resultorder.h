@@ -1,5 +1,7 @@
 #pragma once
 
+#include "search/resultrow.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -7,8 +9,6 @@
 #include <vector>
 
 namespace jiujiu {
-
-struct ResultRow;
 
 // A sort of the result list: a column (0 serial … 4 link) and a direction.
 struct SortSpec

@@ -2,22 +2,21 @@
 
 #include "runtime/value.h"
 
+#include <array>
+
 namespace jiujiu {
 
-// One row of the result list: five runtime texts, by column.
-struct ResultRow
+// Result list columns.
+enum ResultColumn
 {
-    Text serial;
-    Text name;
-    Text size;
-    Text sources;
-    Text link;
-
-    // Column 0 to 4 as the list numbers them; other columns read empty.
-    const Text &cell(int column) const;
-    void setCell(int column, Text text);
-
-    friend bool operator==(const ResultRow &, const ResultRow &) = default;
+    SerialColumn = 0,
+    NameColumn = 1,
+    SizeColumn = 2,
+    SourcesColumn = 3,
+    LinkColumn = 4,
 };
+
+// One row of the result list: serial number, name, size, sources, ed2k link, by column.
+using ResultRow = std::array<Text, 5>;
 
 } // namespace jiujiu

@@ -15,7 +15,10 @@ public:
     virtual Text keyword() = 0;
     // Shows a page of the page control (1 is the results page).
     virtual void setCurrentPage(int page) = 0;
+    // The announcement line: the total found, and at the end how the search went.
     virtual void setAnnouncement(const Text &text) = 0;
+    // How far a running search is, e.g. "正在读取第 3/20 页 · 已列出 100 条".
+    virtual void showProgress(const Text &text) = 0;
 
     virtual void deleteAllRows() = 0;
     // Appends a row with the caption in column 0; answers its index, -1 on failure.
@@ -25,8 +28,10 @@ public:
     // First selected row, -1 when none.
     virtual int currentSelection() = 0;
 
-    // The search button and Enter are off while a search runs.
-    virtual void setSearchEnabled(bool enabled) = 0;
+    // A search starts (true) or ends (false): while it runs the search button stops it.
+    virtual void setSearchRunning(bool running) = 0;
+    // True once the user asked the running search to stop. Asked between the search's steps.
+    virtual bool stopRequested() = 0;
 };
 
 } // namespace jiujiu

@@ -1,48 +1,101 @@
 #include "search/searchworkflow.h"
 
-#include "net/httprequest.h"
+#include "net/httpresponse.h"
 #include "net/urlencoding.h"
-#include "runtime/codepage.h"
 #include "runtime/conversions.h"
 #include "runtime/settings.h"
 #include "runtime/uiservices.h"
-#include "search/htmlreferences.h"
+#include "search/pagefetcher.h"
+#include "search/pagerows.h"
 #include "search/regexobject.h"
 #include "search/searchexpressions.h"
+#include "search/searchtexts.h"
 #include "search/searchwindow.h"
 
-#include <vector>
+#include <algorithm>
+#include <functional>
+#include <optional>
 
 namespace jiujiu {
 namespace {
 
-const Text &MessageTitle()
+// Longest wait for an answer before the window's events are served again.
+constexpr std::chrono::milliseconds kEventSlice{10};
+// A total this large cannot bound the page count any further.
+constexpr std::int64_t kLargestTotal = std::int64_t(1) << 40;
+
+// The answer's bytes up to the first zero byte (as ToText takes a byte-set), from UTF-8 to the
+// program's text. The body is moved in, never copied.
+Text AnswerText(std::string &&body)
 {
-    static const Text title = Utf8ToText("温馨提示");
-    return title;
+    if (const auto nul = body.find('\0'); nul != std::string::npos)
+        body.resize(nul);
+    return Utf8ToAnsi(body);
 }
 
-// Re-enables searching however the search ends.
-class RunningGuard
+// The captured total as a number when it is one: digits, maybe grouped by commas, maybe with
+// blanks around. Anything else ("约1000", "1.5万") says nothing about the page count.
+std::optional<std::int64_t> TotalNumber(const Text &captured)
+{
+    const Text text = NormaliseText(captured);
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == Text::npos)
+        return std::nullopt;
+    const auto last = text.find_last_not_of(" \t\r\n");
+    std::int64_t total = 0;
+    bool digits = false;
+    for (std::size_t i = first; i <= last; ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            digits = true;
+            total = std::min(total * 10 + (c - '0'), kLargestTotal);
+        } else if (c != ',' || !digits) {
+            return std::nullopt;
+        }
+    }
+    return digits ? std::optional(total) : std::nullopt;
+}
+
+// Steps the fetcher until it is done, serving the window's events in between. False when the
+// search was stopped; the pages not handed back by then are dropped.
+bool Drive(PageFetcher &fetcher, const std::function<bool()> &stopWanted,
+           const std::function<void(PageFetcher::Page &&)> &onPage)
+{
+    while (!fetcher.finished()) {
+        CurrentUiServices().dispatchPendingEvents();
+        if (stopWanted()) {
+            fetcher.stop();
+            return false;
+        }
+        for (PageFetcher::Page &page : fetcher.step(kEventSlice))
+            onPage(std::move(page));
+    }
+    return true;
+}
+
+} // namespace
+
+// Marks the search as running, in the workflow and in the window, however it ends.
+class SearchWorkflow::RunningGuard
 {
 public:
-    RunningGuard(bool &running, SearchWindow &window) : m_running(running), m_window(window)
+    explicit RunningGuard(SearchWorkflow &workflow) : m_workflow(workflow)
     {
-        m_running = true;
-        m_window.setSearchEnabled(false);
+        m_workflow.m_running = true;
+        m_workflow.m_stopRequested = false;
+        m_workflow.m_window.setSearchRunning(true);
     }
     ~RunningGuard()
     {
-        m_running = false;
-        m_window.setSearchEnabled(true);
+        m_workflow.m_running = false;
+        m_workflow.m_window.setSearchRunning(false);
     }
+    RunningGuard(const RunningGuard &) = delete;
+    RunningGuard &operator=(const RunningGuard &) = delete;
 
 private:
-    bool &m_running;
-    SearchWindow &m_window;
+    SearchWorkflow &m_workflow;
 };
-
-} // namespace
 
 Text ViewerServiceAddress()
 {
@@ -64,13 +117,14 @@ SearchOutcome SearchWorkflow::StartSearch()
 {
     if (m_running)
         return SearchOutcome::Busy;
-    if (m_window.keyword().empty()) {
-        static const Text message = Utf8ToText("请输入需搜索的关键字！");
-        ShowMessageBox(Value(message), Value(0), Value(MessageTitle()));
-        return SearchOutcome::EmptyKeyword;
+    const Text keyword = m_window.keyword();
+    if (keyword.empty()) {
+        ShowMessageBox(Value(EmptyKeywordMessage()), Value(0), Value(SearchMessageTitle()));
+        m_report = SearchReport();
+        return m_report.outcome = SearchOutcome::EmptyKeyword;
     }
     m_window.setCurrentPage(1);
-    return RunSearch();
+    return run(keyword);
 }
 
 void SearchWorkflow::OnKeywordKeyPressed(int keyCode, int)
@@ -79,78 +133,151 @@ void SearchWorkflow::OnKeywordKeyPressed(int keyCode, int)
         StartSearch();
 }
 
-Text SearchWorkflow::fetchPage(std::int32_t page)
-{
-    const Text body = SearchRequestBody(m_window.keyword(), page);
-    const ByteSet answer =
-        HttpRequest(Value(ViewerServiceAddress()), Value("post"), {}, {}, Value(body));
-    return Utf8ToAnsi(ToText(Value(answer)));
-}
-
 SearchOutcome SearchWorkflow::RunSearch()
 {
     if (m_running)
         return SearchOutcome::Busy;
-    RunningGuard guard(m_running, m_window);
+    return run(m_window.keyword());
+}
 
+void SearchWorkflow::stopSearch()
+{
+    if (m_running)
+        m_stopRequested = true;
+}
+
+bool SearchWorkflow::stopWanted()
+{
+    if (!m_stopRequested && m_window.stopRequested())
+        m_stopRequested = true;
+    return m_stopRequested;
+}
+
+SearchOutcome SearchWorkflow::end(SearchOutcome outcome)
+{
+    return m_report.outcome = outcome;
+}
+
+SearchOutcome SearchWorkflow::run(const Text &keyword)
+{
+    // The keyword is read once: rows of two keywords never mix under one total.
+    RunningGuard guard(*this);
+    m_report = SearchReport();
     m_window.deleteAllRows();
-    const Text first = fetchPage(1);
-    ProcessPendingEvents();
+
+    // The first answer gives the total and the number of pages. A valid answer is taken as it
+    // is; only a failed request is asked again.
+    Text first;
+    std::string failure;
+    PageFetcher firstRequest(keyword, 1, 1, m_settings,
+                             [&first](std::int32_t, HttpResponse &&response) {
+                                 first = AnswerText(std::move(response.body));
+                                 return PageFetcher::Reading();
+                             });
+    const bool answered = Drive(
+        firstRequest, [this] { return stopWanted(); },
+        [&failure](PageFetcher::Page &&page) { failure = std::move(page.failure); });
+    m_report.requests = firstRequest.requestsStarted();
+    if (answered)
+        ProcessPendingEvents();
+    if (!answered || stopWanted()) {
+        m_window.setAnnouncement(StoppedAnnouncement(nullptr, 0));
+        return end(SearchOutcome::Stopped);
+    }
+    if (!failure.empty()) {
+        m_report.unreachableReason = failure;
+        ShowMessageBox(Value(UnreachableMessage(failure)), Value(0), Value(SearchMessageTitle()));
+        return end(SearchOutcome::Unreachable);
+    }
 
     m_regex.Create(TotalExpression());
     const std::int32_t totals = m_regex.Execute(first);
     if (totals < 1) {
-        static const Text message = Utf8ToText("我和小伙伴们都惊呆了，你的关键字也太冷门了！");
-        ShowMessageBox(Value(message), Value(0), Value(MessageTitle()));
-        return SearchOutcome::NoResults;
+        ShowMessageBox(Value(NoResultsMessage()), Value(0), Value(SearchMessageTitle()));
+        return end(SearchOutcome::NoResults);
     }
-    static const Text before = Utf8ToText("为您找到[");
-    static const Text after = Utf8ToText("]枚资源！双击复制、下载！");
-    m_window.setAnnouncement(Concatenate({before, m_regex.GetSubMatchText(totals, 1), after}));
+    m_report.total = m_regex.GetSubMatchText(totals, 1);
+    m_window.setAnnouncement(TotalAnnouncement(m_report.total));
 
     m_regex.Create(LastPageExpression());
     std::int32_t lastPages = m_regex.Execute(first);
     if (lastPages == 0)
         lastPages = 1;
-    std::int32_t pages = 0;
+    std::int32_t pageCount = 0;
     for (std::int32_t i = 1; i <= lastPages; ++i)
-        pages = ToInteger(Value(m_regex.GetSubMatchText(i, 1)));
-    if (pages == 0)
-        pages = 1;
+        pageCount = ToInteger(Value(m_regex.GetSubMatchText(i, 1)));
+    if (pageCount == 0)
+        pageCount = 1;
 
-    // Each column expression runs once per page; row j takes its j-th match, which gives the
-    // same cells as running it again for every row.
-    const Text columnExpressions[] = {SizeExpression(), SourcesExpression(), LinkExpression()};
-    std::int32_t serial = 0;
-    for (std::int32_t page = 1; page <= pages; ++page) {
-        const Text answer = fetchPage(page);
+    // Never more pages than the total can fill at the first page's row count, nor than the
+    // limit: a bogus last-page link must not make the search run for ever.
+    std::int64_t bound = std::max(m_settings.pageLimit, 1);
+    m_regex.Create(NameExpression());
+    const std::int32_t firstRows = m_regex.Execute(first);
+    if (const auto total = TotalNumber(m_report.total); total && firstRows > 0)
+        bound = std::clamp<std::int64_t>((*total + firstRows - 1) / firstRows, 1, bound);
+    pageCount = static_cast<std::int32_t>(std::min<std::int64_t>(pageCount, bound));
+    return listPages(keyword, pageCount);
+}
 
-        m_regex.Create(NameExpression());
-        const std::int32_t rows = m_regex.Execute(answer);
-        if (rows <= 0)
-            continue;
-        std::vector<std::vector<Text>> cells(4, std::vector<Text>(static_cast<std::size_t>(rows)));
-        for (std::int32_t j = 1; j <= rows; ++j)
-            cells[0][static_cast<std::size_t>(j - 1)] = m_regex.GetSubMatchText(j, 1);
-        for (std::size_t c = 0; c < 3; ++c) {
-            m_regex.Create(columnExpressions[c]);
-            m_regex.Execute(answer);
-            for (std::int32_t j = 1; j <= rows; ++j)
-                cells[c + 1][static_cast<std::size_t>(j - 1)] = m_regex.GetSubMatchText(j, 1);
-        }
-        for (std::int32_t j = 0; j < rows; ++j) {
-            ++serial;
-            const int row = m_window.appendRow(ToText(Value(serial)));
-            for (int c = 0; c < 4; ++c)
-                // Captures carry the viewer's escaping over the page's own: both decoded, so
-                // names and links read as the site means them ("Tom & Jerry").
-                m_window.setCell(
-                    row, NameColumn + c,
-                    DecodeCapturedText(
-                        cells[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)]));
-        }
+SearchOutcome SearchWorkflow::listPages(const Text &keyword, std::int32_t pageCount)
+{
+    m_report.pageCount = std::max(pageCount, 0);
+    if (pageCount > 0)
+        m_window.showProgress(ProgressText(1, pageCount, 0));
+
+    PageFetcher fetcher(keyword, 1, pageCount, m_settings,
+                        [this, pageCount](std::int32_t page, HttpResponse &&response) {
+                            PageFetcher::Reading reading;
+                            const Text text = AnswerText(std::move(response.body));
+                            reading.rows = ExtractPageRows(m_regex, text);
+                            // Only the last page may hold no rows.
+                            if (reading.rows.empty() && page < pageCount)
+                                reading.failure = "answer without rows";
+                            return reading;
+                        });
+    std::int64_t serial = 0;
+    int failedInARow = 0;
+    const bool completed = Drive(
+        fetcher, [this] { return stopWanted(); },
+        [&](PageFetcher::Page &&page) {
+            PageOutcome outcome{page.number, 0, std::move(page.failure)};
+            if (outcome.failure.empty()) {
+                failedInARow = 0;
+                for (ResultRow &row : page.rows) {
+                    row[SerialColumn] = ToText(Value(++serial));
+                    const int index = m_window.appendRow(row[SerialColumn]);
+                    for (int column = NameColumn; column <= LinkColumn; ++column)
+                        m_window.setCell(index, column, row[static_cast<std::size_t>(column)]);
+                }
+                outcome.rows = static_cast<std::int64_t>(page.rows.size());
+            } else if (++failedInARow >= m_settings.failedPagesInARow && !fetcher.finished()) {
+                // The service has most likely gone away: ask for nothing more.
+                fetcher.stop();
+            }
+            m_report.pages.push_back(std::move(outcome));
+            m_report.rows = serial;
+            if (page.number < pageCount)
+                m_window.showProgress(ProgressText(page.number + 1, pageCount, serial));
+        });
+    m_report.requests += fetcher.requestsStarted();
+    m_report.pagesNotRead = std::max(pageCount - (fetcher.nextPage() - 1), 0);
+
+    if (!completed) {
+        m_window.setAnnouncement(StoppedAnnouncement(&m_report.total, serial));
+        return end(SearchOutcome::Stopped);
     }
-    return SearchOutcome::Listed;
+    std::vector<std::int32_t> failedPages;
+    for (const PageOutcome &page : m_report.pages)
+        if (!page.failure.empty())
+            failedPages.push_back(page.page);
+    if (failedPages.empty() && m_report.pagesNotRead == 0) {
+        m_window.setAnnouncement(TotalAnnouncement(m_report.total));
+        return end(SearchOutcome::Listed);
+    }
+    m_window.setAnnouncement(
+        IncompleteAnnouncement(m_report.total, serial, failedPages, m_report.pagesNotRead));
+    return end(SearchOutcome::Incomplete);
 }
 
 } // namespace jiujiu

@@ -1,37 +1,24 @@
 #pragma once
 
 #include "runtime/value.h"
+#include "search/resultrow.h"
+#include "search/searchreport.h"
+#include "search/searchsettings.h"
 
 namespace jiujiu {
 
 class RegexObject;
 class SearchWindow;
 
-enum class SearchOutcome
-{
-    EmptyKeyword, // the empty-keyword message was shown
-    NoResults,    // the no-results message was shown
-    Listed,       // a total was announced and the pages were listed
-    Busy,         // a search was already running
-};
-
-// Result list columns.
-enum ResultColumn
-{
-    SerialColumn = 0,
-    NameColumn = 1,
-    SizeColumn = 2,
-    SourcesColumn = 3,
-    LinkColumn = 4,
-};
-
 // "http://" + viewer host + "/Tools/PageCode.aspx"
 Text ViewerServiceAddress();
 // The form body asking the viewer for result page N of the keyword.
 Text SearchRequestBody(const Text &keyword, std::int32_t page);
 
-// Turns the keyword of the window into its result rows, page by page, through the viewer
-// service. Everything runs on the caller's thread; the window stays live during requests.
+// Turns the keyword of the window into its result rows through the viewer service: the first
+// answer gives the total and the number of pages, then the pages are fetched several at once,
+// retried when they fail, and listed strictly in page order. Everything runs on the caller's
+// thread, which keeps serving the window's events; the window can stop the search.
 class SearchWorkflow final
 {
 public:
@@ -42,16 +29,31 @@ public:
     SearchOutcome StartSearch();
     // Key pressed in the keyword box: Enter (13) searches whatever the modifiers.
     void OnKeywordKeyPressed(int keyCode, int modifiers);
+    // Searches for the keyword box's text, read once.
     SearchOutcome RunSearch();
+    // Stops the running search soon; the rows listed so far stay.
+    void stopSearch();
 
     bool isRunning() const { return m_running; }
+    // How the last search went (or the running one, so far).
+    const SearchReport &report() const { return m_report; }
+    void setSettings(const SearchSettings &settings) { m_settings = settings; }
+    const SearchSettings &settings() const { return m_settings; }
 
 private:
-    Text fetchPage(std::int32_t page);
+    class RunningGuard;
+
+    SearchOutcome run(const Text &keyword);
+    SearchOutcome listPages(const Text &keyword, std::int32_t pageCount);
+    bool stopWanted();
+    SearchOutcome end(SearchOutcome outcome);
 
     SearchWindow &m_window;
     RegexObject &m_regex;
+    SearchSettings m_settings;
+    SearchReport m_report;
     bool m_running = false;
+    bool m_stopRequested = false;
 };
 
 } // namespace jiujiu

@@ -248,7 +248,18 @@ void MainWindow::buildFirstPage(QWidget *page)
     m_search->setGeometry(237, 211, 264, 48);
     m_search->setFont(FormFont(QStringLiteral("宋体"), -21));
     m_search->setAutoDefault(false);
-    connect(m_search, &QPushButton::clicked, this, &MainWindow::searchClicked);
+    connect(m_search, &QPushButton::clicked, this, [this] {
+        if (m_searchRunning)
+            emit stopRequested();
+        else
+            emit searchClicked();
+    });
+    // Esc stops a running search from wherever the focus is in the window; otherwise the key
+    // is left to the controls.
+    m_stopShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_stopShortcut->setContext(Qt::WindowShortcut);
+    m_stopShortcut->setEnabled(false);
+    connect(m_stopShortcut, &QShortcut::activated, this, &MainWindow::stopRequested);
 
     m_keyword = new QLineEdit(page);
     m_keyword->setObjectName(QStringLiteral("编辑框1"));
@@ -320,9 +331,11 @@ void MainWindow::setAnnouncement(const Text &text)
     m_announcement->setText(ForDisplay(text));
 }
 
-void MainWindow::setSearchEnabled(bool enabled)
+void MainWindow::setSearchRunning(bool running)
 {
-    m_search->setEnabled(enabled);
+    m_searchRunning = running;
+    m_search->setText(running ? QStringLiteral("停止搜索") : QStringLiteral("开始啾啾搜索"));
+    m_stopShortcut->setEnabled(running);
 }
 
 void MainWindow::runToolbarCommand(int index)

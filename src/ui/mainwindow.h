@@ -9,6 +9,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QShortcut;
 class QToolBar;
 
 namespace jiujiu {
@@ -68,8 +69,10 @@ public:
     // Ctrl+F: the results page with the filter box focused.
     void focusFilter();
     StatisticsBrowser &statisticsBrowser() const { return *m_statistics; }
-    // The search button and Enter in the keyword box.
-    void setSearchEnabled(bool enabled);
+    // While a search runs 按钮1 reads "停止搜索" and, like Esc anywhere in the window, asks to
+    // stop it; otherwise it reads "开始啾啾搜索" and starts one.
+    void setSearchRunning(bool running);
+    bool isSearchRunning() const { return m_searchRunning; }
 
     // Item 0 shows page 0 and the announcement again; 13 and 14 open the maker's new-version
     // and feedback pages; any other index does nothing.
@@ -92,8 +95,10 @@ signals:
     void created();
     // The window is being destroyed; its controls still live.
     void destroying();
-    // 按钮1 clicked.
+    // 按钮1 clicked while no search runs.
     void searchClicked();
+    // 按钮1 clicked, or Esc pressed in the window, while a search runs.
+    void stopRequested();
     // A key pressed in 编辑框1: virtual-key code (Enter 13) and modifiers (Ctrl 1, Shift 2, Alt
     // 4); the key goes on to the box either way.
     void keywordKeyPressed(int keyCode, int modifiers);
@@ -124,9 +129,11 @@ private:
     StatisticsBrowser *m_statistics = nullptr;
     QLineEdit *m_keyword = nullptr;
     QPushButton *m_search = nullptr;
+    QShortcut *m_stopShortcut = nullptr;
     ReportListView *m_list = nullptr;
     ResultFilterBar *m_filterBar = nullptr;
     ResultListActions *m_resultActions = nullptr;
+    bool m_searchRunning = false;
     bool m_createdSent = false;
 };
 

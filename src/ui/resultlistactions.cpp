@@ -81,9 +81,9 @@ std::vector<ResultRow> ResultListActions::shownRows(const std::vector<int> &mode
     for (int row : modelRows) {
         ResultRow out;
         for (int column = 0; column < ResultListModel::ColumnCount; ++column)
-            out.setCell(column, ToRuntimeText(model.cellText(row, column)));
+            out[static_cast<std::size_t>(column)] = ToRuntimeText(model.cellText(row, column));
         if (proxy.mergeDuplicates())
-            out.sources = ToRuntimeText(model.cellText(
+            out[SourcesColumn] = ToRuntimeText(model.cellText(
                 static_cast<int>(model.duplicates().sourcesRow(static_cast<std::size_t>(row))), 3));
         rows.push_back(std::move(out));
     }

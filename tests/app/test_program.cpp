@@ -6,11 +6,13 @@
 #include "runtime/codepage.h"
 #include "runtime/programdirectory.h"
 #include "search/regexobject.h"
+#include "search/searchworkflow.h"
 #include "ui/cloudplay/cloudplay.h"
 #include "ui/controlproperties.h"
 #include "ui/listcommands.h"
 #include "ui/mainwindow.h"
 #include "ui/qtuiservices.h"
+#include "ui/reportlistview.h"
 #include "ui/visualstyle.h"
 #include "ui/windowregistry.h"
 
@@ -18,9 +20,13 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -206,4 +212,99 @@ TEST_F(ProgramTest, OkEndsTheProgramWithExitCodeZero)
             std::_Exit(3);      // not reached when the destroyed event ends the program
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(ProgramTest, StopButtonAndEscEndARunningSearchKeepingWholePages)
+{
+    // 50 pages of 20 rows, 100 ms an answer: the search runs long enough to be stopped.
+    test::DemoServiceProcess slow({"--rows-per-page", "20", "--latency-ms", "100"});
+    ASSERT_FALSE(slow.host().empty());
+    slow.exportEnvironment();
+    if (!Main())
+        StartProgram();
+    ASSERT_NE(Main(), nullptr);
+    auto &boxes = AnswerBoxes(IdCancel);
+    QPushButton *button = Child<QPushButton>("按钮1");
+    QLineEdit *keyword = Child<QLineEdit>("编辑框1");
+    QLabel *announcement = Child<QLabel>("标签3");
+    ASSERT_TRUE(button && keyword && announcement);
+    const ControlReference list = MainWindow::control(MainWindow::ResultList);
+    const auto expected = demo::FindResources("每日新闻");
+
+    struct Case
+    {
+        const char *name;
+        std::function<void()> stop;
+    };
+    const Case cases[] = {
+        {"the stop button", [button] { QTest::mouseClick(button, Qt::LeftButton); }},
+        {"Esc in the result list", [] { QTest::keyClick(&Main()->resultList(), Qt::Key_Escape); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        keyword->clear();
+        TypeInto(keyword, QString::fromUtf8("每日新闻"));
+        Main()->setCurrentPage(0);
+        QString progressSeen, buttonSeen;
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (ListGetItemText(list, 39).empty())
+                return;
+            poll.stop();
+            progressSeen = announcement->text();
+            buttonSeen = button->text();
+            c.stop();
+        });
+        poll.start();
+        // The search runs inside the click; the timer stops it once two pages are listed.
+        QTest::mouseClick(button, Qt::LeftButton);
+        poll.stop();
+        EXPECT_TRUE(progressSeen.startsWith(QString::fromUtf8("正在读取第")))
+            << progressSeen.toStdString();
+        EXPECT_EQ(buttonSeen, QString::fromUtf8("停止搜索"));
+        EXPECT_EQ(button->text(), QString::fromUtf8("开始啾啾搜索"));
+        EXPECT_FALSE(Program::instance()->workflow().isRunning());
+        EXPECT_EQ(Program::instance()->workflow().report().outcome, SearchOutcome::Stopped);
+
+        int rows = 0;
+        while (!ListGetItemText(list, rows).empty())
+            ++rows;
+        EXPECT_GE(rows, 40);
+        EXPECT_LT(rows, 1000) << "stopped before the end";
+        EXPECT_EQ(rows % 20, 0) << "whole pages only";
+        for (int row = 0; row < rows; row += 7) {
+            EXPECT_EQ(ListGetItemText(list, row), std::to_string(row + 1));
+            EXPECT_EQ(TextToUtf8(ListGetItemText(list, row, Value(1))),
+                      expected[static_cast<std::size_t>(row)]->name);
+        }
+        EXPECT_EQ(
+            announcement->text(),
+            QString::fromUtf8("搜索已停止，为您找到[1000]枚资源，已列出 %1 枚！双击复制、下载！")
+                .arg(rows));
+        EXPECT_TRUE(boxes.empty());
+    }
+    s_service->exportEnvironment();
+}
+
+TEST_F(ProgramTest, ClosingDuringASearchAsksTheExitQuestionAndEnds)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            test::DemoServiceProcess slow({"--rows-per-page", "20", "--latency-ms", "100"});
+            slow.exportEnvironment();
+            StartProgram();
+            g_services->setAnswerer([](const Text &text, int, const Text &) {
+                std::fprintf(stderr, "asked while searching %d: %s\n",
+                             Program::instance()->workflow().isRunning() ? 1 : 0,
+                             TextToUtf8(text).c_str());
+                return static_cast<int>(IdOk);
+            });
+            TypeInto(Child<QLineEdit>("编辑框1"), QString::fromUtf8("每日新闻"));
+            QTimer::singleShot(400, [] { Main()->close(); });
+            QTest::mouseClick(Child<QPushButton>("按钮1"), Qt::LeftButton);
+            std::_Exit(3); // not reached: the destroyed window ends the program in the search
+        },
+        ::testing::ExitedWithCode(0), "asked while searching 1: 您确定离开忠诚的小啾啾吗？");
 }

@@ -21,6 +21,7 @@ public:
     Text keyword() override { return {}; }
     void setCurrentPage(int) override {}
     void setAnnouncement(const Text &) override {}
+    void showProgress(const Text &) override {}
     void deleteAllRows() override { rows.clear(); }
     int appendRow(const Text &caption) override
     {
@@ -38,7 +39,8 @@ public:
         return rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
     }
     int currentSelection() override { return selection; }
-    void setSearchEnabled(bool) override {}
+    void setSearchRunning(bool) override {}
+    bool stopRequested() override { return false; }
 };
 
 struct Event

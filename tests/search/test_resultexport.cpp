@@ -149,9 +149,9 @@ TEST(ResultExport, CsvRoundTripsThroughAReferenceReader)
         SCOPED_TRACE(r);
         const ResultRow &row = rows[r];
         EXPECT_EQ(records[r + 1],
-                  (std::vector<std::string>{TextToUtf8(row.serial), TextToUtf8(row.name),
-                                            TextToUtf8(row.size), bytes[r], TextToUtf8(row.sources),
-                                            TextToUtf8(row.link)}));
+                  (std::vector<std::string>{TextToUtf8(row[0]), TextToUtf8(row[1]),
+                                            TextToUtf8(row[2]), bytes[r], TextToUtf8(row[3]),
+                                            TextToUtf8(row[4])}));
     }
 }
 

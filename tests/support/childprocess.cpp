@@ -55,6 +55,12 @@ ChildProcess::~ChildProcess()
         close(m_err);
 }
 
+void ChildProcess::signal(int number)
+{
+    if (m_pid > 0)
+        kill(m_pid, number);
+}
+
 std::string ChildProcess::readOutputLine()
 {
     std::string line;

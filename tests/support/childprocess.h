@@ -17,6 +17,8 @@ public:
     ChildProcess &operator=(const ChildProcess &) = delete;
 
     bool started() const { return m_pid > 0; }
+    // Sends the signal to the running program.
+    void signal(int number);
     // One line of standard output, without its line feed.
     std::string readOutputLine();
     // Everything until the program closes its output, then its exit status (-1 when killed).

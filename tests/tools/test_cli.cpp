@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <map>
@@ -28,9 +29,6 @@ Result RunProgram(const std::vector<std::string> &args, const std::vector<std::s
     r.status = child.finish(&r.out, &r.err);
     return r;
 }
-
-const std::string kUsage = "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
-                           "[--sort COLUMN[:desc]] [--filter EXPR] KEYWORD\n";
 
 // The size the site writes ("1.37 GB", "81.3 MB") in bytes, read with the C library.
 long long SizeBytes(const std::string &size)
@@ -59,27 +57,44 @@ std::vector<std::string> Lines(const std::string &text)
     return lines;
 }
 
+const char *const kUsage = "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
+                           "[--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] KEYWORD\n";
+
+// The rows jiujiu-cli prints for these catalogue entries, numbered from `serial`.
+std::vector<std::string> ExpectedLines(const std::vector<const jiujiu::demo::Resource *> &rows,
+                                       std::size_t serial)
+{
+    std::vector<std::string> lines;
+    for (const auto *e : rows)
+        lines.push_back(std::to_string(serial++) + "\t" + e->name + "\t" + e->size + "\t" +
+                        e->sources + "\t" + e->link);
+    return lines;
+}
+
 } // namespace
 
 TEST(Cli, ListsEveryCatalogueRowOfEveryPage)
 {
     const DemoServiceProcess service({"--rows-per-page", "7"});
     ASSERT_FALSE(service.host().empty());
-    for (const char *keyword : {"啾啾", "jerry", "E05"}) {
-        SCOPED_TRACE(keyword);
-        const auto expected = jiujiu::demo::FindResources(keyword);
-        ASSERT_GT(expected.size(), 7u) << "the keyword must span several pages";
-        const Result r = RunProgram({JIUJIU_CLI, keyword}, service.environment());
-        EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.err,
-                  "为您找到[" + std::to_string(expected.size()) + "]枚资源！双击复制、下载！\n");
-        const auto lines = Lines(r.out);
-        ASSERT_EQ(lines.size(), expected.size());
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            const auto &e = *expected[i];
-            // Names and links as the site means them: "&", not the page's "&amp;".
-            EXPECT_EQ(lines[i], std::to_string(i + 1) + "\t" + e.name + "\t" + e.size + "\t" +
-                                    e.sources + "\t" + e.link);
+    for (const char *jobs : {"1", "4", "8"}) {
+        for (const char *keyword : {"啾啾", "jerry", "E05"}) {
+            SCOPED_TRACE(std::string(keyword) + " with " + jobs + " in flight");
+            const auto expected = jiujiu::demo::FindResources(keyword);
+            ASSERT_GT(expected.size(), 7u) << "the keyword must span several pages";
+            const Result r =
+                RunProgram({JIUJIU_CLI, "--jobs", jobs, keyword}, service.environment());
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(r.err, "为您找到[" + std::to_string(expected.size()) +
+                                 "]枚资源！双击复制、下载！\n");
+            const auto lines = Lines(r.out);
+            ASSERT_EQ(lines.size(), expected.size());
+            for (std::size_t i = 0; i < lines.size(); ++i) {
+                const auto &e = *expected[i];
+                // Names and links as the site means them: "&", not the page's "&amp;".
+                EXPECT_EQ(lines[i], std::to_string(i + 1) + "\t" + e.name + "\t" + e.size + "\t" +
+                                        e.sources + "\t" + e.link);
+            }
         }
     }
 }
@@ -200,14 +215,19 @@ TEST(Cli, ExitStatus)
     const Case cases[] = {
         {{"no-such-title-anywhere"}, 1, "温馨提示: 我和小伙伴们都惊呆了，你的关键字也太冷门了！\n"},
         {{""}, 2, "温馨提示: 请输入需搜索的关键字！\n"},
-        {{}, 2, kUsage.c_str()},
-        {{"a", "b"}, 2, kUsage.c_str()},
-        {{"--bogus"}, 2, kUsage.c_str()},
-        {{"--format", "xml", "a"}, 2, kUsage.c_str()},
-        {{"--format", "csv", "--json", "a"}, 2, kUsage.c_str()},
-        {{"--sort", "colour", "a"}, 2, kUsage.c_str()},
-        {{"--sort"}, 2, kUsage.c_str()},
-        {{"a", "--filter"}, 2, kUsage.c_str()},
+        {{}, 2, kUsage},
+        {{"a", "b"}, 2, kUsage},
+        {{"--bogus"}, 2, kUsage},
+        {{"a", "--json"}, 2, kUsage},
+        {{"--jobs", "0", "a"}, 2, kUsage},
+        {{"--jobs", "9", "a"}, 2, kUsage},
+        {{"--jobs", "x", "a"}, 2, kUsage},
+        {{"--jobs"}, 2, kUsage},
+        {{"--format", "xml", "a"}, 2, kUsage},
+        {{"--format", "csv", "--json", "a"}, 2, kUsage},
+        {{"--sort", "colour", "a"}, 2, kUsage},
+        {{"--sort"}, 2, kUsage},
+        {{"a", "--filter", "x"}, 2, kUsage},
     };
     for (const auto &c : cases) {
         std::vector<std::string> args{JIUJIU_CLI};
@@ -221,9 +241,87 @@ TEST(Cli, ExitStatus)
 
 TEST(DemoService, RejectsBadOptions)
 {
-    for (std::vector<std::string> args :
-         {std::vector<std::string>{"--port", "x"}, {"--latency-ms"}, {"--what"}}) {
+    for (std::vector<std::string> args : {std::vector<std::string>{"--port", "x"},
+                                          {"--latency-ms"},
+                                          {"--what"},
+                                          {"--fail-pages", "x"},
+                                          {"--fail-pages", "2,"},
+                                          {"--drop-pages", "0"},
+                                          {"--drop-pages"}}) {
         args.insert(args.begin(), JIUJIU_DEMO_SERVICE);
         EXPECT_EQ(RunProgram(args, {}).status, 2);
     }
+}
+
+TEST(Cli, PagesFailingOnceAreAskedAgain)
+{
+    const DemoServiceProcess service({"--rows-per-page", "7", "--fail-pages", "1,2,3"});
+    const auto expected = jiujiu::demo::FindResources("jerry");
+    ASSERT_GT(expected.size(), 14u) << "three pages";
+    const Result r = RunProgram({JIUJIU_CLI, "jerry"}, service.environment());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Lines(r.out), ExpectedLines(expected, 1));
+    EXPECT_EQ(r.err, "为您找到[" + std::to_string(expected.size()) + "]枚资源！双击复制、下载！\n");
+}
+
+TEST(Cli, PageThatNeverComesMakesTheSearchIncomplete)
+{
+    const DemoServiceProcess service({"--rows-per-page", "7", "--drop-pages", "2"});
+    const auto found = jiujiu::demo::FindResources("jerry");
+    ASSERT_GT(found.size(), 14u) << "three pages";
+    const Result r = RunProgram({JIUJIU_CLI, "jerry"}, service.environment());
+    EXPECT_EQ(r.status, 3) << r.err;
+    // Pages 1 and 3, numbered without a gap.
+    std::vector<const jiujiu::demo::Resource *> listed(found.begin(), found.begin() + 7);
+    listed.insert(listed.end(), found.begin() + 14, found.end());
+    EXPECT_EQ(Lines(r.out), ExpectedLines(listed, 1));
+    const std::string total = std::to_string(found.size());
+    const auto err = Lines(r.err);
+    ASSERT_EQ(err.size(), 3u) << r.err;
+    EXPECT_EQ(err[0], "为您找到[" + total + "]枚资源！双击复制、下载！");
+    EXPECT_EQ(err[1], "为您找到[" + total + "]枚资源，第 2 页没能读出来，只列出了 " +
+                          std::to_string(listed.size()) + " 枚！双击复制、下载！");
+    EXPECT_TRUE(err[2].starts_with("page 2: transfer closed with ")) << err[2];
+}
+
+TEST(Cli, UnreachableServiceExitsWithFourAndTheReason)
+{
+    const Result r = RunProgram({JIUJIU_CLI, "jerry"},
+                                {"JIUJIU_VIEWER_HOST=127.0.0.1:1", "JIUJIU_SEARCH_HOST=s.example"});
+    EXPECT_EQ(r.status, 4) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(r.err.starts_with("温馨提示: 呜呜，连不上搜索服务，请检查网络后再试一次！\r\n"
+                                  "原因：Failed to connect to 127.0.0.1 port 1"))
+        << r.err;
+    EXPECT_EQ(Lines(r.err).size(), 2u) << "the message only";
+}
+
+TEST(Cli, InterruptStopsLikeTheStopButton)
+{
+    // One page at a time, 200 ms each: there is time to interrupt after the first page.
+    const DemoServiceProcess service({"--rows-per-page", "5", "--latency-ms", "200"});
+    const auto found = jiujiu::demo::FindResources("每日新闻");
+    ASSERT_EQ(found.size(), 1000u);
+    ChildProcess cli({JIUJIU_CLI, "--jobs", "1", "每日新闻"}, service.environment());
+    ASSERT_TRUE(cli.started());
+    std::vector<std::string> lines;
+    for (int i = 0; i < 5; ++i)
+        lines.push_back(cli.readOutputLine());
+    cli.signal(SIGINT);
+    std::string out, err;
+    const int status = cli.finish(&out, &err);
+    EXPECT_EQ(status, 3) << err;
+    for (const std::string &line : Lines(out))
+        lines.push_back(line);
+    // Whole pages only, in order, from the first.
+    ASSERT_EQ(lines.size() % 5, 0u);
+    ASSERT_LT(lines.size(), 1000u);
+    const std::vector<const jiujiu::demo::Resource *> listed(
+        found.begin(), found.begin() + static_cast<long>(lines.size()));
+    EXPECT_EQ(lines, ExpectedLines(listed, 1));
+    const auto errLines = Lines(err);
+    ASSERT_EQ(errLines.size(), 3u) << err;
+    EXPECT_EQ(errLines[1], "搜索已停止，为您找到[1000]枚资源，已列出 " +
+                               std::to_string(lines.size()) + " 枚！双击复制、下载！");
+    EXPECT_EQ(errLines[2], "pages " + std::to_string(lines.size() / 5 + 1) + "-200: stopped");
 }

@@ -10,7 +10,7 @@ namespace {
 TEST(CliHelp, HelpGoesToStandardOutputOtherOptionsStayErrors)
 {
     const std::string usage = "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
-                              "[--sort COLUMN[:desc]] [--filter EXPR] KEYWORD\n";
+                              "[--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] KEYWORD\n";
     const struct
     {
         const char *what;

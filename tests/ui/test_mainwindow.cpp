@@ -26,6 +26,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -40,7 +41,7 @@ struct WindowSpies
 {
     explicit WindowSpies(MainWindow &window)
         : created(&window, &MainWindow::created), destroying(&window, &MainWindow::destroying),
-          searches(&window, &MainWindow::searchClicked),
+          searches(&window, &MainWindow::searchClicked), stops(&window, &MainWindow::stopRequested),
           doubleClicks(&window, &MainWindow::resultDoubleClicked),
           keys(&window, &MainWindow::keywordKeyPressed),
           toolbar(&window, &MainWindow::toolbarClicked)
@@ -49,6 +50,7 @@ struct WindowSpies
     QSignalSpy created;
     QSignalSpy destroying;
     QSignalSpy searches;
+    QSignalSpy stops;
     QSignalSpy doubleClicks;
     QSignalSpy keys;
     QSignalSpy toolbar;
@@ -450,9 +452,50 @@ TEST_F(MainWindowTest, KeywordBoxKeysAndSearchButton)
 
     QTest::mouseClick(child<QPushButton>("按钮1"), Qt::LeftButton);
     EXPECT_EQ(count(&WindowSpies::searches), 1);
-    window->setSearchEnabled(false);
-    QTest::mouseClick(child<QPushButton>("按钮1"), Qt::LeftButton);
-    EXPECT_EQ(count(&WindowSpies::searches), 1);
+}
+
+TEST_F(MainWindowTest, SearchButtonStopsARunningSearchAndSoDoesEsc)
+{
+    QPushButton *button = child<QPushButton>("按钮1");
+    QLineEdit *box = child<QLineEdit>("编辑框1");
+    ReportListView *list = child<ReportListView>("超级列表框_查询显示");
+    const auto click = [button] { QTest::mouseClick(button, Qt::LeftButton); };
+    const auto escIn = [this](QWidget *widget, int page) {
+        return [this, widget, page] {
+            window->setCurrentPage(page);
+            widget->setFocus();
+            QTest::keyClick(widget, Qt::Key_Escape);
+        };
+    };
+    struct Case
+    {
+        const char *name;
+        bool running;
+        std::function<void()> act;
+        int searches;
+        int stops;
+    };
+    const Case cases[] = {
+        {"button while idle starts a search", false, click, 1, 0},
+        {"button while running stops it", true, click, 0, 1},
+        {"Esc in the keyword box while running stops it", true, escIn(box, 0), 0, 1},
+        {"Esc in the result list while running stops it", true, escIn(list, 1), 0, 1},
+        {"Esc while idle does nothing", false, escIn(box, 0), 0, 0},
+        {"Esc in the result list while idle does nothing", false, escIn(list, 1), 0, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        spies.back()->searches.clear();
+        spies.back()->stops.clear();
+        window->setSearchRunning(c.running);
+        EXPECT_EQ(window->isSearchRunning(), c.running);
+        EXPECT_EQ(button->text(), QString::fromUtf8(c.running ? "停止搜索" : "开始啾啾搜索"));
+        EXPECT_TRUE(button->isEnabled());
+        c.act();
+        EXPECT_EQ(count(&WindowSpies::searches), c.searches);
+        EXPECT_EQ(count(&WindowSpies::stops), c.stops);
+    }
+    window->setSearchRunning(false);
 }
 
 TEST_F(MainWindowTest, DoubleClickOnARow)

@@ -100,7 +100,9 @@ public:
         return ToInteger(ReadControlProperty(MainWindow::Reference.window, MainWindow::ResultList,
                                              PropertyCurrentSelection));
     }
-    void setSearchEnabled(bool) override {}
+    void showProgress(const Text &) override {}
+    void setSearchRunning(bool) override {}
+    bool stopRequested() override { return false; }
 
 private:
     static ControlReference list() { return MainWindow::control(MainWindow::ResultList); }

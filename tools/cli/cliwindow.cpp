@@ -25,18 +25,24 @@ std::optional<CliOptions::Format> CliOptions::ParseFormat(std::string_view text)
     return std::nullopt;
 }
 
-CliWindow::CliWindow(Text keyword, CliOptions options, std::FILE *out, std::FILE *err)
-    : m_keyword(std::move(keyword)), m_options(std::move(options)), m_out(out), m_err(err)
+CliWindow::CliWindow(Text keyword, CliOptions options, std::FILE *out, std::FILE *err,
+                     const volatile std::sig_atomic_t *stopFlag)
+    : m_keyword(std::move(keyword)), m_options(std::move(options)), m_out(out), m_err(err),
+      m_stopFlag(stopFlag)
 {}
 
-CliWindow::CliWindow(Text keyword, Format format, std::FILE *out, std::FILE *err)
-    : CliWindow(std::move(keyword), CliOptions{format, false, std::nullopt, {}}, out, err)
+CliWindow::CliWindow(Text keyword, Format format, std::FILE *out, std::FILE *err,
+                     const volatile std::sig_atomic_t *stopFlag)
+    : CliWindow(std::move(keyword), CliOptions{format, false, std::nullopt, {}}, out, err, stopFlag)
 {}
 
 CliWindow::~CliWindow() = default;
 
 void CliWindow::setAnnouncement(const Text &text)
 {
+    if (text == m_lastAnnouncement)
+        return;
+    m_lastAnnouncement = text;
     std::fprintf(m_err, "%s\n", TextToUtf8(text).c_str());
 }
 
@@ -51,7 +57,7 @@ int CliWindow::appendRow(const Text &caption)
     // A row is complete once the next one starts; the last one at finish().
     flushCompleteRows();
     m_rows.push_back(ResultRow{});
-    m_rows.back().serial = caption;
+    m_rows.back()[SerialColumn] = caption;
     return static_cast<int>(m_rows.size() - 1);
 }
 
@@ -60,7 +66,7 @@ void CliWindow::setCell(int row, int column, const Text &text)
     if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size() || column < 0 ||
         column >= kColumns)
         return;
-    m_rows[static_cast<std::size_t>(row)].setCell(column, text);
+    m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
 }
 
 Text CliWindow::cellText(int row, int column)
@@ -68,7 +74,7 @@ Text CliWindow::cellText(int row, int column)
     if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size() || column < 0 ||
         column >= kColumns)
         return {};
-    return m_rows[static_cast<std::size_t>(row)].cell(column);
+    return m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
 }
 
 std::string CliWindow::EscapeTsvCell(std::string_view utf8)
@@ -119,8 +125,8 @@ bool CliWindow::accepted(const ResultRow &row) const
     if (m_options.filter.isEmpty())
         return true;
     return m_options.filter.accepts(
-        ResultFilter::MatchKey(TextToUtf8(row.name), TextToUtf8(row.link)), ParseSizeText(row.size),
-        ParseCountText(row.sources));
+        ResultFilter::MatchKey(TextToUtf8(row[NameColumn]), TextToUtf8(row[LinkColumn])),
+        ParseSizeText(row[SizeColumn]), ParseCountText(row[SourcesColumn]));
 }
 
 std::string CliWindow::formatted(const Listed &listed, bool first) const
@@ -136,10 +142,10 @@ std::string CliWindow::formatted(const Listed &listed, bool first) const
         for (int c = 0; c < kColumns; ++c) {
             if (c)
                 json += ", ";
-            json +=
-                EscapeJsonString(kJsonKeys[c]) + ": " + EscapeJsonString(TextToUtf8(row.cell(c)));
+            json += EscapeJsonString(kJsonKeys[c]) + ": " +
+                    EscapeJsonString(TextToUtf8(row[static_cast<std::size_t>(c)]));
             if (c == 2) {
-                const auto bytes = ParseSizeText(row.size);
+                const auto bytes = ParseSizeText(row[SizeColumn]);
                 json += ", \"size_bytes\": " + (bytes ? std::to_string(*bytes) : "null");
             }
         }
@@ -154,7 +160,7 @@ std::string CliWindow::formatted(const Listed &listed, bool first) const
     for (int c = 0; c < kColumns; ++c) {
         if (c)
             line += '\t';
-        line += EscapeTsvCell(TextToUtf8(row.cell(c)));
+        line += EscapeTsvCell(TextToUtf8(row[static_cast<std::size_t>(c)]));
     }
     if (m_options.merge)
         line += '\t' + std::to_string(listed.copies);
@@ -181,12 +187,13 @@ std::vector<CliWindow::Listed> CliWindow::mergedFilteredSorted() const
         // The window's rule: a file shows as its first row, with its copies' highest sources.
         DuplicateGroups groups;
         for (const ResultRow &row : m_rows)
-            groups.append(DuplicateGroups::Key(TextToUtf8(row.link)), ParseCountText(row.sources));
+            groups.append(DuplicateGroups::Key(TextToUtf8(row[LinkColumn])),
+                          ParseCountText(row[SourcesColumn]));
         for (std::size_t r = 0; r < m_rows.size(); ++r) {
             if (!groups.isFirst(r))
                 continue;
             Listed merged{m_rows[r], groups.copies(r)};
-            merged.row.sources = m_rows[groups.sourcesRow(r)].sources;
+            merged.row[SourcesColumn] = m_rows[groups.sourcesRow(r)][SourcesColumn];
             listed.push_back(std::move(merged));
         }
     } else {

@@ -5,6 +5,7 @@
 #include "search/resultrow.h"
 #include "search/searchwindow.h"
 
+#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -37,25 +38,30 @@ struct CliOptions
 
 // The search window of the command-line front end: the keyword comes from the command line,
 // rows go to standard output (as they are listed, unless the options need them all first),
-// the announcement to standard error.
+// the announcement to standard error (each text once: a complete search ends on the total it
+// began with). A stop is asked for through a flag that a signal handler may set.
 class CliWindow final : public SearchWindow
 {
 public:
     using Format = CliOptions::Format;
 
-    CliWindow(Text keyword, CliOptions options, std::FILE *out, std::FILE *err);
-    CliWindow(Text keyword, Format format, std::FILE *out, std::FILE *err);
+    CliWindow(Text keyword, CliOptions options, std::FILE *out, std::FILE *err,
+              const volatile std::sig_atomic_t *stopFlag = nullptr);
+    CliWindow(Text keyword, Format format, std::FILE *out, std::FILE *err,
+              const volatile std::sig_atomic_t *stopFlag = nullptr);
     ~CliWindow() override;
 
     Text keyword() override { return m_keyword; }
     void setCurrentPage(int) override {}
     void setAnnouncement(const Text &text) override;
+    void showProgress(const Text &) override {}
     void deleteAllRows() override;
     int appendRow(const Text &caption) override;
     void setCell(int row, int column, const Text &text) override;
     Text cellText(int row, int column) override;
     int currentSelection() override { return -1; }
-    void setSearchEnabled(bool) override {}
+    void setSearchRunning(bool) override {}
+    bool stopRequested() override { return m_stopFlag && *m_stopFlag != 0; }
 
     // Writes what is still unwritten: the last row, or every row merged, filtered and sorted.
     void finish();
@@ -79,6 +85,8 @@ private:
     CliOptions m_options;
     std::FILE *m_out;
     std::FILE *m_err;
+    const volatile std::sig_atomic_t *m_stopFlag;
+    Text m_lastAnnouncement;
     std::vector<ResultRow> m_rows;
     std::size_t m_written = 0;
     std::size_t m_printed = 0; // rows that passed the filter and were printed

@@ -5,7 +5,9 @@
 #include "search/searchworkflow.h"
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -13,8 +15,18 @@ using namespace jiujiu;
 
 namespace {
 
+// Exit statuses.
+enum Exit
+{
+    Complete = 0,
+    NoResults = 1,
+    Usage = 2,
+    Incomplete = 3, // some pages could not be read, or the search was stopped
+    Unreachable = 4,
+};
+
 const char kUsage[] = "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
-                      "[--sort COLUMN[:desc]] [--filter EXPR] KEYWORD\n";
+                      "[--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] KEYWORD\n";
 
 const char kHelp[] =
     "\n"
@@ -30,10 +42,49 @@ const char kHelp[] =
     "  --sort C[:desc]  serial, name, size, sources or link; sizes in bytes, unknown last\n"
     "  --filter EXPR    words ANDed, -word excludes, \"a phrase\", size>=700MB, size<2GB,\n"
     "                   sources>=10; case-insensitive over name and link\n"
+    "  --jobs N         fetch N result pages at a time (1 to 8, default 4)\n"
     "  --help           print this help and exit\n"
     "\n"
+    "Ctrl-C stops the search; the rows printed so far stand.\n"
     "The page-source viewer service is JIUJIU_VIEWER_HOST (host[:port]).\n"
-    "Exit status: 0 results listed, 1 no results, 2 empty keyword or bad usage.\n";
+    "Exit status: 0 every page listed, 1 no results, 2 empty keyword or bad usage,\n"
+    "3 incomplete (pages that could not be read are named on standard error) or stopped,\n"
+    "4 the service cannot be reached.\n";
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int)
+{
+    g_interrupted = 1;
+}
+
+// The first Ctrl-C stops the search like the stop button; a second one ends the program.
+void StopOnInterrupt()
+{
+    struct sigaction action = {};
+    action.sa_handler = OnInterrupt;
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+struct Options
+{
+    CliOptions output;
+    int jobs = 4;
+    const char *keyword = nullptr;
+    bool help = false;
+};
+
+bool ParseJobs(const char *text, int &jobs)
+{
+    char *end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (!text[0] || *end || value < 1 || value > 8)
+        return false;
+    jobs = static_cast<int>(value);
+    return true;
+}
 
 // "--name VALUE" or "--name=VALUE" at argv[i]; advances i past what it used.
 const char *OptionValue(const char *name, int argc, char **argv, int &i)
@@ -48,62 +99,107 @@ const char *OptionValue(const char *name, int argc, char **argv, int &i)
     return argv[++i];
 }
 
+// Options come before the keyword; "--" ends them. --help wins over everything after it.
+bool ParseOptions(int argc, char **argv, Options &options)
+{
+    bool optionsEnded = false;
+    bool formatGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const char *arg = argv[i];
+        if (options.keyword)
+            return false; // one keyword only, options before it
+        if (optionsEnded || arg[0] != '-' || arg[1] == '\0') {
+            options.keyword = arg;
+        } else if (std::strcmp(arg, "--help") == 0) {
+            options.help = true;
+            return true;
+        } else if (std::strcmp(arg, "--") == 0) {
+            optionsEnded = true;
+        } else if (std::strcmp(arg, "--json") == 0 && !formatGiven) {
+            formatGiven = true;
+            options.output.format = CliOptions::Format::Json;
+        } else if (const char *format = OptionValue("--format", argc, argv, i)) {
+            const auto parsed = CliOptions::ParseFormat(format);
+            if (!parsed || formatGiven)
+                return false;
+            formatGiven = true;
+            options.output.format = *parsed;
+        } else if (std::strcmp(arg, "--merge") == 0) {
+            options.output.merge = true;
+        } else if (const char *sort = OptionValue("--sort", argc, argv, i)) {
+            options.output.sort = SortSpec::Parse(sort);
+            if (!options.output.sort)
+                return false;
+        } else if (const char *filter = OptionValue("--filter", argc, argv, i)) {
+            options.output.filter = ResultFilter::Parse(filter);
+        } else if (std::strcmp(arg, "--jobs") == 0 && i + 1 < argc) {
+            if (!ParseJobs(argv[++i], options.jobs))
+                return false;
+        } else {
+            return false;
+        }
+    }
+    return options.keyword != nullptr;
+}
+
+// One line per page that could not be read, then the pages never read.
+void ReportPages(const SearchReport &report, SearchOutcome outcome)
+{
+    for (const PageOutcome &page : report.failedPages())
+        std::fprintf(stderr, "page %d: %s\n", page.page, page.failure.c_str());
+    if (report.pagesNotRead > 0) {
+        const int last = report.pageCount;
+        const int first = last - report.pagesNotRead + 1;
+        const char *why =
+            outcome == SearchOutcome::Stopped ? "stopped" : "not asked for after failed pages";
+        if (first == last)
+            std::fprintf(stderr, "page %d: %s\n", first, why);
+        else
+            std::fprintf(stderr, "pages %d-%d: %s\n", first, last, why);
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    Options options;
+    if (!ParseOptions(argc, argv, options)) {
+        std::fputs(kUsage, stderr);
+        return Usage;
+    }
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        std::fputs(kHelp, stdout);
+        return Complete;
+    }
+    StopOnInterrupt();
     // Names sort by the user's collation (LC_COLLATE); nothing else follows the locale.
     std::setlocale(LC_COLLATE, "");
-    CliOptions options;
-    bool formatGiven = false;
-    const char *keyword = nullptr;
-    bool bad = false;
-    for (int i = 1; i < argc && !bad; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 && !keyword) {
-            std::fputs(kUsage, stdout);
-            std::fputs(kHelp, stdout);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--json") == 0 && !formatGiven) {
-            options.format = CliOptions::Format::Json;
-            formatGiven = true;
-        } else if (const char *format = OptionValue("--format", argc, argv, i)) {
-            const auto parsed = CliOptions::ParseFormat(format);
-            bad = !parsed || formatGiven;
-            options.format = parsed.value_or(options.format);
-            formatGiven = true;
-        } else if (std::strcmp(argv[i], "--merge") == 0) {
-            options.merge = true;
-        } else if (const char *sort = OptionValue("--sort", argc, argv, i)) {
-            options.sort = SortSpec::Parse(sort);
-            bad = !options.sort;
-        } else if (const char *filter = OptionValue("--filter", argc, argv, i)) {
-            options.filter = ResultFilter::Parse(filter);
-        } else if (std::strcmp(argv[i], "--") == 0 && i + 1 == argc - 1 && !keyword) {
-            keyword = argv[++i];
-        } else if ((argv[i][0] == '-' && argv[i][1] != '\0') || keyword) {
-            bad = true; // an unknown option, or a second keyword
-        } else {
-            keyword = argv[i];
-        }
-    }
-    if (!keyword || bad) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
 
     // The headless services print message boxes to standard error as "title: text".
-    CliWindow window(Utf8ToText(keyword), std::move(options), stdout, stderr);
+    CliWindow window(Utf8ToText(options.keyword), std::move(options.output), stdout, stderr,
+                     &g_interrupted);
     RegexObject regex;
     SearchWorkflow workflow(window, regex);
+    SearchSettings settings = workflow.settings();
+    settings.parallelRequests = options.jobs;
+    workflow.setSettings(settings);
+
     const SearchOutcome outcome = workflow.StartSearch();
     window.finish();
+    ReportPages(workflow.report(), outcome);
     switch (outcome) {
     case SearchOutcome::Listed:
-        return 0;
+        return Complete;
     case SearchOutcome::NoResults:
-        return 1;
+        return NoResults;
+    case SearchOutcome::Incomplete:
+    case SearchOutcome::Stopped:
+        return Incomplete;
+    case SearchOutcome::Unreachable:
+        return Unreachable;
     default:
-        return 2;
+        return Usage;
     }
 }

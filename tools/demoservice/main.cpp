@@ -10,6 +10,7 @@
 #include <fstream>
 #include <httplib.h>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -21,13 +22,16 @@ struct Options
     int latencyMs = 0;
     int rowsPerPage = 20;
     std::string logFile;
+    std::set<int> failPages; // answered 503 the first time each is asked
+    std::set<int> dropPages; // always: the connection drops in the middle of the answer
 };
 
 void Usage()
 {
     std::fprintf(stderr,
                  "usage: jiujiu-demo-service [--port N] [--latency-ms N] [--rows-per-page N] "
-                 "[--log FILE]\n");
+                 "[--log FILE] [--fail-pages LIST] [--drop-pages LIST]\n"
+                 "  LIST: page numbers separated by commas, e.g. 2,5\n");
 }
 
 bool ParseInt(const char *text, int low, int high, int &out)
@@ -37,6 +41,24 @@ bool ParseInt(const char *text, int low, int high, int &out)
     if (!text[0] || *end || v < low || v > high)
         return false;
     out = static_cast<int>(v);
+    return true;
+}
+
+// "2,5,7": page numbers from 1, separated by commas.
+bool ParsePages(const char *text, std::set<int> &pages)
+{
+    std::string list = text;
+    if (list.empty())
+        return false;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const auto comma = std::min(list.find(',', start), list.size());
+        int page = 0;
+        if (!ParseInt(list.substr(start, comma - start).c_str(), 1, 2147483647, page))
+            return false;
+        pages.insert(page);
+        start = comma + 1;
+    }
     return true;
 }
 
@@ -56,6 +78,12 @@ bool ParseOptions(int argc, char **argv, Options &o)
                 return false;
         } else if (arg == "--log" && hasValue) {
             o.logFile = argv[++i];
+        } else if (arg == "--fail-pages" && hasValue) {
+            if (!ParsePages(argv[++i], o.failPages))
+                return false;
+        } else if (arg == "--drop-pages" && hasValue) {
+            if (!ParsePages(argv[++i], o.dropPages))
+                return false;
         } else {
             return false;
         }
@@ -97,6 +125,8 @@ int main(int argc, char **argv)
     }
 
     std::mutex logMutex;
+    std::mutex faultMutex;
+    std::set<int> failedOnce;
     std::ofstream log;
     if (!options.logFile.empty()) {
         log.open(options.logFile, std::ios::app);
@@ -121,8 +151,28 @@ int main(int argc, char **argv)
         const std::string q = req.get_param_value("q");
         std::string keyword;
         int page = 1;
+        const bool parsed = ParseQuery(q, keyword, page);
+        if (parsed && options.dropPages.count(page)) {
+            // Promises a whole page, sends a little of it and closes the connection.
+            res.set_content_provider(4096, "text/html; charset=utf-8",
+                                     [](std::size_t offset, std::size_t, httplib::DataSink &sink) {
+                                         if (offset == 0)
+                                             sink.write("<html><head>", 12);
+                                         return false;
+                                     });
+            return;
+        }
+        if (parsed && options.failPages.count(page)) {
+            std::lock_guard lock(faultMutex);
+            if (failedOnce.insert(page).second) {
+                res.status = 503;
+                res.set_content("<html><body>503 Service Unavailable</body></html>",
+                                "text/html; charset=utf-8");
+                return;
+            }
+        }
         std::string source;
-        if (ParseQuery(q, keyword, page)) {
+        if (parsed) {
             const auto found = jiujiu::demo::FindResources(keyword);
             const int perPage = options.rowsPerPage;
             const int lastPage = static_cast<int>((found.size() + perPage - 1) / perPage);

@@ -1,0 +1,78 @@
+#include "net/httpclient.h"
+
+#include "net/httplimits.h"
+#include "net/httprequestjob.h"
+#include "net/httpwakeup.h"
+#include "net/httpworkers.h"
+
+#include <algorithm>
+
+namespace jiujiu {
+
+HttpClient::HttpClient() : m_wakeup(std::make_shared<HttpWakeup>()) {}
+
+HttpClient::~HttpClient()
+{
+    cancelAll();
+}
+
+HttpClient::Ticket HttpClient::start(HttpCall call)
+{
+    auto job = std::make_shared<HttpRequestJob>();
+    job->call = std::move(call);
+    job->limits = CurrentHttpLimits();
+    job->wakeup = m_wakeup;
+    const Ticket ticket = m_next++;
+    m_jobs.emplace_back(ticket, job);
+    StartHttpWorker(job);
+    return ticket;
+}
+
+void HttpClient::cancel(Ticket ticket)
+{
+    for (auto &[t, job] : m_jobs)
+        if (t == ticket)
+            job->cancel();
+}
+
+void HttpClient::cancelAll()
+{
+    for (auto &entry : m_jobs)
+        entry.second->cancel();
+}
+
+void HttpClient::detachAll()
+{
+    m_jobs.clear();
+}
+
+std::vector<HttpClient::Finished> HttpClient::takeFinished()
+{
+    // Each job is looked at once: one may finish while the others are looked at.
+    std::vector<Finished> finished;
+    std::vector<std::pair<Ticket, std::shared_ptr<HttpRequestJob>>> running;
+    for (auto &entry : m_jobs) {
+        if (entry.second->finished())
+            finished.push_back({entry.first, entry.second->take()});
+        else
+            running.push_back(std::move(entry));
+    }
+    m_jobs = std::move(running);
+    return finished;
+}
+
+bool HttpClient::waitForFinished(std::chrono::milliseconds timeout)
+{
+    const std::uint64_t seen = m_wakeup->count();
+    const auto anyFinished = [this] {
+        return std::any_of(m_jobs.begin(), m_jobs.end(),
+                           [](const auto &entry) { return entry.second->finished(); });
+    };
+    if (anyFinished())
+        return true;
+    if (m_jobs.empty())
+        return false;
+    return m_wakeup->waitForChange(seen, timeout) && anyFinished();
+}
+
+} // namespace jiujiu

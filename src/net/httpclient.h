@@ -1,0 +1,56 @@
+#pragma once
+
+#include "net/httpcall.h"
+#include "net/httpresponse.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace jiujiu {
+
+class HttpRequestJob;
+class HttpWakeup;
+
+// Several requests at once, each on a worker of its own, for one caller thread that looks at
+// them between other work. Requests still running when the client goes are cancelled.
+class HttpClient final
+{
+public:
+    using Ticket = std::uint64_t;
+    struct Finished
+    {
+        Ticket ticket = 0;
+        HttpResponse response;
+    };
+
+    HttpClient();
+    ~HttpClient();
+    HttpClient(const HttpClient &) = delete;
+    HttpClient &operator=(const HttpClient &) = delete;
+
+    // Starts the request with the current limits. A request that cannot start finishes at
+    // once as failed.
+    Ticket start(HttpCall call);
+    // Asks the request to end soon; it still finishes, as cancelled.
+    void cancel(Ticket ticket);
+    void cancelAll();
+    // Leaves every request to finish alone, unwatched.
+    void detachAll();
+
+    // Requests started and not yet taken.
+    std::size_t pending() const { return m_jobs.size(); }
+    // The results of requests that have finished, in the order they were started.
+    std::vector<Finished> takeFinished();
+    // Waits at most `timeout` until a request not yet taken has finished; true when one has.
+    bool waitForFinished(std::chrono::milliseconds timeout);
+
+private:
+    std::shared_ptr<HttpWakeup> m_wakeup;
+    std::vector<std::pair<Ticket, std::shared_ptr<HttpRequestJob>>> m_jobs;
+    Ticket m_next = 1;
+};
+
+} // namespace jiujiu

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "runtime/value.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace jiujiu {
+
+enum class SearchOutcome
+{
+    EmptyKeyword, // the empty-keyword message was shown
+    NoResults,    // the service answered without a total: the no-results message was shown
+    Unreachable,  // the service could not be reached: its message, with the reason, was shown
+    Listed,       // a total was announced and every page was read
+    Incomplete,   // a total was announced but some pages could not be read
+    Stopped,      // stopped by the user; the rows listed so far stay
+    Busy,         // a search was already running
+};
+
+// How one result page ended: listed (rows > 0), empty (a valid answer without rows) or failed.
+struct PageOutcome
+{
+    std::int32_t page = 0;
+    std::int64_t rows = 0;
+    // Why it could not be read after its retries, e.g. libcurl's error text, "HTTP 503" or
+    // "answer without rows"; empty when it was read.
+    std::string failure;
+};
+
+// How the last search went.
+struct SearchReport
+{
+    SearchOutcome outcome = SearchOutcome::Busy;
+    Text total;                     // as captured, empty before the total was read
+    std::int32_t pageCount = 0;     // result pages the search meant to read
+    std::int64_t rows = 0;          // rows listed
+    std::vector<PageOutcome> pages; // in page order, each page handed back
+    std::int32_t pagesNotRead = 0;  // never asked for or abandoned: after a stop or failures
+    std::string unreachableReason;
+    std::int32_t requests = 0; // requests started, retries included
+
+    std::vector<PageOutcome> failedPages() const;
+};
+
+} // namespace jiujiu

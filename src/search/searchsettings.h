@@ -1,0 +1,23 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+namespace jiujiu {
+
+// How a search fetches its pages; tests shorten the pauses.
+struct SearchSettings
+{
+    // Requests in flight at once while the result pages are fetched (1 to 8).
+    int parallelRequests = 4;
+    // A failed page is asked again after each of these pauses before it counts as failed.
+    std::vector<std::chrono::milliseconds> retryPauses{std::chrono::milliseconds(500),
+                                                       std::chrono::milliseconds(1500)};
+    // No search reads more pages than this, whatever the last-page link says.
+    std::int32_t pageLimit = 10000;
+    // After this many failed pages in a row the search stops asking for more.
+    int failedPagesInARow = 3;
+};
+
+} // namespace jiujiu

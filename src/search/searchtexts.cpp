@@ -1,0 +1,94 @@
+#include "search/searchtexts.h"
+
+#include "runtime/codepage.h"
+#include "runtime/conversions.h"
+
+namespace jiujiu {
+namespace {
+
+constexpr std::size_t kNamedPages = 5;
+
+Text Number(std::int64_t n)
+{
+    return ToText(Value(n));
+}
+
+} // namespace
+
+const Text &SearchMessageTitle()
+{
+    static const Text text = Utf8ToText("温馨提示");
+    return text;
+}
+
+const Text &EmptyKeywordMessage()
+{
+    static const Text text = Utf8ToText("请输入需搜索的关键字！");
+    return text;
+}
+
+const Text &NoResultsMessage()
+{
+    static const Text text = Utf8ToText("我和小伙伴们都惊呆了，你的关键字也太冷门了！");
+    return text;
+}
+
+Text TotalAnnouncement(const Text &total)
+{
+    static const Text before = Utf8ToText("为您找到[");
+    static const Text after = Utf8ToText("]枚资源！双击复制、下载！");
+    return Concatenate({before, total, after});
+}
+
+Text ProgressText(std::int32_t page, std::int32_t pages, std::int64_t rows)
+{
+    static const Text reading = Utf8ToText("正在读取第 ");
+    static const Text listed = Utf8ToText(" 页 · 已列出 ");
+    static const Text unit = Utf8ToText(" 条");
+    return Concatenate({reading, Number(page), "/", Number(pages), listed, Number(rows), unit});
+}
+
+Text IncompleteAnnouncement(const Text &total, std::int64_t rows,
+                            const std::vector<std::int32_t> &failedPages, std::int32_t pagesNotRead)
+{
+    static const Text found = Utf8ToText("为您找到[");
+    static const Text pagesStart = Utf8ToText("]枚资源，第 ");
+    static const Text separator = Utf8ToText("、");
+    static const Text more = Utf8ToText(" 等 ");
+    static const Text unread = Utf8ToText(" 页没能读出来");
+    static const Text laterStart = Utf8ToText("，后面 ");
+    static const Text laterEnd = Utf8ToText(" 页也没再读");
+    static const Text listed = Utf8ToText("，只列出了 ");
+    static const Text end = Utf8ToText(" 枚！双击复制、下载！");
+    Text pages;
+    for (std::size_t i = 0; i < failedPages.size() && i < kNamedPages; ++i) {
+        if (i > 0)
+            pages += separator;
+        pages += Number(failedPages[i]);
+    }
+    if (failedPages.size() > kNamedPages)
+        pages += more + Number(static_cast<std::int64_t>(failedPages.size()));
+    const Text later =
+        pagesNotRead > 0 ? Concatenate({laterStart, Number(pagesNotRead), laterEnd}) : Text();
+    return Concatenate({found, total, pagesStart, pages, unread, later, listed, Number(rows), end});
+}
+
+Text StoppedAnnouncement(const Text *total, std::int64_t rows)
+{
+    static const Text stopped = Utf8ToText("搜索已停止！");
+    static const Text found = Utf8ToText("搜索已停止，为您找到[");
+    static const Text listed = Utf8ToText("]枚资源，已列出 ");
+    static const Text end = Utf8ToText(" 枚！双击复制、下载！");
+    if (!total)
+        return stopped;
+    return Concatenate({found, *total, listed, Number(rows), end});
+}
+
+Text UnreachableMessage(const std::string &reason)
+{
+    static const Text text = Utf8ToText("呜呜，连不上搜索服务，请检查网络后再试一次！\r\n原因：");
+    // The reason is libcurl's or our own ASCII text; anything else is made safe first.
+    return text + Utf8ToText(reason);
+}
+
+} // namespace jiujiu

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "runtime/value.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace jiujiu {
+
+// What the search tells the user, as program texts (GB18030).
+
+const Text &SearchMessageTitle();  // "温馨提示"
+const Text &EmptyKeywordMessage(); // "请输入需搜索的关键字！"
+const Text &NoResultsMessage(); // "我和小伙伴们都惊呆了，你的关键字也太冷门了！"
+// "为您找到[" + total + "]枚资源！双击复制、下载！": also the ending of a complete search.
+Text TotalAnnouncement(const Text &total);
+// "正在读取第 3/20 页 · 已列出 100 条"
+Text ProgressText(std::int32_t page, std::int32_t pages, std::int64_t rows);
+// The ending of a search that could not read every page: which pages, and how many rows were
+// listed against the total. At most five page numbers are named.
+Text IncompleteAnnouncement(const Text &total, std::int64_t rows,
+                            const std::vector<std::int32_t> &failedPages,
+                            std::int32_t pagesNotRead);
+// The ending of a stopped search; without a total when it was stopped before one was read.
+Text StoppedAnnouncement(const Text *total, std::int64_t rows);
+// The message box for a service that cannot be reached, with the reason on a second line.
+Text UnreachableMessage(const std::string &reason);
+
+} // namespace jiujiu
