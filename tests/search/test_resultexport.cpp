@@ -148,10 +148,9 @@ TEST(ResultExport, CsvRoundTripsThroughAReferenceReader)
     for (std::size_t r = 0; r < rows.size(); ++r) {
         SCOPED_TRACE(r);
         const ResultRow &row = rows[r];
-        EXPECT_EQ(records[r + 1],
-                  (std::vector<std::string>{TextToUtf8(row[0]), TextToUtf8(row[1]),
-                                            TextToUtf8(row[2]), bytes[r], TextToUtf8(row[3]),
-                                            TextToUtf8(row[4])}));
+        EXPECT_EQ(records[r + 1], (std::vector<std::string>{
+                                      TextToUtf8(row[0]), TextToUtf8(row[1]), TextToUtf8(row[2]),
+                                      bytes[r], TextToUtf8(row[3]), TextToUtf8(row[4])}));
     }
 }
 
