@@ -65,6 +65,10 @@ void Program::connectMainWindow(MainWindow &window)
         [this](int key, int modifiers) { m_workflow->OnKeywordKeyPressed(key, modifiers); });
     QObject::connect(&window, &MainWindow::resultDoubleClicked, &window,
                      [this] { ActOnSelectedResult(*m_searchWindow, ShowCloudPlayPage); });
+    // 云播放 from the context menu: no question, the row's link straight to the cloud-play page.
+    QObject::connect(&window, &MainWindow::resultPlayRequested, &window, [this](int row) {
+        ShowCloudPlayPage(CloudPlayAddress(m_searchWindow->cellText(row, LinkColumn)));
+    });
 }
 
 RegexObject *ProgramRegex()

@@ -39,6 +39,28 @@ Text UrlEncode(const Text &text, const Value &utf8)
     return encoded;
 }
 
+Text UrlEncodeQueryValue(const Text &text)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const std::string utf8 = TextToUtf8(TextBytes(text));
+    Text encoded;
+    encoded.reserve(utf8.size() * 3);
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool kept = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                          (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~' ||
+                          c == ':' || c == '/';
+        if (kept) {
+            encoded.push_back(c);
+            continue;
+        }
+        encoded.push_back('%');
+        encoded.push_back(kHex[byte >> 4]);
+        encoded.push_back(kHex[byte & 0x0F]);
+    }
+    return encoded;
+}
+
 Text Utf8ToAnsi(const Text &text)
 {
     return Utf8ToText(TextBytes(text));

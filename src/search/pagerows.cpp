@@ -1,5 +1,6 @@
 #include "search/pagerows.h"
 
+#include "search/htmlreferences.h"
 #include "search/regexobject.h"
 #include "search/searchexpressions.h"
 
@@ -13,7 +14,7 @@ std::vector<ResultRow> ExtractPageRows(RegexObject &regex, std::string_view answ
         return {};
     std::vector<ResultRow> rows(static_cast<std::size_t>(count));
     for (std::int32_t j = 1; j <= count; ++j)
-        rows[static_cast<std::size_t>(j - 1)][1] = regex.GetSubMatchText(j, 1);
+        rows[static_cast<std::size_t>(j - 1)][1] = DecodeCapturedText(regex.GetSubMatchText(j, 1));
     // Each column expression runs once per page; row j takes its j-th match, which gives the
     // same cells as running it again for every row.
     const Text *columns[] = {&SizeExpression(), &SourcesExpression(), &LinkExpression()};
@@ -21,7 +22,8 @@ std::vector<ResultRow> ExtractPageRows(RegexObject &regex, std::string_view answ
         regex.Create(*columns[c]);
         regex.Execute(answer);
         for (std::int32_t j = 1; j <= count; ++j)
-            rows[static_cast<std::size_t>(j - 1)][c + 2] = regex.GetSubMatchText(j, 1);
+            rows[static_cast<std::size_t>(j - 1)][c + 2] =
+                DecodeCapturedText(regex.GetSubMatchText(j, 1));
     }
     return rows;
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "runtime/value.h"
+#include "search/resultrow.h"
 
-#include <array>
 #include <string_view>
 #include <vector>
 
@@ -10,13 +9,12 @@ namespace jiujiu {
 
 class RegexObject;
 
-// One row of the result list: serial number, name, size, sources, ed2k link.
-using ResultRow = std::array<Text, 5>;
-
 // The rows of one result page's answer text (GB18030), one per match of the name expression,
 // with the serial number left empty. Row j takes the j-th match of each column expression, so
-// a column that matches fewer times leaves the last rows' cells empty. Captured cells stand as
-// the page wrote them. Uses (and leaves holding the link expression) the given object.
+// a column that matches fewer times leaves the last rows' cells empty. Captured cells carry the
+// viewer's escaping over the page's own HTML: both levels are decoded (DecodeCapturedText), so
+// a name reads "Tom & Jerry" and a link is the real link. Uses (and leaves holding the link
+// expression) the given object.
 std::vector<ResultRow> ExtractPageRows(RegexObject &regex, std::string_view answer);
 
 } // namespace jiujiu

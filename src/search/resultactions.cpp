@@ -1,6 +1,7 @@
 #include "search/resultactions.h"
 
 #include "net/openaddress.h"
+#include "net/urlencoding.h"
 #include "runtime/codepage.h"
 #include "runtime/conversions.h"
 #include "runtime/settings.h"
@@ -12,8 +13,9 @@ namespace jiujiu {
 
 Text CloudPlayAddress(const Text &link)
 {
-    return Concatenate({"http://", HostSetting(Host::CloudPlay), "/iplay.html?uvs=_4_&url=", link,
-                        "&tryplay=1&from=vodHome"});
+    // Percent-encoded: an "&" or "#" in the link would otherwise end the url value early.
+    return Concatenate({"http://", HostSetting(Host::CloudPlay), "/iplay.html?uvs=_4_&url=",
+                        UrlEncodeQueryValue(link), "&tryplay=1&from=vodHome"});
 }
 
 Text NoClientMessage(bool linkCopied)

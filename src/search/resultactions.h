@@ -9,7 +9,7 @@ namespace jiujiu {
 class SearchWindow;
 
 // "http://" + cloud-play host + "/iplay.html?uvs=_4_&url=" + link + "&tryplay=1&from=vodHome";
-// the link goes in exactly as the cell holds it.
+// the link percent-encoded (UrlEncodeQueryValue), so the page gets it whole.
 Text CloudPlayAddress(const Text &link);
 
 // Shows an address in the cloud-play window, loading the window first when needed.

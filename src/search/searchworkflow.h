@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runtime/value.h"
+#include "search/resultrow.h"
 #include "search/searchreport.h"
 #include "search/searchsettings.h"
 
@@ -8,16 +9,6 @@ namespace jiujiu {
 
 class RegexObject;
 class SearchWindow;
-
-// Result list columns.
-enum ResultColumn
-{
-    SerialColumn = 0,
-    NameColumn = 1,
-    SizeColumn = 2,
-    SourcesColumn = 3,
-    LinkColumn = 4,
-};
 
 // "http://" + viewer host + "/Tools/PageCode.aspx"
 Text ViewerServiceAddress();

@@ -9,6 +9,8 @@
 #include "ui/pagecontrol.h"
 #include "ui/qttext.h"
 #include "ui/reportlistview.h"
+#include "ui/resultfilterbar.h"
+#include "ui/resultlistactions.h"
 #include "ui/statisticsbrowser.h"
 #include "ui/uifonts.h"
 #include "ui/windowregistry.h"
@@ -25,6 +27,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -272,6 +275,30 @@ void MainWindow::buildSecondPage(QWidget *page)
     m_list->setGeometry(8, 32, 771, 382);
     m_list->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
     connect(m_list, &ReportListView::itemDoubleClicked, this, &MainWindow::resultDoubleClicked);
+
+    m_filterBar = new ResultFilterBar(m_list->shownModel(), page);
+    m_filterBar->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
+    m_resultActions = new ResultListActions(m_list);
+    connect(m_resultActions, &ResultListActions::playRequested, this,
+            &MainWindow::resultPlayRequested);
+    auto *find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, &MainWindow::focusFilter);
+    // The row sits beside the page tabs, so it follows their width.
+    m_pages->tabBar()->installEventFilter(this);
+}
+
+void MainWindow::placeFilterBar()
+{
+    const QRect tabs = m_pages->tabBar()->geometry();
+    const int left = std::max(tabs.right() + 12, 120);
+    const int right = m_list->geometry().right();
+    m_filterBar->setGeometry(left, 3, right - left + 1, 26);
+}
+
+void MainWindow::focusFilter()
+{
+    setCurrentPage(1);
+    m_filterBar->focusFilter();
 }
 
 Text MainWindow::keyword() const
@@ -325,6 +352,9 @@ void MainWindow::runToolbarCommand(int index)
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_pages->tabBar() &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        placeFilterBar();
     if (watched == m_keyword && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         emit keywordKeyPressed(VirtualKeyCode(*key), ModifierState(*key));
@@ -339,6 +369,7 @@ void MainWindow::fitOuterSize()
                  OuterHeight - frame.top() - frame.bottom());
     // A Windows toolbar stretches across its parent; the blank buttons need the room.
     m_toolbar->setGeometry(0, -1, width(), 28);
+    placeFilterBar();
 }
 
 void MainWindow::centreOnScreen()

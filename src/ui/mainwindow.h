@@ -16,6 +16,8 @@ namespace jiujiu {
 
 class PageControl;
 class ReportListView;
+class ResultFilterBar;
+class ResultListActions;
 class StatisticsBrowser;
 
 // The start-up window: toolbar and announcement above a two-page control, the search form on
@@ -60,6 +62,12 @@ public:
     Text announcement() const;
     void setAnnouncement(const Text &text);
     ReportListView &resultList() const { return *m_list; }
+    // The slim row above the list, right of the page tabs: filter, size range, merge toggle.
+    ResultFilterBar &filterBar() const { return *m_filterBar; }
+    // The list's context menu, Ctrl+C and export.
+    ResultListActions &resultActions() const { return *m_resultActions; }
+    // Ctrl+F: the results page with the filter box focused.
+    void focusFilter();
     StatisticsBrowser &statisticsBrowser() const { return *m_statistics; }
     // While a search runs 按钮1 reads "停止搜索" and, like Esc anywhere in the window, asks to
     // stop it; otherwise it reads "开始啾啾搜索" and starts one.
@@ -94,8 +102,11 @@ signals:
     // A key pressed in 编辑框1: virtual-key code (Enter 13) and modifiers (Ctrl 1, Shift 2, Alt
     // 4); the key goes on to the box either way.
     void keywordKeyPressed(int keyCode, int modifiers);
-    // A row of 超级列表框_查询显示 double-clicked.
+    // A row of 超级列表框_查询显示 double-clicked, Enter pressed on it, or a double-click on
+    // the list's empty space (nothing is selected then).
     void resultDoubleClicked();
+    // 云播放 chosen from the list's context menu for a row (the list commands' number).
+    void resultPlayRequested(int row);
     // An item of 工具条1 clicked, after its command has run.
     void toolbarClicked(int index);
 
@@ -109,6 +120,7 @@ private:
     void buildFirstPage(QWidget *page);
     void buildSecondPage(QWidget *page);
     void fitOuterSize();
+    void placeFilterBar();
 
     CloseQuery m_closeQuery;
     QToolBar *m_toolbar = nullptr;
@@ -119,6 +131,8 @@ private:
     QPushButton *m_search = nullptr;
     QShortcut *m_stopShortcut = nullptr;
     ReportListView *m_list = nullptr;
+    ResultFilterBar *m_filterBar = nullptr;
+    ResultListActions *m_resultActions = nullptr;
     bool m_searchRunning = false;
     bool m_createdSent = false;
 };

@@ -1,19 +1,24 @@
 #include "ui/reportlistview.h"
 
 #include "ui/resultlistmodel.h"
+#include "ui/resultlistproxy.h"
 
 #include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <algorithm>
 
 namespace jiujiu {
 
 ReportListView::ReportListView(QWidget *parent)
-    : QTableView(parent), m_model(new ResultListModel(this))
+    : QTableView(parent), m_model(new ResultListModel(this)),
+      m_proxy(new ResultListProxy(m_model, this))
 {
-    setModel(m_model);
+    setModel(m_proxy);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setDragEnabled(false);
     setShowGrid(true);
@@ -37,6 +42,10 @@ ReportListView::ReportListView(QWidget *parent)
     columns->setStretchLastSection(false);
     columns->setSectionResizeMode(QHeaderView::Interactive);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // No indicator until a column is clicked: the rows stand in the order they were listed.
+    columns->setSortIndicatorShown(true);
+    columns->setSortIndicator(-1, Qt::AscendingOrder);
+    setSortingEnabled(true);
     columns->setMinimumSectionSize(
         8); // the form's narrow columns are narrower than the style's minimum
     const auto &titles = ResultListModel::Columns();
@@ -44,7 +53,7 @@ ReportListView::ReportListView(QWidget *parent)
         setColumnWidth(c, titles[static_cast<std::size_t>(c)].width);
 
     connect(this, &QAbstractItemView::doubleClicked, this,
-            [this](const QModelIndex &index) { emit itemDoubleClicked(index.row()); });
+            [this](const QModelIndex &) { emit itemDoubleClicked(currentSelection()); });
     applyPalette();
 }
 
@@ -52,24 +61,78 @@ ReportListView::~ReportListView() = default;
 
 int ReportListView::currentSelection() const
 {
-    const QModelIndexList rows = selectionModel()->selectedRows();
+    const QItemSelectionModel *selection = selectionModel();
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && selection->isRowSelected(current.row(), current.parent()))
+        return m_proxy->sourceRow(current.row());
     int first = -1;
-    for (const QModelIndex &index : rows) {
+    for (const QModelIndex &index : selection->selectedRows()) {
         if (first < 0 || index.row() < first)
             first = index.row();
     }
-    return first;
+    return m_proxy->sourceRow(first);
 }
 
 void ReportListView::setCurrentSelection(int row)
 {
-    if (row < 0 || row >= m_model->count()) {
+    const int shown = m_proxy->shownRow(row);
+    if (shown < 0) {
         selectionModel()->clearSelection();
         return;
     }
-    const QModelIndex index = m_model->index(row, 0);
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                 QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(
+        m_proxy->index(shown, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+std::vector<int> ReportListView::selectedRows() const
+{
+    std::vector<int> shown;
+    for (const QModelIndex &index : selectionModel()->selectedRows())
+        shown.push_back(index.row());
+    std::sort(shown.begin(), shown.end());
+    std::vector<int> rows;
+    rows.reserve(shown.size());
+    for (int row : shown)
+        rows.push_back(m_proxy->sourceRow(row));
+    return rows;
+}
+
+std::vector<int> ReportListView::shownRows() const
+{
+    std::vector<int> rows;
+    const int count = m_proxy->rowCount();
+    rows.reserve(static_cast<std::size_t>(count));
+    for (int row = 0; row < count; ++row)
+        rows.push_back(m_proxy->sourceRow(row));
+    return rows;
+}
+
+void ReportListView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        emit copyRequested();
+        event->accept();
+        return;
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        !(event->modifiers() & Qt::AltModifier)) {
+        emit itemDoubleClicked(currentSelection());
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void ReportListView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // Empty space below the rows, or beside the last column: nothing is chosen.
+    if (event->button() == Qt::LeftButton && !indexAt(event->position().toPoint()).isValid()) {
+        selectionModel()->clearSelection();
+        event->accept();
+        emit itemDoubleClicked(-1);
+        return;
+    }
+    QTableView::mouseDoubleClickEvent(event);
 }
 
 void ReportListView::changeEvent(QEvent *event)

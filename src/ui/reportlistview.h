@@ -1,14 +1,21 @@
 #pragma once
 
 #include <QTableView>
+#include <vector>
 
 namespace jiujiu {
 
 class ResultListModel;
+class ResultListProxy;
 
-// A report-style list view over a ResultListModel: column headers shown and clickable, grid
-// lines, whole-row single selection, no editing, no header dragging, and the selection drawn
-// only while the view has the focus.
+// A report-style list view over a ResultListModel, shown through a ResultListProxy (merged,
+// filtered, sorted): column headers shown and clickable (a click sorts, a second one reverses),
+// grid lines, whole-row extended selection (Ctrl+A selects all), no editing, no header
+// dragging, and the selection drawn only while the view has the focus.
+//
+// Rows in this interface are model rows: the numbers the list commands use, whatever the view
+// shows. The row the user acts on is the current row when it is selected, otherwise the first
+// selected row as shown.
 class ReportListView final : public QTableView
 {
     Q_OBJECT
@@ -19,22 +26,35 @@ public:
     ~ReportListView() override;
 
     ResultListModel *listModel() const { return m_model; }
+    ResultListProxy *shownModel() const { return m_proxy; }
 
-    // First selected row in index order, -1 when none.
+    // The row the user acts on, -1 when none is selected.
     int currentSelection() const;
-    // Selects that row alone; -1 (and anything below) clears the selection.
+    // Selects that row alone and makes it current; -1, anything below, or a row not shown
+    // clears the selection.
     void setCurrentSelection(int row);
+    // Selected rows, in the order shown.
+    std::vector<int> selectedRows() const;
+    // Every shown row, in the order shown.
+    std::vector<int> shownRows() const;
 
 signals:
+    // A double-click, or Enter, on the list: the row acted on, -1 after a double-click on empty
+    // space (which clears the selection first).
     void itemDoubleClicked(int row);
+    // Ctrl+C.
+    void copyRequested();
 
 protected:
     void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     void applyPalette();
 
     ResultListModel *m_model = nullptr;
+    ResultListProxy *m_proxy = nullptr;
 };
 
 } // namespace jiujiu

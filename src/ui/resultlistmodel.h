@@ -1,8 +1,16 @@
 #pragma once
 
+#include "search/duplicategroups.h"
+
 #include <QAbstractTableModel>
+#include <QCollator>
+#include <QCollatorSortKey>
 #include <QString>
 #include <array>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace jiujiu {
@@ -35,6 +43,15 @@ public:
         int userValue = 0;
     };
 
+    // What sorting, filtering and merging compare, worked out from a row's cells when they
+    // change, so proxies over the model never parse cells while they sort or filter.
+    struct RowKeys
+    {
+        std::optional<std::int64_t> serial;
+        std::optional<std::uint64_t> bytes;
+        std::optional<std::int64_t> sources;
+    };
+
     explicit ResultListModel(QObject *parent = nullptr);
     ~ResultListModel() override;
 
@@ -48,6 +65,19 @@ public:
     void deleteAllItems();
     int count() const { return static_cast<int>(m_rows.size()); }
 
+    // Keys of an existing row (0 <= row < count()).
+    const RowKeys &keys(int row) const { return m_rows[static_cast<std::size_t>(row)].keys; }
+    // Folded name and link for the filter (made on first use after a change).
+    const std::string &matchKey(int row) const;
+    // The name's collation key for the user's locale (made on first use after a change).
+    const QCollatorSortKey &nameSortKey(int row) const;
+    // Each row's place among the names in collation order (equal names share one): a sort by
+    // name then compares integers. The names are kept in order as they are written, so this
+    // is one pass over them.
+    const std::vector<std::uint32_t> &nameRanks() const;
+    // Rows grouped by the file their link names; see DuplicateGroups.
+    const DuplicateGroups &duplicates() const { return m_duplicates; }
+
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -60,12 +90,40 @@ private:
     void noteChanged(int row);
     void flushChanges();
 
+    void updateKeys(int row, int column);
+
     struct Row
     {
         Item item;
         std::array<QString, ColumnCount - 1> subItems;
+        RowKeys keys;
+        mutable std::string matchKey;
+        mutable std::optional<QCollatorSortKey> nameKey;
+        mutable bool matchKeyStale = true;
     };
     std::vector<Row> m_rows;
+    DuplicateGroups m_duplicates;
+    mutable std::vector<std::uint32_t> m_nameRanks;
+    mutable bool m_nameRanksValid = false;
+
+    // Every row's name key in collation order, row number breaking ties; rebuilt when a row
+    // is inserted before others (which renumbers rows).
+    struct NameEntry
+    {
+        QCollatorSortKey key;
+        int row;
+    };
+    struct NameEntryLess
+    {
+        bool operator()(const NameEntry &a, const NameEntry &b) const;
+    };
+    using NameIndex = std::set<NameEntry, NameEntryLess>;
+    void rebuildNameIndex() const;
+    mutable NameIndex m_nameIndex;
+    mutable std::vector<NameIndex::iterator> m_nameEntries; // by row
+    mutable bool m_nameIndexValid = true;
+    QCollator m_collator;
+    QCollatorSortKey m_emptyNameKey; // made by m_collator, declared after it
     int m_changedFirst = -1;
     int m_changedLast = -1;
 };

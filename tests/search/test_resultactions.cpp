@@ -125,12 +125,14 @@ TEST_F(ResultActionsTest, NothingSelectedSaysSoAndAsksNothing)
     }
 }
 
-TEST_F(ResultActionsTest, OkPlaysTheLinkUnencoded)
+TEST_F(ResultActionsTest, OkPlaysTheLinkPercentEncoded)
 {
     window.selection = 0;
     act();
-    const Text expected = "http://play.example:8080/iplay.html?uvs=_4_&url=" + window.rows[0][4] +
-                          "&tryplay=1&from=vodHome";
+    // "|", blanks, "&", ";" and Chinese (as UTF-8) encoded; ":" and "/" kept.
+    const Text expected = "http://play.example:8080/iplay.html?uvs=_4_&url="
+                          "ed2k://%7Cfile%7CTom%20%26amp%3B%20Jerry%20%E7%AC%AC1%E9%9B%86.mkv%7C123"
+                          "%7C0123456789ABCDEF0123456789ABCDEF%7C/&tryplay=1&from=vodHome";
     EXPECT_EQ(ui.events, (std::vector<Event>{{"box 温馨提示", question}, {"play", expected}}));
     EXPECT_EQ(ui.styles[0] & 0xFF, 65);
 }

@@ -2,8 +2,12 @@
 #include "catalogue.h"
 #include "childprocess.h"
 
+#include <algorithm>
+#include <cmath>
 #include <csignal>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,10 +30,21 @@ Result RunProgram(const std::vector<std::string> &args, const std::vector<std::s
     return r;
 }
 
-std::string Amp(std::string s)
+// The size the site writes ("1.37 GB", "81.3 MB") in bytes, read with the C library.
+long long SizeBytes(const std::string &size)
 {
-    for (std::size_t at = s.find('&'); at != std::string::npos; at = s.find('&', at + 5))
-        s.replace(at, 1, "&amp;");
+    double value = 0;
+    char unit[8] = {};
+    if (std::sscanf(size.c_str(), "%lf %7s", &value, unit) != 2)
+        return -1;
+    const double scale = std::string(unit) == "GB" ? 1073741824.0 : 1048576.0;
+    return std::llround(value * scale);
+}
+
+std::string Lower(std::string s)
+{
+    for (char &c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -42,7 +57,8 @@ std::vector<std::string> Lines(const std::string &text)
     return lines;
 }
 
-const char *const kUsage = "usage: jiujiu-cli [--json] [--jobs N] KEYWORD\n";
+const char *const kUsage = "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
+                           "[--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] KEYWORD\n";
 
 // The rows jiujiu-cli prints for these catalogue entries, numbered from `serial`.
 std::vector<std::string> ExpectedLines(const std::vector<const jiujiu::demo::Resource *> &rows,
@@ -50,8 +66,8 @@ std::vector<std::string> ExpectedLines(const std::vector<const jiujiu::demo::Res
 {
     std::vector<std::string> lines;
     for (const auto *e : rows)
-        lines.push_back(std::to_string(serial++) + "\t" + Amp(e->name) + "\t" + e->size + "\t" +
-                        e->sources + "\t" + Amp(e->link));
+        lines.push_back(std::to_string(serial++) + "\t" + e->name + "\t" + e->size + "\t" +
+                        e->sources + "\t" + e->link);
     return lines;
 }
 
@@ -75,8 +91,9 @@ TEST(Cli, ListsEveryCatalogueRowOfEveryPage)
             ASSERT_EQ(lines.size(), expected.size());
             for (std::size_t i = 0; i < lines.size(); ++i) {
                 const auto &e = *expected[i];
-                EXPECT_EQ(lines[i], std::to_string(i + 1) + "\t" + Amp(e.name) + "\t" + e.size +
-                                        "\t" + e.sources + "\t" + Amp(e.link));
+                // Names and links as the site means them: "&", not the page's "&amp;".
+                EXPECT_EQ(lines[i], std::to_string(i + 1) + "\t" + e.name + "\t" + e.size + "\t" +
+                                        e.sources + "\t" + e.link);
             }
         }
     }
@@ -89,9 +106,101 @@ TEST(Cli, JsonOutput)
         RunProgram({JIUJIU_CLI, "--json", "Tom & Jerry.Remix.E01."}, service.environment());
     EXPECT_EQ(r.status, 0) << r.err;
     const auto &e = *jiujiu::demo::FindResources("Tom & Jerry.Remix.E01.").at(0);
-    EXPECT_EQ(r.out, "[\n {\"serial\": \"1\", \"name\": \"" + Amp(e.name) + "\", \"size\": \"" +
-                         e.size + "\", \"sources\": \"" + e.sources + "\", \"link\": \"" +
-                         Amp(e.link) + "\"}\n]\n");
+    EXPECT_EQ(r.out, "[\n {\"serial\": \"1\", \"name\": \"" + e.name + "\", \"size\": \"" + e.size +
+                         "\", \"size_bytes\": " + std::to_string(SizeBytes(e.size)) +
+                         ", \"sources\": \"" + e.sources + "\", \"link\": \"" + e.link +
+                         "\"}\n]\n");
+}
+
+TEST(Cli, FormatsCsvAndLinks)
+{
+    const DemoServiceProcess service({"--rows-per-page", "5"});
+    const auto expected = jiujiu::demo::FindResources("jerry");
+    const Result csv = RunProgram({JIUJIU_CLI, "--format", "csv", "jerry"}, service.environment());
+    EXPECT_EQ(csv.status, 0) << csv.err;
+    const auto lines = Lines(csv.out);
+    ASSERT_EQ(lines.size(), expected.size() + 1);
+    EXPECT_EQ(lines[0], "\xEF\xBB\xBF序号,名称,大小,大小(字节),资源数,链接\r");
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const auto &e = *expected[i];
+        // No name of the catalogue needs quoting.
+        EXPECT_EQ(lines[i + 1], std::to_string(i + 1) + "," + e.name + "," + e.size + "," +
+                                    std::to_string(SizeBytes(e.size)) + "," + e.sources + "," +
+                                    e.link + "\r");
+    }
+
+    const Result links = RunProgram({JIUJIU_CLI, "--format=links", "jerry"}, service.environment());
+    EXPECT_EQ(links.status, 0) << links.err;
+    std::string all;
+    for (const auto *e : expected)
+        all += e->link + "\n";
+    EXPECT_EQ(links.out, all);
+}
+
+// The site lists the Rerun files three times each, on several pages.
+TEST(Cli, MergeKeepsTheFirstRowWithTheMostSources)
+{
+    const DemoServiceProcess service({"--rows-per-page", "4"});
+    const auto expected = jiujiu::demo::FindResources("Rerun");
+    ASSERT_EQ(expected.size(), 9u);
+    std::map<std::string, std::pair<std::size_t, long>> files; // link -> first serial, sources
+    std::vector<std::string> order;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const auto &e = *expected[i];
+        auto [at, added] = files.try_emplace(e.link, i + 1, std::stol(e.sources));
+        if (added)
+            order.push_back(e.link);
+        else
+            at->second.second = std::max(at->second.second, std::stol(e.sources));
+    }
+    const Result r = RunProgram({JIUJIU_CLI, "--merge", "Rerun"}, service.environment());
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const auto &[serial, sources] = files[order[i]];
+        const auto &e = *expected[serial - 1];
+        EXPECT_EQ(lines[i], std::to_string(serial) + "\t" + e.name + "\t" + e.size + "\t" +
+                                std::to_string(sources) + "\t" + e.link + "\t3");
+    }
+    const Result json =
+        RunProgram({JIUJIU_CLI, "--merge", "--json", "Rerun"}, service.environment());
+    EXPECT_EQ(std::count(json.out.begin(), json.out.end(), '{'), 3);
+    EXPECT_NE(json.out.find("\"copies\": 3}"), std::string::npos) << json.out;
+}
+
+TEST(Cli, SortAndFilterAgainstTheCatalogue)
+{
+    const DemoServiceProcess service({"--rows-per-page", "6"});
+    auto expected = jiujiu::demo::FindResources("jerry");
+    // Filter: both words somewhere in name or link, without case; the excluded word nowhere.
+    std::erase_if(expected, [](const jiujiu::demo::Resource *e) {
+        const std::string text = Lower(e->name + "\n" + e->link);
+        return text.find("e0") == std::string::npos || text.find("remix") == std::string::npos ||
+               text.find("mkv") != std::string::npos;
+    });
+    ASSERT_GE(expected.size(), 3u) << "a filter that keeps nothing proves nothing";
+    std::stable_sort(expected.begin(), expected.end(), [](const auto *a, const auto *b) {
+        return SizeBytes(a->size) > SizeBytes(b->size);
+    });
+    const Result r =
+        RunProgram({JIUJIU_CLI, "--sort", "size:desc", "--filter", "E0 REMIX -mkv", "jerry"},
+                   service.environment());
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), expected.size());
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_NE(lines[i].find("\t" + expected[i]->link), std::string::npos) << lines[i];
+
+    // Without a sort the filter works on rows as they are listed.
+    const Result streamed =
+        RunProgram({JIUJIU_CLI, "--filter", "size>=2GB", "jerry"}, service.environment());
+    for (const std::string &line : Lines(streamed.out)) {
+        const std::size_t tab = line.find('\t', line.find('\t') + 1);
+        EXPECT_GE(SizeBytes(line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1)), 2LL << 30)
+            << line;
+    }
+    EXPECT_FALSE(streamed.out.empty());
 }
 
 TEST(Cli, ExitStatus)
@@ -114,6 +223,11 @@ TEST(Cli, ExitStatus)
         {{"--jobs", "9", "a"}, 2, kUsage},
         {{"--jobs", "x", "a"}, 2, kUsage},
         {{"--jobs"}, 2, kUsage},
+        {{"--format", "xml", "a"}, 2, kUsage},
+        {{"--format", "csv", "--json", "a"}, 2, kUsage},
+        {{"--sort", "colour", "a"}, 2, kUsage},
+        {{"--sort"}, 2, kUsage},
+        {{"a", "--filter", "x"}, 2, kUsage},
     };
     for (const auto &c : cases) {
         std::vector<std::string> args{JIUJIU_CLI};

@@ -9,7 +9,8 @@ namespace {
 
 TEST(CliHelp, HelpGoesToStandardOutputOtherOptionsStayErrors)
 {
-    const std::string usage = "usage: jiujiu-cli [--json] [--jobs N] KEYWORD\n";
+    const std::string usage = "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
+                              "[--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] KEYWORD\n";
     const struct
     {
         const char *what;

@@ -1,5 +1,6 @@
 // Renders the main window to PNG files, the first page and the result page with sample rows,
-// the way start-up leaves it (visual style 2, focus in the keyword box).
+// the way start-up leaves it (visual style 2, focus in the keyword box); then the rows filtered
+// and sorted, and the list's context menu.
 // Usage: jiujiu-ui-screenshot OUTPUT_DIR
 
 #include "runtime/codepage.h"
@@ -8,12 +9,16 @@
 #include "ui/mainwindow.h"
 #include "ui/qtuiservices.h"
 #include "ui/reportlistview.h"
+#include "ui/resultfilterbar.h"
 #include "ui/visualstyle.h"
 #include "ui/windowregistry.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QScreen>
 #include <QTest>
 #include <cstdio>
 
@@ -75,8 +80,10 @@ int main(int argc, char **argv)
         ListSetItemText(list, row, Value(1), Value(name));
         ListSetItemText(list, row, Value(2), Value(Utf8ToText(sizes[i % 8])));
         ListSetItemText(list, row, Value(3), Value(std::to_string(3 + (i * 37) % 90)));
+        // The last eight rows list the first eight files again, as the site sometimes does.
+        const int file = i < 16 ? i : i - 16;
         ListSetItemText(list, row, Value(4),
-                        Value("ed2k://|file|" + name + "|" + std::to_string(1000000 + i * 7919) +
+                        Value("ed2k://|file|" + name + "|" + std::to_string(1000000 + file * 7919) +
                               "|0123456789ABCDEF0123456789ABCDEF|/"));
     }
     window->setAnnouncement(Utf8ToText("啾啾为您找到 24 个资源，双击一行即可在线观看或下载"));
@@ -84,6 +91,25 @@ int main(int argc, char **argv)
     window->resultList().setCurrentSelection(2);
     window->resultList().setFocus();
     ok = Save(*window, out.filePath(QStringLiteral("mainwindow-results.png"))) && ok;
+
+    // Filtered and sorted by size, largest first, with the context menu open on a row.
+    window->focusFilter();
+    window->filterBar().filterBox()->setText(QStringLiteral("啾啾 -flac"));
+    window->filterBar().applyNow();
+    window->resultList().horizontalHeader()->setSortIndicator(2, Qt::DescendingOrder);
+    window->resultList().setCurrentSelection(0);
+    window->resultList().setFocus();
+    ok = Save(*window, out.filePath(QStringLiteral("mainwindow-filtered.png"))) && ok;
+    const QRect row = window->resultList().visualRect(window->resultList().model()->index(1, 1));
+    emit window->resultList().customContextMenuRequested(row.center());
+    QTest::qWait(300);
+    const QRect frame = window->frameGeometry();
+    const QPixmap screen =
+        window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    const QString menuPath = out.filePath(QStringLiteral("mainwindow-menu.png"));
+    const bool menuSaved = screen.save(menuPath);
+    std::printf("%s %s\n", menuSaved ? "wrote" : "failed", qPrintable(menuPath));
+    ok = menuSaved && ok;
 
     SetUiServices(nullptr);
     return ok ? 0 : 1;

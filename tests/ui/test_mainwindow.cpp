@@ -319,7 +319,8 @@ TEST_F(MainWindowTest, ResultListIsAReportView)
     EXPECT_FALSE(header->sectionsMovable());
     EXPECT_TRUE(list->showGrid());
     EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(list->selectionMode(),
+              QAbstractItemView::ExtendedSelection); // many rows to copy or export
     EXPECT_EQ(list->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_FALSE(list->verticalHeader()->isVisibleTo(list));
     // Without the focus the selection is not shown.

@@ -1,17 +1,39 @@
 #include "cliwindow.h"
 
 #include "runtime/codepage.h"
+#include "search/duplicategroups.h"
+#include "search/resultexport.h"
+#include "search/sizetext.h"
 
 namespace jiujiu {
 
 namespace {
-constexpr std::size_t kColumns = 5;
+constexpr int kColumns = 5;
 const char *const kJsonKeys[kColumns] = {"serial", "name", "size", "sources", "link"};
 } // namespace
 
+std::optional<CliOptions::Format> CliOptions::ParseFormat(std::string_view text)
+{
+    if (text == "tsv")
+        return Format::Tsv;
+    if (text == "json")
+        return Format::Json;
+    if (text == "csv")
+        return Format::Csv;
+    if (text == "links")
+        return Format::Links;
+    return std::nullopt;
+}
+
+CliWindow::CliWindow(Text keyword, CliOptions options, std::FILE *out, std::FILE *err,
+                     const volatile std::sig_atomic_t *stopFlag)
+    : m_keyword(std::move(keyword)), m_options(std::move(options)), m_out(out), m_err(err),
+      m_stopFlag(stopFlag)
+{}
+
 CliWindow::CliWindow(Text keyword, Format format, std::FILE *out, std::FILE *err,
                      const volatile std::sig_atomic_t *stopFlag)
-    : m_keyword(std::move(keyword)), m_format(format), m_out(out), m_err(err), m_stopFlag(stopFlag)
+    : CliWindow(std::move(keyword), CliOptions{format, false, std::nullopt, {}}, out, err, stopFlag)
 {}
 
 CliWindow::~CliWindow() = default;
@@ -34,15 +56,15 @@ int CliWindow::appendRow(const Text &caption)
 {
     // A row is complete once the next one starts; the last one at finish().
     flushCompleteRows();
-    m_rows.push_back(std::vector<Text>(kColumns));
-    m_rows.back()[0] = caption;
+    m_rows.push_back(ResultRow{});
+    m_rows.back()[SerialColumn] = caption;
     return static_cast<int>(m_rows.size() - 1);
 }
 
 void CliWindow::setCell(int row, int column, const Text &text)
 {
     if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size() || column < 0 ||
-        static_cast<std::size_t>(column) >= kColumns)
+        column >= kColumns)
         return;
     m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
 }
@@ -50,7 +72,7 @@ void CliWindow::setCell(int row, int column, const Text &text)
 Text CliWindow::cellText(int row, int column)
 {
     if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size() || column < 0 ||
-        static_cast<std::size_t>(column) >= kColumns)
+        column >= kColumns)
         return {};
     return m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
 }
@@ -98,20 +120,98 @@ std::string CliWindow::EscapeJsonString(std::string_view utf8)
     return out + "\"";
 }
 
+bool CliWindow::accepted(const ResultRow &row) const
+{
+    if (m_options.filter.isEmpty())
+        return true;
+    return m_options.filter.accepts(
+        ResultFilter::MatchKey(TextToUtf8(row[NameColumn]), TextToUtf8(row[LinkColumn])),
+        ParseSizeText(row[SizeColumn]), ParseCountText(row[SourcesColumn]));
+}
+
+std::string CliWindow::formatted(const Listed &listed, bool first) const
+{
+    const ResultRow &row = listed.row;
+    switch (m_options.format) {
+    case Format::Csv:
+        return (first ? CsvHeader() : std::string()) + CsvRecord(row);
+    case Format::Links:
+        return LinkListLine(row);
+    case Format::Json: {
+        std::string json = first ? "\n {" : ",\n {";
+        for (int c = 0; c < kColumns; ++c) {
+            if (c)
+                json += ", ";
+            json += EscapeJsonString(kJsonKeys[c]) + ": " +
+                    EscapeJsonString(TextToUtf8(row[static_cast<std::size_t>(c)]));
+            if (c == 2) {
+                const auto bytes = ParseSizeText(row[SizeColumn]);
+                json += ", \"size_bytes\": " + (bytes ? std::to_string(*bytes) : "null");
+            }
+        }
+        if (m_options.merge)
+            json += ", \"copies\": " + std::to_string(listed.copies);
+        return json + "}";
+    }
+    case Format::Tsv:
+        break;
+    }
+    std::string line;
+    for (int c = 0; c < kColumns; ++c) {
+        if (c)
+            line += '\t';
+        line += EscapeTsvCell(TextToUtf8(row[static_cast<std::size_t>(c)]));
+    }
+    if (m_options.merge)
+        line += '\t' + std::to_string(listed.copies);
+    return line + '\n';
+}
+
 void CliWindow::flushCompleteRows()
 {
-    if (m_format != Format::Tsv)
+    if (m_options.buffered())
         return;
     for (; m_written < m_rows.size(); ++m_written) {
-        std::string line;
-        for (std::size_t c = 0; c < kColumns; ++c) {
-            if (c)
-                line += '\t';
-            line += EscapeTsvCell(TextToUtf8(m_rows[m_written][c]));
-        }
-        std::fprintf(m_out, "%s\n", line.c_str());
+        if (!accepted(m_rows[m_written]))
+            continue;
+        std::fputs(formatted({m_rows[m_written], 1}, m_printed == 0).c_str(), m_out);
+        ++m_printed;
     }
     std::fflush(m_out);
+}
+
+std::vector<CliWindow::Listed> CliWindow::mergedFilteredSorted() const
+{
+    std::vector<Listed> listed;
+    if (m_options.merge) {
+        // The window's rule: a file shows as its first row, with its copies' highest sources.
+        DuplicateGroups groups;
+        for (const ResultRow &row : m_rows)
+            groups.append(DuplicateGroups::Key(TextToUtf8(row[LinkColumn])),
+                          ParseCountText(row[SourcesColumn]));
+        for (std::size_t r = 0; r < m_rows.size(); ++r) {
+            if (!groups.isFirst(r))
+                continue;
+            Listed merged{m_rows[r], groups.copies(r)};
+            merged.row[SourcesColumn] = m_rows[groups.sourcesRow(r)][SourcesColumn];
+            listed.push_back(std::move(merged));
+        }
+    } else {
+        for (const ResultRow &row : m_rows)
+            listed.push_back({row, 1});
+    }
+    std::erase_if(listed, [this](const Listed &l) { return !accepted(l.row); });
+    if (!m_options.sort)
+        return listed;
+    std::vector<ResultRow> rows;
+    rows.reserve(listed.size());
+    for (const Listed &l : listed)
+        rows.push_back(l.row);
+    std::vector<Listed> sorted;
+    sorted.reserve(listed.size());
+    for (std::size_t at : SortedOrder(rows, *m_options.sort))
+        sorted.push_back(std::move(listed[at]));
+    return sorted;
 }
 
 void CliWindow::finish()
@@ -119,23 +219,17 @@ void CliWindow::finish()
     if (m_finished)
         return;
     m_finished = true;
-    if (m_format == Format::Tsv) {
+    if (!m_options.buffered()) {
         flushCompleteRows();
         return;
     }
-    std::string json = "[";
-    for (std::size_t r = 0; r < m_rows.size(); ++r) {
-        json += r ? ",\n {" : "\n {";
-        for (std::size_t c = 0; c < kColumns; ++c) {
-            if (c)
-                json += ", ";
-            json +=
-                EscapeJsonString(kJsonKeys[c]) + ": " + EscapeJsonString(TextToUtf8(m_rows[r][c]));
-        }
-        json += "}";
-    }
-    json += m_rows.empty() ? "]\n" : "\n]\n";
-    std::fputs(json.c_str(), m_out);
+    const std::vector<Listed> listed = mergedFilteredSorted();
+    std::string out = m_options.format == Format::Json ? "[" : "";
+    for (std::size_t i = 0; i < listed.size(); ++i)
+        out += formatted(listed[i], i == 0);
+    if (m_options.format == Format::Json)
+        out += listed.empty() ? "]\n" : "\n]\n";
+    std::fputs(out.c_str(), m_out);
     std::fflush(m_out);
 }
 

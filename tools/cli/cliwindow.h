@@ -1,27 +1,52 @@
 #pragma once
 
+#include "search/resultfilter.h"
+#include "search/resultorder.h"
+#include "search/resultrow.h"
 #include "search/searchwindow.h"
 
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace jiujiu {
 
+// How jiujiu-cli prints what a search lists.
+struct CliOptions
+{
+    enum class Format
+    {
+        Tsv,   // five tab-separated cells a line, \t \r \n \\ escaped
+        Json,  // one array of objects, size_bytes added
+        Csv,   // the window's CSV export
+        Links, // the ed2k links, one a line
+    };
+
+    Format format = Format::Tsv;
+    // One row per ed2k file, with the most sources and the number of copies.
+    bool merge = false;
+    std::optional<SortSpec> sort;
+    ResultFilter filter;
+
+    // Merging and sorting need every row before the first is printed, and so does JSON.
+    bool buffered() const { return merge || sort.has_value() || format == Format::Json; }
+    // "tsv", "json", "csv", "links"; anything else is none.
+    static std::optional<Format> ParseFormat(std::string_view text);
+};
+
 // The search window of the command-line front end: the keyword comes from the command line,
-// rows go to standard output as they are listed, the announcement to standard error (each
-// text once: a complete search ends on the total it began with). A stop is asked for through
-// a flag that a signal handler may set.
+// rows go to standard output (as they are listed, unless the options need them all first),
+// the announcement to standard error (each text once: a complete search ends on the total it
+// began with). A stop is asked for through a flag that a signal handler may set.
 class CliWindow final : public SearchWindow
 {
 public:
-    enum class Format
-    {
-        Tsv,
-        Json,
-    };
+    using Format = CliOptions::Format;
 
+    CliWindow(Text keyword, CliOptions options, std::FILE *out, std::FILE *err,
+              const volatile std::sig_atomic_t *stopFlag = nullptr);
     CliWindow(Text keyword, Format format, std::FILE *out, std::FILE *err,
               const volatile std::sig_atomic_t *stopFlag = nullptr);
     ~CliWindow() override;
@@ -38,23 +63,33 @@ public:
     void setSearchRunning(bool) override {}
     bool stopRequested() override { return m_stopFlag && *m_stopFlag != 0; }
 
-    // Writes what is still unwritten: the last row, or the JSON array.
+    // Writes what is still unwritten: the last row, or every row merged, filtered and sorted.
     void finish();
 
     static std::string EscapeTsvCell(std::string_view utf8);
     static std::string EscapeJsonString(std::string_view utf8);
 
 private:
+    struct Listed
+    {
+        ResultRow row;
+        std::size_t copies = 1;
+    };
+
     void flushCompleteRows();
+    bool accepted(const ResultRow &row) const;
+    std::string formatted(const Listed &listed, bool first) const;
+    std::vector<Listed> mergedFilteredSorted() const;
 
     Text m_keyword;
-    Format m_format;
+    CliOptions m_options;
     std::FILE *m_out;
     std::FILE *m_err;
     const volatile std::sig_atomic_t *m_stopFlag;
     Text m_lastAnnouncement;
-    std::vector<std::vector<Text>> m_rows;
+    std::vector<ResultRow> m_rows;
     std::size_t m_written = 0;
+    std::size_t m_printed = 0; // rows that passed the filter and were printed
     bool m_finished = false;
 };
 

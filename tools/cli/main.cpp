@@ -1,9 +1,10 @@
-// jiujiu-cli [--json] [--jobs N] KEYWORD: the search without a window, for scripts.
+// jiujiu-cli [OPTIONS] KEYWORD: the search without a window, for scripts.
 #include "cliwindow.h"
 #include "runtime/codepage.h"
 #include "search/regexobject.h"
 #include "search/searchworkflow.h"
 
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -24,17 +25,25 @@ enum Exit
     Unreachable = 4,
 };
 
-const char kUsage[] = "usage: jiujiu-cli [--json] [--jobs N] KEYWORD\n";
+const char kUsage[] = "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
+                      "[--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] KEYWORD\n";
 
 const char kHelp[] =
-    "usage: jiujiu-cli [--json] [--jobs N] KEYWORD\n"
     "\n"
     "Searches ed2k resources for KEYWORD and prints one row per resource as it is listed:\n"
     "serial number, name, size, sources and ed2k link, tab-separated (UTF-8).\n"
     "\n"
-    "  --json     print the rows as one JSON array instead\n"
-    "  --jobs N   fetch N result pages at a time (1 to 8, default 4)\n"
-    "  --help     print this help and exit\n"
+    "  --format F       tsv (the default), json (one array; size_bytes added), csv (UTF-8\n"
+    "                   with BOM: 序号,名称,大小,大小(字节),资源数,链接) or links (one ed2k\n"
+    "                   link a line, as ed2k clients import them)\n"
+    "  --json           the same as --format json\n"
+    "  --merge          one row per file (ed2k hash and size): the most sources, and the\n"
+    "                   number of copies (a sixth TSV column, \"copies\" in JSON)\n"
+    "  --sort C[:desc]  serial, name, size, sources or link; sizes in bytes, unknown last\n"
+    "  --filter EXPR    words ANDed, -word excludes, \"a phrase\", size>=700MB, size<2GB,\n"
+    "                   sources>=10; case-insensitive over name and link\n"
+    "  --jobs N         fetch N result pages at a time (1 to 8, default 4)\n"
+    "  --help           print this help and exit\n"
     "\n"
     "Ctrl-C stops the search; the rows printed so far stand.\n"
     "The page-source viewer service is JIUJIU_VIEWER_HOST (host[:port]).\n"
@@ -61,7 +70,7 @@ void StopOnInterrupt()
 
 struct Options
 {
-    CliWindow::Format format = CliWindow::Format::Tsv;
+    CliOptions output;
     int jobs = 4;
     const char *keyword = nullptr;
     bool help = false;
@@ -77,11 +86,24 @@ bool ParseJobs(const char *text, int &jobs)
     return true;
 }
 
+// "--name VALUE" or "--name=VALUE" at argv[i]; advances i past what it used.
+const char *OptionValue(const char *name, int argc, char **argv, int &i)
+{
+    const std::size_t length = std::strlen(name);
+    if (std::strncmp(argv[i], name, length) != 0)
+        return nullptr;
+    if (argv[i][length] == '=')
+        return argv[i] + length + 1;
+    if (argv[i][length] != '\0' || i + 1 >= argc)
+        return nullptr;
+    return argv[++i];
+}
+
 // Options come before the keyword; "--" ends them. --help wins over everything after it.
 bool ParseOptions(int argc, char **argv, Options &options)
 {
     bool optionsEnded = false;
-    bool json = false;
+    bool formatGiven = false;
     for (int i = 1; i < argc; ++i) {
         const char *arg = argv[i];
         if (options.keyword)
@@ -93,9 +115,23 @@ bool ParseOptions(int argc, char **argv, Options &options)
             return true;
         } else if (std::strcmp(arg, "--") == 0) {
             optionsEnded = true;
-        } else if (std::strcmp(arg, "--json") == 0 && !json) {
-            json = true;
-            options.format = CliWindow::Format::Json;
+        } else if (std::strcmp(arg, "--json") == 0 && !formatGiven) {
+            formatGiven = true;
+            options.output.format = CliOptions::Format::Json;
+        } else if (const char *format = OptionValue("--format", argc, argv, i)) {
+            const auto parsed = CliOptions::ParseFormat(format);
+            if (!parsed || formatGiven)
+                return false;
+            formatGiven = true;
+            options.output.format = *parsed;
+        } else if (std::strcmp(arg, "--merge") == 0) {
+            options.output.merge = true;
+        } else if (const char *sort = OptionValue("--sort", argc, argv, i)) {
+            options.output.sort = SortSpec::Parse(sort);
+            if (!options.output.sort)
+                return false;
+        } else if (const char *filter = OptionValue("--filter", argc, argv, i)) {
+            options.output.filter = ResultFilter::Parse(filter);
         } else if (std::strcmp(arg, "--jobs") == 0 && i + 1 < argc) {
             if (!ParseJobs(argv[++i], options.jobs))
                 return false;
@@ -133,13 +169,17 @@ int main(int argc, char **argv)
         return Usage;
     }
     if (options.help) {
+        std::fputs(kUsage, stdout);
         std::fputs(kHelp, stdout);
         return Complete;
     }
     StopOnInterrupt();
+    // Names sort by the user's collation (LC_COLLATE); nothing else follows the locale.
+    std::setlocale(LC_COLLATE, "");
 
     // The headless services print message boxes to standard error as "title: text".
-    CliWindow window(Utf8ToText(options.keyword), options.format, stdout, stderr, &g_interrupted);
+    CliWindow window(Utf8ToText(options.keyword), std::move(options.output), stdout, stderr,
+                     &g_interrupted);
     RegexObject regex;
     SearchWorkflow workflow(window, regex);
     SearchSettings settings = workflow.settings();

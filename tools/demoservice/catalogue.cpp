@@ -85,6 +85,21 @@ std::vector<Resource> Build()
         std::snprintf(name, sizeof name, "每日新闻.第%04d期.mp4", issue);
         out.push_back(MakeResource(name, state));
     }
+    // One release listed three times with other source counts, as the site lists a file on
+    // several pages: the same name, size and hash each time.
+    const std::size_t firstRerun = out.size();
+    for (int e = 1; e <= 3; ++e) {
+        char name[64];
+        std::snprintf(name, sizeof name, "Rerun.Special.Part%d.mkv", e);
+        out.push_back(MakeResource(name, state));
+    }
+    for (int copy = 1; copy <= 2; ++copy) {
+        for (int e = 0; e < 3; ++e) {
+            Resource again = out[firstRerun + static_cast<std::size_t>(e)];
+            again.sources = std::to_string(1 + Next(state) % 4000);
+            out.push_back(std::move(again));
+        }
+    }
     return out;
 }
 

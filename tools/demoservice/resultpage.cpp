@@ -42,12 +42,14 @@ std::string SearchResultPage(std::string_view keyword, const std::vector<const R
         s += "<tr>\n<td>结果总数" + std::to_string(total) + "</td>\n</tr>\n";
     s += "</table>\n<table class='list'>\n";
     for (const Resource *r : rows) {
-        // Names and links are written raw, "&" included, as the site does.
-        s += "<tr>\n    <td>" + r->name + " \n    </td>\n";
+        // Names and links are HTML like the rest of the page ("&" is "&amp;"); the viewer then
+        // escapes that once more.
+        s += "<tr>\n    <td>" + EscapeHtml(r->name) + " \n    </td>\n";
         s += "    <td width='70' align='right'>" + r->size + "\n    \n    </td>\n";
         s += "    <td width='100' align='right'>" + r->sources + " \n    </td>\n";
         s += "    <td width='140' align='right'>\n    <span id='btns'>\n";
-        s += "    <a class='dl' target='_blank' href=\"" + r->link + "\">下载</a></span>\n";
+        s += "    <a class='dl' target='_blank' href=\"" + EscapeHtml(r->link) +
+             "\">下载</a></span>\n";
         s += "    </td>\n</tr>\n";
     }
     s += "</table>\n<div class='pages'>\n";

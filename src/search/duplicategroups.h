@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace jiujiu {
+
+// Rows of one list grouped by the file their ed2k link names (hash and size): the site
+// sometimes lists one file on several pages. Rows are numbered from 0 in list order; a group
+// is shown as its first row, with the highest source count of its members.
+class DuplicateGroups final
+{
+public:
+    // "0123…cdef:1048576" for ed2k://|file|NAME|1048576|0123…CDEF|…/ (hash in lower case),
+    // empty when the link names no file: such rows are never merged.
+    static std::string Key(std::string_view link);
+
+    void clear();
+    std::size_t rowCount() const { return m_rows.size(); }
+    // Rows left once every group is merged into one.
+    std::size_t groupCount() const { return m_groups.size() - m_freeGroups.size(); }
+
+    // Adds a row at the end; answers the rows whose merged look changed.
+    std::vector<std::size_t> append(std::string key, std::optional<std::int64_t> sources);
+    // Changes a row's key or sources; answers the rows whose merged look changed.
+    std::vector<std::size_t> update(std::size_t row, std::string key,
+                                    std::optional<std::int64_t> sources);
+    // Inserts a row before row (list rows below move down by one).
+    void insert(std::size_t row, std::string key, std::optional<std::int64_t> sources);
+
+    // The row that stands for this row's group: its first member.
+    std::size_t first(std::size_t row) const;
+    bool isFirst(std::size_t row) const { return first(row) == row; }
+    std::size_t copies(std::size_t row) const;
+    // The highest known source count in the row's group.
+    std::optional<std::int64_t> groupSources(std::size_t row) const;
+    // The member holding that count (the first of them on a tie; the first row if none known).
+    std::size_t sourcesRow(std::size_t row) const;
+
+private:
+    struct Row
+    {
+        std::string key;
+        std::optional<std::int64_t> sources;
+        std::size_t group = 0;
+    };
+    struct Group
+    {
+        std::vector<std::size_t> members; // ascending
+        std::size_t first = 0;            // members.front(), kept here for speed
+        std::size_t best = 0;             // member with the highest sources
+    };
+
+    std::size_t joinGroup(std::size_t row);
+    void leaveGroup(std::size_t row);
+    void refreshBest(Group &group);
+    void rebuild();
+
+    std::vector<Row> m_rows;
+    std::vector<Group> m_groups;
+    std::vector<std::size_t> m_freeGroups;
+    std::unordered_map<std::string, std::size_t> m_groupOfKey;
+};
+
+} // namespace jiujiu

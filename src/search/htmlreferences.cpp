@@ -1,0 +1,149 @@
+#include "search/htmlreferences.h"
+
+#include "runtime/codepage.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace jiujiu {
+namespace {
+
+// The longest reference we decode: "&#x10FFFF;" is ten bytes, "&#1114111;" also; leading
+// zeros are allowed up to this length.
+constexpr std::size_t MaxReferenceLength = 16;
+
+struct NamedReference
+{
+    std::string_view name;
+    char character;
+};
+
+constexpr std::array<NamedReference, 5> NamedReferences = {{
+    {"lt", '<'},
+    {"gt", '>'},
+    {"amp", '&'},
+    {"quot", '"'},
+    {"apos", '\''},
+}};
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+int HexValue(char c)
+{
+    if (IsDigit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string Utf8Of(std::uint32_t cp)
+{
+    std::string out;
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return out;
+}
+
+// The code point of "#123" or "#x7B" (the part between "&" and ";"), if it names a character.
+std::optional<std::uint32_t> NumericReference(std::string_view body)
+{
+    if (body.size() < 2 || body[0] != '#')
+        return std::nullopt;
+    const bool hex = body[1] == 'x' || body[1] == 'X';
+    const std::string_view digits = body.substr(hex ? 2 : 1);
+    if (digits.empty())
+        return std::nullopt;
+    std::uint32_t value = 0;
+    for (char c : digits) {
+        const int d = hex ? HexValue(c) : (IsDigit(c) ? c - '0' : -1);
+        if (d < 0)
+            return std::nullopt;
+        value = value * (hex ? 16 : 10) + static_cast<std::uint32_t>(d);
+        if (value > 0x10FFFF)
+            return std::nullopt;
+    }
+    if (value == 0 || (value >= 0xD800 && value <= 0xDFFF))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+Text DecodeHtmlReferences(std::string_view text)
+{
+    // "&", "#", ";" and letters that follow an ASCII byte are never trail bytes of a GB18030
+    // character, so scanning bytes finds only real references.
+    Text out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t amp = text.find('&', i);
+        if (amp == std::string_view::npos) {
+            out.append(text.substr(i));
+            break;
+        }
+        out.append(text.substr(i, amp - i));
+        const std::size_t limit = std::min(text.size(), amp + MaxReferenceLength);
+        std::size_t end = amp + 1;
+        while (end < limit && text[end] != ';' && text[end] != '&' &&
+               static_cast<unsigned char>(text[end]) < 0x80)
+            ++end;
+        if (end >= limit || text[end] != ';') {
+            out += '&';
+            i = amp + 1;
+            continue;
+        }
+        const std::string_view body = text.substr(amp + 1, end - amp - 1);
+        bool decoded = false;
+        for (const NamedReference &named : NamedReferences) {
+            if (body == named.name) {
+                out += named.character;
+                decoded = true;
+                break;
+            }
+        }
+        if (!decoded) {
+            if (const auto cp = NumericReference(body)) {
+                out +=
+                    *cp < 0x80 ? std::string(1, static_cast<char>(*cp)) : Utf8ToText(Utf8Of(*cp));
+                decoded = true;
+            }
+        }
+        if (!decoded) {
+            out += '&';
+            i = amp + 1;
+            continue;
+        }
+        i = end + 1;
+    }
+    return out;
+}
+
+Text DecodeCapturedText(std::string_view text)
+{
+    if (text.find('&') == std::string_view::npos)
+        return Text(text);
+    return DecodeHtmlReferences(DecodeHtmlReferences(text));
+}
+
+} // namespace jiujiu

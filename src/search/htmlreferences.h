@@ -1,0 +1,19 @@
+#pragma once
+
+#include "runtime/value.h"
+
+#include <string_view>
+
+namespace jiujiu {
+
+// Decodes one level of HTML character references in a runtime text: the named references
+// &lt; &gt; &amp; &quot; &apos; and decimal (&#39;) or hexadecimal (&#x27;) numeric ones.
+// Anything else, an unterminated reference, or a number that names no character (zero,
+// surrogates, beyond U+10FFFF) stays as it is.
+Text DecodeHtmlReferences(std::string_view text);
+
+// A cell captured from the viewer's answer carries the viewer's escaping on top of the result
+// page's own HTML: both levels are decoded, so "Tom &amp;amp; Jerry" reads "Tom & Jerry".
+Text DecodeCapturedText(std::string_view text);
+
+} // namespace jiujiu

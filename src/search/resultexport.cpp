@@ -1,0 +1,78 @@
+#include "search/resultexport.h"
+
+#include "runtime/codepage.h"
+#include "search/sizetext.h"
+
+namespace jiujiu {
+
+std::string CsvField(std::string_view utf8)
+{
+    if (utf8.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(utf8);
+    std::string out = "\"";
+    for (char c : utf8) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+std::string CsvHeader()
+{
+    return "\xEF\xBB\xBF"
+           "\xE5\xBA\x8F\xE5\x8F\xB7,"                           // 序号
+           "\xE5\x90\x8D\xE7\xA7\xB0,"                           // 名称
+           "\xE5\xA4\xA7\xE5\xB0\x8F,"                           // 大小
+           "\xE5\xA4\xA7\xE5\xB0\x8F(\xE5\xAD\x97\xE8\x8A\x82)," // 大小(字节)
+           "\xE8\xB5\x84\xE6\xBA\x90\xE6\x95\xB0,"               // 资源数
+           "\xE9\x93\xBE\xE6\x8E\xA5\r\n";                       // 链接
+}
+
+std::string CsvRecord(const ResultRow &row)
+{
+    const auto bytes = ParseSizeText(row[SizeColumn]);
+    std::string out = CsvField(TextToUtf8(row[SerialColumn]));
+    out += ',';
+    out += CsvField(TextToUtf8(row[NameColumn]));
+    out += ',';
+    out += CsvField(TextToUtf8(row[SizeColumn]));
+    out += ',';
+    out += bytes ? std::to_string(*bytes) : std::string();
+    out += ',';
+    out += CsvField(TextToUtf8(row[SourcesColumn]));
+    out += ',';
+    out += CsvField(TextToUtf8(row[LinkColumn]));
+    out += "\r\n";
+    return out;
+}
+
+std::string CsvDocument(const std::vector<ResultRow> &rows)
+{
+    std::string out = CsvHeader();
+    for (const ResultRow &row : rows)
+        out += CsvRecord(row);
+    return out;
+}
+
+std::string LinkListLine(const ResultRow &row)
+{
+    std::string link;
+    for (char c : TextToUtf8(row[LinkColumn]))
+        if (c != '\r' && c != '\n')
+            link += c;
+    if (!link.empty())
+        link += '\n';
+    return link;
+}
+
+std::string LinkListDocument(const std::vector<ResultRow> &rows)
+{
+    std::string out;
+    for (const ResultRow &row : rows)
+        out += LinkListLine(row);
+    return out;
+}
+
+} // namespace jiujiu

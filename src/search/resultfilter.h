@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace jiujiu {
+
+// Which result rows to show. Parsed from an expression (UTF-8):
+//   word          rows whose name or link holds the word
+//   -word         rows whose name and link do not hold it
+//   "two words"   a phrase, blanks included; -"two words" excludes it
+//   size>=700MB   size bounds: size>, size>=, size<, size<= with any unit ParseSizeText takes
+//   sources>=10   minimum sources: sources> and sources>= (大小 and 资源数 work as well)
+// Terms are ANDed and compared without case. A bound whose value does not parse is an
+// ordinary word. Rows of unknown size fail any size bound; of unknown sources, a minimum.
+//
+// Matching works on UTF-8, not on the runtime's GB18030 texts, whose trail bytes can be ASCII
+// letters: a byte search there could match half a character.
+class ResultFilter final
+{
+public:
+    ResultFilter() = default; // accepts every row
+
+    static ResultFilter Parse(std::string_view expression);
+
+    bool isEmpty() const;
+
+    // Bounds from the window's own fields; they narrow whatever the expression set.
+    void restrictBytes(std::optional<std::uint64_t> minimum, std::optional<std::uint64_t> maximum);
+    void restrictSources(std::optional<std::int64_t> minimum);
+
+    // What the filter compares with: the folded name and link of a row, made once per row.
+    static std::string MatchKey(std::string_view nameUtf8, std::string_view linkUtf8);
+    // Lower case for ASCII, full-width Latin, Latin-1, Greek and Cyrillic letters.
+    static std::string FoldCase(std::string_view utf8);
+
+    bool accepts(std::string_view matchKey, std::optional<std::uint64_t> bytes,
+                 std::optional<std::int64_t> sources) const;
+
+    // True when every row this filter accepts is accepted by previous as well, so rows that
+    // previous rejected need no second look.
+    bool narrows(const ResultFilter &previous) const;
+
+    const std::vector<std::string> &included() const { return m_included; }
+    const std::vector<std::string> &excluded() const { return m_excluded; }
+    std::optional<std::uint64_t> minimumBytes() const { return m_minBytes; }
+    std::optional<std::uint64_t> maximumBytes() const { return m_maxBytes; }
+    std::optional<std::int64_t> minimumSources() const { return m_minSources; }
+
+    friend bool operator==(const ResultFilter &, const ResultFilter &) = default;
+
+private:
+    bool applyBound(std::string_view token);
+
+    std::vector<std::string> m_included; // folded
+    std::vector<std::string> m_excluded; // folded
+    std::optional<std::uint64_t> m_minBytes;
+    std::optional<std::uint64_t> m_maxBytes;
+    std::optional<std::int64_t> m_minSources;
+};
+
+} // namespace jiujiu

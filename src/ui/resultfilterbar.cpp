@@ -1,0 +1,162 @@
+#include "ui/resultfilterbar.h"
+
+#include "search/resultfilter.h"
+#include "search/sizetext.h"
+#include "ui/resultlistproxy.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTimer>
+
+namespace jiujiu {
+namespace {
+
+// The size in a bound field, or none when it is empty or does not read as a size (which the
+// field then shows in red).
+std::optional<std::uint64_t> BoundOf(QLineEdit *field)
+{
+    const QString text = field->text().trimmed();
+    const auto bytes = text.isEmpty() ? std::nullopt : ParseSizeText(text.toUtf8().toStdString());
+    const bool bad = !text.isEmpty() && !bytes;
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Text, bad ? QColor(200, 0, 0) : QPalette().color(QPalette::Text));
+    field->setPalette(palette);
+    return bytes;
+}
+
+QLabel *SmallLabel(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+} // namespace
+
+ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
+    : QWidget(parent), m_proxy(proxy), m_text(new QLineEdit(this)), m_minSize(new QLineEdit(this)),
+      m_maxSize(new QLineEdit(this)), m_minSources(new QSpinBox(this)),
+      m_merge(new QCheckBox(QStringLiteral("合并重复"), this)), m_status(new QLabel(this)),
+      m_typing(new QTimer(this)), m_statusUpdate(new QTimer(this))
+{
+    setObjectName(QStringLiteral("筛选栏"));
+    m_text->setObjectName(QStringLiteral("筛选框"));
+    m_text->setPlaceholderText(QStringLiteral("筛选 (Ctrl+F)：词语 -排除 \"短语\" size>=1GB"));
+    m_text->setClearButtonEnabled(true);
+    m_text->setToolTip(
+        QStringLiteral("空格分开的词都要出现在名称或链接里（不分大小写）；-词 排除；\"…\" 整句；\n"
+                       "size>=700MB、size<2GB、sources>=10 限定大小和资源数"));
+
+    m_minSize->setObjectName(QStringLiteral("最小大小"));
+    m_maxSize->setObjectName(QStringLiteral("最大大小"));
+    for (QLineEdit *field : {m_minSize, m_maxSize}) {
+        field->setFixedWidth(64);
+        field->setToolTip(QStringLiteral("大小范围，如 700MB、1.5GB；空着不限"));
+    }
+    m_minSize->setPlaceholderText(QStringLiteral("最小大小"));
+    m_maxSize->setPlaceholderText(QStringLiteral("最大大小"));
+
+    m_minSources->setObjectName(QStringLiteral("最少资源数"));
+    m_minSources->setRange(0, 999999);
+    m_minSources->setPrefix(QStringLiteral("资源≥"));
+    m_minSources->setSpecialValueText(QStringLiteral("资源不限"));
+    m_minSources->setFixedWidth(92);
+    m_minSources->setToolTip(QStringLiteral("最少资源数"));
+
+    m_merge->setObjectName(QStringLiteral("合并重复"));
+    m_merge->setChecked(proxy->mergeDuplicates());
+    m_merge->setToolTip(
+        QStringLiteral("同一文件（ed2k 散列和大小相同）只列一行，取最多的资源数，名称后标 ×N"));
+
+    m_status->setObjectName(QStringLiteral("筛选状态"));
+    m_status->setTextFormat(Qt::PlainText);
+    m_status->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_status->setMinimumWidth(110);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(m_text, 1);
+    layout->addWidget(m_minSize);
+    layout->addWidget(SmallLabel(QStringLiteral("–"), this));
+    layout->addWidget(m_maxSize);
+    layout->addWidget(m_minSources);
+    layout->addWidget(m_merge);
+    layout->addWidget(m_status);
+
+    m_typing->setSingleShot(true);
+    m_typing->setInterval(TypingPauseMs);
+    connect(m_typing, &QTimer::timeout, this, &ResultFilterBar::applyNow);
+    for (QLineEdit *field : {m_text, m_minSize, m_maxSize})
+        connect(field, &QLineEdit::textChanged, this, &ResultFilterBar::scheduleApply);
+    // Enter applies at once.
+    for (QLineEdit *field : {m_text, m_minSize, m_maxSize})
+        connect(field, &QLineEdit::returnPressed, this, &ResultFilterBar::applyNow);
+    connect(m_minSources, &QSpinBox::valueChanged, this, &ResultFilterBar::scheduleApply);
+    connect(m_merge, &QCheckBox::toggled, this, [this](bool on) {
+        m_proxy->setMergeDuplicates(on);
+        updateStatus();
+    });
+
+    // The counts change with every row a search lists: one update per turn of the event loop.
+    m_statusUpdate->setSingleShot(true);
+    m_statusUpdate->setInterval(0);
+    connect(m_statusUpdate, &QTimer::timeout, this, &ResultFilterBar::updateStatus);
+    connect(proxy, &QAbstractItemModel::rowsInserted, this, &ResultFilterBar::scheduleStatus);
+    connect(proxy, &QAbstractItemModel::rowsRemoved, this, &ResultFilterBar::scheduleStatus);
+    connect(proxy, &QAbstractItemModel::modelReset, this, &ResultFilterBar::scheduleStatus);
+    connect(proxy, &QAbstractItemModel::layoutChanged, this, &ResultFilterBar::scheduleStatus);
+    connect(proxy, &ResultListProxy::filterApplied, this, &ResultFilterBar::updateStatus);
+    updateStatus();
+}
+
+ResultFilterBar::~ResultFilterBar() = default;
+
+void ResultFilterBar::scheduleApply()
+{
+    m_typing->start();
+}
+
+void ResultFilterBar::scheduleStatus()
+{
+    if (!m_statusUpdate->isActive())
+        m_statusUpdate->start();
+}
+
+void ResultFilterBar::applyNow()
+{
+    m_typing->stop();
+    ResultFilter filter = ResultFilter::Parse(m_text->text().toUtf8().toStdString());
+    filter.restrictBytes(BoundOf(m_minSize), BoundOf(m_maxSize));
+    if (m_minSources->value() > 0)
+        filter.restrictSources(m_minSources->value());
+    m_proxy->setFilter(filter);
+    updateStatus();
+}
+
+void ResultFilterBar::focusFilter()
+{
+    m_text->setFocus(Qt::ShortcutFocusReason);
+    m_text->selectAll();
+}
+
+QString ResultFilterBar::statusText() const
+{
+    return m_status->text();
+}
+
+void ResultFilterBar::updateStatus()
+{
+    m_statusUpdate->stop();
+    if (m_proxy->filter().isEmpty()) {
+        m_status->clear();
+        return;
+    }
+    m_status->setText(
+        QStringLiteral("显示 %1 / 共 %2").arg(m_proxy->rowCount()).arg(m_proxy->unfilteredCount()));
+}
+
+} // namespace jiujiu

@@ -1,0 +1,193 @@
+#include "ui/resultlistactions.h"
+
+#include "net/openaddress.h"
+#include "runtime/codepage.h"
+#include "runtime/uiservices.h"
+#include "search/atomicfile.h"
+#include "search/resultexport.h"
+#include "ui/qttext.h"
+#include "ui/reportlistview.h"
+#include "ui/resultlistmodel.h"
+#include "ui/resultlistproxy.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QItemSelectionModel>
+#include <QMenu>
+
+namespace jiujiu {
+namespace {
+
+const Text &MessageTitle()
+{
+    static const Text title = Utf8ToText("温馨提示");
+    return title;
+}
+
+} // namespace
+
+ResultListActions::ResultListActions(ReportListView *view)
+    : QObject(view), m_view(view), m_menu(new QMenu(view))
+{
+    m_menu->setObjectName(QStringLiteral("结果菜单"));
+    m_play = m_menu->addAction(QStringLiteral("云播放"));
+    m_copyLinks = m_menu->addAction(QStringLiteral("复制链接"));
+    m_copyLinks->setShortcut(QKeySequence::Copy); // shown in the menu; the view takes the keys
+    m_open = m_menu->addAction(QStringLiteral("用 ed2k 客户端打开"));
+    m_copyNames = m_menu->addAction(QStringLiteral("复制名称"));
+    m_menu->addSeparator();
+    m_exportSelected = m_menu->addAction(QStringLiteral("导出选中…"));
+    m_exportAll = m_menu->addAction(QStringLiteral("导出全部…"));
+
+    connect(m_play, &QAction::triggered, this, [this] {
+        const int row = m_view->currentSelection();
+        if (row >= 0)
+            emit playRequested(row);
+    });
+    connect(m_copyLinks, &QAction::triggered, this, &ResultListActions::copyLinks);
+    connect(m_open, &QAction::triggered, this, &ResultListActions::openInClient);
+    connect(m_copyNames, &QAction::triggered, this, &ResultListActions::copyNames);
+    connect(m_exportSelected, &QAction::triggered, this, [this] { exportRows(true); });
+    connect(m_exportAll, &QAction::triggered, this, [this] { exportRows(false); });
+
+    connect(m_view, &ReportListView::copyRequested, this, &ResultListActions::copyLinks);
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_view, &QWidget::customContextMenuRequested, this, &ResultListActions::showMenu);
+}
+
+ResultListActions::~ResultListActions() = default;
+
+void ResultListActions::updateEnabled()
+{
+    const bool selected = m_view->currentSelection() >= 0;
+    for (QAction *action : {m_play, m_copyLinks, m_open, m_copyNames, m_exportSelected})
+        action->setEnabled(selected);
+    m_exportAll->setEnabled(m_view->shownModel()->rowCount() > 0);
+}
+
+void ResultListActions::showMenu(const QPoint &position)
+{
+    updateEnabled();
+    m_menu->popup(m_view->viewport()->mapToGlobal(position));
+}
+
+std::vector<ResultRow> ResultListActions::shownRows(const std::vector<int> &modelRows) const
+{
+    const ResultListModel &model = *m_view->listModel();
+    const ResultListProxy &proxy = *m_view->shownModel();
+    std::vector<ResultRow> rows;
+    rows.reserve(modelRows.size());
+    for (int row : modelRows) {
+        ResultRow out;
+        for (int column = 0; column < ResultListModel::ColumnCount; ++column)
+            out[static_cast<std::size_t>(column)] = ToRuntimeText(model.cellText(row, column));
+        if (proxy.mergeDuplicates())
+            out[SourcesColumn] = ToRuntimeText(model.cellText(
+                static_cast<int>(model.duplicates().sourcesRow(static_cast<std::size_t>(row))), 3));
+        rows.push_back(std::move(out));
+    }
+    return rows;
+}
+
+QString ResultListActions::joinedCells(int column) const
+{
+    QStringList lines;
+    for (int row : m_view->selectedRows()) {
+        const QString cell = m_view->listModel()->cellText(row, column);
+        if (!cell.isEmpty())
+            lines << cell;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+void ResultListActions::copyLinks()
+{
+    if (m_view->selectedRows().empty())
+        return;
+    ClearClipboard();
+    SetClipboardText(ToRuntimeText(joinedCells(4)));
+}
+
+void ResultListActions::copyNames()
+{
+    if (m_view->selectedRows().empty())
+        return;
+    ClearClipboard();
+    SetClipboardText(ToRuntimeText(joinedCells(1)));
+}
+
+void ResultListActions::openInClient()
+{
+    std::vector<Text> links;
+    for (int row : m_view->selectedRows()) {
+        const QString link = m_view->listModel()->cellText(row, 4);
+        if (!link.isEmpty())
+            links.push_back(ToRuntimeText(link));
+    }
+    if (links.size() > static_cast<std::size_t>(OpenWithoutAsking)) {
+        const Text question = Utf8ToText("要把选中的 " + std::to_string(links.size()) +
+                                         " 个链接都交给 ed2k 客户端吗？");
+        if (ShowMessageBox(Value(question), Value(MbOkCancel | MbIconQuestion),
+                           Value(MessageTitle())) != 0)
+            return;
+    }
+    for (const Text &link : links)
+        OpenAddress(Value(link));
+}
+
+ResultListActions::ExportFormat ResultListActions::FormatOf(const QString &path)
+{
+    return path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive) ? ExportFormat::Links
+                                                                      : ExportFormat::Csv;
+}
+
+bool ResultListActions::WriteExport(const QString &path, ExportFormat format,
+                                    const std::vector<ResultRow> &rows, QString *error)
+{
+    const std::string document =
+        format == ExportFormat::Links ? LinkListDocument(rows) : CsvDocument(rows);
+    std::string why;
+    if (WriteFileAtomically(QFile::encodeName(path).toStdString(), document, &why))
+        return true;
+    if (error)
+        *error = QString::fromLocal8Bit(why);
+    return false;
+}
+
+bool ResultListActions::exportRows(bool selectedOnly)
+{
+    const std::vector<int> rows = selectedOnly ? m_view->selectedRows() : m_view->shownRows();
+    if (rows.empty())
+        return false;
+
+    const QString csvFilter = QStringLiteral("CSV 表格 (*.csv)");
+    const QString linksFilter = QStringLiteral("ed2k 链接列表 (*.txt)");
+    QFileDialog dialog(m_view->window(), selectedOnly ? QStringLiteral("导出选中的结果")
+                                                      : QStringLiteral("导出全部结果"));
+    dialog.setObjectName(QStringLiteral("导出对话框"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters({csvFilter, linksFilter});
+    dialog.setDirectory(QDir::home());
+    dialog.selectFile(QStringLiteral("啾啾结果.csv"));
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString &filter) {
+        dialog.setDefaultSuffix(filter == linksFilter ? QStringLiteral("txt")
+                                                      : QStringLiteral("csv"));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    const QString path = dialog.selectedFiles().constFirst();
+
+    QString error;
+    if (WriteExport(path, FormatOf(path), shownRows(rows), &error))
+        return true;
+    const Text message = ToRuntimeText(QStringLiteral("导出失败，文件没有写入：\n%1\n%2")
+                                           .arg(QDir::toNativeSeparators(path), error));
+    ShowMessageBox(Value(message), Value(MbOk | MbIconWarning), Value(MessageTitle()));
+    return false;
+}
+
+} // namespace jiujiu

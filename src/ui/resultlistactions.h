@@ -1,0 +1,81 @@
+#pragma once
+
+#include "search/resultrow.h"
+
+#include <QObject>
+#include <QString>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QPoint;
+
+namespace jiujiu {
+
+class ReportListView;
+
+// What the result list offers besides the double-click: its context menu (云播放, 复制链接,
+// 用 ed2k 客户端打开, 复制名称, 导出选中…, 导出全部…), Ctrl+C, and export to CSV or a link list.
+// Links and names go to the clipboard one a line, as shown in the list.
+class ResultListActions final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ResultListActions)
+
+public:
+    enum class ExportFormat
+    {
+        Csv,
+        Links,
+    };
+
+    // Opening more links than this at once asks first.
+    static constexpr int OpenWithoutAsking = 20;
+
+    explicit ResultListActions(ReportListView *view);
+    ~ResultListActions() override;
+
+    QMenu *menu() const { return m_menu; }
+    QAction *playAction() const { return m_play; }
+    QAction *copyLinksAction() const { return m_copyLinks; }
+    QAction *openAction() const { return m_open; }
+    QAction *copyNamesAction() const { return m_copyNames; }
+    QAction *exportSelectedAction() const { return m_exportSelected; }
+    QAction *exportAllAction() const { return m_exportAll; }
+
+    // The rows as the list shows them: merged sources, in the order shown.
+    std::vector<ResultRow> shownRows(const std::vector<int> &modelRows) const;
+
+    void copyLinks();
+    void copyNames();
+    void openInClient();
+    // Asks for a file and writes the selected (or all shown) rows; false when nothing was
+    // written (cancelled, nothing to write, or a failure the user was told of).
+    bool exportRows(bool selectedOnly);
+    // Writes rows without asking: CSV, or the link list for ExportFormat::Links. On failure
+    // nothing is left at path and error says why.
+    static bool WriteExport(const QString &path, ExportFormat format,
+                            const std::vector<ResultRow> &rows, QString *error);
+    // The format a chosen file name asks for: .txt is a link list, anything else CSV.
+    static ExportFormat FormatOf(const QString &path);
+
+signals:
+    // 云播放 for the row acted on (a model row).
+    void playRequested(int row);
+
+private:
+    void updateEnabled();
+    void showMenu(const QPoint &position);
+    QString joinedCells(int column) const;
+
+    ReportListView *m_view;
+    QMenu *m_menu;
+    QAction *m_play;
+    QAction *m_copyLinks;
+    QAction *m_open;
+    QAction *m_copyNames;
+    QAction *m_exportSelected;
+    QAction *m_exportAll;
+};
+
+} // namespace jiujiu

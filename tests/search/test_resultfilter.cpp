@@ -1,0 +1,163 @@
+#include "search/resultfilter.h"
+#include "search/sizetext.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace jiujiu;
+
+namespace {
+
+struct Sample
+{
+    std::string name;
+    std::string link;
+    std::string size;
+    std::string sources;
+};
+
+bool Accepts(const ResultFilter &filter, const Sample &s)
+{
+    return filter.accepts(ResultFilter::MatchKey(s.name, s.link), ParseSizeText(s.size),
+                          ParseCountText(s.sources));
+}
+
+const Sample kTom{"Tom & Jerry.Remix.E01.mkv", "ed2k://|file|Tom%20Jerry.mkv|1024|ABCDEF|/",
+                  "1.37 GB", "120"};
+const Sample kNews{"每日新闻.第0001期.mp4", "ed2k://|file|news.mp4|99|00FF|/", "700 MB", "3"};
+const Sample kUnknown{"Ｆｕｌｌ Width ÄÖ Привет", "", "?", ""};
+
+} // namespace
+
+TEST(ResultFilter, Grammar)
+{
+    struct Row
+    {
+        const char *name;
+        const char *expression;
+        const Sample &sample;
+        bool accepted;
+    };
+    const Row rows[] = {
+        {"empty accepts", "", kTom, true},
+        {"blanks only accept", "  \t\xE3\x80\x80 ", kTom, true},
+        {"one word in the name", "jerry", kTom, true},
+        {"case-insensitive", "JERRY remix", kTom, true},
+        {"words are ANDed", "jerry news", kTom, false},
+        {"a word in the link", "abcdef", kTom, true},
+        {"no match across name and link", "mkved2k", kTom, false},
+        {"exclusion", "-remix", kTom, false},
+        {"exclusion of an absent word", "tom -trailer", kTom, true},
+        {"phrase", "\"tom & jerry\"", kTom, true},
+        {"phrase order matters", "\"jerry & tom\"", kTom, false},
+        {"excluded phrase", "-\"tom & jerry\"", kTom, false},
+        {"unterminated phrase runs to the end", "\"jerry.remix", kTom, true},
+        {"Chinese quotes", "\xE2\x80\x9Ctom & jerry\xE2\x80\x9D", kTom, true},
+        {"a lone dash is a word", "-", kNews, false},
+        {"Chinese word", "新闻 第0001期", kNews, true},
+        {"ideographic space separates", "新闻\xE3\x80\x80第0002期", kNews, false},
+        {"full-width letters fold", "ｆｕｌｌ width", kUnknown, true},
+        {"Latin-1 letters fold", "äö", kUnknown, true},
+        {"Cyrillic letters fold", "привет", kUnknown, true},
+        {"size minimum met", "size>=1GB", kTom, true},
+        {"size minimum missed", "size>=2GB", kTom, false},
+        {"size maximum", "size<1GB", kNews, true},
+        {"size maximum missed", "size<=500MB", kNews, false},
+        {"strict bound at the value", "size>700MB", kNews, false},
+        {"inclusive bound at the value", "size>=700MB", kNews, true},
+        {"Chinese size field", "大小<1.5GB", kTom, true},
+        {"unknown size fails a bound", "size>0", kUnknown, false},
+        {"unknown size passes without a bound", "width", kUnknown, true},
+        {"sources minimum", "sources>=100", kTom, true},
+        {"sources minimum missed", "sources>=121", kTom, false},
+        {"strict sources", "sources>120", kTom, false},
+        {"Chinese sources field", "资源数>=3", kNews, true},
+        {"unknown sources fail a minimum", "sources>=0", kUnknown, false},
+        {"bad size value is a word", "size>=lots", kTom, false},
+        {"size of nothing", "size<0", kNews, false},
+        {"sources maximum is a word", "sources<5", kNews, false},
+        {"bounds and words together", "新闻 size<1GB sources>=3 -第0002期", kNews, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(Accepts(ResultFilter::Parse(row.expression), row.sample), row.accepted)
+            << row.expression;
+    }
+}
+
+TEST(ResultFilter, ParsedTerms)
+{
+    const ResultFilter filter =
+        ResultFilter::Parse("Alpha -Beta \"Two Words\" alpha size>=1KB size>=2KB size<=1MB");
+    EXPECT_EQ(filter.included(), (std::vector<std::string>{"alpha", "two words"}));
+    EXPECT_EQ(filter.excluded(), (std::vector<std::string>{"beta"}));
+    EXPECT_EQ(filter.minimumBytes(), 2048u); // the tighter of two bounds
+    EXPECT_EQ(filter.maximumBytes(), 1048576u);
+    EXPECT_FALSE(filter.isEmpty());
+    EXPECT_TRUE(ResultFilter::Parse(" \"\" ").isEmpty());
+}
+
+TEST(ResultFilter, WindowBoundsNarrowTheExpression)
+{
+    ResultFilter filter = ResultFilter::Parse("size>=1GB");
+    filter.restrictBytes(std::uint64_t{512}, std::uint64_t{2} << 30);
+    filter.restrictSources(std::int64_t{200});
+    EXPECT_EQ(filter.minimumBytes(), std::uint64_t{1} << 30);
+    EXPECT_EQ(filter.maximumBytes(), std::uint64_t{2} << 30);
+    EXPECT_FALSE(Accepts(filter, kTom)); // 120 sources
+    filter = ResultFilter::Parse("");
+    filter.restrictSources(std::int64_t{100});
+    EXPECT_TRUE(Accepts(filter, kTom));
+}
+
+// narrows() promises that rows the old filter rejected stay rejected: checked against a
+// corpus for every pair of expressions it answers true for.
+TEST(ResultFilter, NarrowingNeverAcceptsWhatThePreviousRejected)
+{
+    const std::vector<std::string> expressions = {
+        "",     "t",          "to",       "tom",        "tom j",        "-r",
+        "-re",  "-remix",     "\"m &\"",  "size>=1GB",  "size>=2GB",    "size<1GB",
+        "新",   "新闻",       "新闻 -第", "sources>=3", "sources>=100", "tom sources>=3",
+        "ed2k", "-ed2k news", "e01",      "e0",         "第0001期",     "size<=700MB 新闻",
+    };
+    std::vector<Sample> corpus = {kTom, kNews, kUnknown};
+    std::mt19937 random(3);
+    const char *words[] = {"tom", "jerry", "remix", "新闻", "第0001期", "E01", "&", "m"};
+    const char *sizes[] = {"1 GB", "700 MB", "2.5 GB", "", "3 KB"};
+    for (int i = 0; i < 300; ++i) {
+        Sample s;
+        for (int w = 0; w < 3; ++w)
+            s.name += std::string(words[random() % std::size(words)]) + " ";
+        s.link = "ed2k://|file|" + std::string(words[random() % std::size(words)]) + "|1|/";
+        s.size = sizes[random() % std::size(sizes)];
+        s.sources = std::to_string(random() % 200);
+        corpus.push_back(s);
+    }
+    int narrowingPairs = 0;
+    int comparisons = 0;
+    for (const std::string &before : expressions) {
+        for (const std::string &after : expressions) {
+            const ResultFilter previous = ResultFilter::Parse(before);
+            const ResultFilter next = ResultFilter::Parse(after);
+            if (!next.narrows(previous))
+                continue;
+            ++narrowingPairs;
+            for (const Sample &s : corpus) {
+                if (Accepts(previous, s))
+                    continue;
+                ++comparisons;
+                ASSERT_FALSE(Accepts(next, s)) << before << " -> " << after << ": " << s.name;
+            }
+        }
+    }
+    // Typing on ("t" -> "to" -> "tom") must count as narrowing, or the window re-checks
+    // every row on every key.
+    EXPECT_TRUE(ResultFilter::Parse("tom").narrows(ResultFilter::Parse("to")));
+    EXPECT_TRUE(ResultFilter::Parse("-remix").narrows(ResultFilter::Parse("-remixes")));
+    EXPECT_FALSE(ResultFilter::Parse("to").narrows(ResultFilter::Parse("tom")));
+    EXPECT_FALSE(ResultFilter::Parse("size>=1GB").narrows(ResultFilter::Parse("size>=2GB")));
+    EXPECT_GT(narrowingPairs, 40);
+    EXPECT_GT(comparisons, 5000); // rows the previous filter rejected
+}

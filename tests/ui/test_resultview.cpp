@@ -1,0 +1,751 @@
+// The result list as the user works it: sorting, the filter row, merging, selection, keys,
+// the context menu and export, on the real main window under the offscreen platform.
+#include "net/openaddress.h"
+#include "runtime/codepage.h"
+#include "runtime/conversions.h"
+#include "runtime/uiservices.h"
+#include "search/resultactions.h"
+#include "search/searchwindow.h"
+#include "ui/controlproperties.h"
+#include "ui/listcommands.h"
+#include "ui/mainwindow.h"
+#include "ui/qttext.h"
+#include "ui/qtuiservices.h"
+#include "ui/reportlistview.h"
+#include "ui/resultfilterbar.h"
+#include "ui/resultlistactions.h"
+#include "ui/resultlistmodel.h"
+#include "ui/resultlistproxy.h"
+#include "ui/windowregistry.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCollator>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <numeric>
+#include <random>
+#include <sstream>
+#include <sys/resource.h>
+
+using namespace jiujiu;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Sample
+{
+    const char *name;
+    const char *size;
+    const char *sources;
+    std::string link;
+};
+
+std::string Link(const std::string &name, int bytes, char hashDigit)
+{
+    return "ed2k://|file|" + name + "|" + std::to_string(bytes) + "|" + std::string(32, hashDigit) +
+           "|/";
+}
+
+// Five files, the third listed twice more (same hash and size) with other source counts.
+const std::vector<Sample> &Samples()
+{
+    static const std::vector<Sample> samples = {
+        {"Tom & Jerry.Remix.mkv", "700 MB", "5", Link("Tom & Jerry.Remix.mkv", 734003200, 'A')},
+        {"每日新闻.第0002期.mp4", "?", "40", Link("news2.mp4", 1, 'B')},
+        {"Jerry.Quiet.Harbor.mkv", "1.2 GB", "3", Link("harbor.mkv", 1288490189, 'C')},
+        {"每日新闻.第0010期.mp4", "12.3KB", "", Link("news10.mp4", 12595, 'D')},
+        {"Jerry.Quiet.Harbor.mkv", "1.2 GB", "30", Link("harbor.mkv", 1288490189, 'C')},
+        {"Ocean.Blue.mkv", "2 GB", "7", Link("ocean.mkv", 2, 'E')},
+        {"Jerry.Quiet.Harbor (copy).mkv", "1.2 GB", "9", Link("harbor.mkv", 1288490189, 'c')},
+    };
+    return samples;
+}
+
+// The search logic's view of the list, through the list commands as the program's own.
+class ListSearchWindow final : public SearchWindow
+{
+public:
+    Text keyword() override { return {}; }
+    void setCurrentPage(int) override {}
+    void setAnnouncement(const Text &) override {}
+    void deleteAllRows() override { ListDeleteAllItems(list()); }
+    int appendRow(const Text &caption) override
+    {
+        return ListInsertItem(list(), {}, Value(caption));
+    }
+    void setCell(int row, int column, const Text &text) override
+    {
+        ListSetItemText(list(), row, Value(column), Value(text));
+    }
+    Text cellText(int row, int column) override
+    {
+        return ListGetItemText(list(), row, Value(column));
+    }
+    int currentSelection() override
+    {
+        return ToInteger(ReadControlProperty(MainWindow::Reference.window, MainWindow::ResultList,
+                                             PropertyCurrentSelection));
+    }
+    void showProgress(const Text &) override {}
+    void setSearchRunning(bool) override {}
+    bool stopRequested() override { return false; }
+
+private:
+    static ControlReference list() { return MainWindow::control(MainWindow::ResultList); }
+};
+
+// Runs the event loop until the condition holds; false after two seconds without.
+template <class Condition>
+bool WaitFor(Condition condition)
+{
+    for (int waited = 0; waited < 2000; waited += 10) {
+        if (condition())
+            return true;
+        QTest::qWait(10);
+    }
+    return condition();
+}
+
+std::string ReadFile(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+class ResultViewTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        qputenv("JIUJIU_SITE_HOST", "jiujiu.example");
+        qunsetenv("JIUJIU_STATS_HOST");
+        services.setAnswerer([this](const Text &text, int, const Text &) {
+            boxes.push_back(TextToUtf8(text));
+            return answer;
+        });
+        previousServices = SetUiServices(&services);
+        previousOpener = SetAddressOpener([this](const std::string &a) { opened.push_back(a); });
+        RegisterMainWindowDescription();
+        ASSERT_TRUE(LoadWindow(MainWindow::Reference));
+        window = qobject_cast<MainWindow *>(LoadedWindow(MainWindow::Reference.window));
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        window->setCurrentPage(1);
+        list = &window->resultList();
+        QGuiApplication::clipboard()->clear();
+    }
+
+    void TearDown() override
+    {
+        delete LoadedWindow(MainWindow::Reference.window);
+        SetAddressOpener(previousOpener);
+        SetUiServices(previousServices);
+        qunsetenv("JIUJIU_SITE_HOST");
+    }
+
+    // Lists the samples the way a search does: the caption, then four cells.
+    void fill(const std::vector<Sample> &samples = Samples())
+    {
+        ListSearchWindow search;
+        for (const Sample &s : samples) {
+            const int row = search.appendRow(std::to_string(ListInsertCount++ + 1));
+            search.setCell(row, 1, Utf8ToText(s.name));
+            search.setCell(row, 2, Utf8ToText(s.size));
+            search.setCell(row, 3, Utf8ToText(s.sources));
+            search.setCell(row, 4, Utf8ToText(s.link));
+        }
+        QCoreApplication::processEvents(); // cell changes reach views once per turn
+    }
+
+    // A column as shown, top to bottom.
+    std::vector<std::string> shown(int column) const
+    {
+        std::vector<std::string> out;
+        const QAbstractItemModel *model = list->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            out.push_back(model->index(row, column).data().toString().toStdString());
+        return out;
+    }
+
+    void clickHeader(int section)
+    {
+        QHeaderView *header = list->horizontalHeader();
+        const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                        header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    QPoint rowCentre(int shownRow) const
+    {
+        return list->visualRect(list->model()->index(shownRow, 1)).center();
+    }
+
+    void typeIntoFilter(const QString &text)
+    {
+        QLineEdit *box = window->filterBar().filterBox();
+        box->setFocus();
+        for (const QChar ch : text)
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    }
+
+    // Waits for the typing pause to pass and the filter to be applied.
+    void waitForFilter()
+    {
+        QTest::qWait(ResultFilterBar::TypingPauseMs + 50);
+        ASSERT_TRUE(WaitFor([this] { return !list->shownModel()->isFiltering(); }));
+    }
+
+    void openMenuAt(int shownRow)
+    {
+        const QPoint at = rowCentre(shownRow);
+        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, at);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &event);
+    }
+
+    QtUiServices services;
+    UiServices *previousServices = nullptr;
+    AddressOpener previousOpener;
+    std::vector<std::string> boxes;
+    std::vector<std::string> opened;
+    int answer = IdOk;
+    int ListInsertCount = 0;
+    MainWindow *window = nullptr;
+    ReportListView *list = nullptr;
+};
+
+using Column = std::vector<std::string>;
+
+} // namespace
+
+TEST_F(ResultViewTest, HeaderClicksSortWithTheIndicator)
+{
+    window->filterBar().findChild<QCheckBox *>(QStringLiteral("合并重复"))->setChecked(false);
+    fill();
+    QHeaderView *header = list->horizontalHeader();
+    EXPECT_EQ(header->sortIndicatorSection(), -1) << "listed order until a click";
+    struct Step
+    {
+        const char *name;
+        int section;
+        Qt::SortOrder order;
+        Column serials;
+    };
+    const Step steps[] = {
+        {"size ascending, unknown last",
+         2,
+         Qt::AscendingOrder,
+         {"4", "1", "3", "5", "7", "6", "2"}},
+        {"size descending, unknown still last, ties in list order",
+         2,
+         Qt::DescendingOrder,
+         {"6", "3", "5", "7", "1", "4", "2"}},
+        {"sources as numbers", 3, Qt::AscendingOrder, {"3", "1", "6", "7", "5", "2", "4"}},
+        {"serial restores the site's order",
+         0,
+         Qt::AscendingOrder,
+         {"1", "2", "3", "4", "5", "6", "7"}},
+        {"serial descending", 0, Qt::DescendingOrder, {"7", "6", "5", "4", "3", "2", "1"}},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.name);
+        clickHeader(step.section);
+        EXPECT_EQ(header->sortIndicatorSection(), step.section);
+        EXPECT_EQ(header->sortIndicatorOrder(), step.order);
+        EXPECT_TRUE(header->isSortIndicatorShown());
+        EXPECT_EQ(shown(0), step.serials);
+    }
+}
+
+TEST_F(ResultViewTest, NamesSortByTheLocalesCollation)
+{
+    // Pinyin order (a, ba, zhong) is not code point order (中 U+4E2D comes first), and numbers
+    // inside names compare as numbers.
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    ReportListView view;
+    QLocale::setDefault(previous);
+    const char *names[] = {"中国", "爸爸", "啊", "第10期", "第2期"};
+    for (const char *name : names) {
+        const int row = ListInsertItem(view, {}, Value("1"));
+        ListSetItemText(view, row, Value(1), Value(Utf8ToText(name)));
+    }
+    view.sortByColumn(1, Qt::AscendingOrder);
+    std::vector<std::string> order;
+    for (int row = 0; row < view.model()->rowCount(); ++row)
+        order.push_back(view.model()->index(row, 1).data().toString().toStdString());
+    const auto at = [&](const char *name) {
+        return std::find(order.begin(), order.end(), name) - order.begin();
+    };
+    EXPECT_LT(at("啊"), at("爸爸"));
+    EXPECT_LT(at("爸爸"), at("中国"));
+    EXPECT_LT(at("第2期"), at("第10期"));
+}
+
+// Names written, rewritten and rows inserted anywhere: the name order is always the one
+// QCollator::compare gives (ties in list order), sorted here from scratch as the reference.
+TEST_F(ResultViewTest, NameOrderAgainstTheCollatorAfterEdits)
+{
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    ReportListView view;
+    QCollator collator;
+    QLocale::setDefault(previous);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const char *names[] = {"b", "A", "第10期", "第2期", "", "啾啾", "a", "Zeta", "b2", "b10"};
+    std::mt19937 random(9);
+    int compared = 0;
+    for (int step = 0; step < 200; ++step) {
+        const int count = view.listModel()->count();
+        const int what = static_cast<int>(random() % 4);
+        if (what == 0 || count == 0) {
+            const int row = ListInsertItem(view, {}, Value(std::to_string(step)));
+            ListSetItemText(view, row, Value(1), Value(Utf8ToText(names[random() % 10])));
+        } else if (what == 1) {
+            ListInsertItem(view, Value(static_cast<int>(random() % static_cast<unsigned>(count))),
+                           Value(std::to_string(step))); // no name yet
+        } else {
+            ListSetItemText(view, static_cast<int>(random() % static_cast<unsigned>(count)),
+                            Value(1), Value(Utf8ToText(names[random() % 10])));
+        }
+        QCoreApplication::processEvents();
+        if (step % 10 != 9)
+            continue;
+        view.sortByColumn(1, Qt::AscendingOrder);
+        std::vector<int> expected(static_cast<std::size_t>(view.listModel()->count()));
+        std::iota(expected.begin(), expected.end(), 0);
+        std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+            return collator.compare(view.listModel()->cellText(a, 1),
+                                    view.listModel()->cellText(b, 1)) < 0;
+        });
+        std::string listing;
+        for (int row = 0; row < view.listModel()->count(); ++row)
+            listing += " [" + view.listModel()->cellText(row, 1).toStdString() + "]";
+        ASSERT_EQ(view.shownRows(), expected) << "step " << step << listing;
+        compared += static_cast<int>(expected.size());
+        view.sortByColumn(0, Qt::AscendingOrder); // and back, so the next check sorts again
+    }
+    EXPECT_GT(compared, 800);
+}
+
+TEST_F(ResultViewTest, FilterNarrowsAndRestores)
+{
+    window->filterBar().findChild<QCheckBox *>(QStringLiteral("合并重复"))->setChecked(false);
+    fill();
+    const ResultFilterBar &bar = window->filterBar();
+    EXPECT_EQ(bar.statusText(), QString());
+    struct Step
+    {
+        const char *name;
+        QString typed; // appended to the box
+        Column serials;
+        QString status;
+    };
+    const Step steps[] = {
+        {"a word in names",
+         QStringLiteral("jerry"),
+         {"1", "3", "5", "7"},
+         QStringLiteral("显示 4 / 共 7")},
+        {"typing on narrows",
+         QStringLiteral(" harbor"),
+         {"3", "5", "7"},
+         QStringLiteral("显示 3 / 共 7")},
+        {"an exclusion", QStringLiteral(" -copy"), {"3", "5"}, QStringLiteral("显示 2 / 共 7")},
+        {"a size bound", QStringLiteral(" size>2GB"), {}, QStringLiteral("显示 0 / 共 7")},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.name);
+        typeIntoFilter(step.typed);
+        waitForFilter();
+        EXPECT_EQ(shown(0), step.serials);
+        EXPECT_EQ(bar.statusText(), step.status);
+    }
+    // Chinese words, and the box emptied: every row again and no count.
+    bar.filterBox()->clear();
+    typeIntoFilter(QStringLiteral("新闻"));
+    waitForFilter();
+    EXPECT_EQ(shown(0), (Column{"2", "4"}));
+    bar.filterBox()->clear();
+    waitForFilter();
+    EXPECT_EQ(shown(0), (Column{"1", "2", "3", "4", "5", "6", "7"}));
+    EXPECT_EQ(bar.statusText(), QString());
+}
+
+TEST_F(ResultViewTest, SizeRangeAndSourcesFields)
+{
+    window->filterBar().findChild<QCheckBox *>(QStringLiteral("合并重复"))->setChecked(false);
+    fill();
+    ResultFilterBar &bar = window->filterBar();
+    auto *minimum = bar.findChild<QLineEdit *>(QStringLiteral("最小大小"));
+    auto *maximum = bar.findChild<QLineEdit *>(QStringLiteral("最大大小"));
+    auto *sources = bar.findChild<QSpinBox *>(QStringLiteral("最少资源数"));
+    ASSERT_TRUE(minimum && maximum && sources);
+    minimum->setText(QStringLiteral("700 MB"));
+    waitForFilter();
+    EXPECT_EQ(shown(0), (Column{"1", "3", "5", "6", "7"})) << "unknown sizes fail a bound";
+    maximum->setText(QStringLiteral("1.5GB"));
+    waitForFilter();
+    EXPECT_EQ(shown(0), (Column{"1", "3", "5", "7"}));
+    sources->setValue(9);
+    waitForFilter();
+    EXPECT_EQ(shown(0), (Column{"5", "7"}));
+    maximum->setText(QStringLiteral("lots")); // not a size: no bound, shown in red
+    waitForFilter();
+    EXPECT_EQ(shown(0), (Column{"5", "7"}));
+    EXPECT_NE(maximum->palette().color(QPalette::Text), minimum->palette().color(QPalette::Text));
+}
+
+TEST_F(ResultViewTest, MergeShowsOneRowPerFile)
+{
+    fill();
+    // Rows 3, 5 and 7 name one file: shown once, as the first of them, with the most sources.
+    EXPECT_EQ(shown(0), (Column{"1", "2", "3", "4", "6"}));
+    EXPECT_EQ(shown(1)[2], "Jerry.Quiet.Harbor.mkv  \u00D73");
+    EXPECT_EQ(shown(3)[2], "30");
+    EXPECT_EQ(shown(1)[0], "Tom & Jerry.Remix.mkv") << "no mark on a single file";
+    // Sorting by sources uses the group's count.
+    clickHeader(3);
+    EXPECT_EQ(shown(0), (Column{"1", "6", "3", "2", "4"}));
+    // The list commands still read the row as written.
+    EXPECT_EQ(TextToUtf8(ListGetItemText(*list, 2, Value(1))), "Jerry.Quiet.Harbor.mkv");
+    EXPECT_EQ(TextToUtf8(ListGetItemText(*list, 2, Value(3))), "3");
+
+    window->filterBar().findChild<QCheckBox *>(QStringLiteral("合并重复"))->click();
+    EXPECT_FALSE(list->shownModel()->mergeDuplicates());
+    EXPECT_EQ(shown(0), (Column{"3", "1", "6", "7", "5", "2", "4"}));
+    const Column names = shown(1);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Jerry.Quiet.Harbor.mkv"), 2);
+}
+
+TEST_F(ResultViewTest, RowsListedWhileFilteredAndSortedFindTheirPlaces)
+{
+    fill();
+    clickHeader(2); // size ascending
+    typeIntoFilter(QStringLiteral("mkv"));
+    waitForFilter();
+    EXPECT_EQ(shown(0), (Column{"1", "3", "6"}));
+    // A search goes on listing: the captions first, the cells once the page is parsed.
+    fill({{"Small.mkv", "1 KB", "1", Link("small.mkv", 1024, 'F')},
+          {"Not shown.mp4", "1 KB", "1", Link("x.mp4", 1024, '1')},
+          {"Another copy.mkv", "1.2 GB", "99", Link("harbor.mkv", 1288490189, 'C')},
+          {"Huge.mkv", "40 GB", "2", Link("huge.mkv", 7, '2')}});
+    EXPECT_EQ(shown(0), (Column{"8", "1", "3", "6", "11"}));
+    EXPECT_EQ(shown(3)[2], "99") << "the new copy raised its group's sources";
+    EXPECT_TRUE(WaitFor([this] {
+        return window->filterBar().statusText() == QStringLiteral("显示 5 / 共 8");
+    })) << window->filterBar().statusText().toStdString();
+}
+
+TEST_F(ResultViewTest, FilteringInSlicesEndsWhereFilteringAtOnceDoes)
+{
+    std::vector<Sample> many;
+    for (int i = 0; i < 60; ++i) {
+        Sample s = Samples()[static_cast<std::size_t>(i) % Samples().size()];
+        s.link = Link(s.name, i + 1, 'F'); // 60 files, no duplicates
+        many.push_back(s);
+    }
+    fill(many);
+    ResultListProxy &proxy = *list->shownModel();
+    ResultListProxy reference(list->listModel());
+    proxy.setFilterSliceRows(7);
+    clickHeader(3);
+    reference.sort(3, Qt::AscendingOrder);
+    const ResultFilter filter = ResultFilter::Parse("jerry -remix");
+    QSignalSpy applied(&proxy, &ResultListProxy::filterApplied);
+    proxy.setFilter(filter);
+    EXPECT_TRUE(proxy.isFiltering());
+    EXPECT_EQ(applied.count(), 0);
+    fill({{"Jerry late.mkv", "3 GB", "1000", Link("late.mkv", 3, '3')}}); // listed meanwhile
+    ASSERT_TRUE(WaitFor([&] { return !proxy.isFiltering(); }));
+    EXPECT_EQ(applied.count(), 1);
+    reference.setFilter(filter);
+    ASSERT_GT(reference.rowCount(), 3);
+    std::vector<int> sliced, atOnce;
+    for (int row = 0; row < proxy.rowCount(); ++row)
+        sliced.push_back(proxy.sourceRow(row));
+    for (int row = 0; row < reference.rowCount(); ++row)
+        atOnce.push_back(reference.sourceRow(row));
+    EXPECT_EQ(sliced, atOnce);
+    EXPECT_EQ(sliced.back(), 60) << "the row listed meanwhile, with the most sources";
+
+    // A new search empties the list while a filter is half done: it ends there, and the new
+    // rows are judged by it as they come.
+    proxy.setFilter(ResultFilter::Parse("jerry"));
+    ASSERT_TRUE(proxy.isFiltering());
+    ListDeleteAllItems(*list);
+    EXPECT_FALSE(proxy.isFiltering());
+    fill();
+    EXPECT_EQ(proxy.rowCount(), 2) << "Tom & Jerry and the merged Jerry.Quiet.Harbor";
+}
+
+TEST_F(ResultViewTest, ListCommandsKeepTheirRowNumbersWhateverIsShown)
+{
+    fill();
+    clickHeader(0);
+    clickHeader(0); // serial descending: model row 0 is shown last
+    const ControlReference reference = MainWindow::control(MainWindow::ResultList);
+    EXPECT_EQ(ListInsertItem(reference, {}, Value("8")), 7);
+    ListSetItemText(reference, 7, Value(1), Value("late"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown(0).front(), "8");
+    EXPECT_EQ(TextToUtf8(ListGetItemText(reference, 0, Value(0))), "1");
+    EXPECT_EQ(TextToUtf8(ListGetItemText(reference, 7, Value(1))), "late");
+
+    // A row inserted before the others moves every later number down by one.
+    EXPECT_EQ(ListInsertItem(reference, Value(0), Value("0")), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(TextToUtf8(ListGetItemText(reference, 1, Value(0))), "1");
+    EXPECT_EQ(TextToUtf8(ListGetItemText(reference, 8, Value(1))), "late");
+    EXPECT_EQ(shown(0), (Column{"8", "6", "4", "3", "2", "1", "0"})) << "5 and 7 merged into 3";
+
+    // The current selection is a model row; a row the filter hides cannot be selected.
+    WriteControlProperty(MainWindow::Reference.window, MainWindow::ResultList,
+                         PropertyCurrentSelection, -1, Value(3));
+    EXPECT_EQ(list->currentIndex().row(), static_cast<int>(shown(0).size()) - 4);
+    EXPECT_EQ(ListCurrentSelection(reference), 3);
+    typeIntoFilter(QStringLiteral("ocean"));
+    waitForFilter();
+    EXPECT_EQ(ListCurrentSelection(reference), -1);
+    WriteControlProperty(MainWindow::Reference.window, MainWindow::ResultList,
+                         PropertyCurrentSelection, -1, Value(3));
+    EXPECT_EQ(ListCurrentSelection(reference), -1);
+}
+
+TEST_F(ResultViewTest, CtrlCCopiesTheSelectedLinksAsShown)
+{
+    fill();
+    clickHeader(2);
+    clickHeader(2); // size descending: 6, 3, 1, 4, 2
+    list->setFocus();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(2));
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+              Samples()[5].link + "\n" + Samples()[0].link);
+
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(list->selectedRows().size(), 5u);
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().count(QLatin1Char('\n')), 4);
+    EXPECT_TRUE(
+        QGuiApplication::clipboard()->text().startsWith(QString::fromStdString(Samples()[5].link)));
+}
+
+TEST_F(ResultViewTest, EnterActsOnTheCurrentRowAndEmptySpaceOnNothing)
+{
+    fill();
+    QSignalSpy doubleClicks(window, &MainWindow::resultDoubleClicked);
+    ListSearchWindow search;
+    QObject::connect(window, &MainWindow::resultDoubleClicked, window,
+                     [&search] { ActOnSelectedResult(search, {}); });
+    answer = IdCancel; // the copy path
+
+    clickHeader(0);
+    clickHeader(0); // serial descending
+    list->setFocus();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(1)); // serial 4
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_EQ(doubleClicks.count(), 1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(opened, (std::vector<std::string>{Samples()[3].link}));
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Samples()[3].link);
+
+    // Below the last row: the selection goes and the user is told nothing was chosen.
+    const QPoint below(rowCentre(0).x(), list->viewport()->height() - 5);
+    ASSERT_FALSE(list->indexAt(below).isValid());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, below);
+    EXPECT_EQ(doubleClicks.count(), 2);
+    EXPECT_EQ(list->currentSelection(), -1);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes.back(), "未正确选中！");
+    EXPECT_EQ(opened.size(), 1u);
+}
+
+TEST_F(ResultViewTest, DoubleClickActsOnTheRowShown)
+{
+    fill();
+    typeIntoFilter(QStringLiteral("harbor"));
+    waitForFilter();
+    clickHeader(2);
+    ListSearchWindow search;
+    QObject::connect(window, &MainWindow::resultDoubleClicked, window,
+                     [&search] { ActOnSelectedResult(search, {}); });
+    answer = IdCancel;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(0));
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rowCentre(0));
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], Samples()[2].link) << "the merged row stands for model row 2";
+}
+
+TEST_F(ResultViewTest, ContextMenuActions)
+{
+    fill();
+    QSignalSpy plays(window, &MainWindow::resultPlayRequested);
+    clickHeader(3);
+    clickHeader(3); // sources descending: 3 (30), 2 (40)... as shown: 2, 3, 6, 1, 4
+    ResultListActions &actions = window->resultActions();
+    QMenu *menu = actions.menu();
+    openMenuAt(1);
+    ASSERT_TRUE(menu->isVisible());
+    QStringList titles;
+    for (QAction *action : menu->actions())
+        titles << action->text();
+    EXPECT_EQ(titles,
+              (QStringList{QStringLiteral("云播放"), QStringLiteral("复制链接"),
+                           QStringLiteral("用 ed2k 客户端打开"), QStringLiteral("复制名称"),
+                           QString(), QStringLiteral("导出选中…"), QStringLiteral("导出全部…")}));
+    menu->hide();
+
+    actions.playAction()->trigger();
+    ASSERT_EQ(plays.count(), 1);
+    EXPECT_EQ(plays.at(0).at(0).toInt(), 2) << "the right-clicked row, as a model row";
+    actions.copyNamesAction()->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "Jerry.Quiet.Harbor.mkv")
+        << "the name without its merge mark";
+    actions.copyLinksAction()->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Samples()[2].link);
+    actions.openAction()->trigger();
+    EXPECT_EQ(opened, (std::vector<std::string>{Samples()[2].link}));
+
+    // On empty space nothing is selected: only 导出全部 is offered.
+    const QPoint below(rowCentre(0).x(), list->viewport()->height() - 5);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, below);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, below, list->viewport()->mapToGlobal(below));
+    QApplication::sendEvent(list->viewport(), &event);
+    EXPECT_FALSE(actions.playAction()->isEnabled());
+    EXPECT_FALSE(actions.copyLinksAction()->isEnabled());
+    EXPECT_TRUE(actions.exportAllAction()->isEnabled());
+    menu->hide();
+}
+
+TEST_F(ResultViewTest, OpeningManyLinksAsksFirst)
+{
+    std::vector<Sample> many;
+    for (int i = 0; i < ResultListActions::OpenWithoutAsking + 1; ++i)
+        many.push_back({"x", "1 B", "1", Link("x", i + 1, 'A')});
+    fill(many);
+    list->selectAll();
+    answer = IdCancel;
+    window->resultActions().openInClient();
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(opened.empty());
+    answer = IdOk;
+    window->resultActions().openInClient();
+    EXPECT_EQ(opened.size(), many.size());
+}
+
+class ExportTest : public ResultViewTest
+{
+protected:
+    void SetUp() override
+    {
+        ResultViewTest::SetUp();
+        std::string pattern = (fs::temp_directory_path() / "jiujiu-ui-export-XXXXXX").string();
+        directory = ::mkdtemp(pattern.data());
+    }
+    void TearDown() override
+    {
+        fs::remove_all(directory);
+        ResultViewTest::TearDown();
+    }
+
+    // Answers the file dialog with a path as a user would: types it and accepts.
+    void answerDialogWith(const fs::path &path)
+    {
+        QTimer::singleShot(0, window, [path] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->objectName(), QStringLiteral("导出对话框"));
+            dialog->selectFile(QString::fromStdString(path.string()));
+            static_cast<QDialog *>(dialog)->accept(); // as the Save button does
+        });
+    }
+
+    fs::path directory;
+};
+
+TEST_F(ExportTest, SelectedRowsToCsvAndAllRowsToALinkList)
+{
+    fill();
+    clickHeader(3);
+    clickHeader(3); // sources descending, merged: 2 (40), 3 (30), 6 (7), 1 (5), 4 (none)
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(3));
+
+    const fs::path csv = directory / "结果.csv";
+    answerDialogWith(csv);
+    ASSERT_TRUE(window->resultActions().exportRows(true));
+    EXPECT_EQ(ReadFile(csv), "\xEF\xBB\xBF序号,名称,大小,大小(字节),资源数,链接\r\n"
+                             "3,Jerry.Quiet.Harbor.mkv,1.2 GB,1288490189,30," +
+                                 Samples()[2].link +
+                                 "\r\n1,Tom & Jerry.Remix.mkv,700 MB,734003200,5," +
+                                 Samples()[0].link + "\r\n");
+
+    const fs::path links = directory / "links.txt";
+    answerDialogWith(links);
+    ASSERT_TRUE(window->resultActions().exportRows(false));
+    EXPECT_EQ(ReadFile(links), Samples()[1].link + "\n" + Samples()[2].link + "\n" +
+                                   Samples()[5].link + "\n" + Samples()[0].link + "\n" +
+                                   Samples()[3].link + "\n");
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ExportTest, FailureIsReportedAndLeavesNoFile)
+{
+    fill();
+    const fs::path csv = directory / "big.csv";
+    rlimit previous{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = previous;
+    limited.rlim_cur = 64; // the file system takes no more: the write fails half-way
+    answerDialogWith(csv);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const bool written = window->resultActions().exportRows(false);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(written);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].starts_with("导出失败")) << boxes[0];
+    EXPECT_TRUE(fs::is_empty(directory)) << "neither the file nor a temporary one";
+}
+
+TEST_F(ResultViewTest, CtrlFShowsTheResultsAndFocusesTheFilter)
+{
+    window->setCurrentPage(0);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    window->filterBar().filterBox()->setText(QStringLiteral("old"));
+    QTest::keyClick(window, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(window->currentPage(), 1);
+    EXPECT_TRUE(window->filterBar().filterBox()->hasFocus());
+    EXPECT_EQ(window->filterBar().filterBox()->selectedText(), QStringLiteral("old"));
+}
+
+TEST_F(ResultViewTest, FilterRowSitsBesideTheTabsAboveTheList)
+{
+    const QRect bar = window->filterBar().geometry();
+    const QRect tabs = window->findChild<QTabBar *>()->geometry();
+    EXPECT_EQ(list->geometry(), QRect(8, 32, 771, 382)) << "the list keeps its place";
+    EXPECT_GT(bar.left(), tabs.right());
+    EXPECT_LE(bar.bottom(), list->geometry().top());
+    EXPECT_EQ(bar.right(), list->geometry().right());
+}
