@@ -1,6 +1,7 @@
 // jiujiu-cli [--json] KEYWORD: the search without a window, for scripts.
 #include "cliwindow.h"
 #include "runtime/codepage.h"
+#include "runtime/outofmemory.h"
 #include "search/regexobject.h"
 #include "search/searchworkflow.h"
 
@@ -11,6 +12,7 @@ using namespace jiujiu;
 
 int main(int argc, char **argv)
 {
+    InstallAllocationFailureHandler();
     CliWindow::Format format = CliWindow::Format::Tsv;
     const char *keyword = nullptr;
     for (int i = 1; i < argc; ++i) {
