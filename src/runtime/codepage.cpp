@@ -1,7 +1,10 @@
 #include "runtime/codepage.h"
 
+#include "runtime/gb18030table.h"
+
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <iconv.h>
 #include <memory>
@@ -136,7 +139,7 @@ public:
     char *reserve(std::size_t more)
     {
         if (m_bytes.size() - m_written < more)
-            m_bytes.resize(std::max(m_bytes.size() * 2, m_written + more));
+            growFor(more);
         return m_bytes.data() + m_written;
     }
     void advance(std::size_t count) { m_written += count; }
@@ -150,6 +153,11 @@ public:
     }
 
 private:
+    [[gnu::noinline]] void growFor(std::size_t more)
+    {
+        m_bytes.resize(std::max(m_bytes.size() * 2, m_written + more));
+    }
+
     std::string m_bytes;
     std::size_t m_written = 0;
 };
@@ -201,6 +209,156 @@ void ConvertChunk(iconv_t cd, CodePage from, CodePage to, const unsigned char *s
         in += step;
         inLeft -= step;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+}
+
+// Converts exactly these bytes as one character; false (and nothing written) when the
+// converter does not take all of them.
+bool ConvertWhole(iconv_t cd, const unsigned char *s, std::size_t bytes, Output &out)
+{
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char *in = const_cast<char *>(reinterpret_cast<const char *>(s));
+    std::size_t inLeft = bytes;
+    char *start = out.reserve(16);
+    char *outPtr = start;
+    std::size_t outLeft = 16;
+    const std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    if (rc == static_cast<std::size_t>(-1) || inLeft != 0)
+        return false;
+    out.advance(static_cast<std::size_t>(outPtr - start));
+    return true;
+}
+
+void AppendReplacement(CodePage to, Output &out)
+{
+    const std::string_view rep = Replacement(to);
+    std::memcpy(out.reserve(rep.size()), rep.data(), rep.size());
+    out.advance(rep.size());
+}
+
+// A well-formed UTF-8 character that is not ASCII: its code point and length, or length 0.
+std::size_t DecodeUtf8(const unsigned char *s, std::size_t n, std::uint32_t &codePoint)
+{
+    const unsigned char c = s[0];
+    std::size_t length = 0;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+        codePoint = c & 0x1Fu;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        codePoint = c & 0x0Fu;
+        if (c == 0xE0)
+            lo = 0xA0;
+        else if (c == 0xED)
+            hi = 0x9F; // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        codePoint = c & 0x07u;
+        if (c == 0xF0)
+            lo = 0x90;
+        else if (c == 0xF4)
+            hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (length > n || s[1] < lo || s[1] > hi)
+        return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if (s[k] < 0x80 || s[k] > 0xBF)
+            return 0;
+        codePoint = codePoint << 6 | (s[k] & 0x3Fu);
+    }
+    return length;
+}
+
+void AppendUtf8(std::uint32_t c, Output &out)
+{
+    char *d = out.reserve(4);
+    std::size_t n = 0;
+    if (c < 0x800) {
+        d[n++] = static_cast<char>(0xC0 | c >> 6);
+    } else if (c < 0x10000) {
+        d[n++] = static_cast<char>(0xE0 | c >> 12);
+        d[n++] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    } else {
+        d[n++] = static_cast<char>(0xF0 | c >> 18);
+        d[n++] = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        d[n++] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    }
+    d[n++] = static_cast<char>(0x80 | (c & 0x3F));
+    out.advance(n);
+}
+
+void CopyRun(const unsigned char *s, std::size_t bytes, Output &out)
+{
+    std::memcpy(out.reserve(bytes), s, bytes);
+    out.advance(bytes);
+}
+
+// UTF-8 to GB18030 as the converter does it, from the table: a character it cannot take
+// becomes one replacement and conversion goes on with the next byte.
+void Utf8ToGb18030(iconv_t cd, const unsigned char *s, std::size_t n, Output &out)
+{
+    const Gb18030Table &table = Gb18030Table::instance();
+    std::size_t i = 0;
+    while (i < n) {
+        if (s[i] < 0x80) {
+            const std::size_t run = AsciiPrefixLength(reinterpret_cast<const char *>(s + i), n - i);
+            CopyRun(s + i, run, out);
+            i += run;
+            continue;
+        }
+        std::uint32_t c = 0;
+        const std::size_t length = DecodeUtf8(s + i, n - i, c);
+        if (length > 0 && c < 0x10000) {
+            const Gb18030Table::Code &code = table.encode(c);
+            if (code.length > 0) {
+                std::memcpy(out.reserve(4), code.bytes, 4);
+                out.advance(code.length);
+                i += length;
+                continue;
+            }
+        } else if (length > 0 && ConvertWhole(cd, s + i, length, out)) {
+            i += length;
+            continue;
+        }
+        AppendReplacement(CodePage::Ansi, out);
+        ++i;
+    }
+}
+
+// GB18030 to UTF-8 the same way.
+void Gb18030ToUtf8(iconv_t cd, const unsigned char *s, std::size_t n, Output &out)
+{
+    const Gb18030Table &table = Gb18030Table::instance();
+    std::size_t i = 0;
+    while (i < n) {
+        if (s[i] < 0x80) {
+            const std::size_t run = AsciiPrefixLength(reinterpret_cast<const char *>(s + i), n - i);
+            CopyRun(s + i, run, out);
+            i += run;
+            continue;
+        }
+        const unsigned char lead = s[i];
+        if (lead >= 0x81 && lead <= 0xFE && i + 1 < n) {
+            const unsigned char second = s[i + 1];
+            if (second >= 0x40 && second <= 0xFE) {
+                const std::uint32_t c = table.twoByte(lead, second);
+                if (c != Gb18030Table::kNone) {
+                    AppendUtf8(c, out);
+                    i += 2;
+                    continue;
+                }
+            } else if (second >= 0x30 && second <= 0x39 && i + 3 < n && s[i + 2] >= 0x81 &&
+                       s[i + 2] <= 0xFE && s[i + 3] >= 0x30 && s[i + 3] <= 0x39 &&
+                       ConvertWhole(cd, s + i, 4, out)) {
+                i += 4;
+                continue;
+            }
+        }
+        AppendReplacement(CodePage::Utf8, out);
+        ++i;
     }
 }
 
@@ -270,6 +428,14 @@ std::string ConvertCodePage(std::string_view input, CodePage from, CodePage to)
     const auto *s = reinterpret_cast<const unsigned char *>(input.data());
     const std::size_t n = input.size();
     Output out(n * UnitWidth(to) / UnitWidth(from) + n / 8 + 16);
+    if (from == CodePage::Utf8 && to == CodePage::Ansi) {
+        Utf8ToGb18030(cd, s, n, out);
+        return out.take();
+    }
+    if (from == CodePage::Ansi && to == CodePage::Utf8) {
+        Gb18030ToUtf8(cd, s, n, out);
+        return out.take();
+    }
     // Runs of ASCII are the same characters in every code page: copied (or widened, or
     // narrowed) in bulk. Everything else goes to the converter in chunks that end where a
     // character must start, so the result is the converter's over the whole input.

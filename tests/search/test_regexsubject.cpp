@@ -1,3 +1,4 @@
+#include "conversionreference.h"
 #include "runtime/codepage.h"
 #include "search/regexmatches.h"
 #include "search/regexobject.h"
@@ -60,6 +61,21 @@ TEST(RegexSubject, AgreesWithTheCodePageConverter)
     EXPECT_EQ(compared, 3000);
 }
 
+// Against the plain converter too, with ASCII runs ending around the scanner's widths.
+TEST(RegexSubject, AgreesWithThePlainConverterAtRunEdges)
+{
+    std::mt19937 random(20261210);
+    int compared = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string bytes = test::RandomSample(random, CodePage::Ansi, random() % 200);
+        ASSERT_TRUE(RegexSubject(bytes).utf8() ==
+                    test::IconvReference(bytes, CodePage::Ansi, CodePage::Utf8))
+            << testing::PrintToString(bytes);
+        ++compared;
+    }
+    EXPECT_EQ(compared, 3000);
+}
+
 TEST(RegexSubject, EveryTwoByteCodeAgrees)
 {
     std::string all;
@@ -70,6 +86,8 @@ TEST(RegexSubject, EveryTwoByteCodeAgrees)
             all += ' '; // keeps a bad code from swallowing the next one
         }
     EXPECT_TRUE(RegexSubject(all).utf8() == ConvertCodePage(all, CodePage::Ansi, CodePage::Utf8));
+    EXPECT_TRUE(RegexSubject(all).utf8() ==
+                test::IconvReference(all, CodePage::Ansi, CodePage::Utf8));
 }
 
 // Matching each character on its own and joining the matches must give the subject back:
