@@ -224,3 +224,50 @@ TEST(CodePage, LocalBytesSurviveTheText)
         ASSERT_EQ(TextToLocal(LocalToText(bytes)), bytes) << testing::PrintToString(bytes);
     }
 }
+
+// Every character below U+10000, and samples of the planes above, both ways: the table
+// the conversions use must hold the converter's answer for each one.
+TEST(CodePage, EveryCharacterAgreesWithThePlainConverter)
+{
+    std::string utf8;
+    auto append = [&utf8](std::uint32_t c) {
+        if (c < 0x800) {
+            utf8 += static_cast<char>(0xC0 | c >> 6);
+        } else if (c < 0x10000) {
+            utf8 += static_cast<char>(0xE0 | c >> 12);
+            utf8 += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xF0 | c >> 18);
+            utf8 += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        }
+        utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        utf8 += ' ';
+    };
+    int characters = 0;
+    for (std::uint32_t c = 0x80; c < 0x10000; ++c) {
+        if (c < 0xD800 || c > 0xDFFF) {
+            append(c);
+            ++characters;
+        }
+    }
+    for (std::uint32_t c = 0x10000; c <= 0x10FFFF; c += 0x1111) {
+        append(c);
+        ++characters;
+    }
+    ASSERT_GT(characters, 63000);
+    const std::string text = test::IconvReference(utf8, CodePage::Utf8, CodePage::Ansi);
+    EXPECT_TRUE(ConvertCodePage(utf8, CodePage::Utf8, CodePage::Ansi) == text);
+    EXPECT_TRUE(ConvertCodePage(text, CodePage::Ansi, CodePage::Utf8) ==
+                test::IconvReference(text, CodePage::Ansi, CodePage::Utf8));
+
+    std::string codes;
+    for (int lead = 0x81; lead <= 0xFE; ++lead)
+        for (int trail = 0x30; trail <= 0xFF; ++trail) {
+            codes += static_cast<char>(lead);
+            codes += static_cast<char>(trail);
+            codes += ' ';
+        }
+    EXPECT_TRUE(ConvertCodePage(codes, CodePage::Ansi, CodePage::Utf8) ==
+                test::IconvReference(codes, CodePage::Ansi, CodePage::Utf8));
+}
