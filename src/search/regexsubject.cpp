@@ -103,12 +103,27 @@ RegexSubject::RegexSubject(std::string_view text)
         m_checkpoints.push_back(
             {static_cast<std::uint32_t>(m_utf8.size()), static_cast<std::uint32_t>(i)});
     }
+
+    const std::size_t blocks = (m_utf8.size() >> kBlockShift) + 2;
+    m_blockStarts.resize(blocks);
+    std::size_t next = 0;
+    for (std::size_t b = 0; b < blocks; ++b) {
+        while (next < m_checkpoints.size() && (m_checkpoints[next].utf8 >> kBlockShift) < b)
+            ++next;
+        m_blockStarts[b] = static_cast<std::uint32_t>(next);
+    }
 }
 
 std::size_t RegexSubject::TextOffset(std::size_t utf8Offset) const
 {
+    if (m_blockStarts.empty()) // too large: nothing converted
+        return 0;
+    // The last checkpoint at or before the offset lies in its block or is the one before it.
+    const std::size_t block = std::min(utf8Offset >> kBlockShift, m_blockStarts.size() - 2);
+    const auto from = m_checkpoints.begin() + m_blockStarts[block];
+    const auto to = m_checkpoints.begin() + m_blockStarts[block + 1];
     const auto after =
-        std::upper_bound(m_checkpoints.begin(), m_checkpoints.end(), utf8Offset,
+        std::upper_bound(from, to, utf8Offset,
                          [](std::size_t offset, const Checkpoint &c) { return offset < c.utf8; });
     if (after == m_checkpoints.begin())
         return std::min(utf8Offset, m_text.size());

@@ -127,3 +127,43 @@ TEST(RegexSubject, TooLargeSubjectMatchesNothing)
     regex.Create("");
     EXPECT_EQ(regex.Execute(""), 1) << "the empty text after it is not mistaken for it";
 }
+
+// Every character boundary of subjects many blocks long maps back to its own subject byte.
+TEST(RegexSubject, OffsetsMapBackAcrossBlocks)
+{
+    struct Piece
+    {
+        std::string text; // GB18030
+        std::size_t utf8Length;
+    };
+    const Piece pieces[] = {
+        {"a", 1},
+        {std::string(300, 'x'), 300}, // longer than a block
+        {"\xD6\xD0", 3},              // 中
+        {"\x81\x30\x81\x30", 2},      // U+0080
+        {"\x95\x32\x82\x36", 4},      // plane 2
+        {"\xFF", 3},                  // a bad byte: U+FFFD
+    };
+    std::mt19937 random(99);
+    int checked = 0;
+    for (int round = 0; round < 40; ++round) {
+        std::string text;
+        std::vector<std::pair<std::size_t, std::size_t>> boundaries{{0, 0}};
+        std::size_t utf8 = 0;
+        const int count = 1 + static_cast<int>(random() % 3000);
+        for (int k = 0; k < count; ++k) {
+            const Piece &p = pieces[random() % std::size(pieces)];
+            text += p.text;
+            utf8 += p.utf8Length;
+            boundaries.emplace_back(utf8, text.size());
+        }
+        const RegexSubject subject(text);
+        ASSERT_EQ(subject.utf8().size(), utf8);
+        for (const auto &[u, t] : boundaries) {
+            ASSERT_EQ(subject.TextOffset(u), t) << "utf-8 offset " << u << " of " << utf8;
+            ++checked;
+        }
+        EXPECT_EQ(subject.TextOffset(utf8 + 1000), text.size()) << "past the end";
+    }
+    EXPECT_GT(checked, 20000);
+}
