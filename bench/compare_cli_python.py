@@ -29,10 +29,14 @@ def start_service(bin_dir, rows_per_page):
 
 
 def timed(command, env):
+    """Wall time, CPU time (user + system), exit status and standard output of one run."""
     start = time.perf_counter()
-    done = subprocess.run(command, env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    child = subprocess.Popen(command, env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    out = child.stdout.read()
+    _, status, usage = os.wait4(child.pid, 0)
     elapsed = time.perf_counter() - start
-    return elapsed, done.returncode, done.stdout
+    child.returncode = os.waitstatus_to_exitcode(status)
+    return elapsed, usage.ru_utime + usage.ru_stime, child.returncode, out
 
 
 def main():
@@ -50,29 +54,33 @@ def main():
         python = [sys.executable, os.path.join(HERE, "python_scraper.py"), args.keyword]
 
         # Warm-up, and the guard that both did the same work.
-        _, cli_code, cli_rows = timed(cli, env)
-        _, py_code, py_rows = timed(python, env)
+        _, _, cli_code, cli_rows = timed(cli, env)
+        _, _, py_code, py_rows = timed(python, env)
         if cli_code != 0 or py_code != 0 or cli_rows != py_rows or not cli_rows:
             sys.exit("the two programs disagree (exit %d and %d, %d and %d bytes of rows)"
                      % (cli_code, py_code, len(cli_rows), len(py_rows)))
         rows = cli_rows.count(b"\n")
 
-        cli_times, py_times = [], []
+        runs = {"jiujiu-cli": ([], []), "python scraper": ([], [])}
         for _ in range(args.runs):
-            cli_times.append(timed(cli, env)[0])
-            py_times.append(timed(python, env)[0])
+            for name, command in (("jiujiu-cli", cli), ("python scraper", python)):
+                wall, cpu, _, _ = timed(command, env)
+                runs[name][0].append(wall)
+                runs[name][1].append(cpu)
     finally:
         service.kill()
         service.wait()
 
-    cli_median = statistics.median(cli_times)
-    py_median = statistics.median(py_times)
-    print("keyword %r, %d rows, %d runs each" % (args.keyword, rows, args.runs))
-    print("jiujiu-cli      median %7.1f ms  (min %.1f, max %.1f)"
-          % (cli_median * 1e3, min(cli_times) * 1e3, max(cli_times) * 1e3))
-    print("python scraper  median %7.1f ms  (min %.1f, max %.1f)"
-          % (py_median * 1e3, min(py_times) * 1e3, max(py_times) * 1e3))
-    print("ratio jiujiu-cli / python: %.3f" % (cli_median / py_median))
+    print("keyword %r, %d rows, %d runs each, alternating" % (args.keyword, rows, args.runs))
+    medians = {}
+    for name, (walls, cpus) in runs.items():
+        medians[name] = (statistics.median(walls), statistics.median(cpus))
+        print("%-15s wall median %6.1f ms (min %5.1f, max %5.1f), CPU median %6.1f ms"
+              % (name, medians[name][0] * 1e3, min(walls) * 1e3, max(walls) * 1e3,
+                 medians[name][1] * 1e3))
+    print("ratio jiujiu-cli / python: wall %.3f, CPU %.3f"
+          % (medians["jiujiu-cli"][0] / medians["python scraper"][0],
+             medians["jiujiu-cli"][1] / medians["python scraper"][1]))
     return 0
 
 

@@ -49,7 +49,7 @@ struct IconvCloser
 };
 using IconvHandle = std::unique_ptr<std::remove_pointer_t<iconv_t>, IconvCloser>;
 
-// One descriptor per direction and thread, reset before each use.
+// One descriptor per direction and thread, opened on first use; callers reset it.
 iconv_t Descriptor(CodePage from, CodePage to)
 {
     thread_local IconvHandle handles[3][3];
@@ -60,7 +60,6 @@ iconv_t Descriptor(CodePage from, CodePage to)
             return nullptr;
         handle.reset(cd);
     }
-    iconv(handle.get(), nullptr, nullptr, nullptr, nullptr);
     return handle.get();
 }
 
@@ -188,6 +187,7 @@ void ConvertChunk(iconv_t cd, CodePage from, CodePage to, const unsigned char *s
                   Output &out)
 {
     const std::size_t badStep = UnitWidth(from);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char *in = const_cast<char *>(reinterpret_cast<const char *>(s));
     std::size_t inLeft = bytes;
     out.reserve(bytes * 2 + 16);
@@ -214,8 +214,12 @@ void ConvertChunk(iconv_t cd, CodePage from, CodePage to, const unsigned char *s
 
 // Converts exactly these bytes as one character; false (and nothing written) when the
 // converter does not take all of them.
-bool ConvertWhole(iconv_t cd, const unsigned char *s, std::size_t bytes, Output &out)
+bool ConvertWhole(CodePage from, CodePage to, const unsigned char *s, std::size_t bytes,
+                  Output &out)
 {
+    iconv_t cd = Descriptor(from, to);
+    if (!cd)
+        return false;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char *in = const_cast<char *>(reinterpret_cast<const char *>(s));
     std::size_t inLeft = bytes;
@@ -298,7 +302,7 @@ void CopyRun(const unsigned char *s, std::size_t bytes, Output &out)
 
 // UTF-8 to GB18030 as the converter does it, from the table: a character it cannot take
 // becomes one replacement and conversion goes on with the next byte.
-void Utf8ToGb18030(iconv_t cd, const unsigned char *s, std::size_t n, Output &out)
+void Utf8ToGb18030(const unsigned char *s, std::size_t n, Output &out)
 {
     const Gb18030Table &table = Gb18030Table::instance();
     std::size_t i = 0;
@@ -319,7 +323,7 @@ void Utf8ToGb18030(iconv_t cd, const unsigned char *s, std::size_t n, Output &ou
                 i += length;
                 continue;
             }
-        } else if (length > 0 && ConvertWhole(cd, s + i, length, out)) {
+        } else if (length > 0 && ConvertWhole(CodePage::Utf8, CodePage::Ansi, s + i, length, out)) {
             i += length;
             continue;
         }
@@ -329,7 +333,7 @@ void Utf8ToGb18030(iconv_t cd, const unsigned char *s, std::size_t n, Output &ou
 }
 
 // GB18030 to UTF-8 the same way.
-void Gb18030ToUtf8(iconv_t cd, const unsigned char *s, std::size_t n, Output &out)
+void Gb18030ToUtf8(const unsigned char *s, std::size_t n, Output &out)
 {
     const Gb18030Table &table = Gb18030Table::instance();
     std::size_t i = 0;
@@ -352,7 +356,7 @@ void Gb18030ToUtf8(iconv_t cd, const unsigned char *s, std::size_t n, Output &ou
                 }
             } else if (second >= 0x30 && second <= 0x39 && i + 3 < n && s[i + 2] >= 0x81 &&
                        s[i + 2] <= 0xFE && s[i + 3] >= 0x30 && s[i + 3] <= 0x39 &&
-                       ConvertWhole(cd, s + i, 4, out)) {
+                       ConvertWhole(CodePage::Ansi, CodePage::Utf8, s + i, 4, out)) {
                 i += 4;
                 continue;
             }
@@ -421,21 +425,21 @@ std::string ConvertCodePage(std::string_view input, CodePage from, CodePage to)
         return {};
     if (from == to && (from != CodePage::Utf8 || IsValidUtf8(input)))
         return std::string(input);
-    iconv_t cd = Descriptor(from, to);
-    if (!cd)
-        return {};
-
     const auto *s = reinterpret_cast<const unsigned char *>(input.data());
     const std::size_t n = input.size();
     Output out(n * UnitWidth(to) / UnitWidth(from) + n / 8 + 16);
+    // Pages and texts: from the table, the converter only for rare four-byte characters.
     if (from == CodePage::Utf8 && to == CodePage::Ansi) {
-        Utf8ToGb18030(cd, s, n, out);
+        Utf8ToGb18030(s, n, out);
         return out.take();
     }
     if (from == CodePage::Ansi && to == CodePage::Utf8) {
-        Gb18030ToUtf8(cd, s, n, out);
+        Gb18030ToUtf8(s, n, out);
         return out.take();
     }
+    iconv_t cd = Descriptor(from, to);
+    if (!cd)
+        return {};
     // Runs of ASCII are the same characters in every code page: copied (or widened, or
     // narrowed) in bulk. Everything else goes to the converter in chunks that end where a
     // character must start, so the result is the converter's over the whole input.
