@@ -1,8 +1,10 @@
 // Arbitrary bytes as a module image: mapping must refuse or succeed cleanly, export lookups
 // must stay inside the image, and everything must be released afterwards.
+#include "app/exportlookup.h"
 #include "app/hostimports.h"
 #include "app/loaderapitable.h"
 #include "app/modulemapper.h"
+#include "app/nativecall.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -34,14 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     InstallImports();
     const std::size_t reservations = jiujiu::HostReservationCount();
     const std::size_t blocks = jiujiu::HostHeapBlockCount();
-    if (jiujiu::MappedModule *module = jiujiu::MapModuleImage(data, size)) {
+    if (const jiujiu::MappedModuleHandle module = jiujiu::MapModuleImage(data, size)) {
         for (const char *name : {"foo", "A", "", "SkinH_AttachRes", "table", "call_foo"})
-            if (void *entry = jiujiu::FindMappedExport(module, name))
-                jiujiu::CallMappedExport(module, entry, {1, 2, 3});
+            if (void *entry = jiujiu::FindMappedExport(module.get(), name))
+                jiujiu::CallMappedExport(module.get(), entry, {1, 2, 3});
         for (std::uint32_t ordinal = 0; ordinal < 4; ++ordinal)
-            if (void *entry = jiujiu::FindMappedExportByOrdinal(module, ordinal))
-                jiujiu::CallMappedExport(module, entry, {});
-        jiujiu::UnmapModule(module);
+            if (void *entry = jiujiu::FindMappedExportByOrdinal(module.get(), ordinal))
+                jiujiu::CallMappedExport(module.get(), entry, {});
     }
     if (jiujiu::HostReservationCount() != reservations || jiujiu::HostHeapBlockCount() != blocks)
         std::abort(); // something was not released

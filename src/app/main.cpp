@@ -1,6 +1,7 @@
 // Program entry: the application object, the Qt user-interface services, then the program.
 
 #include "program.h"
+#include "runtime/outofmemory.h"
 #include "runtime/uiservices.h"
 #include "ui/cloudplay/webengineenvironment.h"
 #include "ui/qtuiservices.h"
@@ -9,6 +10,7 @@
 
 int main(int argc, char **argv)
 {
+    jiujiu::InstallAllocationFailureHandler();
     jiujiu::PrepareWebEngineEnvironment();
     QApplication app(argc, argv);
 

@@ -1,7 +1,9 @@
 #include "app/skinbinding.h"
 
+#include "app/exportlookup.h"
 #include "app/hostimports.h"
 #include "app/modulemapper.h"
+#include "app/nativecall.h"
 #include "app/skinengine.h"
 
 #include <cstring>
@@ -21,7 +23,13 @@ extern const std::size_t kBuiltInSkinSize;
 
 namespace {
 
-MappedModule *g_engine = nullptr;
+// Never destroyed: the program ends through _Exit, and a destructor run at exit would come
+// after the loader's own statics are gone.
+MappedModuleHandle &Engine()
+{
+    static auto *engine = new MappedModuleHandle;
+    return *engine;
+}
 
 void RegisterEngineOnce()
 {
@@ -47,32 +55,31 @@ const ByteSet &BuiltInSkin()
 
 void MapSkinEngine()
 {
-    if (g_engine)
+    if (Engine())
         return;
     RegisterEngineOnce();
     const std::string_view image = SkinEngineImage();
-    g_engine = MapModuleImage(image.data(), image.size());
+    Engine() = MapModuleImage(image.data(), image.size());
 }
 
 MappedModule *SkinEngineHandle()
 {
-    return g_engine;
+    return Engine().get();
 }
 
 void AttachSkin()
 {
-    AttachSkinTo(g_engine, BuiltInSkin());
+    AttachSkinTo(Engine().get(), BuiltInSkin());
 }
 
 void DetachSkin()
 {
-    DetachSkinFrom(g_engine);
+    DetachSkinFrom(Engine().get());
 }
 
 void UnmapSkinEngine()
 {
-    UnmapModule(g_engine);
-    g_engine = nullptr;
+    Engine().reset();
 }
 
 bool AttachSkinTo(const MappedModule *engine, const ByteSet &skin)

@@ -2,6 +2,7 @@
 
 #include "runtime/value.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -25,7 +26,16 @@ std::string TextToUtf8(std::string_view text);
 std::u16string TextToUtf16(std::string_view text);
 Text Utf16ToText(std::u16string_view utf16);
 
+// Local bytes (file names, program arguments: UTF-8 by convention, but any bytes) to text and
+// back without loss. Bytes that are no UTF-8 ride in the text as GB18030 codes no character
+// has, so they show as replacement characters and come back as themselves.
+Text LocalToText(std::string_view bytes);
+std::string TextToLocal(std::string_view text);
+
 // True when every byte sequence of the text is valid UTF-8.
 bool IsValidUtf8(std::string_view bytes);
+
+// Number of bytes below 0x80 at the start of the bytes.
+std::size_t AsciiPrefixLength(const char *data, std::size_t size);
 
 } // namespace jiujiu

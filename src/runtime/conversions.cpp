@@ -63,9 +63,11 @@ Text FormatDateTime(double days)
     // The integer part counts days; the fraction is the time of day whatever the sign.
     double whole = std::trunc(days);
     long long seconds = std::llround(std::fabs(days - whole) * 86400.0);
+    // A time that rounds to midnight is the next calendar day, for negative days too: their
+    // time of day still runs forward from the start of the day.
     if (seconds >= 86400) {
         seconds -= 86400;
-        whole += days < 0 ? -1 : 1;
+        whole += 1;
     }
     // 1899-12-30 is day -25569 of the Unix epoch.
     const CivilDate date = CivilFromDays(static_cast<long long>(whole) - 25569);

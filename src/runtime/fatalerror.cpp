@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace jiujiu {
 
@@ -25,10 +26,11 @@ void FatalError(std::string_view message)
 
 Text AllocationFailureMessage(std::size_t size)
 {
-    char buffer[96];
-    const Text format = Utf8ToText("分配 %d 字节内存失败!");
-    std::snprintf(buffer, sizeof buffer, format.c_str(), static_cast<int>(size));
-    return buffer;
+    // "%d" of the message takes the whole size: a 32-bit int would turn sizes past 2 GiB
+    // negative.
+    Text message = Utf8ToText("分配 %d 字节内存失败!");
+    const auto at = message.find("%d");
+    return message.replace(at, 2, std::to_string(size));
 }
 
 void AllocationFailure(std::size_t size)

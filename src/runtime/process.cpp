@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 extern char **environ;
 
@@ -98,7 +100,7 @@ bool RunCommandLine(const Text &commandLine, const Value &wait, const Value &win
     (void)ClampWindowMode(windowMode);
     std::vector<std::string> args;
     for (const std::string &arg : SplitCommandLine(commandLine))
-        args.push_back(TextToUtf8(arg));
+        args.push_back(TextToLocal(arg));
     if (args.empty() || args.front().empty())
         return false;
 
@@ -107,9 +109,18 @@ bool RunCommandLine(const Text &commandLine, const Value &wait, const Value &win
         argv.push_back(arg.data());
     argv.push_back(nullptr);
 
+    // No handle inheritance: the child gets standard input, output and error only, never our
+    // other descriptors (sockets of running requests are not close-on-exec).
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0)
+        return false;
+    const std::unique_ptr<posix_spawn_file_actions_t, int (*)(posix_spawn_file_actions_t *)>
+        actionsGuard(&actions, posix_spawn_file_actions_destroy);
+    if (posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1) != 0)
+        return false;
     // glibc's posix_spawn reports a failed exec as an error, so a missing program is false.
     pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
         return false;
 
     if (!wait.isOmitted() && ToInteger(wait) != 0) {

@@ -30,9 +30,19 @@ void InitProgramDirectory()
 {
     std::error_code error;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
+    InitProgramDirectoryFrom(error ? std::nullopt : std::optional<std::string>(exe.native()));
+}
+
+void InitProgramDirectoryFrom(const std::optional<std::string> &executablePath)
+{
+    if (!executablePath || executablePath->empty()) {
+        // The current directory stands in: the root would send the updater path nowhere.
+        std::error_code error;
+        const std::filesystem::path current = std::filesystem::current_path(error);
+        Kept() = {error ? std::string(".") : current.native(), {}};
         return;
-    Kept() = SplitProgramPath(exe.string());
+    }
+    Kept() = SplitProgramPath(*executablePath);
     const std::string &dir = Kept().directory;
     if (chdir(dir.empty() ? "/" : dir.c_str()) != 0) {
         // Staying in the inherited directory is harmless; the logic uses full paths.
@@ -41,7 +51,8 @@ void InitProgramDirectory()
 
 Text ProgramDirectory()
 {
-    return Utf8ToText(Kept().directory);
+    // The directory's own bytes, whatever their encoding, survive into the command line.
+    return LocalToText(Kept().directory);
 }
 
 void OverrideProgramDirectory(std::string directory)

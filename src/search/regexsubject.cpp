@@ -1,22 +1,14 @@
 #include "search/regexsubject.h"
 
 #include "runtime/codepage.h"
+#include "runtime/gb18030table.h"
 
 #include <algorithm>
-#include <array>
-#include <cstring>
 
 namespace jiujiu {
 namespace {
 
 constexpr std::string_view kReplacement{"\xEF\xBF\xBD", 3};
-
-// UTF-8 of one two-byte GB18030 code; length 0 where the code is no character.
-struct Utf8Char
-{
-    std::uint8_t length = 0;
-    char bytes[4] = {};
-};
 
 std::size_t Utf8Length(unsigned char lead)
 {
@@ -29,32 +21,23 @@ std::size_t Utf8Length(unsigned char lead)
     return 4;
 }
 
-constexpr int kLeadCount = 0xFE - 0x81 + 1;
-constexpr int kTrailCount = 0xFE - 0x40 + 1;
-
-// Built once from the code-page converter itself, so both always agree on every code.
-const std::array<Utf8Char, kLeadCount * kTrailCount> &TwoByteTable()
+// UTF-8 of a code point that is not ASCII.
+void AppendUtf8(std::string &out, std::uint32_t c)
 {
-    static const auto table = [] {
-        std::array<Utf8Char, kLeadCount * kTrailCount> t{};
-        for (int lead = 0x81; lead <= 0xFE; ++lead) {
-            for (int trail = 0x40; trail <= 0xFE; ++trail) {
-                if (trail == 0x7F)
-                    continue;
-                const char code[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                const std::string utf8 = ConvertCodePage({code, 2}, CodePage::Ansi, CodePage::Utf8);
-                // A rejected code comes back as U+FFFD plus the trail byte: two characters.
-                if (utf8.empty() || utf8.size() > 4 ||
-                    Utf8Length(static_cast<unsigned char>(utf8[0])) != utf8.size())
-                    continue;
-                Utf8Char &entry = t[(lead - 0x81) * kTrailCount + (trail - 0x40)];
-                entry.length = static_cast<std::uint8_t>(utf8.size());
-                std::memcpy(entry.bytes, utf8.data(), utf8.size());
-            }
-        }
-        return t;
-    }();
-    return table;
+    char bytes[4];
+    std::size_t n = 0;
+    if (c < 0x800) {
+        bytes[n++] = static_cast<char>(0xC0 | c >> 6);
+    } else if (c < 0x10000) {
+        bytes[n++] = static_cast<char>(0xE0 | c >> 12);
+        bytes[n++] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    } else {
+        bytes[n++] = static_cast<char>(0xF0 | c >> 18);
+        bytes[n++] = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        bytes[n++] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    }
+    bytes[n++] = static_cast<char>(0x80 | (c & 0x3F));
+    out.append(bytes, n);
 }
 
 // Converts one four-byte code; empty when it is no character. Four-byte codes are rare in
@@ -79,18 +62,18 @@ RegexSubject::RegexSubject(std::string_view text)
     m_text = text;
     const auto *s = reinterpret_cast<const unsigned char *>(text.data());
     const std::size_t n = text.size();
-    const auto &table = TwoByteTable();
+    // The code pages' own table, so both always agree on every code.
+    const Gb18030Table &table = Gb18030Table::instance();
     m_utf8.reserve(n + n / 4 + 16);
 
     std::size_t i = 0;
     while (i < n) {
-        std::size_t run = i;
-        while (run < n && s[run] < 0x80)
-            ++run;
-        m_utf8.append(text.data() + i, run - i);
-        i = run;
-        if (i == n)
-            break;
+        if (s[i] < 0x80) {
+            const std::size_t run = AsciiPrefixLength(text.data() + i, n - i);
+            m_utf8.append(text.data() + i, run);
+            i += run;
+            continue;
+        }
 
         const unsigned char lead = s[i];
         std::size_t used = 1;
@@ -98,9 +81,9 @@ RegexSubject::RegexSubject(std::string_view text)
         if (lead >= 0x81 && lead <= 0xFE && i + 1 < n) {
             const unsigned char second = s[i + 1];
             if (second >= 0x40 && second <= 0xFE) {
-                const Utf8Char &c = table[(lead - 0x81) * kTrailCount + (second - 0x40)];
-                if (c.length > 0) {
-                    m_utf8.append(c.bytes, c.length);
+                const std::uint32_t c = table.twoByte(lead, second);
+                if (c != Gb18030Table::kNone) {
+                    AppendUtf8(m_utf8, c);
                     used = 2;
                     done = true;
                 }
@@ -120,12 +103,27 @@ RegexSubject::RegexSubject(std::string_view text)
         m_checkpoints.push_back(
             {static_cast<std::uint32_t>(m_utf8.size()), static_cast<std::uint32_t>(i)});
     }
+
+    const std::size_t blocks = (m_utf8.size() >> kBlockShift) + 2;
+    m_blockStarts.resize(blocks);
+    std::size_t next = 0;
+    for (std::size_t b = 0; b < blocks; ++b) {
+        while (next < m_checkpoints.size() && (m_checkpoints[next].utf8 >> kBlockShift) < b)
+            ++next;
+        m_blockStarts[b] = static_cast<std::uint32_t>(next);
+    }
 }
 
 std::size_t RegexSubject::TextOffset(std::size_t utf8Offset) const
 {
+    if (m_blockStarts.empty()) // too large: nothing converted
+        return 0;
+    // The last checkpoint at or before the offset lies in its block or is the one before it.
+    const std::size_t block = std::min(utf8Offset >> kBlockShift, m_blockStarts.size() - 2);
+    const auto from = m_checkpoints.begin() + m_blockStarts[block];
+    const auto to = m_checkpoints.begin() + m_blockStarts[block + 1];
     const auto after =
-        std::upper_bound(m_checkpoints.begin(), m_checkpoints.end(), utf8Offset,
+        std::upper_bound(from, to, utf8Offset,
                          [](std::size_t offset, const Checkpoint &c) { return offset < c.utf8; });
     if (after == m_checkpoints.begin())
         return std::min(utf8Offset, m_text.size());

@@ -42,9 +42,14 @@ private:
         std::uint32_t text;
     };
 
+    // Index of the first checkpoint at or past each 256-byte block of utf8(), so an offset
+    // is looked up among the few checkpoints of its block.
+    static constexpr unsigned kBlockShift = 8;
+
     Text m_text;
     std::string m_utf8;
     std::vector<Checkpoint> m_checkpoints;
+    std::vector<std::uint32_t> m_blockStarts;
     bool m_tooLarge = false;
 };
 

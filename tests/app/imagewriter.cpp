@@ -54,49 +54,51 @@ void ImageWriter::setDirectory(int index, std::uint32_t rva, std::uint32_t size)
 
 std::uint32_t ImageWriter::sizeOfHeaders() const
 {
-    return AlignUp(kSectionTable + 40 * std::uint32_t(m_sections.size()), kFileAlignment);
+    return AlignUp(kSectionTable + pe::kSectionHeaderSize * std::uint32_t(m_sections.size()),
+                   kFileAlignment);
 }
 
 std::string ImageWriter::build() const
 {
     std::string image(sizeOfHeaders(), '\0');
-    Put16(image, 0, 0x5A4D);
-    Put32(image, 0x3C, kNtOffset);
-    Put32(image, kNtOffset, 0x00004550);
-    Put16(image, kNtOffset + 4, 0x014C);
-    Put16(image, kNtOffset + 6, std::uint16_t(m_sections.size()));
-    Put16(image, kNtOffset + 20, 224);
-    Put16(image, kNtOffset + 22, 0x2102); // executable, 32-bit, DLL
+    Put16(image, 0, pe::kDosSignature);
+    Put32(image, pe::kNtHeadersOffsetField, kNtOffset);
+    Put32(image, kNtOffset, pe::kNtSignature);
+    const std::uint32_t f = kNtOffset + pe::kFileHeader;
+    Put16(image, f + pe::kMachine, pe::kMachineI386);
+    Put16(image, f + pe::kNumberOfSections, std::uint16_t(m_sections.size()));
+    Put16(image, f + pe::kSizeOfOptionalHeader, 224);
+    Put16(image, f + pe::kFileCharacteristics, 0x2102); // executable, 32-bit, DLL
     const std::uint32_t o = kOptionalHeader;
-    Put16(image, o, 0x010B);
-    Put32(image, o + 8, sizeOfInitializedData);
-    Put32(image, o + 12, sizeOfUninitializedData);
-    Put32(image, o + 16, entryPoint);
-    Put32(image, o + 28, imageBase);
-    Put32(image, o + 32, kSectionAlignment);
-    Put32(image, o + 36, kFileAlignment);
-    Put16(image, o + 40, 4);
-    Put32(image, o + 56, sizeOfImage ? sizeOfImage : nextRva());
-    Put32(image, o + 60, sizeOfHeaders());
-    Put16(image, o + 68, 3);
-    Put32(image, o + 92, 16);
+    Put16(image, o + pe::kMagic, pe::kMagicPe32);
+    Put32(image, o + pe::kSizeOfInitializedData, sizeOfInitializedData);
+    Put32(image, o + pe::kSizeOfUninitializedData, sizeOfUninitializedData);
+    Put32(image, o + pe::kAddressOfEntryPoint, entryPoint);
+    Put32(image, o + pe::kImageBase, imageBase);
+    Put32(image, o + pe::kSectionAlignment, kSectionAlignment);
+    Put32(image, o + pe::kFileAlignment, kFileAlignment);
+    Put16(image, o + pe::kMajorSubsystemVersion, 4);
+    Put32(image, o + pe::kSizeOfImage, sizeOfImage ? sizeOfImage : nextRva());
+    Put32(image, o + pe::kSizeOfHeaders, sizeOfHeaders());
+    Put16(image, o + pe::kSubsystem, 3);
+    Put32(image, o + pe::kNumberOfRvaAndSizes, 16);
     for (std::size_t i = 0; i < m_directories.size(); ++i)
-        Put32(image, o + 96 + 4 * i, m_directories[i]);
+        Put32(image, o + pe::kDataDirectories + 4 * i, m_directories[i]);
     for (std::size_t i = 0; i < m_sections.size(); ++i) {
         const Section &s = m_sections[i];
         const std::uint32_t h = sectionHeaderOffset(int(i));
-        image.replace(h, std::min<std::size_t>(s.name.size(), 8), s.name, 0, 8);
-        Put32(image, h + 8, s.virtualSize);
-        Put32(image, h + 12, s.rva);
+        image.replace(h + pe::kSectionName, std::min<std::size_t>(s.name.size(), 8), s.name, 0, 8);
+        Put32(image, h + pe::kPhysicalAddress, s.virtualSize);
+        Put32(image, h + pe::kVirtualAddress, s.rva);
         if (!s.data.empty()) {
             const std::uint32_t raw = AlignUp(std::uint32_t(s.data.size()), kFileAlignment);
-            Put32(image, h + 16, raw);
-            Put32(image, h + 20, std::uint32_t(image.size()));
+            Put32(image, h + pe::kSizeOfRawData, raw);
+            Put32(image, h + pe::kPointerToRawData, std::uint32_t(image.size()));
             std::string data = s.data;
             data.resize(raw, '\0');
             image += data;
         }
-        Put32(image, h + 36, s.characteristics);
+        Put32(image, h + pe::kSectionCharacteristics, s.characteristics);
     }
     return image;
 }
@@ -127,12 +129,12 @@ ForgedDll BuildForgedDll()
     Put32(data, 16, 0xCAFEF00D);
 
     std::string idata;
-    Put32(idata, 0x00, ForgedDll::kIdata + 0x40); // OriginalFirstThunk
-    Put32(idata, 0x0C, ForgedDll::kIdata + 0x80); // Name
-    Put32(idata, 0x10, ForgedDll::kIat);          // FirstThunk
+    Put32(idata, pe::kOriginalFirstThunk, ForgedDll::kIdata + 0x40);
+    Put32(idata, pe::kImportName, ForgedDll::kIdata + 0x80);
+    Put32(idata, pe::kFirstThunk, ForgedDll::kIat);
     for (std::uint32_t list : {0x40u, 0x60u}) {
         Put32(idata, list, ForgedDll::kIdata + 0xA0);
-        Put32(idata, list + 4, 0x80000004);
+        Put32(idata, list + 4, pe::kImportByOrdinal | 4);
         Put32(idata, list + 8, 0);
     }
     idata.resize(0xA0);
@@ -140,13 +142,13 @@ ForgedDll BuildForgedDll()
     idata += std::string("\0\0foo\0", 6);
 
     std::string edata(0x100, '\0');
-    Put32(edata, 12, ForgedDll::kEdata + 0x70);
-    Put32(edata, 16, 1); // Base
-    Put32(edata, 20, 3); // functions
-    Put32(edata, 24, 2); // names
-    Put32(edata, 28, ForgedDll::kEdata + 0x40);
-    Put32(edata, 32, ForgedDll::kEdata + 0x50);
-    Put32(edata, 36, ForgedDll::kEdata + 0x60);
+    Put32(edata, pe::kExportDllName, ForgedDll::kEdata + 0x70);
+    Put32(edata, pe::kExportBase, 1);
+    Put32(edata, pe::kNumberOfFunctions, 3);
+    Put32(edata, pe::kNumberOfNames, 2);
+    Put32(edata, pe::kAddressOfFunctions, ForgedDll::kEdata + 0x40);
+    Put32(edata, pe::kAddressOfNames, ForgedDll::kEdata + 0x50);
+    Put32(edata, pe::kAddressOfNameOrdinals, ForgedDll::kEdata + 0x60);
     Put32(edata, 0x40, ForgedDll::kText);
     Put32(edata, 0x44, ForgedDll::kText + 6);
     Put32(edata, 0x48, ForgedDll::kData);
@@ -177,9 +179,9 @@ ForgedDll BuildForgedDll()
     w.addSection(".idata", idata, 0xC0000040);
     w.addSection(".edata", edata, 0x40000040);
     w.addSection(".reloc", reloc, 0x42000040);
-    w.setDirectory(0, ForgedDll::kEdata, 0x100);
-    w.setDirectory(1, ForgedDll::kIdata, 40);
-    w.setDirectory(5, ForgedDll::kReloc, ForgedDll::kRelocSize);
+    w.setDirectory(pe::ExportDirectory, ForgedDll::kEdata, 0x100);
+    w.setDirectory(pe::ImportDirectory, ForgedDll::kIdata, 40);
+    w.setDirectory(pe::RelocationDirectory, ForgedDll::kReloc, ForgedDll::kRelocSize);
     ForgedDll dll;
     dll.image = w.build();
     for (int i = 0; i < 5; ++i)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/peformat.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -15,7 +17,7 @@ class ImageWriter
 {
 public:
     static constexpr std::uint32_t kNtOffset = 0x80;
-    static constexpr std::uint32_t kOptionalHeader = kNtOffset + 24;
+    static constexpr std::uint32_t kOptionalHeader = kNtOffset + pe::kOptionalHeader;
     static constexpr std::uint32_t kSectionTable = kOptionalHeader + 224;
     static constexpr std::uint32_t kFileAlignment = 0x200;
     static constexpr std::uint32_t kSectionAlignment = 0x1000;
@@ -34,7 +36,10 @@ public:
     void setDirectory(int index, std::uint32_t rva, std::uint32_t size);
 
     std::string build() const;
-    static std::uint32_t sectionHeaderOffset(int index) { return kSectionTable + 40 * index; }
+    static std::uint32_t sectionHeaderOffset(int index)
+    {
+        return kSectionTable + pe::kSectionHeaderSize * index;
+    }
     std::uint32_t sizeOfHeaders() const;
 
 private:

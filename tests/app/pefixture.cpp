@@ -1,5 +1,7 @@
 #include "pefixture.h"
 
+#include "app/peformat.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -90,21 +92,23 @@ std::uint32_t ReadU32(const std::string &bytes, std::size_t offset)
 std::vector<SectionInfo> ReadSections(const std::string &image)
 {
     std::vector<SectionInfo> out;
-    const std::uint32_t nt = ReadU32(image, 0x3C);
-    const std::uint32_t count = ReadU32(image, nt + 6) & 0xFFFF;
-    const std::uint32_t optionalSize = ReadU32(image, nt + 20) & 0xFFFF;
-    const std::size_t table = nt + 24 + optionalSize;
+    const std::uint32_t nt = ReadU32(image, pe::kNtHeadersOffsetField);
+    const std::uint32_t count =
+        ReadU32(image, nt + pe::kFileHeader + pe::kNumberOfSections) & 0xFFFF;
+    const std::uint32_t optionalSize =
+        ReadU32(image, nt + pe::kFileHeader + pe::kSizeOfOptionalHeader) & 0xFFFF;
+    const std::size_t table = nt + pe::kOptionalHeader + optionalSize;
     for (std::uint32_t i = 0; i < count; ++i) {
-        const std::size_t h = table + 40 * i;
-        if (h + 40 > image.size())
+        const std::size_t h = table + pe::kSectionHeaderSize * i;
+        if (h + pe::kSectionHeaderSize > image.size())
             break;
         SectionInfo s;
         s.name.assign(image.data() + h, strnlen(image.data() + h, 8));
-        s.virtualSize = ReadU32(image, h + 8);
-        s.virtualAddress = ReadU32(image, h + 12);
-        s.sizeOfRawData = ReadU32(image, h + 16);
-        s.pointerToRawData = ReadU32(image, h + 20);
-        s.characteristics = ReadU32(image, h + 36);
+        s.virtualSize = ReadU32(image, h + pe::kPhysicalAddress);
+        s.virtualAddress = ReadU32(image, h + pe::kVirtualAddress);
+        s.sizeOfRawData = ReadU32(image, h + pe::kSizeOfRawData);
+        s.pointerToRawData = ReadU32(image, h + pe::kPointerToRawData);
+        s.characteristics = ReadU32(image, h + pe::kSectionCharacteristics);
         out.push_back(s);
     }
     return out;

@@ -1,7 +1,10 @@
 // The module mapper against real DLLs from the 32-bit Windows cross compiler.
+#include "app/exportlookup.h"
 #include "app/hostimports.h"
 #include "app/loaderapitable.h"
 #include "app/modulemapper.h"
+#include "app/nativecall.h"
+#include "app/peformat.h"
 #include "imagewriter.h"
 #include "pefixture.h"
 
@@ -125,7 +128,8 @@ TEST_F(MapperTest, RelocatesExactlyTheWordsTheLinkerRelocates)
     AddressBlocker blocker(kBase, 0x100000);
     ASSERT_TRUE(blocker.blocked());
 
-    MappedModule *module = MapModuleImage(a.data(), a.size());
+    MappedModuleHandle ownedModule = MapModuleImage(a.data(), a.size());
+    MappedModule *module = ownedModule.get();
     ASSERT_NE(module, nullptr);
     ASSERT_NE(reinterpret_cast<std::uintptr_t>(module->base), kBase);
     const std::uint32_t delta = Low32(module->base) - kBase;
@@ -163,8 +167,10 @@ TEST_F(MapperTest, RelocatesExactlyTheWordsTheLinkerRelocates)
     EXPECT_EQ(Word(FindMappedExport(module, "pointer_to_constant")),
               Low32(FindMappedExport(module, "constant_table")));
     // The copied headers name the mapped base.
-    EXPECT_EQ(Word(static_cast<const char *>(module->headers) + 24 + 28), Low32(module->base));
-    UnmapModule(module);
+    EXPECT_EQ(
+        Word(static_cast<const char *>(module->headers) + pe::kOptionalHeader + pe::kImageBase),
+        Low32(module->base));
+    ownedModule.reset();
 }
 
 TEST_F(MapperTest, MapsAtThePreferredBaseWithoutRelocating)
@@ -177,14 +183,15 @@ TEST_F(MapperTest, MapsAtThePreferredBaseWithoutRelocating)
         ASSERT_TRUE(probe.blocked()) << "the preferred range is taken; pick another base";
     }
     AddHostLibrary();
-    MappedModule *module = MapModuleImage(a.data(), a.size());
+    MappedModuleHandle ownedModule = MapModuleImage(a.data(), a.size());
+    MappedModule *module = ownedModule.get();
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(module->base), kBase);
     const SectionInfo data = FindSection(a, ".data");
     EXPECT_EQ(std::memcmp(static_cast<char *>(module->base) + data.virtualAddress,
                           a.data() + data.pointerToRawData, data.virtualSize),
               0);
-    UnmapModule(module);
+    ownedModule.reset();
 }
 
 // The address an exported "jmp dword [slot]" jumps to.
@@ -203,14 +210,15 @@ TEST_F(MapperTest, ResolvesImportsByNameAndByOrdinal)
     const std::string &a = Client(0x30000000);
     ASSERT_FALSE(a.empty());
     AddHostLibrary();
-    MappedModule *module = MapModuleImage(a.data(), a.size());
+    MappedModuleHandle ownedModule = MapModuleImage(a.data(), a.size());
+    MappedModule *module = ownedModule.get();
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(imports.loadCount("hostlib.dll"), 1);
     ASSERT_EQ(module->importedModuleCount, 1);
     EXPECT_NE(module->importedModules[0], nullptr);
     EXPECT_EQ(ThunkTarget(module, FindMappedExport(module, "call_foo")), kFooAddress);
     EXPECT_EQ(ThunkTarget(module, FindMappedExportByOrdinal(module, 9)), kBarAddress);
-    UnmapModule(module);
+    ownedModule.reset();
 }
 
 TEST_F(MapperTest, CallsHostFunctionsThroughTheImportTable)
@@ -226,7 +234,8 @@ TEST_F(MapperTest, CallsHostFunctionsThroughTheImportTable)
         barArgs.assign(args.begin(), args.end());
         return 42u;
     });
-    MappedModule *module = MapModuleImage(a.data(), a.size());
+    MappedModuleHandle ownedModule = MapModuleImage(a.data(), a.size());
+    MappedModule *module = ownedModule.get();
     ASSERT_NE(module, nullptr);
     const void *callFoo = FindMappedExport(module, "call_foo");
     EXPECT_EQ(CallMappedExport(module, callFoo, {1, 2, std::uintptr_t(-1)}), 41u);
@@ -244,7 +253,7 @@ TEST_F(MapperTest, CallsHostFunctionsThroughTheImportTable)
     EXPECT_EQ(CallMappedExport(module, FindMappedExport(module, "value"), {1}), 0u);
     EXPECT_EQ(CallMappedExport(module, nullptr, {1}), 0u);
     EXPECT_TRUE(fooArgs.empty());
-    UnmapModule(module);
+    ownedModule.reset();
 }
 
 TEST_F(MapperTest, FindsExportsByExactNameAndByOrdinal)
@@ -252,7 +261,8 @@ TEST_F(MapperTest, FindsExportsByExactNameAndByOrdinal)
     const std::string &a = Client(0x30000000);
     ASSERT_FALSE(a.empty());
     AddHostLibrary();
-    MappedModule *module = MapModuleImage(a.data(), a.size());
+    MappedModuleHandle ownedModule = MapModuleImage(a.data(), a.size());
+    MappedModule *module = ownedModule.get();
     ASSERT_NE(module, nullptr);
     const void *value = FindMappedExport(module, "value");
     ASSERT_NE(value, nullptr);
@@ -275,7 +285,7 @@ TEST_F(MapperTest, FindsExportsByExactNameAndByOrdinal)
     EXPECT_EQ(FindMappedExportByOrdinal(module, 1000), nullptr);
     EXPECT_EQ(FindMappedExport(nullptr, "value"), nullptr);
     EXPECT_EQ(FindMappedExport(module, nullptr), nullptr);
-    UnmapModule(module);
+    ownedModule.reset();
 }
 
 TEST_F(MapperTest, ProtectsEachSectionByItsFlags)
@@ -283,7 +293,8 @@ TEST_F(MapperTest, ProtectsEachSectionByItsFlags)
     const std::string &a = Client(0x30000000);
     ASSERT_FALSE(a.empty());
     AddHostLibrary();
-    MappedModule *module = MapModuleImage(a.data(), a.size());
+    MappedModuleHandle ownedModule = MapModuleImage(a.data(), a.size());
+    MappedModule *module = ownedModule.get();
     ASSERT_NE(module, nullptr);
     const auto base = static_cast<const char *>(module->base);
     std::set<std::string> seen;
@@ -308,7 +319,7 @@ TEST_F(MapperTest, ProtectsEachSectionByItsFlags)
             EXPECT_EQ(page, wx.virtualAddress);
         }
     }
-    UnmapModule(module);
+    ownedModule.reset();
 }
 
 TEST_F(MapperTest, ImageWithEntryPointIsNotMappableHere)
@@ -321,7 +332,10 @@ TEST_F(MapperTest, ImageWithEntryPointIsNotMappableHere)
     std::string log;
     const auto dll = BuildDll(r, &log);
     ASSERT_TRUE(dll) << log;
-    ASSERT_NE(ReadU32(*dll, ReadU32(*dll, 0x3C) + 24 + 16), 0u) << "the DLL has no entry point";
+    ASSERT_NE(ReadU32(*dll, ReadU32(*dll, pe::kNtHeadersOffsetField) + pe::kOptionalHeader +
+                                pe::kAddressOfEntryPoint),
+              0u)
+        << "the DLL has no entry point";
     EXPECT_EQ(MapModuleImage(dll->data(), dll->size()), nullptr);
 }
 
@@ -361,7 +375,8 @@ TEST_F(MapperTest, SkipsRelocationEntriesOfOtherTypes)
     imports.addAddress("host.dll", std::uint16_t(4), kBarAddress);
     AddressBlocker blocker(ForgedDll::kImageBase, 0x10000);
     ASSERT_TRUE(blocker.blocked());
-    MappedModule *module = MapModuleImage(dll.image.data(), dll.image.size());
+    MappedModuleHandle ownedModule = MapModuleImage(dll.image.data(), dll.image.size());
+    MappedModule *module = ownedModule.get();
     ASSERT_NE(module, nullptr);
     const std::uint32_t base = Low32(module->base);
     const char *data = static_cast<const char *>(module->base) + ForgedDll::kData;
@@ -373,7 +388,7 @@ TEST_F(MapperTest, SkipsRelocationEntriesOfOtherTypes)
     EXPECT_EQ(ThunkTarget(module, FindMappedExport(module, "call_foo")), kFooAddress);
     EXPECT_EQ(ThunkTarget(module, FindMappedExportByOrdinal(module, 2)), kBarAddress);
     EXPECT_EQ(FindMappedExport(module, "table"), data);
-    UnmapModule(module);
+    ownedModule.reset();
 }
 
 TEST_F(MapperTest, SectionWithoutRawDataTakesSizeOfUninitializedData)
@@ -384,14 +399,15 @@ TEST_F(MapperTest, SectionWithoutRawDataTakesSizeOfUninitializedData)
     const std::uint32_t after = w.addSection(".data", std::string(16, 'd'), 0xC0000040);
     w.sizeOfUninitializedData = 0x2000;
     const std::string image = w.build();
-    MappedModule *module = MapModuleImage(image.data(), image.size());
+    MappedModuleHandle ownedModule = MapModuleImage(image.data(), image.size());
+    MappedModule *module = ownedModule.get();
     ASSERT_NE(module, nullptr);
     const char *base = static_cast<const char *>(module->base);
     EXPECT_EQ(PagePermissions(base + bss).substr(0, 3), "r--");
     EXPECT_EQ(PagePermissions(base + bss + 0x1000).substr(0, 3), "r--");
     EXPECT_EQ(PagePermissions(base + after).substr(0, 3), "rw-");
     EXPECT_EQ(Word(base + bss), 0u);
-    UnmapModule(module);
+    ownedModule.reset();
 }
 
 TEST_F(MapperTest, ImportListEndsWhereTheNextDescriptorIsOutsideTheImage)
@@ -410,11 +426,12 @@ TEST_F(MapperTest, ImportListEndsWhereTheNextDescriptorIsOutsideTheImage)
     w.sizeOfImage = rva + 0x200;
     imports.addAddress("host.dll", std::uint16_t(4), kBarAddress);
     const std::string image = w.build();
-    MappedModule *module = MapModuleImage(image.data(), image.size());
+    MappedModuleHandle ownedModule = MapModuleImage(image.data(), image.size());
+    MappedModule *module = ownedModule.get();
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(Word(static_cast<const char *>(module->base) + rva + 0x40), kBarAddress);
     EXPECT_EQ(imports.loadCount("host.dll"), 1);
-    UnmapModule(module);
+    ownedModule.reset();
     EXPECT_EQ(imports.loadCount("host.dll"), 0);
 }
 

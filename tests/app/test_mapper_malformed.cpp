@@ -1,7 +1,10 @@
 // One forged corruption per row: each must be refused cleanly, with everything released.
+#include "app/exportlookup.h"
 #include "app/hostimports.h"
 #include "app/loaderapitable.h"
 #include "app/modulemapper.h"
+#include "app/nativecall.h"
+#include "app/peformat.h"
 #include "imagewriter.h"
 #include "pefixture.h"
 
@@ -43,6 +46,12 @@ private:
 };
 
 constexpr std::uint32_t kOpt = ImageWriter::kOptionalHeader;
+constexpr std::uint32_t kFile = ImageWriter::kNtOffset + pe::kFileHeader;
+// The address and size fields of a data directory in the forged image.
+constexpr std::uint32_t Directory(pe::DataDirectoryIndex index)
+{
+    return kOpt + pe::kDataDirectories + pe::kDataDirectorySize * index;
+}
 constexpr std::uint32_t kImageSize = 0x6000;
 
 struct Corruption
@@ -60,39 +69,48 @@ void PrintTo(const Corruption &row, std::ostream *out)
 const Corruption kCorruptions[] = {
     {"bad MZ", [](auto &, auto &i) { i[1] = 'Y'; }},
     {"bad PE signature", [](auto &, auto &i) { i[ImageWriter::kNtOffset + 2] = 1; }},
-    {"e_lfanew past the end", [](auto &, auto &i) { Put32(i, 0x3C, std::uint32_t(i.size()) - 2); }},
-    {"e_lfanew wraps around", [](auto &, auto &i) { Put32(i, 0x3C, 0xFFFFFFFE); }},
-    {"PE32+ optional header", [](auto &, auto &i) { Put16(i, kOpt, 0x020B); }},
+    {"e_lfanew past the end",
+     [](auto &, auto &i) { Put32(i, pe::kNtHeadersOffsetField, std::uint32_t(i.size()) - 2); }},
+    {"e_lfanew wraps around",
+     [](auto &, auto &i) { Put32(i, pe::kNtHeadersOffsetField, 0xFFFFFFFE); }},
+    {"PE32+ optional header", [](auto &, auto &i) { Put16(i, kOpt + pe::kMagic, 0x020B); }},
     {"optional header too small",
-     [](auto &, auto &i) { Put16(i, ImageWriter::kNtOffset + 20, 64); }},
+     [](auto &, auto &i) { Put16(i, kFile + pe::kSizeOfOptionalHeader, 64); }},
     {"optional header past the end",
-     [](auto &, auto &i) { Put16(i, ImageWriter::kNtOffset + 20, 0xFFF0); }},
+     [](auto &, auto &i) { Put16(i, kFile + pe::kSizeOfOptionalHeader, 0xFFF0); }},
     {"section table past the headers",
-     [](auto &, auto &i) { Put16(i, ImageWriter::kNtOffset + 6, 0xFFFF); }},
-    {"SizeOfHeaders past the file", [](auto &, auto &i) { Put32(i, kOpt + 60, 0x100000); }},
-    {"SizeOfHeaders past the image", [](auto &, auto &i) { Put32(i, kOpt + 56, 0x200); }},
-    {"SizeOfImage zero", [](auto &, auto &i) { Put32(i, kOpt + 56, 0); }},
-    {"SizeOfImage absurd", [](auto &, auto &i) { Put32(i, kOpt + 56, 0xFFFFF000); }},
+     [](auto &, auto &i) { Put16(i, kFile + pe::kNumberOfSections, 0xFFFF); }},
+    {"SizeOfHeaders past the file",
+     [](auto &, auto &i) { Put32(i, kOpt + pe::kSizeOfHeaders, 0x100000); }},
+    {"SizeOfHeaders past the image",
+     [](auto &, auto &i) { Put32(i, kOpt + pe::kSizeOfImage, 0x200); }},
+    {"SizeOfImage zero", [](auto &, auto &i) { Put32(i, kOpt + pe::kSizeOfImage, 0); }},
+    {"SizeOfImage absurd", [](auto &, auto &i) { Put32(i, kOpt + pe::kSizeOfImage, 0xFFFFF000); }},
     {"section outside the image",
-     [](auto &, auto &i) { Put32(i, ImageWriter::sectionHeaderOffset(1) + 12, kImageSize); }},
+     [](auto &, auto &i) {
+         Put32(i, ImageWriter::sectionHeaderOffset(1) + pe::kVirtualAddress, kImageSize);
+     }},
     {"section straddles the image end",
      [](auto &, auto &i) {
-         Put32(i, ImageWriter::sectionHeaderOffset(4) + 12, kImageSize - 0x100);
+         Put32(i, ImageWriter::sectionHeaderOffset(4) + pe::kVirtualAddress, kImageSize - 0x100);
      }},
     {"section raw data past the file",
      [](auto &, auto &i) {
-         Put32(i, ImageWriter::sectionHeaderOffset(2) + 20, std::uint32_t(i.size()));
+         Put32(i, ImageWriter::sectionHeaderOffset(2) + pe::kPointerToRawData,
+               std::uint32_t(i.size()));
      }},
     {"section raw size wraps around",
-     [](auto &, auto &i) { Put32(i, ImageWriter::sectionHeaderOffset(2) + 16, 0xFFFFFE00); }},
+     [](auto &, auto &i) {
+         Put32(i, ImageWriter::sectionHeaderOffset(2) + pe::kSizeOfRawData, 0xFFFFFE00);
+     }},
     {"relocation directory outside the image",
-     [](auto &, auto &i) { Put32(i, kOpt + 96 + 40, 0x10000); }},
+     [](auto &, auto &i) { Put32(i, Directory(pe::RelocationDirectory), 0x10000); }},
     {"relocation directory size past the image",
-     [](auto &, auto &i) { Put32(i, kOpt + 96 + 44, 0x1001); }},
+     [](auto &, auto &i) { Put32(i, Directory(pe::RelocationDirectory) + 4, 0x1001); }},
     {"relocation SizeOfBlock under 8",
-     [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kReloc) + 4, 4); }},
+     [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kReloc) + pe::kRelocationBlockSize, 4); }},
     {"relocation SizeOfBlock zero",
-     [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kReloc) + 4, 0); }},
+     [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kReloc) + pe::kRelocationBlockSize, 0); }},
     {"relocation block past its directory",
      [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kReloc) + 16, 0x1000); }},
     {"relocation target outside the image",
@@ -100,37 +118,40 @@ const Corruption kCorruptions[] = {
     {"relocation word straddles the image end",
      [](auto &d, auto &i) {
          Put32(i, d.file(ForgedDll::kReloc), kImageSize - 0x1000);
-         Put16(i, d.file(ForgedDll::kReloc) + 8, 0x3FFE);
+         Put16(i, d.file(ForgedDll::kReloc) + pe::kRelocationBlockHeader, 0x3FFE);
      }},
     {"import directory outside the image",
-     [](auto &, auto &i) { Put32(i, kOpt + 96 + 8, 0x8000); }},
+     [](auto &, auto &i) { Put32(i, Directory(pe::ImportDirectory), 0x8000); }},
     {"import descriptor straddles the image end",
-     [](auto &, auto &i) { Put32(i, kOpt + 96 + 8, kImageSize - 10); }},
+     [](auto &, auto &i) { Put32(i, Directory(pe::ImportDirectory), kImageSize - 10); }},
     {"import library name outside the image",
-     [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kIdata) + 12, 0x7FFFFFF0); }},
+     [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kIdata) + pe::kImportName, 0x7FFFFFF0); }},
     {"import library name runs off the image",
      [](auto &d, auto &i) {
          // The .reloc section's last bytes hold no zero once its raw data ends in "x".
-         Put32(i, d.file(ForgedDll::kIdata) + 12, kImageSize - 1);
-         Put32(i, ImageWriter::sectionHeaderOffset(4) + 12, kImageSize - 0x200);
-         Put32(i, ImageWriter::sectionHeaderOffset(4) + 36, 0x40000040);
+         Put32(i, d.file(ForgedDll::kIdata) + pe::kImportName, kImageSize - 1);
+         Put32(i, ImageWriter::sectionHeaderOffset(4) + pe::kVirtualAddress, kImageSize - 0x200);
+         Put32(i, ImageWriter::sectionHeaderOffset(4) + pe::kSectionCharacteristics, 0x40000040);
          i[d.file(ForgedDll::kReloc) + 0x1FF] = 'x';
-         Put32(i, kOpt + 96 + 40, 0); // no relocations left
-         Put32(i, kOpt + 96 + 44, 0);
+         Put32(i, Directory(pe::RelocationDirectory), 0); // no relocations left
+         Put32(i, Directory(pe::RelocationDirectory) + 4, 0);
      }},
     {"import lookup list outside the image",
      [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kIdata), 0x90000000); }},
     {"import lookup list runs off the image",
      [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kIdata), kImageSize - 2); }},
     {"import address list outside the image",
-     [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kIdata) + 16, kImageSize); }},
+     [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kIdata) + pe::kFirstThunk, kImageSize); }},
     {"import hint/name outside the image",
      [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kIdata + 0x40), 0x7FFFFFF0); }},
     {"import by ordinal unknown to the library",
-     [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kIdata + 0x44), 0x80000005); }},
+     [](auto &d, auto &i) {
+         Put32(i, d.file(ForgedDll::kIdata + 0x44), pe::kImportByOrdinal | 5);
+     }},
     {"import from an unknown library",
      [](auto &d, auto &i) { i[d.file(ForgedDll::kIdata + 0x80)] = 'g'; }},
-    {"entry point", [](auto &, auto &i) { Put32(i, kOpt + 16, ForgedDll::kText); }},
+    {"entry point",
+     [](auto &, auto &i) { Put32(i, kOpt + pe::kAddressOfEntryPoint, ForgedDll::kText); }},
 };
 
 class Corrupted : public ForgedImageTest, public ::testing::WithParamInterface<Corruption>
@@ -155,19 +176,42 @@ INSTANTIATE_TEST_SUITE_P(Forged, Corrupted, ::testing::ValuesIn(kCorruptions),
 
 TEST_F(ForgedImageTest, IntactImageMaps)
 {
-    MappedModule *module = MapModuleImage(dll.image.data(), dll.image.size());
+    MappedModuleHandle ownedModule = MapModuleImage(dll.image.data(), dll.image.size());
+    MappedModule *module = ownedModule.get();
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(module->size, kImageSize);
-    UnmapModule(module);
+    ownedModule.reset();
+}
+
+// The handle owns the mapping: letting go of it unmaps, as handing its record to UnmapModule
+// does.
+TEST_F(ForgedImageTest, LettingGoOfTheHandleUnmaps)
+{
+    const std::size_t reservations = HostReservationCount();
+    {
+        const MappedModuleHandle module = MapModuleImage(dll.image.data(), dll.image.size());
+        ASSERT_NE(module, nullptr);
+        EXPECT_EQ(imports.loadCount("host.dll"), 1);
+        EXPECT_GT(HostReservationCount(), reservations);
+    }
+    EXPECT_EQ(imports.loadCount("host.dll"), 0);
+    EXPECT_EQ(HostReservationCount(), reservations);
+
+    MappedModuleHandle module = MapModuleImage(dll.image.data(), dll.image.size());
+    ASSERT_NE(module, nullptr);
+    UnmapModule(module.release());
+    EXPECT_EQ(imports.loadCount("host.dll"), 0);
+    EXPECT_EQ(HostReservationCount(), reservations);
 }
 
 TEST_F(ForgedImageTest, EveryTruncationIsRefused)
 {
     int refused = 0;
     for (std::size_t length = 0; length < dll.image.size(); ++length) {
-        MappedModule *module = MapModuleImage(dll.image.data(), length);
+        MappedModuleHandle ownedModule = MapModuleImage(dll.image.data(), length);
+        MappedModule *module = ownedModule.get();
         EXPECT_EQ(module, nullptr) << "length " << length;
-        UnmapModule(module);
+        ownedModule.reset();
         refused += module == nullptr;
     }
     EXPECT_GT(refused, 3000);
@@ -205,19 +249,26 @@ const ExportDamage kExportDamage[] = {
      [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kEdata + 0x48), ForgedDll::kEdata + 0x70); },
      "table"},
     {"name table outside the image",
-     [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kEdata + 32), 0x7FFFFFFF); }, "table"},
+     [](auto &d, auto &i) {
+         Put32(i, d.file(ForgedDll::kEdata + pe::kAddressOfNames), 0x7FFFFFFF);
+     },
+     "table"},
     {"name count past the image",
-     [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kEdata + 24), 0x40000000); }, "missing"},
+     [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kEdata + pe::kNumberOfNames), 0x40000000); },
+     "missing"},
     {"name outside the image",
      [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kEdata + 0x54), 0xFFFFFFF0); }, "table"},
-    {"export directory outside the image", [](auto &, auto &i) { Put32(i, kOpt + 96, 0x7FFFF000); },
-     "table"},
+    {"export directory outside the image",
+     [](auto &, auto &i) { Put32(i, Directory(pe::ExportDirectory), 0x7FFFF000); }, "table"},
     {"export directory at the image end",
-     [](auto &, auto &i) { Put32(i, kOpt + 96, kImageSize - 8); }, "table"},
-    {"no export directory", [](auto &, auto &i) { Put32(i, kOpt + 96 + 4, 0); }, "table"},
-    {"no functions", [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kEdata + 20), 0); },
+     [](auto &, auto &i) { Put32(i, Directory(pe::ExportDirectory), kImageSize - 8); }, "table"},
+    {"no export directory",
+     [](auto &, auto &i) { Put32(i, Directory(pe::ExportDirectory) + 4, 0); }, "table"},
+    {"no functions",
+     [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kEdata + pe::kNumberOfFunctions), 0); },
      "table"},
-    {"no directories at all", [](auto &, auto &i) { Put32(i, kOpt + 92, 0); }, "table"},
+    {"no directories at all", [](auto &, auto &i) { Put32(i, kOpt + pe::kNumberOfRvaAndSizes, 0); },
+     "table"},
 };
 
 class DamagedExports : public ForgedImageTest, public ::testing::WithParamInterface<ExportDamage>
@@ -229,12 +280,13 @@ TEST_P(DamagedExports, LookupFindsNothing)
     std::string image = dll.image;
     GetParam().apply(dll, image);
     ASSERT_NE(image, dll.image);
-    MappedModule *module = MapModuleImage(image.data(), image.size());
+    MappedModuleHandle ownedModule = MapModuleImage(image.data(), image.size());
+    MappedModule *module = ownedModule.get();
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(FindMappedExport(module, GetParam().lookup), nullptr);
     for (std::uint32_t ordinal : {0u, 4u, 5u, 0x10000u})
         EXPECT_EQ(FindMappedExportByOrdinal(module, ordinal), nullptr) << ordinal;
-    UnmapModule(module);
+    ownedModule.reset();
 }
 
 INSTANTIATE_TEST_SUITE_P(Forged, DamagedExports, ::testing::ValuesIn(kExportDamage),
@@ -247,7 +299,8 @@ INSTANTIATE_TEST_SUITE_P(Forged, DamagedExports, ::testing::ValuesIn(kExportDama
 
 TEST_F(ForgedImageTest, IntactExportsAreFound)
 {
-    MappedModule *module = MapModuleImage(dll.image.data(), dll.image.size());
+    MappedModuleHandle ownedModule = MapModuleImage(dll.image.data(), dll.image.size());
+    MappedModule *module = ownedModule.get();
     ASSERT_NE(module, nullptr);
     const char *base = static_cast<const char *>(module->base);
     EXPECT_EQ(FindMappedExport(module, "table"), base + ForgedDll::kData);
@@ -256,7 +309,7 @@ TEST_F(ForgedImageTest, IntactExportsAreFound)
     EXPECT_EQ(FindMappedExportByOrdinal(module, 1), base + ForgedDll::kText);
     EXPECT_EQ(FindMappedExportByOrdinal(module, 3), base + ForgedDll::kData);
     EXPECT_EQ(FindMappedExportByOrdinal(module, 4), nullptr);
-    UnmapModule(module);
+    ownedModule.reset();
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "runtime/outofmemory.h"
 #include "runtime/uiservices.h"
 #include "ui/cloudplay/webengineenvironment.h"
 #include "ui/qtuiservices.h"
@@ -9,6 +10,8 @@ jiujiu::QtUiServices *g_services = nullptr;
 
 int main(int argc, char **argv)
 {
+    // As the program's own entry does: the whole program runs on these allocation functions.
+    jiujiu::InstallAllocationFailureHandler();
     jiujiu::PrepareWebEngineEnvironment();
     QApplication app(argc, argv);
     jiujiu::QtUiServices services;

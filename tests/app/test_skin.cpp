@@ -1,7 +1,10 @@
 // The skin binding end to end: the carried engine image mapped, its exports called, the look
 // of a real widget tree changed on attach and put back exactly on detach.
+#include "app/exportlookup.h"
 #include "app/hostimports.h"
 #include "app/modulemapper.h"
+#include "app/nativecall.h"
+#include "app/peformat.h"
 #include "app/skinbinding.h"
 #include "app/skinengine.h"
 #include "app/skinformat.h"
@@ -188,7 +191,8 @@ TEST_F(SkinTest, ExportsReceiveTheSkinCopyAndItsLength)
                          });
     ImportResolver *previous = SetImportResolver(&recorder);
     const std::string_view image = SkinEngineImage();
-    MappedModule *engine = MapModuleImage(image.data(), image.size());
+    MappedModuleHandle ownedEngine = MapModuleImage(image.data(), image.size());
+    MappedModule *engine = ownedEngine.get();
     ASSERT_NE(engine, nullptr);
 
     const ByteSet &skin = BuiltInSkin();
@@ -201,7 +205,7 @@ TEST_F(SkinTest, ExportsReceiveTheSkinCopyAndItsLength)
     EXPECT_EQ(seenBytes, skin.bytes());
     EXPECT_TRUE(DetachSkinFrom(engine));
     EXPECT_EQ(detaches, 1);
-    UnmapModule(engine);
+    ownedEngine.reset();
     SetImportResolver(previous);
     EXPECT_EQ(recorder.loadCount(SkinEngine::kModuleName), 0);
     EXPECT_EQ(CurrentState().styleSheet, m_before.styleSheet);
@@ -223,11 +227,12 @@ TEST_F(SkinTest, MissingEngineOrExportSkipsTheSkinCalls)
     imports.addAddress("host.dll", std::uint16_t(4), 0x22220000);
     ImportResolver *previous = SetImportResolver(&imports);
     const ForgedDll dll = BuildForgedDll();
-    MappedModule *other = MapModuleImage(dll.image.data(), dll.image.size());
+    MappedModuleHandle ownedOther = MapModuleImage(dll.image.data(), dll.image.size());
+    MappedModule *other = ownedOther.get();
     ASSERT_NE(other, nullptr);
     EXPECT_FALSE(AttachSkinTo(other, BuiltInSkin()));
     EXPECT_FALSE(DetachSkinFrom(other));
-    UnmapModule(other);
+    ownedOther.reset();
 
     // The engine image whose import library is not there does not map.
     const std::string_view image = SkinEngineImage();

@@ -1,3 +1,4 @@
+#include "childprocess.h"
 #include "runtime/codepage.h"
 #include "runtime/fatalerror.h"
 #include "runtime/lifecycle.h"
@@ -6,6 +7,7 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <string>
 
 using namespace jiujiu;
 
@@ -87,6 +89,42 @@ TEST(FatalError, MessageFormat)
     EXPECT_EQ(TextToUtf8(FatalErrorText(Utf8ToText("载入启动窗口失败"))),
               "运行时出错!\r\n\r\n错误信息：载入启动窗口失败\r\n");
     EXPECT_EQ(TextToUtf8(AllocationFailureMessage(1024)), "分配 1024 字节内存失败!");
+    EXPECT_EQ(TextToUtf8(AllocationFailureMessage(std::size_t{3} << 30)),
+              "分配 3221225472 字节内存失败!")
+        << "sizes past 2 GiB are not shown negative";
+}
+
+// A program that runs out of memory ends through the fatal path with the size it asked for.
+TEST(AllocationFailure, IsFatalWithTheSize)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves its shadow memory beyond any address-space "
+                    "limit and brings its own operator new, which never asks a new-handler";
+#endif
+    struct Row
+    {
+        const char *name;
+        const char *size;
+        int exitCode;
+        std::string err;
+    };
+    const std::string limit = std::to_string(std::size_t{512} << 20);
+    const Row rows[] = {
+        {"one gigabyte", "1073741824", 255,
+         "错误: 运行时出错!\r\n\r\n错误信息：分配 1073741824 字节内存失败!\r\n\n"},
+        {"past what a 32-bit size holds", "5000000000", 255,
+         "错误: 运行时出错!\r\n\r\n错误信息：分配 5000000000 字节内存失败!\r\n\n"},
+        {"within the limit", "1048576", 0, ""},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        test::ChildProcess probe({JIUJIU_RUNTIME_PROBE, "allocate", row.size, limit});
+        ASSERT_TRUE(probe.started());
+        std::string out, err;
+        EXPECT_EQ(probe.finish(&out, &err), row.exitCode) << err;
+        EXPECT_EQ(err, row.err);
+        EXPECT_EQ(out.rfind("allocated", 0) == 0, row.exitCode == 0) << out;
+    }
 }
 
 TEST(FatalErrorDeathTest, ExitsWithMinusOneWithoutCleanup)

@@ -1,14 +1,19 @@
+#include "childprocess.h"
 #include "runtime/codepage.h"
 #include "runtime/process.h"
 #include "runtime/programdirectory.h"
 
 #include <chrono>
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <csignal>
+#include <optional>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace jiujiu;
 namespace fs = std::filesystem;
@@ -155,8 +160,9 @@ TEST(RunCommandLine, WithoutWaitReturnsWhileTheChildRuns)
     const fs::path pidFile = dir.path() / "pid";
     // Never exits by itself and never becomes "idle"; its output is closed so nothing waits
     // on it.
-    const fs::path script = dir.writeScript(
-        "forever.sh", "exec >/dev/null 2>&1; echo $$ > \"" + pidFile.string() + "\"; exec sleep 30");
+    const fs::path script =
+        dir.writeScript("forever.sh", "exec >/dev/null 2>&1; echo $$ > \"" + pidFile.string() +
+                                          "\"; exec sleep 30");
     const auto before = std::chrono::steady_clock::now();
     ASSERT_TRUE(RunCommandLine(Quoted(script), Value(false), Value(2)));
     const auto elapsed = std::chrono::steady_clock::now() - before;
@@ -196,5 +202,136 @@ TEST(ProgramDirectory, IsTheTestBinaryDirectoryAndBecomesCurrent)
     const fs::path exe = fs::read_symlink("/proc/self/exe");
     EXPECT_EQ(TextToUtf8(ProgramDirectory()), exe.parent_path().string());
     EXPECT_EQ(fs::current_path(), exe.parent_path());
+    fs::current_path(before);
+}
+
+namespace {
+
+// Descriptors of the kinds a running program holds, none of them close-on-exec.
+class InheritableDescriptors
+{
+public:
+    InheritableDescriptors()
+    {
+        keep(::open("/dev/null", O_RDONLY));
+        int ends[2] = {-1, -1};
+        if (::pipe(ends) == 0) {
+            keep(ends[0]);
+            keep(ends[1]);
+        }
+        keep(::socket(AF_INET, SOCK_STREAM, 0)); // as libcurl's sockets are
+        m_fds.push_back(::fcntl(m_fds.front(), F_DUPFD, 200));
+    }
+    ~InheritableDescriptors()
+    {
+        for (int fd : m_fds)
+            if (fd >= 0)
+                ::close(fd);
+    }
+    const std::vector<int> &fds() const { return m_fds; }
+
+private:
+    // Above the standard three even when the test runs without some of them.
+    void keep(int fd)
+    {
+        m_fds.push_back(fd >= 0 ? ::fcntl(fd, F_DUPFD, 10) : -1);
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    std::vector<int> m_fds;
+};
+
+// The standard descriptors this process has open, as a child lists them.
+std::string OpenStandardDescriptors()
+{
+    std::string listing;
+    for (int fd = 0; fd <= 2; ++fd)
+        if (::fcntl(fd, F_GETFD) != -1)
+            listing += std::to_string(fd) + " ";
+    return listing;
+}
+
+std::string Lines(const std::string &text, int index)
+{
+    std::size_t start = 0;
+    for (int i = 0; i < index; ++i)
+        start = text.find('\n', start) + 1;
+    return text.substr(start, text.find('\n', start) - start);
+}
+
+} // namespace
+
+TEST(RunCommandLine, ChildHasOnlyStandardDescriptors)
+{
+    const InheritableDescriptors open;
+    for (int fd : open.fds()) {
+        ASSERT_GE(fd, 10);
+        ASSERT_EQ(::fcntl(fd, F_GETFD) & FD_CLOEXEC, 0) << "descriptor " << fd;
+    }
+    ScratchDir dir;
+    const fs::path listing = dir.path() / "fds";
+
+    // The probe sees what it inherits: started by a plain fork and exec, it lists them.
+    test::ChildProcess control({JIUJIU_RUNTIME_PROBE, "fds", listing.string()});
+    ASSERT_EQ(control.finish(), 0);
+    const std::string inherited = ReadFile(listing);
+    for (int fd : open.fds())
+        ASSERT_NE((" " + inherited).find(" " + std::to_string(fd) + " "), std::string::npos)
+            << "the probe does not see descriptor " << fd << " in: " << inherited;
+
+    fs::remove(listing);
+    ASSERT_TRUE(
+        RunCommandLine(Quoted(JIUJIU_RUNTIME_PROBE) + " fds " + Quoted(listing), Value(true)));
+    EXPECT_EQ(ReadFile(listing), OpenStandardDescriptors());
+}
+
+// The directory's bytes reach the command line unchanged, even when they are no UTF-8.
+TEST(ProgramDirectory, KeepsTheBytesOfADirectoryThatIsNoUtf8)
+{
+    ScratchDir scratch;
+    const std::string name =
+        "\xFF\xFE \xE7\x9B\xAE\xE5\xBD\x95 \x80\xE4\xB8"; // "目录" among bad bytes
+    const fs::path dir = scratch.path() / name;
+    fs::create_directories(dir);
+    const fs::path probe = dir / "runtime_probe";
+    fs::copy_file(JIUJIU_RUNTIME_PROBE, probe);
+    fs::permissions(probe, fs::perms::owner_all);
+    std::ofstream(dir / "marker.sh") << "#!/bin/sh\necho ran > \"$(dirname \"$0\")/ran\"\n";
+    fs::permissions(dir / "marker.sh", fs::perms::owner_all);
+
+    test::ChildProcess child({probe.native(), "programdir", "marker.sh"});
+    ASSERT_TRUE(child.started());
+    std::string out, err;
+    ASSERT_EQ(child.finish(&out, &err), 0) << err;
+    EXPECT_EQ(Lines(out, 0), dir.native()) << "program directory";
+    EXPECT_EQ(Lines(out, 1), dir.native()) << "current directory";
+    EXPECT_EQ(Lines(out, 2), "started");
+    EXPECT_EQ(ReadFile(dir / "ran"), "ran\n");
+}
+
+TEST(ProgramDirectory, FallsBackToTheCurrentDirectory)
+{
+    const fs::path before = fs::current_path();
+    struct Row
+    {
+        const char *name;
+        std::optional<std::string> executable;
+        std::string directory;
+        fs::path current;
+    };
+    const Row rows[] = {
+        {"path cannot be read", std::nullopt, before.native(), before},
+        {"empty path", std::string(), before.native(), before},
+        {"executable in the root", std::string("/jiujiu"), "", "/"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        InitProgramDirectoryFrom(row.executable);
+        EXPECT_EQ(TextToLocal(ProgramDirectory()), row.directory);
+        EXPECT_EQ(fs::current_path(), row.current);
+        fs::current_path(before);
+    }
+    InitProgramDirectory();
     fs::current_path(before);
 }

@@ -1,3 +1,4 @@
+#include "conversionreference.h"
 #include "runtime/codepage.h"
 #include "search/regexmatches.h"
 #include "search/regexobject.h"
@@ -60,6 +61,21 @@ TEST(RegexSubject, AgreesWithTheCodePageConverter)
     EXPECT_EQ(compared, 3000);
 }
 
+// Against the plain converter too, with ASCII runs ending around the scanner's widths.
+TEST(RegexSubject, AgreesWithThePlainConverterAtRunEdges)
+{
+    std::mt19937 random(20261210);
+    int compared = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string bytes = test::RandomSample(random, CodePage::Ansi, random() % 200);
+        ASSERT_TRUE(RegexSubject(bytes).utf8() ==
+                    test::IconvReference(bytes, CodePage::Ansi, CodePage::Utf8))
+            << testing::PrintToString(bytes);
+        ++compared;
+    }
+    EXPECT_EQ(compared, 3000);
+}
+
 TEST(RegexSubject, EveryTwoByteCodeAgrees)
 {
     std::string all;
@@ -70,6 +86,8 @@ TEST(RegexSubject, EveryTwoByteCodeAgrees)
             all += ' '; // keeps a bad code from swallowing the next one
         }
     EXPECT_TRUE(RegexSubject(all).utf8() == ConvertCodePage(all, CodePage::Ansi, CodePage::Utf8));
+    EXPECT_TRUE(RegexSubject(all).utf8() ==
+                test::IconvReference(all, CodePage::Ansi, CodePage::Utf8));
 }
 
 // Matching each character on its own and joining the matches must give the subject back:
@@ -108,4 +126,44 @@ TEST(RegexSubject, TooLargeSubjectMatchesNothing)
     EXPECT_EQ(regex.Replace(huge, "b"), huge) << "no match: the source as it was";
     regex.Create("");
     EXPECT_EQ(regex.Execute(""), 1) << "the empty text after it is not mistaken for it";
+}
+
+// Every character boundary of subjects many blocks long maps back to its own subject byte.
+TEST(RegexSubject, OffsetsMapBackAcrossBlocks)
+{
+    struct Piece
+    {
+        std::string text; // GB18030
+        std::size_t utf8Length;
+    };
+    const Piece pieces[] = {
+        {"a", 1},
+        {std::string(300, 'x'), 300}, // longer than a block
+        {"\xD6\xD0", 3},              // 中
+        {"\x81\x30\x81\x30", 2},      // U+0080
+        {"\x95\x32\x82\x36", 4},      // plane 2
+        {"\xFF", 3},                  // a bad byte: U+FFFD
+    };
+    std::mt19937 random(99);
+    int checked = 0;
+    for (int round = 0; round < 40; ++round) {
+        std::string text;
+        std::vector<std::pair<std::size_t, std::size_t>> boundaries{{0, 0}};
+        std::size_t utf8 = 0;
+        const int count = 1 + static_cast<int>(random() % 3000);
+        for (int k = 0; k < count; ++k) {
+            const Piece &p = pieces[random() % std::size(pieces)];
+            text += p.text;
+            utf8 += p.utf8Length;
+            boundaries.emplace_back(utf8, text.size());
+        }
+        const RegexSubject subject(text);
+        ASSERT_EQ(subject.utf8().size(), utf8);
+        for (const auto &[u, t] : boundaries) {
+            ASSERT_EQ(subject.TextOffset(u), t) << "utf-8 offset " << u << " of " << utf8;
+            ++checked;
+        }
+        EXPECT_EQ(subject.TextOffset(utf8 + 1000), text.size()) << "past the end";
+    }
+    EXPECT_GT(checked, 20000);
 }

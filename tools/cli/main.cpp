@@ -1,6 +1,7 @@
 // jiujiu-cli [OPTIONS] KEYWORD: the search without a window, for scripts.
 #include "cliwindow.h"
 #include "runtime/codepage.h"
+#include "runtime/outofmemory.h"
 #include "search/regexobject.h"
 #include "search/searchworkflow.h"
 
@@ -163,6 +164,7 @@ void ReportPages(const SearchReport &report, SearchOutcome outcome)
 
 int main(int argc, char **argv)
 {
+    InstallAllocationFailureHandler();
     Options options;
     if (!ParseOptions(argc, argv, options)) {
         std::fputs(kUsage, stderr);

@@ -95,6 +95,10 @@ CloudPlayWindow::CloudPlayWindow()
     m_share->setGeometry(345, 634, 103, 22);
     connect(m_share, &QPushButton::clicked, this, &CloudPlayWindow::share);
 
+    m_frameWatch = new QTimer(this);
+    m_frameWatch->setInterval(20);
+    connect(m_frameWatch, &QTimer::timeout, this, &CloudPlayWindow::checkFrame);
+
     fitOuterSize();
     centreOnScreen();
 }
@@ -138,15 +142,27 @@ void CloudPlayWindow::showEvent(QShowEvent *event)
     if (m_shownOnce)
         return;
     m_shownOnce = true;
-    // A window manager tells the frame only once the window is mapped: fit again then, still
-    // centred, unless nothing changed.
-    QTimer::singleShot(0, this, [this] {
-        const QWindow *handle = windowHandle();
-        if (!handle || handle->frameMargins() == m_fittedMargins)
-            return;
+    // A window manager frames the window some time after it is first mapped (about 0.1 s
+    // under openbox), and nothing tells the window when: look for the frame for a while,
+    // then fit the outer size to it and centre again, once.
+    m_frameDeadline.start();
+    m_frameWatch->start();
+    // Platforms that know the frame at once have it by the next turn of the event loop.
+    QTimer::singleShot(0, this, &CloudPlayWindow::checkFrame);
+}
+
+void CloudPlayWindow::checkFrame()
+{
+    if (!m_frameWatch->isActive())
+        return;
+    const QWindow *handle = windowHandle();
+    if (handle && handle->frameMargins() != m_fittedMargins) {
+        m_frameWatch->stop();
         fitOuterSize();
         centreOnScreen();
-    });
+    } else if (m_frameDeadline.hasExpired(FrameWaitMs)) {
+        m_frameWatch->stop(); // no window manager frames it (offscreen, or none running)
+    }
 }
 
 void CloudPlayWindow::reopen()

@@ -3,12 +3,14 @@
 #include "runtime/value.h"
 #include "ui/controlreference.h"
 
+#include <QElapsedTimer>
 #include <QMargins>
 #include <QWidget>
 
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QTimer;
 
 namespace jiujiu {
 
@@ -56,7 +58,11 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // How long after the first show a window manager's frame is waited for.
+    static constexpr int FrameWaitMs = 3000;
+
     void fitOuterSize();
+    void checkFrame();
     void share();
 
     QGroupBox *m_group = nullptr;
@@ -64,6 +70,8 @@ private:
     QLabel *m_notice = nullptr;
     QLabel *m_slogan = nullptr;
     QPushButton *m_share = nullptr;
+    QTimer *m_frameWatch = nullptr;
+    QElapsedTimer m_frameDeadline;
     QMargins m_fittedMargins;
     bool m_shownOnce = false;
     bool m_closed = false;

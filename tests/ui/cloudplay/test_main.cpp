@@ -1,3 +1,4 @@
+#include "runtime/outofmemory.h"
 #include "ui/cloudplay/webengineenvironment.h"
 
 #include <QApplication>
@@ -23,6 +24,8 @@ int main(int argc, char **argv)
     testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests))
         return RUN_ALL_TESTS(); // test discovery runs without the test's environment
+    // The program's allocation functions under the web engine, as in the program itself.
+    jiujiu::InstallAllocationFailureHandler();
     jiujiu::PrepareWebEngineEnvironment();
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
