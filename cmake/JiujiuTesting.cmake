@@ -15,7 +15,7 @@ function(jiujiu_add_test name)
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)
     endif()
-    set(env ${T_ENV})
+    set(env)
     if(T_GUI)
         list(APPEND env QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1
              "QTWEBENGINE_CHROMIUM_FLAGS=--no-sandbox --disable-gpu")
@@ -26,6 +26,8 @@ function(jiujiu_add_test name)
              "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
     endif()
     list(APPEND env "JIUJIU_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}")
+    # The test's own variables last: they win over the defaults above.
+    list(APPEND env ${T_ENV})
     # gtest_discover_tests flattens a list-valued ENVIRONMENT property, keeping only its first
     # entry; running the tests through "cmake -E env" keeps every variable.
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${env}")

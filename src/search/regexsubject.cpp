@@ -65,6 +65,9 @@ RegexSubject::RegexSubject(std::string_view text)
     // The code pages' own table, so both always agree on every code.
     const Gb18030Table &table = Gb18030Table::instance();
     m_utf8.reserve(n + n / 4 + 16);
+    // One checkpoint a character that is not ASCII: room for a page of mostly markup, so a
+    // large page grows the list a few times at most.
+    m_checkpoints.reserve(n / 16 + 16);
 
     std::size_t i = 0;
     while (i < n) {

@@ -80,8 +80,13 @@ Text CliWindow::cellText(int row, int column)
 std::string CliWindow::EscapeTsvCell(std::string_view utf8)
 {
     std::string out;
-    for (char c : utf8) {
-        switch (c) {
+    out.reserve(utf8.size());
+    // Runs without anything to escape go over in one piece.
+    std::size_t done = 0;
+    for (std::size_t at = utf8.find_first_of("\t\r\n\\"); at != std::string_view::npos;
+         at = utf8.find_first_of("\t\r\n\\", done)) {
+        out.append(utf8.substr(done, at - done));
+        switch (utf8[at]) {
         case '\t':
             out += "\\t";
             break;
@@ -91,13 +96,12 @@ std::string CliWindow::EscapeTsvCell(std::string_view utf8)
         case '\n':
             out += "\\n";
             break;
-        case '\\':
-            out += "\\\\";
-            break;
         default:
-            out += c;
+            out += "\\\\";
         }
+        done = at + 1;
     }
+    out.append(utf8.substr(done));
     return out;
 }
 
@@ -177,6 +181,12 @@ void CliWindow::flushCompleteRows()
         std::fputs(formatted({m_rows[m_written], 1}, m_printed == 0).c_str(), m_out);
         ++m_printed;
     }
+}
+
+void CliWindow::showProgress(const Text &)
+{
+    // Once a page rather than once a row: a flush per row costs more than the row.
+    flushCompleteRows();
     std::fflush(m_out);
 }
 
@@ -221,6 +231,7 @@ void CliWindow::finish()
     m_finished = true;
     if (!m_options.buffered()) {
         flushCompleteRows();
+        std::fflush(m_out);
         return;
     }
     const std::vector<Listed> listed = mergedFilteredSorted();

@@ -54,7 +54,8 @@ public:
     Text keyword() override { return m_keyword; }
     void setCurrentPage(int) override {}
     void setAnnouncement(const Text &text) override;
-    void showProgress(const Text &) override {}
+    // A page is listed: its rows go out now.
+    void showProgress(const Text &) override;
     void deleteAllRows() override;
     int appendRow(const Text &caption) override;
     void setCell(int row, int column, const Text &text) override;

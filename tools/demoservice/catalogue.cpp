@@ -28,6 +28,8 @@ const Title kTitles[] = {
 // A long daily series: one keyword that fills many pages.
 constexpr int kDailyIssues = 1000;
 
+int g_archiveSize = 0;
+
 const char *const kFormats[] = {"1080p.mkv", "720p.mp4", "BluRay.x264.mkv", "HDTV.rmvb"};
 
 // Deterministic pseudo-random numbers (a 64-bit LCG), so the catalogue never changes.
@@ -100,6 +102,11 @@ std::vector<Resource> Build()
             out.push_back(std::move(again));
         }
     }
+    for (int issue = 1; issue <= g_archiveSize; ++issue) {
+        char name[64];
+        std::snprintf(name, sizeof name, "档案馆.第%06d卷.zip", issue);
+        out.push_back(MakeResource(name, state));
+    }
     return out;
 }
 
@@ -109,6 +116,11 @@ const std::vector<Resource> &Catalogue()
 {
     static const std::vector<Resource> catalogue = Build();
     return catalogue;
+}
+
+void SetArchiveSize(int issues)
+{
+    g_archiveSize = issues;
 }
 
 std::vector<const Resource *> FindResources(std::string_view keyword)

@@ -18,6 +18,10 @@ struct Resource
 // A fixed, generated catalogue: the same resources in the same order on every run.
 const std::vector<Resource> &Catalogue();
 
+// Before the catalogue is first used: appends an archive series of this many issues
+// ("档案馆.第000001卷.zip" ...), for searches with very large result pages.
+void SetArchiveSize(int issues);
+
 // Resources whose name holds the keyword, letters compared without case.
 std::vector<const Resource *> FindResources(std::string_view keyword);
 

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <fstream>
 #include <httplib.h>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -21,6 +23,7 @@ struct Options
     int port = 0;
     int latencyMs = 0;
     int rowsPerPage = 20;
+    int archive = 0;
     std::string logFile;
     std::set<int> failPages; // answered 503 the first time each is asked
     std::set<int> dropPages; // always: the connection drops in the middle of the answer
@@ -30,8 +33,9 @@ void Usage()
 {
     std::fprintf(stderr,
                  "usage: jiujiu-demo-service [--port N] [--latency-ms N] [--rows-per-page N] "
-                 "[--log FILE] [--fail-pages LIST] [--drop-pages LIST]\n"
-                 "  LIST: page numbers separated by commas, e.g. 2,5\n");
+                 "[--log FILE] [--fail-pages LIST] [--drop-pages LIST] [--archive N]\n"
+                 "  LIST: page numbers separated by commas, e.g. 2,5\n"
+                 "  --archive N: N more resources named 档案馆.第NNNNNN卷.zip\n");
 }
 
 bool ParseInt(const char *text, int low, int high, int &out)
@@ -75,6 +79,9 @@ bool ParseOptions(int argc, char **argv, Options &o)
                 return false;
         } else if (arg == "--rows-per-page" && hasValue) {
             if (!ParseInt(argv[++i], 1, 100000, o.rowsPerPage))
+                return false;
+        } else if (arg == "--archive" && hasValue) {
+            if (!ParseInt(argv[++i], 0, 1000000, o.archive))
                 return false;
         } else if (arg == "--log" && hasValue) {
             o.logFile = argv[++i];
@@ -123,10 +130,16 @@ int main(int argc, char **argv)
         Usage();
         return 2;
     }
+    jiujiu::demo::SetArchiveSize(options.archive);
 
     std::mutex logMutex;
     std::mutex faultMutex;
     std::set<int> failedOnce;
+    // Answers already made, by form field q: the catalogue never changes, and making a large
+    // page takes longer than sending it, which would weigh on every client's measurements.
+    std::mutex cacheMutex;
+    std::map<std::string, std::shared_ptr<const std::string>> answers;
+    constexpr std::size_t kCachedAnswers = 32;
     std::ofstream log;
     if (!options.logFile.empty()) {
         log.open(options.logFile, std::ios::app);
@@ -171,6 +184,13 @@ int main(int argc, char **argv)
                 return;
             }
         }
+        {
+            std::lock_guard lock(cacheMutex);
+            if (const auto known = answers.find(q); known != answers.end()) {
+                res.set_content(*known->second, "text/html; charset=utf-8");
+                return;
+            }
+        }
         std::string source;
         if (parsed) {
             const auto found = jiujiu::demo::FindResources(keyword);
@@ -184,8 +204,13 @@ int main(int argc, char **argv)
             const long long total = found.empty() ? -1 : static_cast<long long>(found.size());
             source = jiujiu::demo::SearchResultPage(keyword, rows, total, page, lastPage);
         }
-        res.set_content(jiujiu::demo::ViewerPage("http://" + q, source),
-                        "text/html; charset=utf-8");
+        auto answer =
+            std::make_shared<const std::string>(jiujiu::demo::ViewerPage("http://" + q, source));
+        res.set_content(*answer, "text/html; charset=utf-8");
+        std::lock_guard lock(cacheMutex);
+        if (answers.size() >= kCachedAnswers)
+            answers.clear();
+        answers.emplace(q, std::move(answer));
     });
 
     server.Get("/iplay.html", [&](const httplib::Request &req, httplib::Response &res) {
