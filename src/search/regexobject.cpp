@@ -16,7 +16,7 @@ bool IsDigit(char c)
 
 } // namespace
 
-RegexObject::RegexObject(RegexEngine engine) : engine(engine) {}
+RegexObject::RegexObject(RegexEngine engine) : m_engine(engine) {}
 
 RegexObject::~RegexObject() = default;
 
@@ -26,34 +26,34 @@ RegexObject &RegexObject::operator=(const RegexObject &other) = default;
 
 bool RegexObject::Create(std::string_view pattern, bool ignoreCase, bool multiline, bool global)
 {
-    matches.reset();
-    component.reset();
-    component = std::make_shared<const RegexComponent>(
-        pattern, RegexFlags{ignoreCase, multiline, global}, engine);
-    matchCount = 0;
+    m_matches.reset();
+    m_component.reset();
+    m_component = std::make_shared<const RegexComponent>(
+        pattern, RegexFlags{ignoreCase, multiline, global}, m_engine);
+    m_matchCount = 0;
     return true;
 }
 
 Text RegexObject::GetPattern() const
 {
-    if (!component)
+    if (!m_component)
         return {};
-    return component->pattern();
+    return m_component->pattern();
 }
 
 Text RegexObject::Replace(std::string_view source, std::string_view replacement)
 {
-    if (!component || !component->compiled())
+    if (!m_component || !m_component->compiled())
         return {};
     const auto subject = Convert(source);
-    const std::string_view text = source; // offsets of the matches are source bytes
-    RegexMatches found(subject, component->groupCount());
-    component->scan(*subject, [&found](const std::size_t *offsets) {
+    const std::string_view text = source; // offsets of the m_matches are source bytes
+    RegexMatches found(subject, m_component->groupCount());
+    m_component->scan(*subject, [&found](const std::size_t *offsets) {
         found.add(offsets);
         return true;
     });
 
-    const std::size_t groups = component->groupCount();
+    const std::size_t groups = m_component->groupCount();
     Text out;
     out.reserve(text.size());
     std::size_t copied = 0;
@@ -111,56 +111,56 @@ Text RegexObject::Replace(std::string_view source, std::string_view replacement)
 
 std::int32_t RegexObject::Execute(std::string_view subject)
 {
-    matches.reset();
-    matchCount = 0;
-    if (!component || !component->compiled())
+    m_matches.reset();
+    m_matchCount = 0;
+    if (!m_component || !m_component->compiled())
         return 0;
-    auto found = std::make_shared<RegexMatches>(Convert(subject), component->groupCount());
+    auto found = std::make_shared<RegexMatches>(Convert(subject), m_component->groupCount());
     const RegexScanEnd end =
-        component->scan(*found->subject(), [&found](const std::size_t *offsets) {
+        m_component->scan(*found->subject(), [&found](const std::size_t *offsets) {
             found->add(offsets);
             return found->count() <
                    static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
         });
     if (end == RegexScanEnd::LimitReached)
         found->setLimitReached();
-    matchCount = static_cast<std::int32_t>(found->count());
-    matches = std::move(found);
-    return matchCount;
+    m_matchCount = static_cast<std::int32_t>(found->count());
+    m_matches = std::move(found);
+    return m_matchCount;
 }
 
 std::int32_t RegexObject::GetMatchCount() const
 {
-    return matchCount;
+    return m_matchCount;
 }
 
 Text RegexObject::GetMatchText(std::int32_t matchIndex) const
 {
-    if (!matches || matchIndex < 1)
+    if (!m_matches || matchIndex < 1)
         return {};
-    return matches->group(static_cast<std::size_t>(matchIndex) - 1, 0);
+    return m_matches->group(static_cast<std::size_t>(matchIndex) - 1, 0);
 }
 
 Text RegexObject::GetSubMatchText(std::int32_t matchIndex, std::int32_t groupIndex) const
 {
-    if (!matches || matchIndex < 1 || groupIndex < 1)
+    if (!m_matches || matchIndex < 1 || groupIndex < 1)
         return {};
-    return matches->group(static_cast<std::size_t>(matchIndex) - 1,
+    return m_matches->group(static_cast<std::size_t>(matchIndex) - 1,
                           static_cast<std::size_t>(groupIndex));
 }
 
 std::int32_t RegexObject::GetSubMatchCount() const
 {
-    if (matchCount == 0 || !matches)
+    if (m_matchCount == 0 || !m_matches)
         return 0;
-    return static_cast<std::int32_t>(matches->groupCount());
+    return static_cast<std::int32_t>(m_matches->groupCount());
 }
 
 std::shared_ptr<const RegexSubject> RegexObject::Convert(std::string_view text)
 {
-    if (!lastSubject || lastSubject->tooLarge() || lastSubject->text() != text)
-        lastSubject = std::make_shared<const RegexSubject>(text);
-    return lastSubject;
+    if (!m_lastSubject || m_lastSubject->tooLarge() || m_lastSubject->text() != text)
+        m_lastSubject = std::make_shared<const RegexSubject>(text);
+    return m_lastSubject;
 }
 
 } // namespace jiujiu

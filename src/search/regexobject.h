@@ -58,18 +58,18 @@ public:
     std::int32_t GetSubMatchCount() const;
 
     // The two held references, for inspection.
-    const std::shared_ptr<const RegexComponent> &Component() const { return component; }
-    const std::shared_ptr<const RegexMatches> &Matches() const { return matches; }
+    const std::shared_ptr<const RegexComponent> &Component() const { return m_component; }
+    const std::shared_ptr<const RegexMatches> &Matches() const { return m_matches; }
 
 private:
     std::shared_ptr<const RegexSubject> Convert(std::string_view text);
 
-    std::shared_ptr<const RegexComponent> component;
-    std::shared_ptr<const RegexMatches> matches;
-    std::int32_t matchCount = 0;
+    std::shared_ptr<const RegexComponent> m_component;
+    std::shared_ptr<const RegexMatches> m_matches;
+    std::int32_t m_matchCount = 0;
 
-    RegexEngine engine;
-    std::shared_ptr<const RegexSubject> lastSubject;
+    RegexEngine m_engine;
+    std::shared_ptr<const RegexSubject> m_lastSubject;
 };
 
 } // namespace jiujiu
