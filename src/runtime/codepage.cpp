@@ -1,6 +1,7 @@
 #include "runtime/codepage.h"
 
 #include "runtime/gb18030table.h"
+#include "runtime/utf8.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -278,20 +279,7 @@ std::size_t DecodeUtf8(const unsigned char *s, std::size_t n, std::uint32_t &cod
 
 void AppendUtf8(std::uint32_t c, Output &out)
 {
-    char *d = out.reserve(4);
-    std::size_t n = 0;
-    if (c < 0x800) {
-        d[n++] = static_cast<char>(0xC0 | c >> 6);
-    } else if (c < 0x10000) {
-        d[n++] = static_cast<char>(0xE0 | c >> 12);
-        d[n++] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    } else {
-        d[n++] = static_cast<char>(0xF0 | c >> 18);
-        d[n++] = static_cast<char>(0x80 | (c >> 12 & 0x3F));
-        d[n++] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    }
-    d[n++] = static_cast<char>(0x80 | (c & 0x3F));
-    out.advance(n);
+    out.advance(EncodeUtf8(c, out.reserve(4)));
 }
 
 void CopyRun(const unsigned char *s, std::size_t bytes, Output &out)

@@ -1,6 +1,7 @@
 #include "search/htmlreferences.h"
 
 #include "runtime/codepage.h"
+#include "runtime/utf8.h"
 
 #include <array>
 #include <cstdint>
@@ -41,27 +42,6 @@ int HexValue(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
-}
-
-std::string Utf8Of(std::uint32_t cp)
-{
-    std::string out;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return out;
 }
 
 // The code point of "#123" or "#x7B" (the part between "&" and ";"), if it names a character.
@@ -124,8 +104,9 @@ Text DecodeHtmlReferences(std::string_view text)
         }
         if (!decoded) {
             if (const auto cp = NumericReference(body)) {
-                out +=
-                    *cp < 0x80 ? std::string(1, static_cast<char>(*cp)) : Utf8ToText(Utf8Of(*cp));
+                std::string utf8;
+                AppendUtf8(utf8, *cp);
+                out += *cp < 0x80 ? utf8 : Utf8ToText(utf8);
                 decoded = true;
             }
         }

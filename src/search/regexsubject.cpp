@@ -2,6 +2,7 @@
 
 #include "runtime/codepage.h"
 #include "runtime/gb18030table.h"
+#include "runtime/utf8.h"
 
 #include <algorithm>
 
@@ -19,25 +20,6 @@ std::size_t Utf8Length(unsigned char lead)
     if (lead < 0xF0)
         return 3;
     return 4;
-}
-
-// UTF-8 of a code point that is not ASCII.
-void AppendUtf8(std::string &out, std::uint32_t c)
-{
-    char bytes[4];
-    std::size_t n = 0;
-    if (c < 0x800) {
-        bytes[n++] = static_cast<char>(0xC0 | c >> 6);
-    } else if (c < 0x10000) {
-        bytes[n++] = static_cast<char>(0xE0 | c >> 12);
-        bytes[n++] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    } else {
-        bytes[n++] = static_cast<char>(0xF0 | c >> 18);
-        bytes[n++] = static_cast<char>(0x80 | (c >> 12 & 0x3F));
-        bytes[n++] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    }
-    bytes[n++] = static_cast<char>(0x80 | (c & 0x3F));
-    out.append(bytes, n);
 }
 
 // Converts one four-byte code; empty when it is no character. Four-byte codes are rare in

@@ -1,6 +1,7 @@
 #include "search/resultfilter.h"
 
 #include "runtime/asciicase.h"
+#include "runtime/utf8.h"
 #include "search/sizetext.h"
 
 #include <algorithm>
@@ -101,25 +102,6 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t &cp)
         return cp >= 0x10000 && cp <= 0x10FFFF ? 4 : 0;
     }
     return 0;
-}
-
-void AppendUtf8(std::string &out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 char32_t FoldCodePoint(char32_t cp)

@@ -1,3 +1,4 @@
+#include "memorysearchwindow.h"
 // The copy path end to end against a real ed2k client: ActOnSelectedResult -> OpenAddress's
 // hand-off -> gio -> aMule's ed2k link tool -> amuled, checked by asking amuled (amulecmd).
 #include "amuledaemon.h"
@@ -18,38 +19,6 @@ using namespace jiujiu;
 using namespace std::chrono_literals;
 
 namespace {
-
-// A result list holding the rows under test.
-class RowsWindow final : public SearchWindow
-{
-public:
-    std::vector<std::vector<Text>> rows;
-    int selection = -1;
-
-    Text keyword() override { return {}; }
-    void setCurrentPage(int) override {}
-    void setAnnouncement(const Text &) override {}
-    void showProgress(const Text &) override {}
-    void deleteAllRows() override { rows.clear(); }
-    int appendRow(const Text &caption) override
-    {
-        rows.push_back({caption, {}, {}, {}, {}});
-        return static_cast<int>(rows.size()) - 1;
-    }
-    void setCell(int row, int column, const Text &text) override
-    {
-        rows.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column)) = text;
-    }
-    Text cellText(int row, int column) override
-    {
-        if (row < 0 || static_cast<std::size_t>(row) >= rows.size() || column < 0 || column > 4)
-            return {};
-        return rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
-    }
-    int currentSelection() override { return selection; }
-    void setSearchRunning(bool) override {}
-    bool stopRequested() override { return false; }
-};
 
 // Answers Cancel (copy and download) and keeps every message box it was shown.
 class CancellingUi final : public UiServices
@@ -123,7 +92,7 @@ TEST_F(AmuleHandOffTest, CopyPathQueuesTheDownloadInAmuled)
         {"escape kept as the result page gives it", "FEDCBA9876543210FEDCBA9876543210",
          "阿凡达 [高清] &amp; 国语.mkv"},
     };
-    RowsWindow window;
+    test::MemorySearchWindow window;
     for (const Download &d : downloads)
         window.rows.push_back({std::to_string(window.rows.size() + 1), Utf8ToText(d.name), "700 MB",
                                "5", Utf8ToText(d.link())});

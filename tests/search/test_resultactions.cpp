@@ -1,9 +1,9 @@
 #include "desktoptree.h"
+#include "memorysearchwindow.h"
 #include "net/openaddress.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
 #include "search/resultactions.h"
-#include "search/searchwindow.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -11,37 +11,6 @@
 using namespace jiujiu;
 
 namespace {
-
-class ListWindow final : public SearchWindow
-{
-public:
-    std::vector<std::vector<Text>> rows;
-    int selection = -1;
-
-    Text keyword() override { return {}; }
-    void setCurrentPage(int) override {}
-    void setAnnouncement(const Text &) override {}
-    void showProgress(const Text &) override {}
-    void deleteAllRows() override { rows.clear(); }
-    int appendRow(const Text &caption) override
-    {
-        rows.push_back({caption, {}, {}, {}, {}});
-        return static_cast<int>(rows.size() - 1);
-    }
-    void setCell(int row, int column, const Text &text) override
-    {
-        rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
-    }
-    Text cellText(int row, int column) override
-    {
-        if (row < 0 || static_cast<std::size_t>(row) >= rows.size() || column < 0 || column > 4)
-            return {};
-        return rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
-    }
-    int currentSelection() override { return selection; }
-    void setSearchRunning(bool) override {}
-    bool stopRequested() override { return false; }
-};
 
 struct Event
 {
@@ -104,7 +73,7 @@ protected:
     }
 
     Recorder ui;
-    ListWindow window;
+    test::MemorySearchWindow window;
     const Text question = Utf8ToText("使用云播放在线看吗？\r\n否则复制、下载！");
 
 private:

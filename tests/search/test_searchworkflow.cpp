@@ -1,3 +1,4 @@
+#include "memorysearchwindow.h"
 #include "net/httpworkers.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
@@ -186,48 +187,6 @@ private:
     test::TestServer m_server;
 };
 
-class FakeWindow final : public SearchWindow
-{
-public:
-    Text keywordText;
-    int page = 0;
-    Text announcement = "announcement";
-    std::vector<std::vector<Text>> rows;
-    std::vector<bool> runningChanges;
-    std::vector<Text> progress;
-    std::function<void()> onKeywordRead;
-    std::function<bool()> stopWhen;
-
-    Text keyword() override
-    {
-        if (onKeywordRead)
-            onKeywordRead();
-        return keywordText;
-    }
-    void setCurrentPage(int p) override { page = p; }
-    void setAnnouncement(const Text &text) override { announcement = text; }
-    void showProgress(const Text &text) override { progress.push_back(text); }
-    void deleteAllRows() override { rows.clear(); }
-    int appendRow(const Text &caption) override
-    {
-        rows.push_back({caption, {}, {}, {}, {}});
-        return static_cast<int>(rows.size() - 1);
-    }
-    void setCell(int row, int column, const Text &text) override
-    {
-        rows.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column)) = text;
-    }
-    Text cellText(int row, int column) override
-    {
-        if (row < 0 || static_cast<std::size_t>(row) >= rows.size() || column < 0 || column > 4)
-            return {};
-        return rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
-    }
-    int currentSelection() override { return -1; }
-    void setSearchRunning(bool running) override { runningChanges.push_back(running); }
-    bool stopRequested() override { return stopWhen && stopWhen(); }
-};
-
 class RecordingUi final : public UiServices
 {
 public:
@@ -301,7 +260,7 @@ protected:
     }
 
     RecordingUi ui;
-    FakeWindow window;
+    test::MemorySearchWindow window;
     RegexObject regex;
     SearchWorkflow workflow{window, regex};
 
