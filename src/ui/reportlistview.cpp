@@ -8,14 +8,37 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleOptionHeader>
 #include <algorithm>
 
 namespace jiujiu {
+namespace {
+
+// Windows lists, like most desktop programs, point the arrow up for an ascending sort; Qt's
+// header draws it the other way round.
+class ListHeader final : public QHeaderView
+{
+public:
+    explicit ListHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+protected:
+    void initStyleOptionForIndex(QStyleOptionHeader *option, int logicalIndex) const override
+    {
+        QHeaderView::initStyleOptionForIndex(option, logicalIndex);
+        if (option->sortIndicator == QStyleOptionHeader::SortDown)
+            option->sortIndicator = QStyleOptionHeader::SortUp;
+        else if (option->sortIndicator == QStyleOptionHeader::SortUp)
+            option->sortIndicator = QStyleOptionHeader::SortDown;
+    }
+};
+
+} // namespace
 
 ReportListView::ReportListView(QWidget *parent)
     : QTableView(parent), m_model(new ResultListModel(this)),
       m_proxy(new ResultListProxy(m_model, this))
 {
+    setHorizontalHeader(new ListHeader(this));
     setModel(m_proxy);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
