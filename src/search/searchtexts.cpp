@@ -51,15 +51,16 @@ Text ProgressText(std::int32_t page, std::int32_t pages, std::int64_t rows)
 Text IncompleteAnnouncement(const Text &total, std::int64_t rows,
                             const std::vector<std::int32_t> &failedPages, std::int32_t pagesNotRead)
 {
+    // The count first: where the line is too short for all of it, the page numbers give way.
     static const Text found = Utf8ToText("为您找到[");
-    static const Text pagesStart = Utf8ToText("]枚资源，第 ");
+    static const Text listed = Utf8ToText("]枚资源，只列出了 ");
+    static const Text pagesStart = Utf8ToText(" 枚：第 ");
     static const Text separator = Utf8ToText("、");
     static const Text more = Utf8ToText(" 等 ");
     static const Text unread = Utf8ToText(" 页没能读出来");
     static const Text laterStart = Utf8ToText("，后面 ");
     static const Text laterEnd = Utf8ToText(" 页也没再读");
-    static const Text listed = Utf8ToText("，只列出了 ");
-    static const Text end = Utf8ToText(" 枚！双击复制、下载！");
+    static const Text end = Utf8ToText("！双击复制、下载！");
     Text pages;
     for (std::size_t i = 0; i < failedPages.size() && i < kNamedPages; ++i) {
         if (i > 0)
@@ -70,7 +71,7 @@ Text IncompleteAnnouncement(const Text &total, std::int64_t rows,
         pages += more + Number(static_cast<std::int64_t>(failedPages.size()));
     const Text later =
         pagesNotRead > 0 ? Concatenate({laterStart, Number(pagesNotRead), laterEnd}) : Text();
-    return Concatenate({found, total, pagesStart, pages, unread, later, listed, Number(rows), end});
+    return Concatenate({found, total, listed, Number(rows), pagesStart, pages, unread, later, end});
 }
 
 Text StoppedAnnouncement(const Text *total, std::int64_t rows)

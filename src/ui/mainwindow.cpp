@@ -4,6 +4,7 @@
 #include "runtime/codepage.h"
 #include "runtime/conversions.h"
 #include "runtime/settings.h"
+#include "ui/announcementlabel.h"
 #include "ui/jpegdecoder.h"
 #include "ui/keycodes.h"
 #include "ui/pagecontrol.h"
@@ -129,7 +130,7 @@ MainWindow::MainWindow() : QWidget(nullptr)
 
     buildToolbar();
 
-    m_announcement = new QLabel(this);
+    m_announcement = new AnnouncementLabel(this);
     m_announcement->setObjectName(QStringLiteral("标签3"));
     m_announcement->setGeometry(66, 3, 610, 32);
     m_announcement->setFont(FormFont(QStringLiteral("微软雅黑"), -14));
@@ -149,6 +150,14 @@ MainWindow::MainWindow() : QWidget(nullptr)
     m_pages->setCurrentIndex(0);
 
     m_announcement->raise();
+    // The text stops short of the toolbar's buttons on the right, the first of them 获取新版.
+    m_announcement->setClearFrom([this] {
+        const QList<QAction *> actions = m_toolbar->actions();
+        QWidget *button = actions.size() > 13 ? m_toolbar->widgetForAction(actions[13]) : nullptr;
+        return button && button->isVisible()
+                   ? button->mapTo(this, QPoint()).x() - m_announcement->x()
+                   : m_announcement->width();
+    });
     fitOuterSize();
     centreOnScreen();
 

@@ -14,6 +14,7 @@ class QToolBar;
 
 namespace jiujiu {
 
+class AnnouncementLabel;
 class PageControl;
 class ReportListView;
 class ResultFilterBar;
@@ -124,7 +125,7 @@ private:
 
     CloseQuery m_closeQuery;
     QToolBar *m_toolbar = nullptr;
-    QLabel *m_announcement = nullptr;
+    AnnouncementLabel *m_announcement = nullptr;
     PageControl *m_pages = nullptr;
     StatisticsBrowser *m_statistics = nullptr;
     QLineEdit *m_keyword = nullptr;

@@ -606,9 +606,10 @@ TEST_F(SearchWorkflowTest, PageFailingEveryTimeMakesTheSearchIncompleteAndNamesI
         ASSERT_EQ(failed.size(), 1u);
         EXPECT_EQ(failed[0].page, c.fault.page);
         EXPECT_TRUE(failed[0].failure.starts_with(c.reason)) << failed[0].failure;
-        EXPECT_EQ(window.announcement, G(("为您找到[12]枚资源，第 " + std::to_string(c.fault.page) +
-                                          " 页没能读出来，只列出了 9 枚！双击复制、下载！")
-                                             .c_str()));
+        EXPECT_EQ(window.announcement,
+                  G(("为您找到[12]枚资源，只列出了 9 枚：第 " + std::to_string(c.fault.page) +
+                     " 页没能读出来！双击复制、下载！")
+                        .c_str()));
         const auto asked = server.pagesAsked();
         EXPECT_EQ(std::count(asked.begin(), asked.end(), c.fault.page), 3)
             << "asked, then twice again";
@@ -787,9 +788,9 @@ TEST_F(SearchWorkflowTest, BogusLastPageNeverRunsUnbounded)
                 EXPECT_EQ(failed[i].failure, "answer without rows");
             }
             EXPECT_EQ(workflow.report().pagesNotRead, 10000 - 2 - static_cast<int>(failed.size()));
-            EXPECT_TRUE(window.announcement.starts_with(G("为您找到[很多]枚资源，第 3、4、5")));
-            EXPECT_TRUE(
-                window.announcement.ends_with(G("页也没再读，只列出了 40 枚！双击复制、下载！")));
+            EXPECT_TRUE(window.announcement.starts_with(
+                G("为您找到[很多]枚资源，只列出了 40 枚：第 3、4、5")));
+            EXPECT_TRUE(window.announcement.ends_with(G("页也没再读！双击复制、下载！")));
         }
     }
 }

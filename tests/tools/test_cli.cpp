@@ -279,8 +279,8 @@ TEST(Cli, PageThatNeverComesMakesTheSearchIncomplete)
     const auto err = Lines(r.err);
     ASSERT_EQ(err.size(), 3u) << r.err;
     EXPECT_EQ(err[0], "为您找到[" + total + "]枚资源！双击复制、下载！");
-    EXPECT_EQ(err[1], "为您找到[" + total + "]枚资源，第 2 页没能读出来，只列出了 " +
-                          std::to_string(listed.size()) + " 枚！双击复制、下载！");
+    EXPECT_EQ(err[1], "为您找到[" + total + "]枚资源，只列出了 " + std::to_string(listed.size()) +
+                          " 枚：第 2 页没能读出来！双击复制、下载！");
     EXPECT_TRUE(err[2].starts_with("page 2: transfer closed with ")) << err[2];
 }
 

@@ -1,6 +1,7 @@
 #include "net/openaddress.h"
 #include "runtime/codepage.h"
 #include "runtime/settings.h"
+#include "ui/announcementlabel.h"
 #include "ui/listcommands.h"
 #include "ui/mainwindow.h"
 #include "ui/pagecontrol.h"
@@ -371,6 +372,29 @@ TEST_F(MainWindowTest, ToolbarItems)
                         announcement->fontMetrics().horizontalAdvance(announcement->text());
     EXPECT_GT(toolbar->widgetForAction(actions[13])->x(), textEnd);
     EXPECT_LE(toolbar->widgetForAction(actions[14])->geometry().right(), window->width());
+}
+
+TEST_F(MainWindowTest, LongAnnouncementStopsShortOfTheToolbarButtons)
+{
+    // An incomplete search naming many pages writes more than the line can hold.
+    const Text longText =
+        Utf8ToText("为您找到[1000]枚资源，只列出了 760 枚：第 4、5、6、7、8 等 12 页没能读出来，"
+                   "后面 30 页也没再读！双击复制、下载！");
+    window->setAnnouncement(longText);
+    auto *label = child<AnnouncementLabel>("标签3");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(window->announcement(), longText) << "the label keeps the whole text";
+    const QString shown = label->shownText();
+    ASSERT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    const QList<QAction *> actions = child<QToolBar>("工具条1")->actions();
+    const int buttonLeft = child<QToolBar>("工具条1")->widgetForAction(actions[13])->x();
+    const int shownEnd =
+        label->x() + label->indent() + label->fontMetrics().horizontalAdvance(shown);
+    EXPECT_LT(shownEnd, buttonLeft);
+
+    // A text that fits is drawn whole.
+    window->setAnnouncement(Utf8ToText("为您找到[3]枚资源！双击复制、下载！"));
+    EXPECT_EQ(label->shownText(), label->text());
 }
 
 TEST_F(MainWindowTest, ToolbarCommands)
