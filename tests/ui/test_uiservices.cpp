@@ -5,10 +5,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace jiujiu;
 
@@ -195,4 +199,37 @@ TEST(PendingEvents, DispatchesWhatIsPendingAndStopsAtAQuitRequest)
     EXPECT_EQ(watcher.quits, 1);
     EXPECT_EQ(receiver.events, 3);
     services.clearQuitRequest();
+}
+
+// Long lines of Chinese text are shown whole, on the plain style and under the built-in skin:
+// wrapped where the box would grow too wide, never cut off at its edge.
+TEST(MessageBoxDialog, LongLinesAreShownWhole)
+{
+    QFile skinFile(QStringLiteral(JIUJIU_SKIN_SOURCE_DIR "/jiujiu.qss"));
+    ASSERT_TRUE(skinFile.open(QIODevice::ReadOnly));
+    const QString skin = QString::fromUtf8(skinFile.readAll());
+    const Text text = Utf8ToText("没有 ed2k 下载工具接收这个链接。\r\n"
+                                 "链接已复制到剪贴板，可以粘贴到下载工具里。\r\n"
+                                 "请安装 aMule 等 ed2k 下载工具，并把它设为 ed2k 链接的默认打开程序。");
+    for (const QString &sheet : {QString(), skin}) {
+        SCOPED_TRACE(sheet.isEmpty() ? "plain" : "skin");
+        qApp->setStyleSheet(sheet);
+        const std::unique_ptr<QMessageBox> box = MakeMessageBox(text, MbIconWarning, "title");
+        box->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get()));
+        auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        ASSERT_NE(label, nullptr);
+        // Every line fits the label as laid out, or the label wraps it into its height.
+        const QRect room = label->contentsRect();
+        const QFontMetrics metrics(label->font());
+        const QRect needed =
+            metrics.boundingRect(QRect(0, 0, room.width(), 10000),
+                                 Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, label->text());
+        EXPECT_LE(needed.width(), room.width());
+        EXPECT_LE(needed.height(), room.height());
+        // The label lies inside the box.
+        EXPECT_LE(label->mapTo(box.get(), QPoint(label->width(), 0)).x(), box->width());
+        box->hide();
+    }
+    qApp->setStyleSheet(QString());
 }
