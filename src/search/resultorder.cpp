@@ -27,13 +27,13 @@ std::string CollationKey(const std::string &utf8)
 
 } // namespace
 
-std::optional<SortSpec> SortSpec::Parse(std::string_view text)
+std::optional<SortRequest> SortRequest::Parse(std::string_view text)
 {
-    SortSpec spec;
+    SortRequest request;
     if (const std::size_t colon = text.rfind(':'); colon != std::string_view::npos) {
         const std::string_view direction = text.substr(colon + 1);
         if (direction == "desc")
-            spec.descending = true;
+            request.descending = true;
         else if (direction != "asc")
             return std::nullopt;
         text = text.substr(0, colon);
@@ -47,18 +47,18 @@ std::optional<SortSpec> SortSpec::Parse(std::string_view text)
     }};
     for (std::size_t column = 0; column < names.size(); ++column) {
         if (std::find(names[column].begin(), names[column].end(), text) != names[column].end()) {
-            spec.column = static_cast<int>(column);
-            return spec;
+            request.column = static_cast<int>(column);
+            return request;
         }
     }
     return std::nullopt;
 }
 
-std::vector<std::size_t> SortedOrder(const std::vector<ResultRow> &rows, const SortSpec &spec)
+std::vector<std::size_t> SortedOrder(const std::vector<ResultRow> &rows, const SortRequest &request)
 {
     std::vector<std::size_t> order(rows.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    const bool desc = spec.descending;
+    const bool desc = request.descending;
     // A descending sort is the ascending one read backwards, but ties keep the list order.
     const auto sortBy = [&](const auto &keys) {
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
@@ -66,13 +66,13 @@ std::vector<std::size_t> SortedOrder(const std::vector<ResultRow> &rows, const S
                         : LessUnknownLast(keys[a], keys[b], false);
         });
     };
-    switch (spec.column) {
+    switch (request.column) {
     case 0:
     case 3: {
         std::vector<std::optional<std::int64_t>> keys;
         keys.reserve(rows.size());
         for (const ResultRow &row : rows)
-            keys.push_back(ParseCountText(row[static_cast<std::size_t>(spec.column)]));
+            keys.push_back(ParseCountText(row[static_cast<std::size_t>(request.column)]));
         sortBy(keys);
         break;
     }
@@ -89,8 +89,8 @@ std::vector<std::size_t> SortedOrder(const std::vector<ResultRow> &rows, const S
         std::vector<std::optional<std::string>> keys;
         keys.reserve(rows.size());
         for (const ResultRow &row : rows) {
-            const std::string utf8 = TextToUtf8(row[static_cast<std::size_t>(spec.column)]);
-            keys.emplace_back(spec.column == 1 ? CollationKey(utf8) : utf8);
+            const std::string utf8 = TextToUtf8(row[static_cast<std::size_t>(request.column)]);
+            keys.emplace_back(request.column == 1 ? CollationKey(utf8) : utf8);
         }
         sortBy(keys);
         break;

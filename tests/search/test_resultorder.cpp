@@ -21,16 +21,16 @@ TEST(ResultOrder, ParsesColumnAndDirection)
     struct Row
     {
         const char *text;
-        std::optional<SortSpec> spec;
+        std::optional<SortRequest> request;
     };
     const Row rows[] = {
-        {"serial", SortSpec{0, false}},
-        {"name", SortSpec{1, false}},
-        {"size:desc", SortSpec{2, true}},
-        {"sources:asc", SortSpec{3, false}},
-        {"link", SortSpec{4, false}},
-        {"资源数:desc", SortSpec{3, true}},
-        {"2", SortSpec{2, false}},
+        {"serial", SortRequest{0, false}},
+        {"name", SortRequest{1, false}},
+        {"size:desc", SortRequest{2, true}},
+        {"sources:asc", SortRequest{3, false}},
+        {"link", SortRequest{4, false}},
+        {"资源数:desc", SortRequest{3, true}},
+        {"2", SortRequest{2, false}},
         {"", std::nullopt},
         {"name:down", std::nullopt},
         {"colour", std::nullopt},
@@ -38,7 +38,7 @@ TEST(ResultOrder, ParsesColumnAndDirection)
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.text);
-        EXPECT_EQ(SortSpec::Parse(row.text), row.spec);
+        EXPECT_EQ(SortRequest::Parse(row.text), row.request);
     }
 }
 
@@ -54,7 +54,7 @@ TEST(ResultOrder, ColumnsSortByTheirMeaning)
     struct Case
     {
         const char *name;
-        SortSpec spec;
+        SortRequest request;
         std::vector<std::size_t> order;
     };
     const Case cases[] = {
@@ -68,7 +68,7 @@ TEST(ResultOrder, ColumnsSortByTheirMeaning)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(SortedOrder(rows, c.spec), c.order);
+        EXPECT_EQ(SortedOrder(rows, c.request), c.order);
     }
 }
 

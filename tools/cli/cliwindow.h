@@ -27,7 +27,7 @@ struct CliOptions
     Format format = Format::Tsv;
     // One row per ed2k file, with the most sources and the number of copies.
     bool merge = false;
-    std::optional<SortSpec> sort;
+    std::optional<SortRequest> sort;
     ResultFilter filter;
 
     // Merging and sorting need every row before the first is printed, and so does JSON.

@@ -128,7 +128,7 @@ bool ParseOptions(int argc, char **argv, Options &options)
         } else if (std::strcmp(arg, "--merge") == 0) {
             options.output.merge = true;
         } else if (const char *sort = OptionValue("--sort", argc, argv, i)) {
-            options.output.sort = SortSpec::Parse(sort);
+            options.output.sort = SortRequest::Parse(sort);
             if (!options.output.sort)
                 return false;
         } else if (const char *filter = OptionValue("--filter", argc, argv, i)) {
