@@ -288,6 +288,16 @@ void CopyRun(const unsigned char *s, std::size_t bytes, Output &out)
     out.advance(bytes);
 }
 
+// Copies the ASCII bytes the text starts with, the same in both encodings; answers how many.
+std::size_t CopyAsciiRun(const unsigned char *s, std::size_t n, Output &out)
+{
+    if (s[0] >= 0x80)
+        return 0;
+    const std::size_t run = AsciiPrefixLength(reinterpret_cast<const char *>(s), n);
+    CopyRun(s, run, out);
+    return run;
+}
+
 // UTF-8 to GB18030 as the converter does it, from the table: a character it cannot take
 // becomes one replacement and conversion goes on with the next byte.
 void Utf8ToGb18030(const unsigned char *s, std::size_t n, Output &out)
@@ -295,9 +305,7 @@ void Utf8ToGb18030(const unsigned char *s, std::size_t n, Output &out)
     const Gb18030Table &table = Gb18030Table::instance();
     std::size_t i = 0;
     while (i < n) {
-        if (s[i] < 0x80) {
-            const std::size_t run = AsciiPrefixLength(reinterpret_cast<const char *>(s + i), n - i);
-            CopyRun(s + i, run, out);
+        if (const std::size_t run = CopyAsciiRun(s + i, n - i, out)) {
             i += run;
             continue;
         }
@@ -326,9 +334,7 @@ void Gb18030ToUtf8(const unsigned char *s, std::size_t n, Output &out)
     const Gb18030Table &table = Gb18030Table::instance();
     std::size_t i = 0;
     while (i < n) {
-        if (s[i] < 0x80) {
-            const std::size_t run = AsciiPrefixLength(reinterpret_cast<const char *>(s + i), n - i);
-            CopyRun(s + i, run, out);
+        if (const std::size_t run = CopyAsciiRun(s + i, n - i, out)) {
             i += run;
             continue;
         }

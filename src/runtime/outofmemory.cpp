@@ -42,12 +42,11 @@ thread_local bool t_failing = false;
 
 // Asks the new-handler once per failure, as the standard operator new does, but tells it the
 // size first.
-void *Allocate(std::size_t size)
+template <class TryAllocate>
+void *AllocateOrAsk(std::size_t size, TryAllocate tryAllocate)
 {
-    if (size == 0)
-        size = 1;
     for (;;) {
-        if (void *p = std::malloc(size))
+        if (void *p = tryAllocate())
             return p;
         const std::new_handler handler = std::get_new_handler();
         if (!handler)
@@ -58,6 +57,13 @@ void *Allocate(std::size_t size)
     }
 }
 
+void *Allocate(std::size_t size)
+{
+    if (size == 0)
+        size = 1;
+    return AllocateOrAsk(size, [size] { return std::malloc(size); });
+}
+
 void *AllocateAligned(std::size_t size, std::align_val_t alignment)
 {
     const auto align = static_cast<std::size_t>(alignment);
@@ -65,16 +71,7 @@ void *AllocateAligned(std::size_t size, std::align_val_t alignment)
         size = 1;
     // aligned_alloc wants a multiple of the alignment.
     const std::size_t rounded = (size + align - 1) / align * align;
-    for (;;) {
-        if (void *p = std::aligned_alloc(align, rounded))
-            return p;
-        const std::new_handler handler = std::get_new_handler();
-        if (!handler)
-            throw std::bad_alloc();
-        t_failingSize = size;
-        handler();
-        t_failingSize = 0;
-    }
+    return AllocateOrAsk(size, [align, rounded] { return std::aligned_alloc(align, rounded); });
 }
 
 } // namespace
