@@ -53,6 +53,11 @@ void MainSearchWindow::setCell(int row, int column, const Text &text)
     ListSetItemText(ResultList(), row, Value(column), Value(text));
 }
 
+void MainSearchWindow::appendRows(std::vector<ResultRow> &&rows)
+{
+    ListAppendRows(ResultList(), std::move(rows));
+}
+
 Text MainSearchWindow::cellText(int row, int column)
 {
     return ListGetItemText(ResultList(), row, Value(column));

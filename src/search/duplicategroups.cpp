@@ -1,54 +1,14 @@
 #include "search/duplicategroups.h"
 
-#include "runtime/asciicase.h"
+#include "search/ed2klink.h"
+#include "search/resultrow.h"
 
 #include <algorithm>
 
 namespace jiujiu {
-namespace {
-
-bool IsDigits(std::string_view s)
-{
-    return !s.empty() &&
-           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-bool IsHash(std::string_view s)
-{
-    return s.size() == 32 && std::all_of(s.begin(), s.end(), [](char c) {
-               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-           });
-}
-
-} // namespace
-
 std::string DuplicateGroups::Key(std::string_view link)
 {
-    constexpr std::string_view prefix = "ed2k://|file|";
-    if (!AsciiEqualsIgnoringCase(link.substr(0, prefix.size()), prefix))
-        return {};
-    std::vector<std::string_view> fields;
-    std::string_view rest = link.substr(prefix.size());
-    while (true) {
-        const std::size_t bar = rest.find('|');
-        fields.push_back(rest.substr(0, bar));
-        if (bar == std::string_view::npos)
-            break;
-        rest.remove_prefix(bar + 1);
-    }
-    // NAME|SIZE|HASH; a name holding "|" only moves the pair further right.
-    for (std::size_t i = 1; i + 1 < fields.size(); ++i) {
-        if (!IsDigits(fields[i]) || !IsHash(fields[i + 1]))
-            continue;
-        std::string_view size = fields[i];
-        while (size.size() > 1 && size.front() == '0')
-            size.remove_prefix(1);
-        std::string key = AsciiLowered(fields[i + 1]);
-        key += ':';
-        key += size;
-        return key;
-    }
-    return {};
+    return Ed2kLink::Parse(link).fileKey();
 }
 
 void DuplicateGroups::clear()
@@ -206,6 +166,13 @@ std::size_t DuplicateGroups::sourcesRow(std::size_t row) const
     if (row >= m_rows.size())
         return row;
     return m_groups[m_rows[row].group].best;
+}
+
+ResultRow MergedRow(const ResultRow &first, const ResultRow &mostSources)
+{
+    ResultRow merged = first;
+    merged.setCell(SourcesColumn, mostSources[SourcesColumn]);
+    return merged;
 }
 
 } // namespace jiujiu

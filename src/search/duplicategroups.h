@@ -10,6 +10,8 @@
 
 namespace jiujiu {
 
+class ResultRow;
+
 // Rows of one list grouped by the file their ed2k link names (hash and size): the site
 // sometimes lists one file on several pages. Rows are numbered from 0 in list order; a group
 // is shown as its first row, with the highest source count of its members.
@@ -17,7 +19,7 @@ class DuplicateGroups final
 {
 public:
     // "0123…cdef:1048576" for ed2k://|file|NAME|1048576|0123…CDEF|…/ (hash in lower case),
-    // empty when the link names no file: such rows are never merged.
+    // empty when the link names no file: such rows are never merged. Ed2kLink::fileKey().
     static std::string Key(std::string_view link);
 
     void clear();
@@ -66,5 +68,9 @@ private:
     std::vector<std::size_t> m_freeGroups;
     std::unordered_map<std::string, std::size_t> m_groupOfKey;
 };
+
+// A group as the merged list shows it: its first row, with the source count of the member
+// holding the highest.
+ResultRow MergedRow(const ResultRow &first, const ResultRow &mostSources);
 
 } // namespace jiujiu

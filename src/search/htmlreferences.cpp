@@ -64,16 +64,21 @@ std::optional<std::uint32_t> NumericReference(std::string_view body)
     }
     if (value == 0 || (value >= 0xD800 && value <= 0xDFFF))
         return std::nullopt;
+    // Control characters are no part of a name or a link and must reach no terminal.
+    const bool control = (value < 0x20 && value != '\t' && value != '\n' && value != '\r') ||
+                         (value >= 0x7F && value <= 0x9F);
+    if (control)
+        return std::nullopt;
     return value;
 }
 
-} // namespace
-
-Text DecodeHtmlReferences(std::string_view text)
+// One level of references, in runtime text or in UTF-8: the two differ only in how a
+// numeric reference's character is written.
+std::string DecodeReferences(std::string_view text, bool utf8Out)
 {
     // "&", "#", ";" and letters that follow an ASCII byte are never trail bytes of a GB18030
-    // character, so scanning bytes finds only real references.
-    Text out;
+    // character (nor of UTF-8), so scanning bytes finds only real references.
+    std::string out;
     out.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
@@ -104,9 +109,9 @@ Text DecodeHtmlReferences(std::string_view text)
         }
         if (!decoded) {
             if (const auto cp = NumericReference(body)) {
-                std::string utf8;
-                AppendUtf8(utf8, *cp);
-                out += *cp < 0x80 ? utf8 : Utf8ToText(utf8);
+                std::string character;
+                AppendUtf8(character, *cp);
+                out += *cp < 0x80 || utf8Out ? character : Utf8ToText(character);
                 decoded = true;
             }
         }
@@ -120,11 +125,25 @@ Text DecodeHtmlReferences(std::string_view text)
     return out;
 }
 
+} // namespace
+
+Text DecodeHtmlReferences(std::string_view text)
+{
+    return DecodeReferences(text, false);
+}
+
 Text DecodeCapturedText(std::string_view text)
 {
     if (text.find('&') == std::string_view::npos)
         return Text(text);
-    return DecodeHtmlReferences(DecodeHtmlReferences(text));
+    return DecodeReferences(DecodeReferences(text, false), false);
+}
+
+std::string DecodeCapturedUtf8(std::string_view utf8)
+{
+    if (utf8.find('&') == std::string_view::npos)
+        return std::string(utf8);
+    return DecodeReferences(DecodeReferences(utf8, true), true);
 }
 
 } // namespace jiujiu

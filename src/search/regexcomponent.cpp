@@ -1,6 +1,7 @@
 #include "search/regexcomponent.h"
 
 #include "runtime/codepage.h"
+#include "search/regexmatcher.h"
 #include "search/regexsubject.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
@@ -14,18 +15,11 @@ struct CompileContextDeleter
 {
     void operator()(pcre2_compile_context *c) const { pcre2_compile_context_free(c); }
 };
-struct MatchContextDeleter
+// Length of the valid UTF-8 character that starts with this byte.
+std::size_t Utf8SequenceLength(unsigned char lead)
 {
-    void operator()(pcre2_match_context *c) const { pcre2_match_context_free(c); }
-};
-struct MatchDataDeleter
-{
-    void operator()(pcre2_match_data *d) const { pcre2_match_data_free(d); }
-};
-struct JitStackDeleter
-{
-    void operator()(pcre2_jit_stack *s) const { pcre2_jit_stack_free(s); }
-};
+    return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
 
 } // namespace
 
@@ -73,35 +67,23 @@ RegexScanEnd RegexComponent::scan(const RegexSubject &subject, const MatchSink &
         return RegexScanEnd::NotCompiled;
     if (subject.tooLarge())
         return RegexScanEnd::LimitReached;
+    return scan(std::string_view(subject.utf8()), onMatch);
+}
 
-    std::unique_ptr<pcre2_match_context, MatchContextDeleter> context(
-        pcre2_match_context_create(nullptr));
-    std::unique_ptr<pcre2_match_data, MatchDataDeleter> data(
-        pcre2_match_data_create_from_pattern(m_code.get(), nullptr));
-    if (!context || !data)
-        return RegexScanEnd::LimitReached;
-    pcre2_set_match_limit(context.get(), RegexLimits::kMatchLimit);
-    pcre2_set_depth_limit(context.get(), RegexLimits::kDepthLimit);
-    pcre2_set_heap_limit(context.get(), RegexLimits::kHeapLimitKiB);
-    std::unique_ptr<pcre2_jit_stack, JitStackDeleter> jitStack;
-    if (m_jit) {
-        jitStack.reset(pcre2_jit_stack_create(32 * 1024, RegexLimits::kJitStackBytes, nullptr));
-        if (jitStack)
-            pcre2_jit_stack_assign(context.get(), nullptr, jitStack.get());
-    }
-
-    const std::string &text = subject.utf8();
-    const auto *bytes = reinterpret_cast<PCRE2_SPTR>(text.data());
+RegexScanEnd RegexComponent::scan(std::string_view text, const MatchSink &onMatch) const
+{
+    if (!m_code)
+        return RegexScanEnd::NotCompiled;
+    RegexMatcher matcher(*this);
     const std::size_t length = text.size();
-    const PCRE2_SIZE *ovector = pcre2_get_ovector_pointer(data.get());
     std::size_t start = 0;
     while (start <= length) {
-        const int rc = pcre2_match(m_code.get(), bytes, length, start, PCRE2_NO_UTF_CHECK,
-                                   data.get(), context.get());
-        if (rc == PCRE2_ERROR_NOMATCH)
+        const RegexMatcher::Result result = matcher.find(text, start, length);
+        if (result == RegexMatcher::Result::NotFound)
             return RegexScanEnd::Finished;
-        if (rc < 0) // a limit, or memory: the list ends here
+        if (result == RegexMatcher::Result::Failed) // a limit, or memory: the list ends here
             return RegexScanEnd::LimitReached;
+        const std::size_t *ovector = matcher.offsets();
         if (!onMatch(ovector) || !m_flags.global)
             return RegexScanEnd::Finished;
         const std::size_t matchStart = ovector[0];
@@ -113,7 +95,7 @@ RegexScanEnd RegexComponent::scan(const RegexSubject &subject, const MatchSink &
             const std::size_t at = std::max({matchStart, matchEnd, start});
             if (at >= length)
                 return RegexScanEnd::Finished;
-            start = at + subject.Utf8CharLength(at);
+            start = at + Utf8SequenceLength(static_cast<unsigned char>(text[at]));
         }
     }
     return RegexScanEnd::Finished;

@@ -69,6 +69,8 @@ public:
     bool usesJit() const { return m_jit; }
     // Number of capturing groups; 0 when the pattern did not compile.
     std::uint32_t groupCount() const { return m_groupCount; }
+    // The compiled pattern, null when it did not compile.
+    const pcre2_real_code_8 *code() const { return m_code.get(); }
 
     // Calls onMatch for each match in order, with 2 * (groupCount() + 1) offsets into
     // subject.utf8() (PCRE2's "unset" for a group that took no part); onMatch returns false
@@ -76,6 +78,8 @@ public:
     // next search starts one character further on.
     using MatchSink = std::function<bool(const std::size_t *offsets)>;
     RegexScanEnd scan(const RegexSubject &subject, const MatchSink &onMatch) const;
+    // The same over UTF-8 that is known to be valid, with offsets into it.
+    RegexScanEnd scan(std::string_view utf8, const MatchSink &onMatch) const;
 
 private:
     struct CodeDeleter

@@ -146,7 +146,7 @@ Text RegexObject::GetSubMatchText(std::int32_t matchIndex, std::int32_t groupInd
     if (!m_matches || matchIndex < 1 || groupIndex < 1)
         return {};
     return m_matches->group(static_cast<std::size_t>(matchIndex) - 1,
-                          static_cast<std::size_t>(groupIndex));
+                            static_cast<std::size_t>(groupIndex));
 }
 
 std::int32_t RegexObject::GetSubMatchCount() const

@@ -1,7 +1,6 @@
 #include "search/resultexport.h"
 
 #include "runtime/codepage.h"
-#include "search/sizetext.h"
 
 namespace jiujiu {
 
@@ -32,7 +31,7 @@ std::string CsvHeader()
 
 std::string CsvRecord(const ResultRow &row)
 {
-    const auto bytes = ParseSizeText(row[SizeColumn]);
+    const auto bytes = row.bytes();
     std::string out = CsvField(TextToUtf8(row[SerialColumn]));
     out += ',';
     out += CsvField(TextToUtf8(row[NameColumn]));

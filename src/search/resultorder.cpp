@@ -1,28 +1,20 @@
 #include "search/resultorder.h"
 
-#include "runtime/codepage.h"
-#include "search/sizetext.h"
+#include "search/collator.h"
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <cstring>
 #include <numeric>
 
 namespace jiujiu {
 namespace {
 
-// Keys that compare like the locale's strcoll.
-std::string CollationKey(const std::string &utf8)
+int CompareKnown(const SortKey &a, const SortKey &b)
 {
-    std::string key(utf8.size() * 4 + 16, '\0');
-    std::size_t length = std::strxfrm(key.data(), utf8.c_str(), key.size());
-    if (length >= key.size()) {
-        key.resize(length + 1);
-        length = std::strxfrm(key.data(), utf8.c_str(), key.size());
-    }
-    key.resize(std::min(length, key.size()));
-    return key;
+    if (a.head != b.head)
+        return a.head < b.head ? -1 : 1;
+    return a.tail.compare(b.tail);
 }
 
 } // namespace
@@ -38,7 +30,7 @@ std::optional<SortRequest> SortRequest::Parse(std::string_view text)
             return std::nullopt;
         text = text.substr(0, colon);
     }
-    static constexpr std::array<std::array<std::string_view, 3>, 5> names = {{
+    static constexpr std::array<std::array<std::string_view, 3>, kResultColumnCount> names = {{
         {"serial", "\xE5\xBA\x8F\xE5\x8F\xB7", "0"},              // 序号
         {"name", "\xE5\x90\x8D\xE7\xA7\xB0", "1"},                // 名称
         {"size", "\xE5\xA4\xA7\xE5\xB0\x8F", "2"},                // 大小
@@ -54,50 +46,84 @@ std::optional<SortRequest> SortRequest::Parse(std::string_view text)
     return std::nullopt;
 }
 
-std::vector<std::size_t> SortedOrder(const std::vector<ResultRow> &rows, const SortRequest &request)
+SortKey SortKey::Number(std::optional<std::uint64_t> value)
 {
+    SortKey key;
+    key.known = value.has_value();
+    key.head = value.value_or(0);
+    return key;
+}
+
+SortKey SortKey::Number(std::optional<std::int64_t> value)
+{
+    // Counts are never negative; should one be, it sorts before every other.
+    if (!value)
+        return {};
+    return Number(
+        std::optional<std::uint64_t>(*value < 0 ? 0 : static_cast<std::uint64_t>(*value)));
+}
+
+SortKey SortKey::Collated(std::string_view collationKey)
+{
+    SortKey key;
+    key.known = true;
+    const std::size_t head = std::min<std::size_t>(collationKey.size(), 8);
+    for (std::size_t i = 0; i < 8; ++i)
+        key.head = key.head << 8 |
+                   (i < head ? static_cast<std::uint8_t>(collationKey[i]) : std::uint8_t{0});
+    if (collationKey.size() > head)
+        key.tail.assign(collationKey.substr(head));
+    return key;
+}
+
+SortKey MakeSortKey(const ResultRow &row, int column, const Collator &collator)
+{
+    return MakeSortKey(row, column, collator, row.sources());
+}
+
+SortKey MakeSortKey(const ResultRow &row, int column, const Collator &collator,
+                    std::optional<std::int64_t> sources)
+{
+    switch (column) {
+    case SerialColumn:
+        return SortKey::Number(row.serial());
+    case SizeColumn:
+        return SortKey::Number(row.bytes());
+    case SourcesColumn:
+        return SortKey::Number(sources);
+    case NameColumn:
+    case LinkColumn:
+        return SortKey::Collated(collator.sortKey(row[column]));
+    default:
+        return {};
+    }
+}
+
+bool SortsBefore(const SortKey &a, std::size_t rowA, const SortKey &b, std::size_t rowB,
+                 bool descending)
+{
+    if (a.known != b.known)
+        return a.known;
+    if (a.known) {
+        const int c = CompareKnown(a, b);
+        if (c != 0)
+            return descending ? c > 0 : c < 0;
+    }
+    return rowA < rowB;
+}
+
+std::vector<std::size_t> SortedOrder(const std::vector<ResultRow> &rows, const SortRequest &request,
+                                     const Collator &collator)
+{
+    std::vector<SortKey> keys;
+    keys.reserve(rows.size());
+    for (const ResultRow &row : rows)
+        keys.push_back(MakeSortKey(row, request.column, collator));
     std::vector<std::size_t> order(rows.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    const bool desc = request.descending;
-    // A descending sort is the ascending one read backwards, but ties keep the list order.
-    const auto sortBy = [&](const auto &keys) {
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            return desc ? LessUnknownLast(keys[b], keys[a], true)
-                        : LessUnknownLast(keys[a], keys[b], false);
-        });
-    };
-    switch (request.column) {
-    case 0:
-    case 3: {
-        std::vector<std::optional<std::int64_t>> keys;
-        keys.reserve(rows.size());
-        for (const ResultRow &row : rows)
-            keys.push_back(ParseCountText(row[static_cast<std::size_t>(request.column)]));
-        sortBy(keys);
-        break;
-    }
-    case 2: {
-        std::vector<std::optional<std::uint64_t>> keys;
-        keys.reserve(rows.size());
-        for (const ResultRow &row : rows)
-            keys.push_back(ParseSizeText(row[SizeColumn]));
-        sortBy(keys);
-        break;
-    }
-    case 1:
-    case 4: {
-        std::vector<std::optional<std::string>> keys;
-        keys.reserve(rows.size());
-        for (const ResultRow &row : rows) {
-            const std::string utf8 = TextToUtf8(row[static_cast<std::size_t>(request.column)]);
-            keys.emplace_back(request.column == 1 ? CollationKey(utf8) : utf8);
-        }
-        sortBy(keys);
-        break;
-    }
-    default:
-        break;
-    }
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return SortsBefore(keys[a], a, keys[b], b, request.descending);
+    });
     return order;
 }
 

@@ -3,6 +3,7 @@
 #include "search/resultrow.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,10 +11,12 @@
 
 namespace jiujiu {
 
-// A sort of the result list: a column (0 serial … 4 link) and a direction.
+class Collator;
+
+// A sort of the result list: a column and a direction.
 struct SortRequest
 {
-    int column = 0;
+    int column = SerialColumn;
     bool descending = false;
 
     // "name", "size:desc", "sources:asc"; the column titles (序号, 名称, 大小, 资源数, 链接) and
@@ -23,22 +26,35 @@ struct SortRequest
     friend bool operator==(const SortRequest &, const SortRequest &) = default;
 };
 
-// The "less than" of a sort whose caller reverses it for a descending order, such as
-// QSortFilterProxyModel: unknown values come last in either direction.
-template <class T>
-bool LessUnknownLast(const std::optional<T> &a, const std::optional<T> &b, bool descending)
+// What a row sorts by in one column, made once per row: serial and sources as numbers, size
+// in bytes, name and link by their collation keys. Unknown numbers and sizes have no key.
+struct SortKey
 {
-    if (a && b)
-        return *a < *b;
-    if (a.has_value() == b.has_value())
-        return false;
-    return a.has_value() != descending;
-}
+    bool known = false;
+    std::uint64_t head = 0; // the number, or a collation key's first eight bytes
+    std::string tail;       // the rest of a collation key
 
-// The order in which rows are listed under the sort: serial and sources as numbers, size in
-// bytes, names by the C library's collation of the current locale (LC_COLLATE), links by
-// their bytes. Unknown numbers and sizes come last; ties keep the list order.
-std::vector<std::size_t> SortedOrder(const std::vector<ResultRow> &rows,
-                                     const SortRequest &request);
+    static SortKey Number(std::optional<std::uint64_t> value);
+    static SortKey Number(std::optional<std::int64_t> value);
+    static SortKey Collated(std::string_view collationKey);
+
+    friend bool operator==(const SortKey &, const SortKey &) = default;
+};
+
+// The key of a row in a column; `sources` stands in for the row's own count (a merged row
+// shows its copies' highest).
+SortKey MakeSortKey(const ResultRow &row, int column, const Collator &collator);
+SortKey MakeSortKey(const ResultRow &row, int column, const Collator &collator,
+                    std::optional<std::int64_t> sources);
+
+// The one order of the result list, for the window and jiujiu-cli alike: known keys first in
+// either direction, in the direction asked; alike keys, and unknown ones, in list order
+// (rowA, rowB: the rows' places in the list).
+bool SortsBefore(const SortKey &a, std::size_t rowA, const SortKey &b, std::size_t rowB,
+                 bool descending);
+
+// The rows' indexes in the order of the request.
+std::vector<std::size_t> SortedOrder(const std::vector<ResultRow> &rows, const SortRequest &request,
+                                     const Collator &collator);
 
 } // namespace jiujiu

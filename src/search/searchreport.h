@@ -27,6 +27,10 @@ struct PageOutcome
     // Why it could not be read after its retries, e.g. libcurl's error text, "HTTP 503" or
     // "answer without rows"; empty when it was read.
     std::string failure;
+    // Rows listed without a size, sources or link cell of their own on the page.
+    std::int64_t rowsMissingCells = 0;
+    // Read, but a matching limit ended the reading before the end of the page.
+    bool cutShort = false;
 };
 
 // How the last search went.

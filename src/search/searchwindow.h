@@ -1,6 +1,9 @@
 #pragma once
 
 #include "runtime/value.h"
+#include "search/resultrow.h"
+
+#include <vector>
 
 namespace jiujiu {
 
@@ -24,6 +27,9 @@ public:
     // Appends a row with the caption in column 0; answers its index, -1 on failure.
     virtual int appendRow(const Text &caption) = 0;
     virtual void setCell(int row, int column, const Text &text) = 0;
+    // Appends the rows of one page, their serial numbers set. By default a row at a time
+    // through appendRow and setCell; windows that keep typed rows take them whole.
+    virtual void appendRows(std::vector<ResultRow> &&rows);
     virtual Text cellText(int row, int column) = 0;
     // First selected row, -1 when none.
     virtual int currentSelection() = 0;

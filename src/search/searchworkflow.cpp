@@ -5,15 +5,17 @@
 #include "runtime/conversions.h"
 #include "runtime/settings.h"
 #include "runtime/uiservices.h"
+#include "search/answertext.h"
 #include "search/pagefetcher.h"
-#include "search/pagerows.h"
 #include "search/regexobject.h"
+#include "search/resultpagereader.h"
 #include "search/searchexpressions.h"
 #include "search/searchtexts.h"
 #include "search/searchwindow.h"
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <optional>
 
 namespace jiujiu {
@@ -23,15 +25,6 @@ namespace {
 constexpr std::chrono::milliseconds kEventSlice{10};
 // A total this large cannot bound the page count any further.
 constexpr std::int64_t kLargestTotal = std::int64_t(1) << 40;
-
-// The answer's bytes up to the first zero byte (as ToText takes a byte-set), from UTF-8 to the
-// program's text. The body is moved in, never copied.
-Text AnswerText(std::string &&body)
-{
-    if (const auto nul = body.find('\0'); nul != std::string::npos)
-        body.resize(nul);
-    return Utf8ToAnsi(body);
-}
 
 // The captured total as a number when it is one: digits, maybe grouped by commas, maybe with
 // blanks around. Anything else ("约1000", "1.5万") says nothing about the page count.
@@ -171,7 +164,7 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
     std::string failure;
     PageFetcher firstRequest(keyword, 1, 1, m_settings,
                              [&first](std::int32_t, HttpResponse &&response) {
-                                 first = AnswerText(std::move(response.body));
+                                 first = AnswerText(response.body);
                                  return PageFetcher::Reading();
                              });
     const bool answered = Drive(
@@ -206,7 +199,8 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
     std::int32_t pageCount = 0;
     for (std::int32_t i = 1; i <= lastPages; ++i)
         pageCount = ToInteger(Value(m_regex.GetSubMatchText(i, 1)));
-    if (pageCount == 0)
+    // No readable last page, or one below 1: the total was announced, so page 1 is read.
+    if (pageCount < 1)
         pageCount = 1;
 
     // Never more pages than the total can fill at the first page's row count, nor than the
@@ -226,31 +220,41 @@ SearchOutcome SearchWorkflow::listPages(const Text &keyword, std::int32_t pageCo
     if (pageCount > 0)
         m_window.showProgress(ProgressText(1, pageCount, 0));
 
-    PageFetcher fetcher(keyword, 1, pageCount, m_settings,
-                        [this, pageCount](std::int32_t page, HttpResponse &&response) {
-                            PageFetcher::Reading reading;
-                            const Text text = AnswerText(std::move(response.body));
-                            reading.rows = ExtractPageRows(m_regex, text);
-                            // Only the last page may hold no rows.
-                            if (reading.rows.empty() && page < pageCount)
-                                reading.failure = "answer without rows";
-                            return reading;
-                        });
+    // Prepared once for every page of the search.
+    ResultPageReader reader;
+    // How each page read, by page: the last reading of a retried page counts.
+    std::map<std::int32_t, ResultPageReader::Page> readings;
+    PageFetcher fetcher(
+        keyword, 1, pageCount, m_settings,
+        [&reader, &readings, pageCount](std::int32_t page, HttpResponse &&response) {
+            PageFetcher::Reading reading;
+            ResultPageReader::Page read = reader.read(response.body);
+            reading.rows = std::move(read.rows);
+            readings[page] = std::move(read);
+            // Only the last page may hold no rows.
+            if (reading.rows.empty() && page < pageCount)
+                reading.failure = "answer without rows";
+            return reading;
+        });
     std::int64_t serial = 0;
     int failedInARow = 0;
     const bool completed = Drive(
         fetcher, [this] { return stopWanted(); },
         [&](PageFetcher::Page &&page) {
             PageOutcome outcome{page.number, 0, std::move(page.failure)};
+            if (const auto read = readings.find(page.number); read != readings.end()) {
+                if (outcome.failure.empty()) {
+                    outcome.rowsMissingCells = read->second.rowsMissingCells;
+                    outcome.cutShort = read->second.limitReached;
+                }
+                readings.erase(read);
+            }
             if (outcome.failure.empty()) {
                 failedInARow = 0;
-                for (ResultRow &row : page.rows) {
-                    row[SerialColumn] = ToText(Value(++serial));
-                    const int index = m_window.appendRow(row[SerialColumn]);
-                    for (int column = NameColumn; column <= LinkColumn; ++column)
-                        m_window.setCell(index, column, row[static_cast<std::size_t>(column)]);
-                }
+                for (ResultRow &row : page.rows)
+                    row.setCell(SerialColumn, ToText(Value(++serial)));
                 outcome.rows = static_cast<std::int64_t>(page.rows.size());
+                m_window.appendRows(std::move(page.rows));
             } else if (++failedInARow >= m_settings.failedPagesInARow && !fetcher.finished()) {
                 // The service has most likely gone away: ask for nothing more.
                 fetcher.stop();
@@ -267,9 +271,10 @@ SearchOutcome SearchWorkflow::listPages(const Text &keyword, std::int32_t pageCo
         m_window.setAnnouncement(StoppedAnnouncement(&m_report.total, serial));
         return end(SearchOutcome::Stopped);
     }
+    // A page cut short by a matching limit lost rows as surely as one that failed.
     std::vector<std::int32_t> failedPages;
     for (const PageOutcome &page : m_report.pages)
-        if (!page.failure.empty())
+        if (!page.failure.empty() || page.cutShort)
             failedPages.push_back(page.page);
     if (failedPages.empty() && m_report.pagesNotRead == 0) {
         m_window.setAnnouncement(TotalAnnouncement(m_report.total));

@@ -22,13 +22,16 @@ ReportListView *ListAt(const ControlReference &reference)
 Text ListGetItemText(ReportListView &list, std::int32_t row, const Value &column)
 {
     const int c = column.isOmitted() ? 0 : ToInteger(column);
-    return ToRuntimeText(list.listModel()->cellText(row, c));
+    const ResultListModel &model = *list.listModel();
+    if (row < 0 || row >= model.count())
+        return {};
+    return model.row(row)[c];
 }
 
 void ListSetItemText(ReportListView &list, std::int32_t row, const Value &column, const Value &text)
 {
     const int c = column.isOmitted() ? 0 : ToInteger(column);
-    list.listModel()->setCellText(row, c, text.isOmitted() ? QString() : ToQString(ToText(text)));
+    list.listModel()->setCellText(row, c, text.isOmitted() ? Text() : ToText(text));
 }
 
 std::int32_t ListInsertItem(ReportListView &list, const Value &row, const Value &caption,
@@ -54,6 +57,11 @@ std::int32_t ListInsertItem(ReportListView &list, const Value &row, const Value 
     if (!userValue.isOmitted())
         item.userValue = ToInteger(userValue);
     return model.insertItem(at, item);
+}
+
+std::int32_t ListAppendRows(ReportListView &list, std::vector<ResultRow> &&rows)
+{
+    return list.listModel()->appendRows(std::move(rows));
 }
 
 void ListDeleteAllItems(ReportListView &list)
@@ -85,6 +93,12 @@ std::int32_t ListInsertItem(const ControlReference &list, const Value &row, cons
 {
     ReportListView *view = ListAt(list);
     return view ? ListInsertItem(*view, row, caption, image, stateImage, indent, userValue) : -1;
+}
+
+std::int32_t ListAppendRows(const ControlReference &list, std::vector<ResultRow> &&rows)
+{
+    ReportListView *view = ListAt(list);
+    return view ? ListAppendRows(*view, std::move(rows)) : -1;
 }
 
 void ListDeleteAllItems(const ControlReference &list)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "runtime/value.h"
+#include "search/resultrow.h"
 #include "ui/controlreference.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace jiujiu {
 
@@ -18,6 +20,9 @@ void ListSetItemText(ReportListView &list, std::int32_t row, const Value &column
 std::int32_t ListInsertItem(ReportListView &list, const Value &row = {}, const Value &caption = {},
                             const Value &image = {}, const Value &stateImage = {},
                             const Value &indent = {}, const Value &userValue = {});
+// Appends typed result rows (a page of a search) in one insertion. Answers the first new
+// row's number, -1 when refused.
+std::int32_t ListAppendRows(ReportListView &list, std::vector<ResultRow> &&rows);
 void ListDeleteAllItems(ReportListView &list);
 // First selected row, -1 when none.
 std::int32_t ListCurrentSelection(ReportListView &list);
@@ -31,6 +36,7 @@ std::int32_t ListInsertItem(const ControlReference &list, const Value &row = {},
                             const Value &caption = {}, const Value &image = {},
                             const Value &stateImage = {}, const Value &indent = {},
                             const Value &userValue = {});
+std::int32_t ListAppendRows(const ControlReference &list, std::vector<ResultRow> &&rows);
 void ListDeleteAllItems(const ControlReference &list);
 std::int32_t ListCurrentSelection(const ControlReference &list);
 

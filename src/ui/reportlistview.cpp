@@ -1,5 +1,6 @@
 #include "ui/reportlistview.h"
 
+#include "search/collator.h"
 #include "ui/resultlistmodel.h"
 #include "ui/resultlistproxy.h"
 
@@ -34,8 +35,11 @@ protected:
 
 } // namespace
 
-ReportListView::ReportListView(QWidget *parent)
-    : QTableView(parent), m_model(new ResultListModel(this)),
+ReportListView::ReportListView(QWidget *parent) : ReportListView(Collator::ForEnvironment(), parent)
+{}
+
+ReportListView::ReportListView(const Collator &collator, QWidget *parent)
+    : QTableView(parent), m_model(new ResultListModel(collator, this)),
       m_proxy(new ResultListProxy(m_model, this))
 {
     setHorizontalHeader(new ListHeader(this));

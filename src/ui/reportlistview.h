@@ -5,6 +5,7 @@
 
 namespace jiujiu {
 
+class Collator;
 class ResultListModel;
 class ResultListProxy;
 
@@ -23,6 +24,8 @@ class ReportListView final : public QTableView
 
 public:
     explicit ReportListView(QWidget *parent = nullptr);
+    // Names sort by this collator (it must outlive the view) instead of the environment's.
+    explicit ReportListView(const Collator &collator, QWidget *parent = nullptr);
     ~ReportListView() override;
 
     ResultListModel *listModel() const { return m_model; }

@@ -79,13 +79,12 @@ std::vector<ResultRow> ResultListActions::shownRows(const std::vector<int> &mode
     std::vector<ResultRow> rows;
     rows.reserve(modelRows.size());
     for (int row : modelRows) {
-        ResultRow out;
-        for (int column = 0; column < ResultListModel::ColumnCount; ++column)
-            out[static_cast<std::size_t>(column)] = ToRuntimeText(model.cellText(row, column));
         if (proxy.mergeDuplicates())
-            out[SourcesColumn] = ToRuntimeText(model.cellText(
-                static_cast<int>(model.duplicates().sourcesRow(static_cast<std::size_t>(row))), 3));
-        rows.push_back(std::move(out));
+            rows.push_back(
+                MergedRow(model.row(row), model.row(static_cast<int>(model.duplicates().sourcesRow(
+                                              static_cast<std::size_t>(row))))));
+        else
+            rows.push_back(model.row(row));
     }
     return rows;
 }
@@ -106,7 +105,7 @@ void ResultListActions::copyLinks()
     if (m_view->selectedRows().empty())
         return;
     ClearClipboard();
-    SetClipboardText(ToRuntimeText(joinedCells(4)));
+    SetClipboardText(ToRuntimeText(joinedCells(LinkColumn)));
 }
 
 void ResultListActions::copyNames()
@@ -114,16 +113,16 @@ void ResultListActions::copyNames()
     if (m_view->selectedRows().empty())
         return;
     ClearClipboard();
-    SetClipboardText(ToRuntimeText(joinedCells(1)));
+    SetClipboardText(ToRuntimeText(joinedCells(NameColumn)));
 }
 
 void ResultListActions::openInClient()
 {
     std::vector<Text> links;
     for (int row : m_view->selectedRows()) {
-        const QString link = m_view->listModel()->cellText(row, 4);
-        if (!link.isEmpty())
-            links.push_back(ToRuntimeText(link));
+        const Text &link = m_view->listModel()->row(row)[LinkColumn];
+        if (!link.empty())
+            links.push_back(link);
     }
     if (links.size() > static_cast<std::size_t>(OpenWithoutAsking)) {
         const Text question = Utf8ToText("要把选中的 " + std::to_string(links.size()) +

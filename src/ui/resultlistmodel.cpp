@@ -1,7 +1,9 @@
 #include "ui/resultlistmodel.h"
 
+#include "runtime/codepage.h"
+#include "search/collator.h"
 #include "search/resultfilter.h"
-#include "search/sizetext.h"
+#include "ui/qttext.h"
 
 #include <algorithm>
 #include <limits>
@@ -20,35 +22,23 @@ const std::array<ResultListModel::Column, ResultListModel::ColumnCount> &ResultL
     return columns;
 }
 
-namespace {
-
-// The user's locale; for the C locale the root order of English, since Qt's C collator makes
-// byte keys that neither ignore case nor read numbers.
-QLocale CollationLocale()
-{
-    const QLocale locale;
-    return locale.language() == QLocale::C ? QLocale(QLocale::English) : locale;
-}
-
-} // namespace
-
 ResultListModel::ResultListModel(QObject *parent)
-    : QAbstractTableModel(parent), m_collator(CollationLocale()),
-      m_emptyNameKey(m_collator.sortKey(QString()))
-{
-    // "第2期" before "第10期", and letters without regard to case.
-    m_collator.setNumericMode(true);
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-    m_emptyNameKey = m_collator.sortKey(QString());
-}
+    : ResultListModel(Collator::ForEnvironment(), parent)
+{}
 
-bool ResultListModel::NameEntryLess::operator()(const NameEntry &a, const NameEntry &b) const
-{
-    const int c = a.key.compare(b.key);
-    return c != 0 ? c < 0 : a.row < b.row;
-}
+ResultListModel::ResultListModel(const Collator &collator, QObject *parent)
+    : QAbstractTableModel(parent), m_collator(collator)
+{}
 
 ResultListModel::~ResultListModel() = default;
+
+void ResultListModel::deriveKeys(Row &row) const
+{
+    const ResultRow &r = row.result;
+    row.matchKey = ResultFilter::MatchKey(TextToUtf8(r[NameColumn]), TextToUtf8(r[LinkColumn]));
+    row.nameKey = SortKey::Collated(m_collator.sortKey(r[NameColumn]));
+    row.linkKey.reset();
+}
 
 int ResultListModel::insertItem(int row, const Item &item)
 {
@@ -56,182 +46,146 @@ int ResultListModel::insertItem(int row, const Item &item)
         return -1;
     if (row < 0 || row > count())
         row = count();
+    Row added;
+    added.result.setCell(SerialColumn, ToRuntimeText(item.caption));
+    added.image = item.image;
+    added.state = item.state;
+    added.indent = item.indent;
+    added.userValue = item.userValue;
+    deriveKeys(added);
+
     beginInsertRows({}, row, row);
-    m_nameRanksValid = false;
     const bool appended = row == count();
-    m_rows.insert(m_rows.begin() + row, Row{item, {}, {}, {}, {}, true});
-    Row &added = m_rows[static_cast<std::size_t>(row)];
-    added.keys.serial = ParseCountText(item.caption.toUtf8().toStdString());
-    added.nameKey.emplace(m_emptyNameKey);
-    if (appended) {
+    m_rows.insert(m_rows.begin() + row, std::move(added));
+    if (appended)
         m_duplicates.append({}, std::nullopt);
-        // Rows without a name stay out of the index: they sort first, as empty names.
-        if (m_nameIndexValid)
-            m_nameEntries.push_back(m_nameIndex.end());
-    } else {
+    else
         m_duplicates.insert(static_cast<std::size_t>(row), {}, std::nullopt);
-        // Rows below moved down: the index is rebuilt when next needed.
-        m_nameIndexValid = false;
-        m_nameIndex.clear();
-        m_nameEntries.clear();
-    }
-    if (m_changedFirst >= 0 && row <= m_changedLast)
-        ++m_changedLast; // the changed rows moved down
+    // Rows noted as changed below the new one moved down.
+    for (int &changed : m_changed)
+        if (changed >= row)
+            ++changed;
     endInsertRows();
     return row;
 }
 
-void ResultListModel::setCellText(int row, int column, const QString &text)
+int ResultListModel::appendRows(std::vector<ResultRow> rows)
+{
+    if (rows.empty())
+        return count();
+    if (rows.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) - m_rows.size())
+        return -1;
+    const int first = count();
+    std::vector<Row> added(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        added[i].result = std::move(rows[i]);
+        deriveKeys(added[i]);
+    }
+    beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
+    m_rows.reserve(m_rows.size() + added.size());
+    std::vector<std::size_t> regrouped;
+    for (Row &row : added) {
+        const ResultRow &r = row.result;
+        for (std::size_t changed : m_duplicates.append(r.link().fileKey(), r.sources()))
+            if (changed < static_cast<std::size_t>(first))
+                regrouped.push_back(changed);
+        m_rows.push_back(std::move(row));
+    }
+    endInsertRows();
+    // A group's first row shows its copies: it looks different now.
+    for (std::size_t row : regrouped)
+        noteChanged(static_cast<int>(row));
+    return first;
+}
+
+void ResultListModel::setCellText(int row, int column, const Text &text)
 {
     if (row < 0 || row >= count() || column < 0 || column >= ColumnCount)
         return;
-    Row &r = m_rows[static_cast<std::size_t>(row)];
-    QString &cell = column == 0 ? r.item.caption : r.subItems[static_cast<std::size_t>(column - 1)];
-    if (cell == text)
+    ResultRow &r = m_rows[static_cast<std::size_t>(row)].result;
+    if (r[column] == text)
         return;
-    cell = text;
-    updateKeys(row, column);
+    r.setCell(column, text);
+    cellChanged(row, column);
     noteChanged(row);
 }
 
-void ResultListModel::updateKeys(int row, int column)
+void ResultListModel::cellChanged(int row, int column)
 {
     Row &r = m_rows[static_cast<std::size_t>(row)];
-    const auto utf8 = [&r, column] {
-        const QString &cell =
-            column == 0 ? r.item.caption : r.subItems[static_cast<std::size_t>(column - 1)];
-        return cell.toUtf8().toStdString();
-    };
     switch (column) {
-    case 0:
-        r.keys.serial = ParseCountText(utf8());
-        return;
-    case 1:
+    case NameColumn:
         // Made now, a row at a time during the search, so a click on 名称 only compares.
-        r.matchKeyStale = true;
-        r.nameKey.emplace(m_collator.sortKey(r.subItems[0]));
-        m_nameRanksValid = false;
-        if (m_nameIndexValid) {
-            auto &entry = m_nameEntries[static_cast<std::size_t>(row)];
-            if (entry != m_nameIndex.end())
-                m_nameIndex.erase(entry);
-            entry = r.subItems[0].isEmpty() ? m_nameIndex.end()
-                                            : m_nameIndex.insert({*r.nameKey, row}).first;
-        }
+        r.matchKey = ResultFilter::MatchKey(TextToUtf8(r.result[NameColumn]),
+                                            TextToUtf8(r.result[LinkColumn]));
+        r.nameKey = SortKey::Collated(m_collator.sortKey(r.result[NameColumn]));
         return;
-    case 2:
-        r.keys.bytes = ParseSizeText(utf8());
-        return;
-    case 3:
-    case 4: {
-        if (column == 3) {
-            r.keys.sources = ParseCountText(utf8());
-        } else {
-            // Made now rather than on the first filter, which would then stall on a long list.
-            r.matchKey = ResultFilter::MatchKey(r.subItems[0].toUtf8().toStdString(),
-                                                r.subItems[3].toUtf8().toStdString());
-            r.matchKeyStale = false;
-        }
-        const std::string key = DuplicateGroups::Key(r.subItems[3].toUtf8().toStdString());
+    case LinkColumn:
+        r.matchKey = ResultFilter::MatchKey(TextToUtf8(r.result[NameColumn]),
+                                            TextToUtf8(r.result[LinkColumn]));
+        r.linkKey.reset();
+        [[fallthrough]];
+    case SourcesColumn:
         // Rows whose merged look changed (the group's first row) are repainted and re-filtered.
-        for (std::size_t changed :
-             m_duplicates.update(static_cast<std::size_t>(row), key, r.keys.sources))
+        for (std::size_t changed : m_duplicates.update(
+                 static_cast<std::size_t>(row), r.result.link().fileKey(), r.result.sources()))
             if (changed != static_cast<std::size_t>(row))
                 noteChanged(static_cast<int>(changed));
         return;
-    }
     default:
         return;
     }
 }
 
-const std::string &ResultListModel::matchKey(int row) const
+SortKey ResultListModel::sortKey(int row, int column) const
 {
     const Row &r = m_rows[static_cast<std::size_t>(row)];
-    if (r.matchKeyStale) {
-        r.matchKey = ResultFilter::MatchKey(r.subItems[0].toUtf8().toStdString(),
-                                            r.subItems[3].toUtf8().toStdString());
-        r.matchKeyStale = false;
+    switch (column) {
+    case NameColumn:
+        return r.nameKey;
+    case LinkColumn:
+        if (!r.linkKey)
+            r.linkKey = SortKey::Collated(m_collator.sortKey(r.result[LinkColumn]));
+        return *r.linkKey;
+    default:
+        return MakeSortKey(r.result, column, m_collator);
     }
-    return r.matchKey;
-}
-
-void ResultListModel::rebuildNameIndex() const
-{
-    m_nameIndex.clear();
-    m_nameEntries.clear();
-    m_nameEntries.reserve(m_rows.size());
-    for (std::size_t row = 0; row < m_rows.size(); ++row) {
-        const int r = static_cast<int>(row);
-        m_nameEntries.push_back(m_rows[row].subItems[0].isEmpty()
-                                    ? m_nameIndex.end()
-                                    : m_nameIndex.insert({nameSortKey(r), r}).first);
-    }
-    m_nameIndexValid = true;
-}
-
-const std::vector<std::uint32_t> &ResultListModel::nameRanks() const
-{
-    if (m_nameRanksValid && m_nameRanks.size() == m_rows.size())
-        return m_nameRanks;
-    if (!m_nameIndexValid)
-        rebuildNameIndex();
-    // Rank 0 for the rows without a name, and for names that collate as empty.
-    m_nameRanks.assign(m_rows.size(), 0);
-    std::uint32_t rank = 0;
-    const QCollatorSortKey *previous = &m_emptyNameKey;
-    for (const NameEntry &entry : m_nameIndex) {
-        if (previous->compare(entry.key) != 0)
-            ++rank;
-        m_nameRanks[static_cast<std::size_t>(entry.row)] = rank;
-        previous = &entry.key;
-    }
-    m_nameRanksValid = true;
-    return m_nameRanks;
-}
-
-const QCollatorSortKey &ResultListModel::nameSortKey(int row) const
-{
-    const Row &r = m_rows[static_cast<std::size_t>(row)];
-    if (!r.nameKey)
-        r.nameKey.emplace(m_collator.sortKey(r.subItems[0]));
-    return *r.nameKey;
 }
 
 void ResultListModel::noteChanged(int row)
 {
-    if (m_changedFirst < 0) {
-        m_changedFirst = m_changedLast = row;
+    if (m_changed.empty())
         QMetaObject::invokeMethod(this, &ResultListModel::flushChanges, Qt::QueuedConnection);
-        return;
-    }
-    m_changedFirst = std::min(m_changedFirst, row);
-    m_changedLast = std::max(m_changedLast, row);
+    m_changed.push_back(row);
 }
 
 void ResultListModel::flushChanges()
 {
-    const int first = m_changedFirst;
-    const int last = std::min(m_changedLast, count() - 1);
-    m_changedFirst = m_changedLast = -1;
-    if (first < 0 || first > last)
+    std::vector<int> rows = std::move(m_changed);
+    m_changed.clear();
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::erase_if(rows, [this](int row) { return row < 0 || row >= count(); });
+    if (rows.empty())
         return;
-    emit dataChanged(index(first, 0), index(last, ColumnCount - 1), {Qt::DisplayRole});
+    emit rowsChanged(rows);
+    emit dataChanged(index(rows.front(), 0), index(rows.back(), ColumnCount - 1),
+                     {Qt::DisplayRole});
 }
 
 QString ResultListModel::cellText(int row, int column) const
 {
     if (row < 0 || row >= count() || column < 0 || column >= ColumnCount)
         return {};
-    const Row &r = m_rows[static_cast<std::size_t>(row)];
-    return column == 0 ? r.item.caption : r.subItems[static_cast<std::size_t>(column - 1)];
+    return ToQString(m_rows[static_cast<std::size_t>(row)].result[column]);
 }
 
-const ResultListModel::Item *ResultListModel::item(int row) const
+std::optional<ResultListModel::Item> ResultListModel::item(int row) const
 {
     if (row < 0 || row >= count())
-        return nullptr;
-    return &m_rows[static_cast<std::size_t>(row)].item;
+        return std::nullopt;
+    const Row &r = m_rows[static_cast<std::size_t>(row)];
+    return Item{ToQString(r.result[SerialColumn]), r.image, r.state, r.indent, r.userValue};
 }
 
 void ResultListModel::deleteAllItems()
@@ -239,14 +193,10 @@ void ResultListModel::deleteAllItems()
     if (m_rows.empty())
         return;
     beginResetModel();
-    m_changedFirst = m_changedLast = -1;
+    m_changed.clear();
     m_rows.clear();
     m_rows.shrink_to_fit();
     m_duplicates.clear();
-    m_nameRanksValid = false;
-    m_nameIndex.clear();
-    m_nameEntries.clear();
-    m_nameIndexValid = true;
     endResetModel();
 }
 

@@ -1,6 +1,5 @@
 #include "ui/resultlistproxy.h"
 
-#include "search/resultorder.h"
 #include "ui/resultlistmodel.h"
 
 #include <QTimer>
@@ -17,7 +16,7 @@ ResultListProxy::ResultListProxy(ResultListModel *source, QObject *parent)
     connect(m_sliceTimer, &QTimer::timeout, this, &ResultListProxy::filterSlice);
     QAbstractProxyModel::setSourceModel(source);
     connect(source, &QAbstractItemModel::rowsInserted, this, &ResultListProxy::onRowsInserted);
-    connect(source, &QAbstractItemModel::dataChanged, this, &ResultListProxy::onDataChanged);
+    connect(source, &ResultListModel::rowsChanged, this, &ResultListProxy::onRowsChanged);
     connect(source, &QAbstractItemModel::modelAboutToBeReset, this, [this] { beginResetModel(); });
     connect(source, &QAbstractItemModel::modelReset, this, &ResultListProxy::onReset);
     // The model never removes or moves single rows; should it, everything is worked out again.
@@ -60,108 +59,57 @@ bool ResultListProxy::accepts(int sourceRow) const
         return false;
     if (m_filter.isEmpty())
         return true;
-    const auto &keys = m_source->keys(sourceRow);
-    return m_filter.accepts(m_source->matchKey(sourceRow), keys.bytes,
-                            m_merge ? groups.groupSources(row) : keys.sources);
+    const ResultRow &result = m_source->row(sourceRow);
+    return m_filter.accepts(m_source->matchKey(sourceRow), result.bytes(),
+                            m_merge ? groups.groupSources(row) : result.sources());
 }
 
-bool ResultListProxy::keyLess(int a, int b, bool descending) const
+SortKey ResultListProxy::keyFor(int sourceRow) const
 {
-    const ResultListModel::RowKeys &ka = m_source->keys(a);
-    const ResultListModel::RowKeys &kb = m_source->keys(b);
-    switch (m_sortColumn) {
-    case 0:
-        return LessUnknownLast(ka.serial, kb.serial, descending);
-    case 1:
-        return m_source->nameSortKey(a).compare(m_source->nameSortKey(b)) < 0;
-    case 2:
-        return LessUnknownLast(ka.bytes, kb.bytes, descending);
-    case 3: {
-        if (!m_merge)
-            return LessUnknownLast(ka.sources, kb.sources, descending);
-        const DuplicateGroups &groups = m_source->duplicates();
-        return LessUnknownLast(groups.groupSources(static_cast<std::size_t>(a)),
-                               groups.groupSources(static_cast<std::size_t>(b)), descending);
-    }
-    default:
-        return m_source->cellText(a, 4) < m_source->cellText(b, 4);
-    }
+    if (m_sortColumn == SourcesColumn && m_merge)
+        return SortKey::Number(
+            m_source->duplicates().groupSources(static_cast<std::size_t>(sourceRow)));
+    return m_source->sortKey(sourceRow, m_sortColumn);
 }
 
 bool ResultListProxy::before(int a, int b) const
 {
-    if (m_sortColumn >= 0) {
-        // Descending is the ascending "less than" read backwards, as item views expect it.
-        const bool descending = m_sortOrder == Qt::DescendingOrder;
-        if (descending ? keyLess(b, a, true) : keyLess(a, b, false))
-            return true;
-        if (descending ? keyLess(a, b, true) : keyLess(b, a, false))
-            return false;
-    }
-    return a < b;
+    if (m_sortColumn < 0)
+        return a < b;
+    return SortsBefore(m_keys[static_cast<std::size_t>(a)], static_cast<std::size_t>(a),
+                       m_keys[static_cast<std::size_t>(b)], static_cast<std::size_t>(b),
+                       m_sortOrder == Qt::DescendingOrder);
 }
 
 void ResultListProxy::resortAll()
 {
-    const auto count = static_cast<std::size_t>(m_source->count());
-    m_order.resize(count);
-    if (m_sortColumn < 0) {
-        std::iota(m_order.begin(), m_order.end(), 0);
+    const int count = m_source->count();
+    m_order.resize(static_cast<std::size_t>(count));
+    std::iota(m_order.begin(), m_order.end(), 0);
+    m_keys.clear();
+    if (m_sortColumn < 0)
         return;
-    }
-    // Sorts compact (key, row) pairs instead of asking the model for keys on every comparison:
-    // the same order as before(), several times faster on 100 000 rows.
-    const bool descending = m_sortOrder == Qt::DescendingOrder;
-    const auto sortBy = [this, count](auto &entries, auto keyBefore) {
-        std::sort(entries.begin(), entries.end(), [&](const auto &a, const auto &b) {
-            if (keyBefore(a.first, b.first))
-                return true;
-            if (keyBefore(b.first, a.first))
-                return false;
-            return a.second < b.second;
-        });
-        for (std::size_t at = 0; at < count; ++at)
-            m_order[at] = entries[at].second;
-    };
-    switch (m_sortColumn) {
-    case 4: {
-        std::vector<std::pair<QString, int>> entries(count);
-        for (std::size_t row = 0; row < count; ++row)
-            entries[row] = {m_source->cellText(static_cast<int>(row), 4), static_cast<int>(row)};
-        sortBy(entries, [descending](const QString &a, const QString &b) {
-            return descending ? b < a : a < b;
-        });
+    m_keys.reserve(static_cast<std::size_t>(count));
+    for (int row = 0; row < count; ++row)
+        m_keys.push_back(keyFor(row));
+    std::sort(m_order.begin(), m_order.end(), [this](int a, int b) { return before(a, b); });
+}
+
+void ResultListProxy::reorder(const std::vector<int> &rows)
+{
+    if (rows.empty())
         return;
-    }
-    default: {
-        // Names by their rank; unknown values last whatever the direction; known ones reversed
-        // for descending.
-        using Key = std::pair<bool, std::uint64_t>;
-        std::vector<std::pair<Key, int>> entries(count);
-        const DuplicateGroups &groups = m_source->duplicates();
-        const std::vector<std::uint32_t> *ranks =
-            m_sortColumn == 1 ? &m_source->nameRanks() : nullptr;
-        for (std::size_t row = 0; row < count; ++row) {
-            const ResultListModel::RowKeys &keys = m_source->keys(static_cast<int>(row));
-            std::optional<std::uint64_t> value;
-            if (m_sortColumn == 1) {
-                value = (*ranks)[row];
-            } else if (m_sortColumn == 2) {
-                value = keys.bytes;
-            } else {
-                const std::optional<std::int64_t> number = m_sortColumn == 0 ? keys.serial
-                                                           : m_merge ? groups.groupSources(row)
-                                                                     : keys.sources;
-                if (number)
-                    value = static_cast<std::uint64_t>(*number);
-            }
-            entries[row] = {Key{!value, value ? (descending ? ~*value : *value) : 0},
-                            static_cast<int>(row)};
-        }
-        sortBy(entries, std::less<Key>());
-        return;
-    }
-    }
+    std::vector<int> moved = rows;
+    const auto cmp = [this](int a, int b) { return before(a, b); };
+    std::sort(moved.begin(), moved.end(), cmp);
+    std::vector<int> kept;
+    kept.reserve(m_order.size());
+    for (int row : m_order)
+        if (!std::binary_search(rows.begin(), rows.end(), row))
+            kept.push_back(row);
+    m_order.clear();
+    std::merge(kept.begin(), kept.end(), moved.begin(), moved.end(), std::back_inserter(m_order),
+               cmp);
 }
 
 void ResultListProxy::reshow()
@@ -270,12 +218,13 @@ void ResultListProxy::setMergeDuplicates(bool merge)
     m_merge = merge;
     for (std::size_t row = 0; row < m_accepted.size(); ++row)
         m_accepted[row] = accepts(static_cast<int>(row));
-    if (m_sortColumn == 3) // shown sources change with merging
+    if (m_sortColumn == SourcesColumn) // shown sources change with merging
         resortAll();
     reshow();
     // Names lose or gain their mark, sources their group's count.
     if (!m_shown.empty())
-        emit dataChanged(index(0, 1), index(rowCount() - 1, 3), {Qt::DisplayRole});
+        emit dataChanged(index(0, NameColumn), index(rowCount() - 1, SourcesColumn),
+                         {Qt::DisplayRole});
     if (wasFiltering)
         emit filterApplied();
 }
@@ -296,17 +245,12 @@ void ResultListProxy::onRowsInserted(const QModelIndex &parent, int first, int l
 {
     if (parent.isValid())
         return;
-    const int added = last - first + 1;
     if (static_cast<std::size_t>(first) < m_accepted.size()) {
         // Inserted among the rows: later model rows move down by the number added.
-        for (int &row : m_order)
+        const int added = last - first + 1;
+        for (int &row : m_shown)
             if (row >= first)
-                row += added;
-        std::vector<int> shifted = m_shown;
-        for (int &row : shifted)
-            if (row >= first)
-                row += added;
-        m_shown = shifted; // same shown rows, new model numbers
+                row += added; // same shown rows, new model numbers
         const bool wasFiltering = m_filtering;
         cancelFilter();
         m_accepted.insert(m_accepted.begin() + first, static_cast<std::size_t>(added), 0);
@@ -320,80 +264,82 @@ void ResultListProxy::onRowsInserted(const QModelIndex &parent, int first, int l
             emit filterApplied();
         return;
     }
-    for (int row = first; row <= last; ++row) {
+
+    // Appended, a page at a time during a search: sorted once and merged into the order.
+    std::vector<int> added(static_cast<std::size_t>(last - first + 1));
+    std::iota(added.begin(), added.end(), first);
+    std::vector<int> shownAdded;
+    for (int row : added) {
+        if (m_sortColumn >= 0)
+            m_keys.push_back(keyFor(row));
         const bool accepted = accepts(row);
         m_accepted.push_back(accepted);
-        if (m_sortColumn < 0)
-            m_order.push_back(row);
-        else
-            m_order.insert(std::upper_bound(m_order.begin(), m_order.end(), row,
-                                            [this](int a, int b) { return before(a, b); }),
-                           row);
-        if (!accepted) {
-            if (m_positionsValid)
-                m_position.push_back(-1);
-            continue;
-        }
-        const auto at = m_sortColumn < 0
-                            ? m_shown.end()
-                            : std::upper_bound(m_shown.begin(), m_shown.end(), row,
-                                               [this](int a, int b) { return before(a, b); });
-        const int shownAt = static_cast<int>(at - m_shown.begin());
-        beginInsertRows({}, shownAt, shownAt);
-        const bool atEnd = at == m_shown.end();
-        m_shown.insert(at, row);
-        if (m_positionsValid && atEnd)
-            m_position.push_back(shownAt);
-        else
-            m_positionsValid = false;
-        endInsertRows();
+        if (accepted)
+            shownAdded.push_back(row);
     }
+    if (m_sortColumn < 0) {
+        m_order.insert(m_order.end(), added.begin(), added.end());
+    } else {
+        const auto cmp = [this](int a, int b) { return before(a, b); };
+        std::sort(added.begin(), added.end(), cmp);
+        std::sort(shownAdded.begin(), shownAdded.end(), cmp);
+        const auto middle = static_cast<std::ptrdiff_t>(m_order.size());
+        m_order.insert(m_order.end(), added.begin(), added.end());
+        std::inplace_merge(m_order.begin(), m_order.begin() + middle, m_order.end(), cmp);
+    }
+    if (m_positionsValid)
+        m_position.resize(m_accepted.size(), -1);
+    if (shownAdded.empty())
+        return;
+    const bool atEnd = m_sortColumn < 0 || m_shown.empty() || before(m_shown.back(), shownAdded[0]);
+    if (!atEnd) {
+        // Among the rows shown: one change of layout for the whole page.
+        std::vector<int> shown;
+        shown.reserve(m_shown.size() + shownAdded.size());
+        std::merge(m_shown.begin(), m_shown.end(), shownAdded.begin(), shownAdded.end(),
+                   std::back_inserter(shown), [this](int a, int b) { return before(a, b); });
+        relayout(std::move(shown));
+        return;
+    }
+    const int at = static_cast<int>(m_shown.size());
+    beginInsertRows({}, at, at + static_cast<int>(shownAdded.size()) - 1);
+    m_shown.insert(m_shown.end(), shownAdded.begin(), shownAdded.end());
+    if (m_positionsValid)
+        for (std::size_t i = 0; i < shownAdded.size(); ++i)
+            m_position[static_cast<std::size_t>(shownAdded[i])] = at + static_cast<int>(i);
+    endInsertRows();
 }
 
-void ResultListProxy::onDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight)
+void ResultListProxy::onRowsChanged(const std::vector<int> &rows)
 {
-    if (!topLeft.isValid() || topLeft.parent().isValid())
-        return;
-    const int first = std::max(topLeft.row(), 0);
-    const int last = std::min(bottomRight.row(), static_cast<int>(m_accepted.size()) - 1);
-    if (first > last)
-        return;
-
     bool verdictChanged = false;
-    for (int row = first; row <= last; ++row) {
+    std::vector<int> moved;
+    for (int row : rows) {
+        if (row < 0 || static_cast<std::size_t>(row) >= m_accepted.size())
+            continue;
         const bool accepted = accepts(row);
         if (accepted != static_cast<bool>(m_accepted[static_cast<std::size_t>(row)])) {
             m_accepted[static_cast<std::size_t>(row)] = accepted;
             verdictChanged = true;
         }
+        if (m_sortColumn >= 0) {
+            SortKey key = keyFor(row);
+            if (!(key == m_keys[static_cast<std::size_t>(row)])) {
+                m_keys[static_cast<std::size_t>(row)] = std::move(key);
+                moved.push_back(row);
+            }
+        }
     }
-    bool reordered = false;
-    if (m_sortColumn >= 0) {
-        // The changed rows leave the order and come back at their new places.
-        const auto changed = [first, last](int row) { return row >= first && row <= last; };
-        std::vector<int> moved(static_cast<std::size_t>(last - first + 1));
-        std::iota(moved.begin(), moved.end(), first);
-        const auto cmp = [this](int a, int b) { return before(a, b); };
-        std::sort(moved.begin(), moved.end(), cmp);
-        std::vector<int> order;
-        order.reserve(m_order.size());
-        std::vector<int> kept;
-        kept.reserve(m_order.size());
-        for (int row : m_order)
-            if (!changed(row))
-                kept.push_back(row);
-        std::merge(kept.begin(), kept.end(), moved.begin(), moved.end(), std::back_inserter(order),
-                   cmp);
-        reordered = order != m_order;
-        m_order = std::move(order);
-    }
-    if (verdictChanged || reordered)
+    reorder(moved);
+    if (verdictChanged || !moved.empty())
         reshow();
 
     ensurePositions();
     int low = -1;
     int high = -1;
-    for (int row = first; row <= last; ++row) {
+    for (int row : rows) {
+        if (row < 0 || static_cast<std::size_t>(row) >= m_position.size())
+            continue;
         const int at = m_position[static_cast<std::size_t>(row)];
         if (at < 0)
             continue;
@@ -473,14 +419,16 @@ QVariant ResultListProxy::data(const QModelIndex &index, int role) const
     if (row < 0)
         return {};
     const int column = index.column();
-    if (m_merge && role == Qt::DisplayRole && (column == 1 || column == 3)) {
+    if (m_merge && role == Qt::DisplayRole && (column == NameColumn || column == SourcesColumn)) {
         const DuplicateGroups &groups = m_source->duplicates();
-        if (column == 3)
+        if (column == SourcesColumn)
             return m_source->cellText(
-                static_cast<int>(groups.sourcesRow(static_cast<std::size_t>(row))), 3);
+                static_cast<int>(groups.sourcesRow(static_cast<std::size_t>(row))), SourcesColumn);
         const std::size_t copies = groups.copies(static_cast<std::size_t>(row));
         if (copies > 1)
-            return QStringLiteral("%1  \u00D7%2").arg(m_source->cellText(row, 1)).arg(copies);
+            return QStringLiteral("%1  \u00D7%2")
+                .arg(m_source->cellText(row, NameColumn))
+                .arg(copies);
     }
     return m_source->data(m_source->index(row, column), role);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/resultfilter.h"
+#include "search/resultorder.h"
 
 #include <QAbstractProxyModel>
 #include <vector>
@@ -19,7 +20,7 @@ class ResultListModel;
 //
 // Built for lists of 100 000 rows: every model row has its place in the sort order and its
 // filter verdict kept, so a sort is one pass over precomputed keys, a filter one pass over the
-// rows, and cell writes during a search only move the rows they touch.
+// rows, and a page of rows listed while the list is sorted is merged into the order at once.
 class ResultListProxy final : public QAbstractProxyModel
 {
     Q_OBJECT
@@ -71,18 +72,22 @@ private:
     void cancelFilter();
 
     bool accepts(int sourceRow) const;
-    // The sort order's "less than" for two model rows (ties: list order).
+    // The sort order for two model rows (ties: list order).
     bool before(int a, int b) const;
-    bool keyLess(int a, int b, bool descending) const;
+    // What a model row sorts by in the sorted column: the shown source count while merging.
+    SortKey keyFor(int sourceRow) const;
 
+    // Every row's key and place in the sort order worked out again.
     void resortAll();
+    // The rows leave the sort order and come back at their places (rows ascending).
+    void reorder(const std::vector<int> &rows);
     // Shown rows from the sort order and the kept verdicts, as one layout change.
     void reshow();
     void relayout(std::vector<int> shown);
     void ensurePositions() const;
 
     void onRowsInserted(const QModelIndex &parent, int first, int last);
-    void onDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight);
+    void onRowsChanged(const std::vector<int> &rows);
     void onReset();
 
     ResultListModel *m_source;
@@ -92,6 +97,7 @@ private:
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 
     std::vector<int> m_order;            // every model row, in sort order
+    std::vector<SortKey> m_keys;         // by model row, while a column is sorted
     std::vector<char> m_accepted;        // by model row: the filter's (and merge's) verdict
     std::vector<int> m_shown;            // shown row -> model row
     mutable std::vector<int> m_position; // model row -> shown row or -1

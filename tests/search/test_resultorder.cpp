@@ -1,4 +1,5 @@
 #include "runtime/codepage.h"
+#include "search/collator.h"
 #include "search/resultorder.h"
 #include "search/resultrow.h"
 
@@ -68,17 +69,41 @@ TEST(ResultOrder, ColumnsSortByTheirMeaning)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(SortedOrder(rows, c.request), c.order);
+        EXPECT_EQ(SortedOrder(rows, c.request, Collator("")), c.order);
     }
 }
 
-TEST(ResultOrder, UnknownLastHelperFitsAReversingCaller)
+// Names as people read them, in the root order and in a Chinese locale's.
+TEST(ResultOrder, NamesCollate)
 {
-    const std::optional<int> known = 1, unknown;
-    // Ascending: known before unknown. Descending callers ask less(b, a): still known first.
-    EXPECT_TRUE(LessUnknownLast(known, unknown, false));
-    EXPECT_FALSE(LessUnknownLast(unknown, known, false));
-    EXPECT_TRUE(LessUnknownLast(unknown, known, true));
-    EXPECT_FALSE(LessUnknownLast(known, unknown, true));
-    EXPECT_FALSE(LessUnknownLast(unknown, unknown, false));
+    struct Case
+    {
+        const char *locale;
+        std::vector<const char *> names;
+        std::vector<const char *> sorted;
+    };
+    const Case cases[] = {
+        {"", {"Abd", "abc"}, {"abc", "Abd"}},
+        {"C", {"第10期", "第2期", "第1期"}, {"第1期", "第2期", "第10期"}},
+        {"POSIX", {"ｂ", "C", "a"}, {"a", "ｂ", "C"}},
+        {"en_US.UTF-8",
+         {"file10.mkv", "File9.mkv", "file9.avi"},
+         {"file9.avi", "File9.mkv", "file10.mkv"}},
+        // Root: Han by code point; pinyin under zh_CN: a, li, wang, zhang.
+        {"", {"张三", "李四", "王五", "阿杜"}, {"张三", "李四", "王五", "阿杜"}},
+        {"zh_CN.UTF-8", {"张三", "李四", "王五", "阿杜"}, {"阿杜", "李四", "王五", "张三"}},
+        {"zh_CN", {"第10集", "第9集"}, {"第9集", "第10集"}},
+        {"xx_YY", {"b", "A"}, {"A", "b"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.locale) + ": " + c.names[0]);
+        std::vector<ResultRow> rows;
+        for (const char *name : c.names)
+            rows.push_back(Row("1", name, "1 B", "1"));
+        const Collator collator(c.locale);
+        std::vector<std::string> sorted;
+        for (std::size_t at : SortedOrder(rows, {NameColumn, false}, collator))
+            sorted.push_back(TextToUtf8(rows[at][NameColumn]));
+        EXPECT_EQ(sorted, std::vector<std::string>(c.sorted.begin(), c.sorted.end()));
+    }
 }

@@ -375,7 +375,8 @@ TEST_F(SearchWorkflowTest, PageCountFromTheLastPageLink)
     const Case cases[] = {
         {"three pages", "3", 4}, {"digits then markup", "25abc", 26},
         {"no digits", "abc", 2}, {"no link", "", 2},
-        {"zero", "0", 2},        {"negative", "-2", 1},
+        {"zero", "0", 2},        {"negative lists page 1", "-2", 2},
+        {"minus one", "-1", 2},  {"full-width digits", "３", 4},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

@@ -112,8 +112,8 @@ TEST_F(ListCommands, InsertKeepsTheItemValues)
     };
     for (const Case &c : cases) {
         const int row = ListInsertItem(list, {}, {}, c.image, c.stateImage, c.indent, c.userValue);
-        const ResultListModel::Item *item = list.listModel()->item(row);
-        ASSERT_NE(item, nullptr);
+        const auto item = list.listModel()->item(row);
+        ASSERT_TRUE(item.has_value());
         SCOPED_TRACE(row);
         EXPECT_EQ(item->image, c.wantImage);
         EXPECT_EQ(item->state, c.wantState);
@@ -200,17 +200,17 @@ TEST(ResultListModel, CellWritesReachViewsAsOneRangePerTurn)
     for (int i = 0; i < 10; ++i)
         model.insertItem(-1, {});
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-    model.setCellText(7, 1, QStringLiteral("a"));
-    model.setCellText(3, 4, QStringLiteral("b"));
-    model.setCellText(5, 0, QStringLiteral("c"));
-    model.setCellText(5, 9, QStringLiteral("nothing")); // out of range: not a change
+    model.setCellText(7, 1, "a");
+    model.setCellText(3, 4, "b");
+    model.setCellText(5, 0, "c");
+    model.setCellText(5, 9, "nothing"); // out of range: not a change
     EXPECT_EQ(changed.count(), 0);
     QCoreApplication::processEvents();
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed[0].at(0).toModelIndex(), model.index(3, 0));
     EXPECT_EQ(changed[0].at(1).toModelIndex(), model.index(7, 4));
 
-    model.setCellText(9, 2, QStringLiteral("d"));
+    model.setCellText(9, 2, "d");
     model.deleteAllItems();
     QCoreApplication::processEvents();
     EXPECT_EQ(changed.count(), 1) << "no range over rows that are gone";

@@ -4,6 +4,7 @@
 #include "runtime/codepage.h"
 #include "runtime/conversions.h"
 #include "runtime/uiservices.h"
+#include "search/collator.h"
 #include "search/resultactions.h"
 #include "search/searchwindow.h"
 #include "ui/controlproperties.h"
@@ -277,10 +278,8 @@ TEST_F(ResultViewTest, NamesSortByTheLocalesCollation)
 {
     // Pinyin order (a, ba, zhong) is not code point order (中 U+4E2D comes first), and numbers
     // inside names compare as numbers.
-    const QLocale previous;
-    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    ReportListView view;
-    QLocale::setDefault(previous);
+    const Collator chinese("zh_CN.UTF-8");
+    ReportListView view(chinese);
     const char *names[] = {"中国", "爸爸", "啊", "第10期", "第2期"};
     for (const char *name : names) {
         const int row = ListInsertItem(view, {}, Value("1"));
@@ -302,11 +301,9 @@ TEST_F(ResultViewTest, NamesSortByTheLocalesCollation)
 // QCollator::compare gives (ties in list order), sorted here from scratch as the reference.
 TEST_F(ResultViewTest, NameOrderAgainstTheCollatorAfterEdits)
 {
-    const QLocale previous;
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
-    ReportListView view;
-    QCollator collator;
-    QLocale::setDefault(previous);
+    const Collator chinese("zh_CN");
+    ReportListView view(chinese);
+    QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     const char *names[] = {"b", "A", "第10期", "第2期", "", "啾啾", "a", "Zeta", "b2", "b10"};

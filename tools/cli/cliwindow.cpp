@@ -1,15 +1,14 @@
 #include "cliwindow.h"
 
 #include "runtime/codepage.h"
+#include "search/collator.h"
 #include "search/duplicategroups.h"
 #include "search/resultexport.h"
-#include "search/sizetext.h"
 
 namespace jiujiu {
 
 namespace {
-constexpr int kColumns = 5;
-const char *const kJsonKeys[kColumns] = {"serial", "name", "size", "sources", "link"};
+const char *const kJsonKeys[kResultColumnCount] = {"serial", "name", "size", "sources", "link"};
 } // namespace
 
 std::optional<CliOptions::Format> CliOptions::ParseFormat(std::string_view text)
@@ -56,25 +55,30 @@ int CliWindow::appendRow(const Text &caption)
 {
     // A row is complete once the next one starts; the last one at finish().
     flushCompleteRows();
-    m_rows.push_back(ResultRow{});
-    m_rows.back()[SerialColumn] = caption;
+    m_rows.emplace_back();
+    m_rows.back().setCell(SerialColumn, caption);
     return static_cast<int>(m_rows.size() - 1);
+}
+
+void CliWindow::appendRows(std::vector<ResultRow> &&rows)
+{
+    flushCompleteRows();
+    m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()),
+                  std::make_move_iterator(rows.end()));
 }
 
 void CliWindow::setCell(int row, int column, const Text &text)
 {
-    if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size() || column < 0 ||
-        column >= kColumns)
+    if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size())
         return;
-    m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
+    m_rows[static_cast<std::size_t>(row)].setCell(column, text);
 }
 
 Text CliWindow::cellText(int row, int column)
 {
-    if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size() || column < 0 ||
-        column >= kColumns)
+    if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size())
         return {};
-    return m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    return m_rows[static_cast<std::size_t>(row)][column];
 }
 
 std::string CliWindow::EscapeTsvCell(std::string_view utf8)
@@ -130,7 +134,7 @@ bool CliWindow::accepted(const ResultRow &row) const
         return true;
     return m_options.filter.accepts(
         ResultFilter::MatchKey(TextToUtf8(row[NameColumn]), TextToUtf8(row[LinkColumn])),
-        ParseSizeText(row[SizeColumn]), ParseCountText(row[SourcesColumn]));
+        row.bytes(), row.sources());
 }
 
 std::string CliWindow::formatted(const Listed &listed, bool first) const
@@ -143,13 +147,12 @@ std::string CliWindow::formatted(const Listed &listed, bool first) const
         return LinkListLine(row);
     case Format::Json: {
         std::string json = first ? "\n {" : ",\n {";
-        for (int c = 0; c < kColumns; ++c) {
-            if (c)
+        for (int c = SerialColumn; c < kResultColumnCount; ++c) {
+            if (c != SerialColumn)
                 json += ", ";
-            json += EscapeJsonString(kJsonKeys[c]) + ": " +
-                    EscapeJsonString(TextToUtf8(row[static_cast<std::size_t>(c)]));
-            if (c == 2) {
-                const auto bytes = ParseSizeText(row[SizeColumn]);
+            json += EscapeJsonString(kJsonKeys[c]) + ": " + EscapeJsonString(TextToUtf8(row[c]));
+            if (c == SizeColumn) {
+                const auto bytes = row.bytes();
                 json += ", \"size_bytes\": " + (bytes ? std::to_string(*bytes) : "null");
             }
         }
@@ -161,10 +164,10 @@ std::string CliWindow::formatted(const Listed &listed, bool first) const
         break;
     }
     std::string line;
-    for (int c = 0; c < kColumns; ++c) {
-        if (c)
+    for (int c = SerialColumn; c < kResultColumnCount; ++c) {
+        if (c != SerialColumn)
             line += '\t';
-        line += EscapeTsvCell(TextToUtf8(row[static_cast<std::size_t>(c)]));
+        line += EscapeTsvCell(TextToUtf8(row[c]));
     }
     if (m_options.merge)
         line += '\t' + std::to_string(listed.copies);
@@ -197,14 +200,12 @@ std::vector<CliWindow::Listed> CliWindow::mergedFilteredSorted() const
         // The window's rule: a file shows as its first row, with its copies' highest sources.
         DuplicateGroups groups;
         for (const ResultRow &row : m_rows)
-            groups.append(DuplicateGroups::Key(TextToUtf8(row[LinkColumn])),
-                          ParseCountText(row[SourcesColumn]));
+            groups.append(row.link().fileKey(), row.sources());
         for (std::size_t r = 0; r < m_rows.size(); ++r) {
             if (!groups.isFirst(r))
                 continue;
-            Listed merged{m_rows[r], groups.copies(r)};
-            merged.row[SourcesColumn] = m_rows[groups.sourcesRow(r)][SourcesColumn];
-            listed.push_back(std::move(merged));
+            listed.push_back(
+                {MergedRow(m_rows[r], m_rows[groups.sourcesRow(r)]), groups.copies(r)});
         }
     } else {
         for (const ResultRow &row : m_rows)
@@ -219,7 +220,7 @@ std::vector<CliWindow::Listed> CliWindow::mergedFilteredSorted() const
         rows.push_back(l.row);
     std::vector<Listed> sorted;
     sorted.reserve(listed.size());
-    for (std::size_t at : SortedOrder(rows, *m_options.sort))
+    for (std::size_t at : SortedOrder(rows, *m_options.sort, Collator::ForEnvironment()))
         sorted.push_back(std::move(listed[at]));
     return sorted;
 }

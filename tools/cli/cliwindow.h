@@ -59,6 +59,7 @@ public:
     void deleteAllRows() override;
     int appendRow(const Text &caption) override;
     void setCell(int row, int column, const Text &text) override;
+    void appendRows(std::vector<ResultRow> &&rows) override;
     Text cellText(int row, int column) override;
     int currentSelection() override { return -1; }
     void setSearchRunning(bool) override {}

@@ -1,0 +1,49 @@
+#include "search/resultrow.h"
+
+#include "runtime/codepage.h"
+#include "search/sizetext.h"
+
+namespace jiujiu {
+
+ResultRow::ResultRow(Text serial, Text name, Text size, Text sources, Text link)
+{
+    setCell(SerialColumn, std::move(serial));
+    setCell(NameColumn, std::move(name));
+    setCell(SizeColumn, std::move(size));
+    setCell(SourcesColumn, std::move(sources));
+    setCell(LinkColumn, std::move(link));
+}
+
+const Text &ResultRow::cell(int column) const
+{
+    static const Text empty;
+    if (column < 0 || column >= kResultColumnCount)
+        return empty;
+    return m_cells[static_cast<std::size_t>(column)];
+}
+
+void ResultRow::setCell(int column, Text text)
+{
+    if (column < 0 || column >= kResultColumnCount)
+        return;
+    switch (column) {
+    case SerialColumn:
+        m_serial = ParseCountText(text);
+        break;
+    case SizeColumn:
+        m_bytes = ParseSizeText(text);
+        break;
+    case SourcesColumn:
+        m_sources = ParseCountText(text);
+        break;
+    case LinkColumn:
+        // Read as UTF-8: in the runtime's text a trail byte can look like "|".
+        m_link = Ed2kLink::Parse(TextToUtf8(text));
+        break;
+    default:
+        break;
+    }
+    m_cells[static_cast<std::size_t>(column)] = std::move(text);
+}
+
+} // namespace jiujiu
