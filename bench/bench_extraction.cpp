@@ -1,9 +1,13 @@
-// Extraction of every row of a result page with the six expressions, the way the search
-// reads a page: total and last page once, then each column expression prepared once per page
-// and its j-th match taken for row j.
+// Extraction of every row of a result page with the six expressions: total and last page
+// once, then the rows. BM_ExtractPage prepares each column expression once per page and
+// takes its j-th match for row j; BM_ReadPageByRow and BM_ReadPageByColumn compare the two
+// ways of reading rows from the answer as it comes (UTF-8) to decoded, typed rows.
 #include "resultpagegenerator.h"
 #include "runtime/conversions.h"
+#include "search/answertext.h"
+#include "search/htmlreferences.h"
 #include "search/regexobject.h"
+#include "search/resultpagereader.h"
 #include "search/searchexpressions.h"
 
 #include <benchmark/benchmark.h>
@@ -83,6 +87,58 @@ void BM_ExtractPageInterpreter(benchmark::State &state)
     Run(state, RegexEngine::Interpreter);
 }
 
+// Rows from the answer as it comes: the whole page made the program's text, each column
+// matched over the whole page, row j taking the j-th match of each.
+void BM_ReadPageByColumn(benchmark::State &state)
+{
+    const GeneratedPage &page = Page(static_cast<std::int32_t>(state.range(0)));
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        const Text text = AnswerText(page.html);
+        RegexObject name;
+        name.Create(NameExpression());
+        const std::int32_t count = name.Execute(text);
+        RegexObject size = name, sources = name, link = name;
+        size.Create(SizeExpression());
+        size.Execute(text);
+        sources.Create(SourcesExpression());
+        sources.Execute(text);
+        link.Create(LinkExpression());
+        link.Execute(text);
+        std::vector<ResultRow> out;
+        out.reserve(static_cast<std::size_t>(count));
+        for (std::int32_t j = 1; j <= count; ++j)
+            out.emplace_back(Text(), DecodeCapturedText(name.GetSubMatchText(j, 1)),
+                             DecodeCapturedText(size.GetSubMatchText(j, 1)),
+                             DecodeCapturedText(sources.GetSubMatchText(j, 1)),
+                             DecodeCapturedText(link.GetSubMatchText(j, 1)));
+        rows = out.size();
+        benchmark::DoNotOptimize(out.data());
+    }
+    if (rows != page.rows.size())
+        state.SkipWithError("extraction missed rows");
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.html.size()));
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * rows));
+}
+
+// The same rows the way the search reads them: a row at a time, on the UTF-8 answer, the
+// expressions prepared once for the whole search.
+void BM_ReadPageByRow(benchmark::State &state)
+{
+    const GeneratedPage &page = Page(static_cast<std::int32_t>(state.range(0)));
+    ResultPageReader reader;
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        const ResultPageReader::Page read = reader.read(page.html);
+        rows = read.rows.size();
+        benchmark::DoNotOptimize(read.rows.data());
+    }
+    if (rows != page.rows.size())
+        state.SkipWithError("extraction missed rows");
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.html.size()));
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * rows));
+}
+
 // The subject conversion alone, GB18030 to UTF-8 with the offset map.
 void BM_ConvertSubject(benchmark::State &state)
 {
@@ -101,6 +157,8 @@ BENCHMARK(BM_ExtractPageInterpreter)
     ->Arg(1000)
     ->Arg(10000)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadPageByColumn)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadPageByRow)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertSubject)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 } // namespace

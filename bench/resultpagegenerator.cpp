@@ -9,9 +9,13 @@
 namespace jiujiu {
 namespace {
 
-const char *const kWords[] = {"星际穿越",        "Interstellar", "蓝光",   "1080p",  "国语中字",
-                              "BluRay",          "x264",         "纪录片", "第01集", "AAC",
-                              "Tom &amp; Jerry", "高清",         "DTS",    "合集",   "Remux"};
+const char *const kWords[] = {
+    "星际穿越", "Interstellar", "蓝光", "1080p", "国语中字", "BluRay", "x264", "纪录片", "第01集",
+    "AAC", "Tom &amp; Jerry", "高清", "DTS", "合集", "Remux",
+    // Characters that test the conversions: beyond the basic plane,
+    // full-width, a private-use one GB18030 maps elsewhere, markup
+    // in a name, an apostrophe by number.
+    "\xF0\x9F\x98\x80", "ＡＢＣ", "\xEE\x9E\x8D", "&amp;lt;td&amp;gt;", "It&amp;#39;s"};
 const char *const kUnits[] = {"MB", "GB", "KB"};
 
 std::string Hex(std::mt19937 &random, int digits)
@@ -85,6 +89,7 @@ GeneratedPage GenerateResultPage(const ResultPageShape &shape)
     html += "&lt;/body&gt;\n&lt;/html&gt;\n</pre></div>\n</body>\n</html>\n";
 
     page.text = Utf8ToText(html);
+    page.html = std::move(html);
     page.total = Utf8ToText(total);
     for (const auto &row : utf8Rows)
         page.rows.push_back({Utf8ToText(row.name), Utf8ToText(row.size), Utf8ToText(row.sources),

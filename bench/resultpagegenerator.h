@@ -3,6 +3,7 @@
 #include "runtime/value.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace jiujiu {
@@ -20,6 +21,7 @@ struct GeneratedRow
 // expressions read, already converted to GB18030 text.
 struct GeneratedPage
 {
+    std::string html; // the answer as the viewer sends it (UTF-8)
     Text text;
     Text total;
     std::int32_t lastPage = 1;

@@ -82,7 +82,6 @@ int ResultListModel::appendRows(std::vector<ResultRow> rows)
         deriveKeys(added[i]);
     }
     beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
-    m_rows.reserve(m_rows.size() + added.size());
     std::vector<std::size_t> regrouped;
     for (Row &row : added) {
         const ResultRow &r = row.result;

@@ -1,9 +1,14 @@
+#include "resultpage.h"
 #include "resultpagegenerator.h"
 #include "runtime/codepage.h"
+#include "search/answertext.h"
+#include "search/htmlreferences.h"
 #include "search/regexobject.h"
+#include "search/resultpagereader.h"
 #include "search/searchexpressions.h"
 
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -24,6 +29,43 @@ std::vector<std::string> Captures(const Text &expression, const std::string &pag
 }
 
 using Strings = std::vector<std::string>;
+using Cells = std::vector<Text>; // name, size, sources, link
+
+// The rows as matching each column expression over the whole page and giving row j the j-th
+// match of each reads them: the way to read a page where every column matches in step.
+std::vector<Cells> RowsByColumn(const std::string &answer, RegexEngine engine)
+{
+    const Text text = AnswerText(answer);
+    RegexObject names(engine);
+    names.Create(NameExpression());
+    const int rows = names.Execute(text);
+    std::vector<Cells> out(static_cast<std::size_t>(rows));
+    for (int j = 1; j <= rows; ++j)
+        out[static_cast<std::size_t>(j - 1)].push_back(
+            DecodeCapturedText(names.GetSubMatchText(j, 1)));
+    for (const Text *expression : {&SizeExpression(), &SourcesExpression(), &LinkExpression()}) {
+        RegexObject column(engine);
+        column.Create(*expression);
+        column.Execute(text);
+        for (int j = 1; j <= rows; ++j)
+            out[static_cast<std::size_t>(j - 1)].push_back(
+                DecodeCapturedText(column.GetSubMatchText(j, 1)));
+    }
+    return out;
+}
+
+std::vector<Cells> RowsByRow(const std::string &answer, RegexEngine engine,
+                             std::int64_t *missing = nullptr)
+{
+    ResultPageReader reader(engine);
+    const ResultPageReader::Page page = reader.read(answer);
+    if (missing)
+        *missing = page.rowsMissingCells;
+    std::vector<Cells> out;
+    for (const ResultRow &row : page.rows)
+        out.push_back({row[NameColumn], row[SizeColumn], row[SourcesColumn], row[LinkColumn]});
+    return out;
+}
 
 } // namespace
 
@@ -163,4 +205,37 @@ TEST(SearchExpressions, JitAndInterpreterAgree)
         }
     }
     EXPECT_GT(compared, 1600);
+}
+
+// Where every column matches in step, reading a row at a time gives byte for byte the rows
+// that matching each column over the whole page gives: generated pages of two shapes (the
+// benchmark's and the demo service's), with both engines.
+TEST(SearchExpressions, RowByRowReadsWhatColumnByColumnReads)
+{
+    std::vector<std::string> answers;
+    std::mt19937 random(23);
+    for (std::uint32_t seed = 1; seed <= 40; ++seed)
+        answers.push_back(
+            GenerateResultPage({static_cast<std::int32_t>(random() % 120), 0, 3, seed}).html);
+    std::vector<const demo::Resource *> all;
+    for (const demo::Resource &r : demo::Catalogue())
+        all.push_back(&r);
+    for (std::size_t from = 0; from < all.size(); from += 97) {
+        const std::vector<const demo::Resource *> rows(
+            all.begin() + static_cast<std::ptrdiff_t>(from),
+            all.begin() + static_cast<std::ptrdiff_t>(std::min(from + 97, all.size())));
+        answers.push_back(demo::ViewerPage("x", demo::SearchResultPage("k", rows, 1000, 1, 9)));
+    }
+    std::size_t rows = 0;
+    for (const RegexEngine engine : {RegexEngine::Jit, RegexEngine::Interpreter}) {
+        for (std::size_t a = 0; a < answers.size(); ++a) {
+            SCOPED_TRACE(a);
+            std::int64_t missing = -1;
+            const std::vector<Cells> byRow = RowsByRow(answers[a], engine, &missing);
+            ASSERT_EQ(byRow, RowsByColumn(answers[a], engine));
+            EXPECT_EQ(missing, 0);
+            rows += byRow.size();
+        }
+    }
+    EXPECT_GT(rows, 4000u);
 }

@@ -479,6 +479,86 @@ TEST_F(SearchWorkflowTest, CellsAreTiedByPositionAndDecoded)
     }
 }
 
+// Hostile and broken pages: each row keeps its own cells, and no byte of an answer cuts the
+// page short or reaches a cell as a control character.
+TEST_F(SearchWorkflowTest, HostilePagesListEachRowWithItsOwnCells)
+{
+    using Cells = std::vector<std::string>; // name, size, sources, link
+    const std::string nul(1, '\0');
+    const std::string first = Row("first", "1 MB", "1", Link(1));
+    const std::string third = Row("third", "3 MB", "3", Link(3));
+    const std::string rowEnd = "    &lt;/td&gt;\n&lt;/tr&gt;\n";
+    struct Case
+    {
+        const char *name;
+        std::string rows;
+        std::vector<Cells> listed; // the middle row; first and third are always listed
+        std::int64_t missing;
+    };
+    const Case cases[] = {
+        {"a row without its link",
+         first + NameCell("second") + SizeCell("2 MB") + SourcesCell("2") + rowEnd + third,
+         {{"second", "2 MB", "2", ""}},
+         1},
+        {"a row without its size",
+         first + NameCell("second") + SourcesCell("2") + LinkCell(Link(2)) + third,
+         {{"second", "", "2", Link(2)}},
+         1},
+        {"a row without its sources",
+         first + NameCell("second") + SizeCell("2 MB") + LinkCell(Link(2)) + third,
+         {{"second", "2 MB", "", Link(2)}},
+         1},
+        {"a row of a name alone", first + NameCell("second") + third, {{"second", "", "", ""}}, 1},
+        {"a row with two links takes its first",
+         first + Row("second", "2 MB", "2", Link(2)) + LinkCell(Link(9)) + third,
+         {{"second", "2 MB", "2", Link(2)}},
+         0},
+        {"a size cell before the first row is nobody's",
+         SizeCell("9 GB") + first + Row("second", "2 MB", "2", Link(2)) + third,
+         {{"second", "2 MB", "2", Link(2)}},
+         0},
+        {"zero bytes between and inside rows",
+         first + nul + Row("sec" + nul + "ond", "2 MB", "2", Link(2)) + nul + third,
+         {{"second", "2 MB", "2", Link(2)}},
+         0},
+        {"control bytes, DEL and a C1 control are dropped",
+         first + Row("se\x01" "c\x1B[31mond\x7F\xC2\x9B", "2 MB", "2", Link(2)) + third,
+         {{"sec[31mond", "2 MB", "2", Link(2)}},
+         0},
+        {"a reference to a control character stays text",
+         first + Row("a&amp;#27;b", "2 MB", "2", Link(2)) + third,
+         {{"a&#27;b", "2 MB", "2", Link(2)}},
+         0},
+        {"bytes that are no UTF-8 read as replacement characters",
+         first + Row("bad\xFF\xC3name", "2 MB", "2", Link(2)) + third,
+         {{"bad\xEF\xBF\xBD\xEF\xBF\xBDname", "2 MB", "2", Link(2)}},
+         0},
+        {"a page cut off inside a row",
+         first + third + NameCell("fourth") + "    &lt;td width=&#39;70&#39; align=&#39;ri",
+         {},
+         1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ViewerServer server(
+            [&](int, const std::string &) { return Viewer(TotalLine("3") + c.rows); });
+        ASSERT_EQ(search("abc"), SearchOutcome::Listed);
+        std::vector<Cells> expected = {{"first", "1 MB", "1", Link(1)}};
+        expected.insert(expected.end(), c.listed.begin(), c.listed.end());
+        expected.push_back({"third", "3 MB", "3", Link(3)});
+        if (c.listed.empty())
+            expected.push_back({"fourth", "", "", ""});
+        std::vector<Cells> listed;
+        for (const auto &row : window.rows)
+            listed.push_back(
+                {TextToUtf8(row[1]), TextToUtf8(row[2]), TextToUtf8(row[3]), TextToUtf8(row[4])});
+        EXPECT_EQ(listed, expected);
+        ASSERT_EQ(workflow.report().pages.size(), 1u);
+        EXPECT_EQ(workflow.report().pages[0].rowsMissingCells, c.missing);
+        EXPECT_EQ(window.announcement, G("为您找到[3]枚资源！双击复制、下载！"));
+    }
+}
+
 TEST_F(SearchWorkflowTest, ChineseNamesComeBackAsGb18030)
 {
     ViewerServer server([](int, const std::string &) {

@@ -5,7 +5,6 @@
 #include "search/regexobject.h"
 #include "search/searchworkflow.h"
 
-#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -146,8 +145,17 @@ bool ParseOptions(int argc, char **argv, Options &options)
 // One line per page that could not be read, then the pages never read.
 void ReportPages(const SearchReport &report, SearchOutcome outcome)
 {
-    for (const PageOutcome &page : report.failedPages())
-        std::fprintf(stderr, "page %d: %s\n", page.page, page.failure.c_str());
+    for (const PageOutcome &page : report.pages) {
+        if (!page.failure.empty())
+            std::fprintf(stderr, "page %d: %s\n", page.page, page.failure.c_str());
+        if (page.cutShort)
+            std::fprintf(stderr, "page %d: read in part (a matching limit was reached)\n",
+                         page.page);
+        if (page.rowsMissingCells > 0)
+            std::fprintf(stderr, "page %d: %lld row%s without a size, sources or link cell\n",
+                         page.page, static_cast<long long>(page.rowsMissingCells),
+                         page.rowsMissingCells == 1 ? "" : "s");
+    }
     if (report.pagesNotRead > 0) {
         const int last = report.pageCount;
         const int first = last - report.pagesNotRead + 1;
@@ -176,8 +184,6 @@ int main(int argc, char **argv)
         return Complete;
     }
     StopOnInterrupt();
-    // Names sort by the user's collation (LC_COLLATE); nothing else follows the locale.
-    std::setlocale(LC_COLLATE, "");
 
     // The headless services print message boxes to standard error as "title: text".
     CliWindow window(Utf8ToText(options.keyword), std::move(options.output), stdout, stderr,

@@ -102,6 +102,26 @@ std::vector<Resource> Build()
             out.push_back(std::move(again));
         }
     }
+    // Names that show the list's order: case, numbers inside names, pinyin, full-width
+    // letters; equal sizes and sources for ties, unreadable ones, and one file listed twice.
+    const char *const ordered[][3] = {
+        {"排序.Abd.mkv", "700 MB", "12"},   {"排序.abc.mkv", "700 MB", "12"},
+        {"排序.第10期.mp4", "1.2 GB", "3"}, {"排序.第2期.mp4", "12.3KB", "300"},
+        {"排序.张三.avi", "?", "7"},        {"排序.李四.avi", "1,024 B", ""},
+        {"排序.阿杜.avi", "4.37 GB", "7"},  {"排序.王五.avi", "700 MB", "0"},
+        {"排序.ｂ全角.mkv", "2 GB", "12"},  {"排序.B.mkv", "未知", "45"},
+        {"排序.abc.mkv", "700 MB", "13"},   {"排序.file9.mkv", "1 GB", "9"},
+        {"排序.File10.mkv", "1 GB", "10"},
+    };
+    for (const auto &entry : ordered) {
+        Resource r = MakeResource(entry[0], state);
+        r.size = entry[1];
+        r.sources = entry[2];
+        out.push_back(std::move(r));
+    }
+    // The second 排序.abc.mkv is another listing of the first: same link.
+    const std::size_t abc = out.size() - 12;
+    out[out.size() - 3].link = out[abc].link;
     for (int issue = 1; issue <= g_archiveSize; ++issue) {
         char name[64];
         std::snprintf(name, sizeof name, "档案馆.第%06d卷.zip", issue);
