@@ -57,14 +57,15 @@ void *AllocateOrAsk(std::size_t size, TryAllocate tryAllocate)
     }
 }
 
-void *Allocate(std::size_t size)
+// Unused where the sanitizer keeps its own allocation functions.
+[[maybe_unused]] void *Allocate(std::size_t size)
 {
     if (size == 0)
         size = 1;
     return AllocateOrAsk(size, [size] { return std::malloc(size); });
 }
 
-void *AllocateAligned(std::size_t size, std::align_val_t alignment)
+[[maybe_unused]] void *AllocateAligned(std::size_t size, std::align_val_t alignment)
 {
     const auto align = static_cast<std::size_t>(alignment);
     if (size == 0)
