@@ -237,6 +237,9 @@ TEST(Cli, ExitStatus)
         {{"--jobs", "0", "a"}, 2, UsageError("--jobs: 0 is not between 1 and 8")},
         {{"--jobs=9", "a"}, 2, UsageError("--jobs: 9 is not between 1 and 8")},
         {{"--jobs", "-1", "a"}, 2, UsageError("--jobs: -1 is not between 1 and 8")},
+        {{"--jobs=99999999999999999999", "a"},
+         2,
+         UsageError("--jobs: 99999999999999999999 is not between 1 and 8")},
         {{"--jobs", "x", "a"}, 2, UsageError("--jobs: 'x' is not a number")},
         {{"--jobs=", "a"}, 2, UsageError("--jobs: '' is not a number")},
         {{"--jobs"}, 2, UsageError("--jobs: a value is missing")},
@@ -293,6 +296,7 @@ TEST(Cli, OptionValuesInBothForms)
         bool changesOutput;
     } cases[] = {
         {{"--jobs", "2"}, "--jobs=2", false},
+        {{"--jobs", "08"}, "--jobs=8", false},
         {{"--format", "csv"}, "--format=csv", true},
         {{"--sort", "size:desc"}, "--sort=size:desc", true},
         {{"--filter", "-mkv size>=1GB"}, "--filter=-mkv size>=1GB", true},

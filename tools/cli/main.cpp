@@ -5,6 +5,7 @@
 #include "search/regexobject.h"
 #include "search/searchworkflow.h"
 
+#include <algorithm>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
@@ -89,9 +90,12 @@ std::string ParseJobs(std::string_view text, int &jobs)
     const std::string_view digits = text.starts_with('-') ? text.substr(1) : text;
     if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
         return "'" + std::string(text) + "' is not a number";
-    if (text.size() != 1 || text[0] < '1' || text[0] > '8')
+    int value = 0;
+    for (const char c : digits)
+        value = std::min(value * 10 + (c - '0'), 1000); // "04" is 4; no overflow
+    if (text.starts_with('-') || value < 1 || value > 8)
         return std::string(text) + " is not between 1 and 8";
-    jobs = text[0] - '0';
+    jobs = value;
     return {};
 }
 
