@@ -1,14 +1,21 @@
 #include "search/resultexport.h"
 
+#include "runtime/asciicase.h"
 #include "runtime/codepage.h"
 
 namespace jiujiu {
 
 std::string CsvField(std::string_view utf8)
 {
+    // A spreadsheet takes a cell that starts with one of these for a formula (=HYPERLINK(...),
+    // DDE's =cmd|...): the apostrophe makes it text, as OWASP recommends against CSV injection.
+    const bool formulaLike =
+        !utf8.empty() && std::string_view("=+-@\t\r").find(utf8[0]) != std::string_view::npos;
+    const std::string_view guard = formulaLike ? "'" : "";
     if (utf8.find_first_of(",\"\r\n") == std::string_view::npos)
-        return std::string(utf8);
+        return std::string(guard) + std::string(utf8);
     std::string out = "\"";
+    out += guard;
     for (char c : utf8) {
         if (c == '"')
             out += '"';
@@ -57,12 +64,15 @@ std::string CsvDocument(const std::vector<ResultRow> &rows)
 
 std::string LinkListLine(const ResultRow &row)
 {
+    // Only ed2k links: a client importing the list takes every line for one.
+    const std::string utf8 = TextToUtf8(row[LinkColumn]);
+    if (!AsciiEqualsIgnoringCase(std::string_view(utf8).substr(0, 7), "ed2k://"))
+        return {};
     std::string link;
-    for (char c : TextToUtf8(row[LinkColumn]))
+    for (char c : utf8)
         if (c != '\r' && c != '\n')
             link += c;
-    if (!link.empty())
-        link += '\n';
+    link += '\n';
     return link;
 }
 

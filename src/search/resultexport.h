@@ -17,14 +17,15 @@ std::string CsvHeader();
 std::string CsvRecord(const ResultRow &row);
 
 // One CSV field: as it is, or in double quotes with quotes doubled when it holds a comma,
-// a quote, CR or LF.
+// a quote, CR or LF. A field that starts with =, +, -, @, TAB or CR gets an apostrophe in
+// front, so a spreadsheet does not run it as a formula.
 std::string CsvField(std::string_view utf8);
 
 // The rows' ed2k links, one a line (LF), UTF-8 without a byte-order mark, as ed2k clients
-// import them. Rows without a link are left out; CR and LF inside a link are dropped, so a
-// line is always one link.
+// import them. Rows whose link does not start with "ed2k://" (in any case) are left out; CR
+// and LF inside a link are dropped, so a line is always one link.
 std::string LinkListDocument(const std::vector<ResultRow> &rows);
-// One row's line of it, empty for a row without a link.
+// One row's line of it, empty for a row without an ed2k link.
 std::string LinkListLine(const ResultRow &row);
 
 } // namespace jiujiu

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <unordered_set>
 
 namespace jiujiu {
 namespace {
@@ -58,9 +59,11 @@ std::vector<Token> Tokens(std::string_view s)
         if (const std::size_t open = QuoteLength(s)) {
             token.quoted = true;
             s.remove_prefix(open);
-            // The phrase ends at the next quote, or with the expression when none follows.
+            // The phrase ends at the next quote, at a line end or with the expression: a
+            // phrase never holds CR or LF, so it cannot span the name and the link of a row.
             std::size_t end = 0;
-            while (end < s.size() && !QuoteLength(s.substr(end)))
+            while (end < s.size() && s[end] != '\r' && s[end] != '\n' &&
+                   !QuoteLength(s.substr(end)))
                 ++end;
             token.text = std::string(s.substr(0, end));
             s.remove_prefix(end);
@@ -116,6 +119,38 @@ char32_t FoldCodePoint(char32_t cp)
     return cp;
 }
 
+// The comparison sign at the front of s (<, > or =, also full-width), advancing length past
+// it; 0 when there is none.
+char ComparisonSign(std::string_view s, std::size_t &length)
+{
+    static constexpr std::array<std::pair<std::string_view, char>, 6> signs = {{
+        {"<", '<'},
+        {">", '>'},
+        {"=", '='},
+        {"\xEF\xBC\x9C", '<'}, // ＜
+        {"\xEF\xBC\x9E", '>'}, // ＞
+        {"\xEF\xBC\x9D", '='}, // ＝
+    }};
+    for (const auto &[text, sign] : signs) {
+        if (s.starts_with(text)) {
+            length += text.size();
+            return sign;
+        }
+    }
+    return 0;
+}
+
+// The value with every digit 0: it reads as a size or count exactly when the value has the
+// right shape, so a value that only fails as it stands is too large.
+std::string DigitsZeroed(std::string_view value)
+{
+    std::string out(value);
+    for (char &c : out)
+        if (c >= '1' && c <= '9')
+            c = '0';
+    return out;
+}
+
 bool StartsWithWord(std::string_view s, std::string_view word)
 {
     return AsciiEqualsIgnoringCase(s.substr(0, word.size()), word);
@@ -130,6 +165,38 @@ bool Contains(std::string_view haystack, const std::string &needle)
 #else
     return haystack.find(needle) != std::string_view::npos;
 #endif
+}
+
+// Substring comparisons narrows() may make; past them it answers false, which only costs a
+// second look at rows, so a filter of thousands of terms never stalls the window.
+constexpr std::size_t kNarrowingComparisons = std::size_t{1} << 16;
+
+// Whether each of theirs is covered by one of mine. Equal terms are found by value, so typing
+// on at the end of a long expression costs one scan for the term that changed.
+template <class Covers>
+bool EveryTermCovered(const std::vector<std::string> &theirs, const std::vector<std::string> &mine,
+                      std::size_t &budget, Covers covers)
+{
+    if (theirs.empty())
+        return true;
+    const std::unordered_set<std::string_view> equal(mine.begin(), mine.end());
+    for (const std::string &term : theirs) {
+        if (equal.contains(term))
+            continue;
+        bool covered = false;
+        for (const std::string &candidate : mine) {
+            if (budget == 0)
+                return false;
+            --budget;
+            if (covers(candidate, term)) {
+                covered = true;
+                break;
+            }
+        }
+        if (!covered)
+            return false;
+    }
+    return true;
 }
 
 template <class T>
@@ -192,7 +259,7 @@ std::string ResultFilter::MatchKey(std::string_view nameUtf8, std::string_view l
     return key;
 }
 
-bool ResultFilter::applyBound(std::string_view token)
+bool ResultFilter::applyBound(std::string_view token, bool negated, std::optional<Error> &error)
 {
     static constexpr std::array<std::pair<std::string_view, bool>, 4> fields = {{
         {"size", true},
@@ -204,22 +271,39 @@ bool ResultFilter::applyBound(std::string_view token)
         if (!StartsWithWord(token, name))
             continue;
         std::string_view rest = token.substr(name.size());
-        bool greater = false;
-        if (rest.starts_with('>'))
-            greater = true;
-        else if (!rest.starts_with('<') || !isSize)
-            return false;
-        rest.remove_prefix(1);
-        const bool inclusive = rest.starts_with('=');
-        if (inclusive)
-            rest.remove_prefix(1);
+        // The comparison: every sign up to the value, full-width ones (typed with a Chinese
+        // input method) read as their ASCII twins.
+        std::string comparison;
+        std::size_t signsLength = 0;
+        while (const char sign = ComparisonSign(rest.substr(signsLength), signsLength))
+            comparison += sign;
+        if (comparison.empty())
+            return false; // "sizes", "sourcesX": a word
+        const auto fail = [&](Error::Reason reason) {
+            error = Error{reason, (negated ? "-" : "") + std::string(token),
+                          std::string(rest.substr(0, signsLength)),
+                          std::string(rest.substr(signsLength))};
+            return true;
+        };
+        const std::string_view value = rest.substr(signsLength);
+        if (comparison != ">" && comparison != ">=" && comparison != "<" && comparison != "<=")
+            return fail(Error::Reason::NoSuchComparison);
+        const bool greater = comparison[0] == '>';
+        const bool inclusive = comparison.size() == 2;
+        if (!isSize && !greater)
+            return fail(Error::Reason::SourcesMinimumOnly);
+        if (negated)
+            return fail(Error::Reason::ExcludedBound);
+        if (value.empty())
+            return fail(isSize ? Error::Reason::MissingSize : Error::Reason::MissingCount);
         if (isSize) {
-            const auto bytes = ParseSizeText(rest);
+            const auto bytes = ParseSizeText(value);
             if (!bytes)
-                return false;
+                return fail(ParseSizeText(DigitsZeroed(value)) ? Error::Reason::SizeTooLarge
+                                                               : Error::Reason::NotASize);
             if (greater) {
                 if (!inclusive && *bytes == UINT64_MAX)
-                    return false;
+                    return fail(Error::Reason::SizeTooLarge);
                 RaiseTo(m_minBytes, inclusive ? *bytes : *bytes + 1);
             } else if (!inclusive && *bytes == 0) {
                 // size<0: nothing has a negative size.
@@ -230,27 +314,90 @@ bool ResultFilter::applyBound(std::string_view token)
             }
             return true;
         }
-        const auto count = ParseCountText(rest);
-        if (!count || (!inclusive && *count == INT64_MAX))
-            return false;
+        const auto count = ParseCountText(value);
+        if (!count)
+            return fail(ParseCountText(DigitsZeroed(value)) ? Error::Reason::CountTooLarge
+                                                            : Error::Reason::NotACount);
+        if (!inclusive && *count == INT64_MAX)
+            return fail(Error::Reason::CountTooLarge);
         RaiseTo(m_minSources, inclusive ? *count : *count + 1);
         return true;
     }
     return false;
 }
 
-ResultFilter ResultFilter::Parse(std::string_view expression)
+ResultFilter ResultFilter::ParseTerms(std::string_view expression, std::optional<Error> &error)
 {
     ResultFilter filter;
+    // Seen terms by value: a long expression must not compare every term with every other.
+    std::unordered_set<std::string> seenIncluded;
+    std::unordered_set<std::string> seenExcluded;
     for (Token &token : Tokens(expression)) {
-        if (!token.quoted && !token.negated && filter.applyBound(token.text))
+        std::optional<Error> bad;
+        if (!token.quoted && filter.applyBound(token.text, token.negated, bad)) {
+            if (bad && !error)
+                error = std::move(bad);
             continue;
+        }
         std::string folded = FoldCase(token.text);
-        auto &terms = token.negated ? filter.m_excluded : filter.m_included;
-        if (std::find(terms.begin(), terms.end(), folded) == terms.end())
-            terms.push_back(std::move(folded));
+        auto &seen = token.negated ? seenExcluded : seenIncluded;
+        if (seen.insert(folded).second)
+            (token.negated ? filter.m_excluded : filter.m_included).push_back(std::move(folded));
     }
     return filter;
+}
+
+std::optional<ResultFilter> ResultFilter::Parse(std::string_view expression, Error &error)
+{
+    std::optional<Error> bad;
+    ResultFilter filter = ParseTerms(expression, bad);
+    if (bad) {
+        error = std::move(*bad);
+        return std::nullopt;
+    }
+    return filter;
+}
+
+ResultFilter ResultFilter::Parse(std::string_view expression)
+{
+    std::optional<Error> ignored;
+    return ParseTerms(expression, ignored);
+}
+
+std::string ResultFilter::Error::what() const
+{
+    const std::string quotedValue = "'" + value + "'";
+    std::string reason;
+    switch (this->reason) {
+    case Reason::MissingSize:
+        reason = "a size is missing after '" + comparison + "'";
+        break;
+    case Reason::MissingCount:
+        reason = "a number is missing after '" + comparison + "'";
+        break;
+    case Reason::NotASize:
+        reason = quotedValue + " is not a size such as 700MB or 1.5GB";
+        break;
+    case Reason::SizeTooLarge:
+        reason = quotedValue + " is too large a size";
+        break;
+    case Reason::NotACount:
+        reason = quotedValue + " is not a number of sources (0 or more)";
+        break;
+    case Reason::CountTooLarge:
+        reason = quotedValue + " is too large a number";
+        break;
+    case Reason::NoSuchComparison:
+        reason = "'" + comparison + "' is not a comparison (use <, <=, > or >=)";
+        break;
+    case Reason::SourcesMinimumOnly:
+        reason = "sources take a minimum only (> or >=)";
+        break;
+    case Reason::ExcludedBound:
+        reason = "a bound cannot be excluded (use the opposite comparison)";
+        break;
+    }
+    return "'" + term + "': " + reason;
 }
 
 bool ResultFilter::isEmpty() const
@@ -293,17 +440,16 @@ bool ResultFilter::accepts(std::string_view matchKey, std::optional<std::uint64_
 
 bool ResultFilter::narrows(const ResultFilter &previous) const
 {
-    for (const std::string &theirs : previous.m_included) {
-        if (std::none_of(m_included.begin(), m_included.end(),
-                         [&](const std::string &mine) { return Contains(mine, theirs); }))
-            return false;
-    }
-    for (const std::string &theirs : previous.m_excluded) {
-        if (std::none_of(m_excluded.begin(), m_excluded.end(),
-                         [&](const std::string &mine) { return Contains(theirs, mine); }))
-            return false;
-    }
-    return AtLeastAsHigh(m_minBytes, previous.m_minBytes) &&
+    std::size_t budget = kNarrowingComparisons;
+    return EveryTermCovered(previous.m_included, m_included, budget,
+                            [](const std::string &mine, const std::string &theirs) {
+                                return Contains(mine, theirs);
+                            }) &&
+           EveryTermCovered(previous.m_excluded, m_excluded, budget,
+                            [](const std::string &mine, const std::string &theirs) {
+                                return Contains(theirs, mine);
+                            }) &&
+           AtLeastAsHigh(m_minBytes, previous.m_minBytes) &&
            AtLeastAsLow(m_maxBytes, previous.m_maxBytes) &&
            AtLeastAsHigh(m_minSources, previous.m_minSources);
 }

@@ -11,19 +11,49 @@ namespace jiujiu {
 // Which result rows to show. Parsed from an expression (UTF-8):
 //   word          rows whose name or link holds the word
 //   -word         rows whose name and link do not hold it
-//   "two words"   a phrase, blanks included; -"two words" excludes it
+//   "two words"   a phrase, blanks included; -"two words" excludes it. A phrase ends at its
+//                 closing quote, at a line end (CR or LF) or with the expression.
 //   size>=700MB   size bounds: size>, size>=, size<, size<= with any unit ParseSizeText takes
 //   sources>=10   minimum sources: sources> and sources>= (大小 and 资源数 work as well)
-// Terms are ANDed and compared without case. A bound whose value does not parse is an
-// ordinary word. Rows of unknown size fail any size bound; of unknown sources, a minimum.
+// Terms are ANDed and compared without case. A term that begins with a field name and a
+// comparison sign (<, > or =) is a bound: one that does not read as one is an error, never a
+// word. Rows of unknown size fail any size bound; of unknown sources, a minimum.
 //
 // Matching works on UTF-8, not on the runtime's GB18030 texts, whose trail bytes can be ASCII
 // letters: a byte search there could match half a character.
 class ResultFilter final
 {
 public:
+    // A term that reads as a bound but is not one.
+    struct Error
+    {
+        enum class Reason
+        {
+            MissingSize,        // size>=
+            MissingCount,       // sources>=
+            NotASize,           // size>=lots
+            SizeTooLarge,       // size>=99999999999999999999TB
+            NotACount,          // sources>=-1
+            CountTooLarge,      // sources>=99999999999999999999
+            NoSuchComparison,   // size=1GB, size<>1GB
+            SourcesMinimumOnly, // sources<5
+            ExcludedBound,      // -size>=1GB
+        };
+        Reason reason = Reason::MissingSize;
+        std::string term;       // as typed
+        std::string comparison; // as typed: "<=", "="
+        std::string value;      // as typed, after the comparison
+
+        // "'size>=': a size is missing after '>='", for the command line.
+        std::string what() const;
+        friend bool operator==(const Error &, const Error &) = default;
+    };
+
     ResultFilter() = default; // accepts every row
 
+    // The filter, or none with error set to the first term that cannot be read.
+    static std::optional<ResultFilter> Parse(std::string_view expression, Error &error);
+    // Leaves out the terms that cannot be read, for callers that have checked the expression.
     static ResultFilter Parse(std::string_view expression);
 
     bool isEmpty() const;
@@ -53,7 +83,10 @@ public:
     friend bool operator==(const ResultFilter &, const ResultFilter &) = default;
 
 private:
-    bool applyBound(std::string_view token);
+    // False for a token that is no bound; true for a bound, applied or, when it cannot be
+    // read, described in error.
+    bool applyBound(std::string_view token, bool negated, std::optional<Error> &error);
+    static ResultFilter ParseTerms(std::string_view expression, std::optional<Error> &error);
 
     std::vector<std::string> m_included; // folded
     std::vector<std::string> m_excluded; // folded

@@ -14,17 +14,68 @@
 namespace jiujiu {
 namespace {
 
+void MarkBad(QLineEdit *field, bool bad)
+{
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Text, bad ? QColor(200, 0, 0) : QPalette().color(QPalette::Text));
+    field->setPalette(palette);
+}
+
 // The size in a bound field, or none when it is empty or does not read as a size (which the
 // field then shows in red).
 std::optional<std::uint64_t> BoundOf(QLineEdit *field)
 {
     const QString text = field->text().trimmed();
     const auto bytes = text.isEmpty() ? std::nullopt : ParseSizeText(text.toUtf8().toStdString());
-    const bool bad = !text.isEmpty() && !bytes;
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Text, bad ? QColor(200, 0, 0) : QPalette().color(QPalette::Text));
-    field->setPalette(palette);
+    MarkBad(field, !text.isEmpty() && !bytes);
     return bytes;
+}
+
+QString FilterHelp()
+{
+    return QStringLiteral(
+        "空格分开的词都要出现在名称或链接里（不分大小写）；-词 排除；\"…\" 整句；\n"
+        "size>=700MB、size<2GB、sources>=10 限定大小和资源数");
+}
+
+// Why a term of the filter box is not a bound, for its tool tip.
+QString FilterErrorText(const ResultFilter::Error &error)
+{
+    using Reason = ResultFilter::Error::Reason;
+    const QString value = QString::fromUtf8(error.value);
+    const QString comparison = QString::fromUtf8(error.comparison);
+    QString reason;
+    switch (error.reason) {
+    case Reason::MissingSize:
+        reason = QStringLiteral("“%1”后面缺少大小，如 size>=700MB").arg(comparison);
+        break;
+    case Reason::MissingCount:
+        reason = QStringLiteral("“%1”后面缺少资源数，如 sources>=10").arg(comparison);
+        break;
+    case Reason::NotASize:
+        reason = QStringLiteral("“%1”不是大小，应写作 700MB、1.5GB 这样").arg(value);
+        break;
+    case Reason::SizeTooLarge:
+        reason = QStringLiteral("大小“%1”太大了").arg(value);
+        break;
+    case Reason::NotACount:
+        reason = QStringLiteral("“%1”不是资源数（0 或更大的整数）").arg(value);
+        break;
+    case Reason::CountTooLarge:
+        reason = QStringLiteral("资源数“%1”太大了").arg(value);
+        break;
+    case Reason::NoSuchComparison:
+        reason = QStringLiteral("“%1”不是比较符号，请用 <、<=、> 或 >=").arg(comparison);
+        break;
+    case Reason::SourcesMinimumOnly:
+        reason = QStringLiteral("资源数只能限定下限（> 或 >=）");
+        break;
+    case Reason::ExcludedBound:
+        reason = QStringLiteral("范围不能用 - 排除，请改用相反的比较");
+        break;
+    }
+    return QStringLiteral("筛选词“%1”有误：%2\n列表仍按上一次有效的筛选显示。")
+        .arg(QString::fromUtf8(error.term), reason);
 }
 
 QLabel *SmallLabel(const QString &text, QWidget *parent)
@@ -37,18 +88,16 @@ QLabel *SmallLabel(const QString &text, QWidget *parent)
 } // namespace
 
 ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
-    : QWidget(parent), m_proxy(proxy), m_text(new QLineEdit(this)), m_minSize(new QLineEdit(this)),
-      m_maxSize(new QLineEdit(this)), m_minSources(new QSpinBox(this)),
-      m_merge(new QCheckBox(QStringLiteral("合并重复"), this)), m_status(new QLabel(this)),
-      m_typing(new QTimer(this)), m_statusUpdate(new QTimer(this))
+    : QWidget(parent), m_proxy(proxy), m_expression(std::make_unique<ResultFilter>()),
+      m_text(new QLineEdit(this)), m_minSize(new QLineEdit(this)), m_maxSize(new QLineEdit(this)),
+      m_minSources(new QSpinBox(this)), m_merge(new QCheckBox(QStringLiteral("合并重复"), this)),
+      m_status(new QLabel(this)), m_typing(new QTimer(this)), m_statusUpdate(new QTimer(this))
 {
     setObjectName(QStringLiteral("筛选栏"));
     m_text->setObjectName(QStringLiteral("筛选框"));
     m_text->setPlaceholderText(QStringLiteral("筛选 (Ctrl+F)：词语 -排除 \"短语\" size>=1GB"));
     m_text->setClearButtonEnabled(true);
-    m_text->setToolTip(
-        QStringLiteral("空格分开的词都要出现在名称或链接里（不分大小写）；-词 排除；\"…\" 整句；\n"
-                       "size>=700MB、size<2GB、sources>=10 限定大小和资源数"));
+    m_text->setToolTip(FilterHelp());
 
     m_minSize->setObjectName(QStringLiteral("最小大小"));
     m_maxSize->setObjectName(QStringLiteral("最大大小"));
@@ -129,7 +178,18 @@ void ResultFilterBar::scheduleStatus()
 void ResultFilterBar::applyNow()
 {
     m_typing->stop();
-    ResultFilter filter = ResultFilter::Parse(m_text->text().toUtf8().toStdString());
+    // A term that cannot be read keeps the last expression that could, rather than becoming
+    // a word that hides every row.
+    ResultFilter::Error error;
+    if (auto parsed = ResultFilter::Parse(m_text->text().toUtf8().toStdString(), error)) {
+        *m_expression = std::move(*parsed);
+        m_expressionError.clear();
+    } else {
+        m_expressionError = FilterErrorText(error);
+    }
+    MarkBad(m_text, !m_expressionError.isEmpty());
+    m_text->setToolTip(m_expressionError.isEmpty() ? FilterHelp() : m_expressionError);
+    ResultFilter filter = *m_expression;
     filter.restrictBytes(BoundOf(m_minSize), BoundOf(m_maxSize));
     if (m_minSources->value() > 0)
         filter.restrictSources(m_minSources->value());
@@ -141,6 +201,11 @@ void ResultFilterBar::focusFilter()
 {
     m_text->setFocus(Qt::ShortcutFocusReason);
     m_text->selectAll();
+}
+
+QString ResultFilterBar::filterError() const
+{
+    return m_expressionError;
 }
 
 QString ResultFilterBar::statusText() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 class QCheckBox;
 class QLabel;
@@ -10,13 +11,14 @@ class QTimer;
 
 namespace jiujiu {
 
-class ResultFilterBar;
+class ResultFilter;
 class ResultListProxy;
 
 // The slim row above the result list: the filter box (words, -word, "phrase", size>=… and
 // sources>=… terms), a size range and minimum sources, the merge toggle, and "显示 x / 共 y"
 // while a filter hides rows. Typing is applied once the keys pause, so a long list never
-// stalls the box.
+// stalls the box. A term that reads as a bound but is not one turns the box red with the
+// reason as its tool tip, and the list keeps the last filter the box could be read as.
 class ResultFilterBar final : public QWidget
 {
     Q_OBJECT
@@ -32,6 +34,9 @@ public:
     // Applies the fields at once instead of after the pause.
     void applyNow();
     QString statusText() const;
+    // Why the filter box's text cannot be read (it is then shown in red, with this as its
+    // tool tip); empty when it can.
+    QString filterError() const;
     // Ctrl+F: the filter box takes the focus with its text selected.
     void focusFilter();
 
@@ -41,6 +46,8 @@ private:
     void updateStatus();
 
     ResultListProxy *m_proxy;
+    std::unique_ptr<ResultFilter> m_expression; // the filter box's last readable text
+    QString m_expressionError;
     QLineEdit *m_text;
     QLineEdit *m_minSize;
     QLineEdit *m_maxSize;

@@ -177,6 +177,65 @@ TEST(ResultExport, CsvFieldsQuoteOnlyWhereNeeded)
     }
 }
 
+// OWASP's CSV injection advice: a cell a spreadsheet would run as a formula starts with an
+// apostrophe, the rest of it kept.
+TEST(ResultExport, CsvCellsThatLookLikeFormulasBecomeText)
+{
+    const struct
+    {
+        const char *in;
+        const char *out;
+    } cases[] = {
+        {"=1+1", "'=1+1"},
+        {"=HYPERLINK(\"http://x.example\",\"y\")",
+         "\"'=HYPERLINK(\"\"http://x.example\"\",\"\"y\"\")\""},
+        {"=cmd|' /C calc'!A0", "'=cmd|' /C calc'!A0"},
+        {"+1", "'+1"},
+        {"-2", "'-2"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\t=1", "'\t=1"},
+        {"\r=1", "\"'\r=1\""},
+        {"-a,b", "\"'-a,b\""},
+        {"a=b", "a=b"},
+        {" =1", " =1"},
+        {"'=1", "'=1"},
+        {"\n=1", "\"\n=1\""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.in);
+        EXPECT_EQ(CsvField(c.in), c.out);
+    }
+    // Every cell of a record, the link included.
+    EXPECT_EQ(CsvRecord(Row("=1", "+name", "-1 GB", "@3", "=link")),
+              "'=1,'+name,'-1 GB,,'@3,'=link\r\n");
+}
+
+TEST(ResultExport, LinkListTakesEd2kLinksOnly)
+{
+    const struct
+    {
+        const char *link;
+        const char *line;
+    } cases[] = {
+        {"ed2k://|file|a.mkv|1|A|/", "ed2k://|file|a.mkv|1|A|/\n"},
+        {"ED2K://|file|b.mkv|2|B|/", "ED2K://|file|b.mkv|2|B|/\n"},
+        {"eD2k://|server|1.2.3.4|4661|/", "eD2k://|server|1.2.3.4|4661|/\n"},
+        {"", ""},
+        {"ed2k:", ""},
+        {"ed2k:/|file|c|/", ""},
+        {"http://evil.example/ed2k://|file|d|/", ""},
+        {"magnet:?xt=urn:btih:00", ""},
+        {"javascript:alert(1)", ""},
+        {" ed2k://|file|e|/", ""},
+        {"\ned2k://|file|f|/", ""},
+        {"ed2k://|file|g\r\nh|/", "ed2k://|file|gh|/\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.link);
+        EXPECT_EQ(LinkListLine(Row("1", "n", "", "", c.link)), c.line);
+    }
+}
+
 TEST(ResultExport, LinkListHasOneLinkALine)
 {
     const std::vector<ResultRow> rows = {

@@ -54,6 +54,8 @@ TEST(ResultFilter, Grammar)
         {"phrase order matters", "\"jerry & tom\"", kTom, false},
         {"excluded phrase", "-\"tom & jerry\"", kTom, false},
         {"unterminated phrase runs to the end", "\"jerry.remix", kTom, true},
+        {"a line feed ends a phrase: no match across name and link", "\"mp4\ned2k\"", kNews, false},
+        {"so does a carriage return", "\"mp4\red2k\"", kNews, false},
         {"Chinese quotes", "\xE2\x80\x9Ctom & jerry\xE2\x80\x9D", kTom, true},
         {"a lone dash is a word", "-", kNews, false},
         {"Chinese word", "新闻 第0001期", kNews, true},
@@ -75,9 +77,11 @@ TEST(ResultFilter, Grammar)
         {"strict sources", "sources>120", kTom, false},
         {"Chinese sources field", "资源数>=3", kNews, true},
         {"unknown sources fail a minimum", "sources>=0", kUnknown, false},
-        {"bad size value is a word", "size>=lots", kTom, false},
         {"size of nothing", "size<0", kNews, false},
-        {"sources maximum is a word", "sources<5", kNews, false},
+        {"full-width comparison", "大小＞＝1GB", kTom, true},
+        {"a field name alone is a word", "size", kTom, false},
+        {"a longer word is a word", "sizes>1", kTom, false},
+        {"a quoted bound is a phrase", "\"size>=1GB\"", kTom, false},
         {"bounds and words together", "新闻 size<1GB sources>=3 -第0002期", kNews, true},
     };
     for (const Row &row : rows) {
@@ -97,6 +101,62 @@ TEST(ResultFilter, ParsedTerms)
     EXPECT_EQ(filter.maximumBytes(), 1048576u);
     EXPECT_FALSE(filter.isEmpty());
     EXPECT_TRUE(ResultFilter::Parse(" \"\" ").isEmpty());
+    EXPECT_EQ(ResultFilter::Parse("\"two\r\nwords").included(),
+              (std::vector<std::string>{"two", "words"}));
+    // Without the error, a bound that cannot be read is left out, never made a word.
+    const ResultFilter lenient = ResultFilter::Parse("jerry size>= sources<5");
+    EXPECT_EQ(lenient.included(), (std::vector<std::string>{"jerry"}));
+    EXPECT_EQ(lenient, ResultFilter::Parse("jerry"));
+}
+
+TEST(ResultFilter, BoundsThatCannotBeReadAreErrors)
+{
+    using Reason = ResultFilter::Error::Reason;
+    struct Row
+    {
+        const char *expression;
+        Reason reason;
+        const char *term; // the first bad one
+        const char *value;
+    };
+    const Row rows[] = {
+        {"size>=", Reason::MissingSize, "size>=", ""},
+        {"jerry 大小<", Reason::MissingSize, "大小<", ""},
+        {"sources>", Reason::MissingCount, "sources>", ""},
+        {"size>=lots", Reason::NotASize, "size>=lots", "lots"},
+        {"SIZE<-1GB", Reason::NotASize, "SIZE<-1GB", "-1GB"},
+        {"size>1,02GB", Reason::NotASize, "size>1,02GB", "1,02GB"},
+        {"size>=99999999999999999999TB", Reason::SizeTooLarge, "size>=99999999999999999999TB",
+         "99999999999999999999TB"},
+        {"大小<=16384PB", Reason::SizeTooLarge, "大小<=16384PB", "16384PB"},
+        {"size>18446744073709551615", Reason::SizeTooLarge, "size>18446744073709551615",
+         "18446744073709551615"},
+        {"sources>=-1", Reason::NotACount, "sources>=-1", "-1"},
+        {"资源数>=1.5", Reason::NotACount, "资源数>=1.5", "1.5"},
+        {"sources>=99999999999999999999", Reason::CountTooLarge, "sources>=99999999999999999999",
+         "99999999999999999999"},
+        {"sources>9223372036854775807", Reason::CountTooLarge, "sources>9223372036854775807",
+         "9223372036854775807"},
+        {"size=1GB", Reason::NoSuchComparison, "size=1GB", "1GB"},
+        {"size=>1GB", Reason::NoSuchComparison, "size=>1GB", "1GB"},
+        {"size<>1GB", Reason::NoSuchComparison, "size<>1GB", "1GB"},
+        {"sources<5", Reason::SourcesMinimumOnly, "sources<5", "5"},
+        {"资源数＜＝5", Reason::SourcesMinimumOnly, "资源数＜＝5", "5"},
+        {"-size>=1GB", Reason::ExcludedBound, "-size>=1GB", "1GB"},
+        {"tom size>= sources>=x", Reason::MissingSize, "size>=", ""},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.expression);
+        ResultFilter::Error error;
+        EXPECT_FALSE(ResultFilter::Parse(row.expression, error).has_value());
+        EXPECT_EQ(error.reason, row.reason);
+        EXPECT_EQ(error.term, row.term);
+        EXPECT_EQ(error.value, row.value);
+    }
+    ResultFilter::Error error;
+    ASSERT_FALSE(ResultFilter::Parse("size>=", error));
+    EXPECT_EQ(error.what(), "'size>=': a size is missing after '>='");
+    ASSERT_TRUE(ResultFilter::Parse("size>=1GB size<=18446744073709551615 sources>=0", error));
 }
 
 TEST(ResultFilter, WindowBoundsNarrowTheExpression)
@@ -158,6 +218,12 @@ TEST(ResultFilter, NarrowingNeverAcceptsWhatThePreviousRejected)
     EXPECT_TRUE(ResultFilter::Parse("-remix").narrows(ResultFilter::Parse("-remixes")));
     EXPECT_FALSE(ResultFilter::Parse("to").narrows(ResultFilter::Parse("tom")));
     EXPECT_FALSE(ResultFilter::Parse("size>=1GB").narrows(ResultFilter::Parse("size>=2GB")));
+    // Typing on at the end of a long expression narrows too.
+    std::string manyTerms;
+    for (int i = 0; i < 20000; ++i)
+        manyTerms += "w" + std::to_string(i) + " ";
+    EXPECT_TRUE(
+        ResultFilter::Parse(manyTerms + "zz").narrows(ResultFilter::Parse(manyTerms + "z")));
     EXPECT_GT(narrowingPairs, 40);
     EXPECT_GT(comparisons, 5000); // rows the previous filter rejected
 }

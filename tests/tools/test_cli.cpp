@@ -1,12 +1,15 @@
 // jiujiu-cli against the real demo service, both started as child processes.
 #include "catalogue.h"
 #include "childprocess.h"
+#include "resultpage.h"
+#include "testserver.h"
 
 #include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <httplib.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -59,6 +62,12 @@ std::vector<std::string> Lines(const std::string &text)
 
 const char *const kUsage = "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
                            "[--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] KEYWORD\n";
+
+// What jiujiu-cli writes for a usage error: the argument and what is wrong, then the usage.
+std::string UsageError(const std::string &why)
+{
+    return why + "\n" + kUsage;
+}
 
 // The rows jiujiu-cli prints for these catalogue entries, numbered from `serial`.
 std::vector<std::string> ExpectedLines(const std::vector<const jiujiu::demo::Resource *> &rows,
@@ -210,24 +219,59 @@ TEST(Cli, ExitStatus)
     {
         std::vector<std::string> args;
         int status;
-        const char *errText;
+        std::string errText;
     };
+    const std::string filterTooLarge = "--filter: 'size>=99999999999999999999TB': "
+                                       "'99999999999999999999TB' is too large a size";
     const Case cases[] = {
         {{"no-such-title-anywhere"}, 1, "温馨提示: 我和小伙伴们都惊呆了，你的关键字也太冷门了！\n"},
         {{""}, 2, "温馨提示: 请输入需搜索的关键字！\n"},
-        {{}, 2, kUsage},
-        {{"a", "b"}, 2, kUsage},
-        {{"--bogus"}, 2, kUsage},
-        {{"a", "--json"}, 2, kUsage},
-        {{"--jobs", "0", "a"}, 2, kUsage},
-        {{"--jobs", "9", "a"}, 2, kUsage},
-        {{"--jobs", "x", "a"}, 2, kUsage},
-        {{"--jobs"}, 2, kUsage},
-        {{"--format", "xml", "a"}, 2, kUsage},
-        {{"--format", "csv", "--json", "a"}, 2, kUsage},
-        {{"--sort", "colour", "a"}, 2, kUsage},
-        {{"--sort"}, 2, kUsage},
-        {{"a", "--filter", "x"}, 2, kUsage},
+        {{}, 2, UsageError("KEYWORD is missing")},
+        {{"--merge"}, 2, UsageError("KEYWORD is missing")},
+        {{"a", "b"}, 2, UsageError("'b': one keyword only (quote a keyword with blanks)")},
+        {{"--bogus"}, 2, UsageError("--bogus: unknown option")},
+        {{"--bogus=1", "a"}, 2, UsageError("--bogus: unknown option")},
+        {{"-h", "a"}, 2, UsageError("-h: unknown option")},
+        {{"a", "--json"}, 2, UsageError("--json: options go before the keyword")},
+        {{"a", "--filter=x"}, 2, UsageError("--filter: options go before the keyword")},
+        {{"--jobs", "0", "a"}, 2, UsageError("--jobs: 0 is not between 1 and 8")},
+        {{"--jobs=9", "a"}, 2, UsageError("--jobs: 9 is not between 1 and 8")},
+        {{"--jobs", "-1", "a"}, 2, UsageError("--jobs: -1 is not between 1 and 8")},
+        {{"--jobs=99999999999999999999", "a"},
+         2,
+         UsageError("--jobs: 99999999999999999999 is not between 1 and 8")},
+        {{"--jobs", "x", "a"}, 2, UsageError("--jobs: 'x' is not a number")},
+        {{"--jobs=", "a"}, 2, UsageError("--jobs: '' is not a number")},
+        {{"--jobs"}, 2, UsageError("--jobs: a value is missing")},
+        {{"--format", "xml", "a"},
+         2,
+         UsageError("--format: unknown format 'xml' (tsv, json, csv or links)")},
+        {{"--format", "csv", "--json", "a"},
+         2,
+         UsageError("--json: the output format is given twice")},
+        {{"--json", "--format=csv", "a"},
+         2,
+         UsageError("--format: the output format is given twice")},
+        {{"--json=yes", "a"}, 2, UsageError("--json: takes no value")},
+        {{"--sort", "colour", "a"},
+         2,
+         UsageError("--sort: unknown column 'colour' (serial, name, size, sources or link)")},
+        {{"--sort=name:up", "a"}, 2, UsageError("--sort: unknown direction 'up' (asc or desc)")},
+        {{"--sort"}, 2, UsageError("--sort: a value is missing")},
+        {{"--filter", "jerry size>=", "a"},
+         2,
+         UsageError("--filter: 'size>=': a size is missing after '>='")},
+        {{"--filter=sources>=-1", "a"},
+         2,
+         UsageError("--filter: 'sources>=-1': '-1' is not a number of sources (0 or more)")},
+        {{"--filter", "size>=99999999999999999999TB", "a"}, 2, UsageError(filterTooLarge)},
+        {{"--filter", "资源数<5", "a"},
+         2,
+         UsageError("--filter: '资源数<5': sources take a minimum only (> or >=)")},
+        {{"--filter", "-大小>1GB", "a"},
+         2,
+         UsageError("--filter: '-大小>1GB': a bound cannot be excluded (use the opposite "
+                    "comparison)")},
     };
     for (const auto &c : cases) {
         std::vector<std::string> args{JIUJIU_CLI};
@@ -237,6 +281,91 @@ TEST(Cli, ExitStatus)
         EXPECT_EQ(r.err, c.errText);
         EXPECT_EQ(r.out, "");
     }
+}
+
+// Every option that takes a value takes it as the next argument or after "=".
+TEST(Cli, OptionValuesInBothForms)
+{
+    const DemoServiceProcess service({"--rows-per-page", "6"});
+    const Result plain = RunProgram({JIUJIU_CLI, "jerry"}, service.environment());
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    const struct
+    {
+        std::vector<std::string> spaced;
+        std::string joined;
+        bool changesOutput;
+    } cases[] = {
+        {{"--jobs", "2"}, "--jobs=2", false},
+        {{"--jobs", "08"}, "--jobs=8", false},
+        {{"--format", "csv"}, "--format=csv", true},
+        {{"--sort", "size:desc"}, "--sort=size:desc", true},
+        {{"--filter", "-mkv size>=1GB"}, "--filter=-mkv size>=1GB", true},
+        {{"--filter", "a=b"}, "--filter=a=b", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.joined);
+        std::vector<std::string> spaced{JIUJIU_CLI};
+        spaced.insert(spaced.end(), c.spaced.begin(), c.spaced.end());
+        spaced.push_back("jerry");
+        const Result a = RunProgram(spaced, service.environment());
+        const Result b = RunProgram({JIUJIU_CLI, c.joined, "jerry"}, service.environment());
+        EXPECT_EQ(a.status, 0) << a.err;
+        EXPECT_EQ(b.status, 0) << b.err;
+        EXPECT_EQ(a.out, b.out);
+        EXPECT_EQ(a.out != plain.out, c.changesOutput);
+    }
+}
+
+// Rows a hostile site could list: names a spreadsheet would run as formulas, links that are
+// not ed2k links. Served by a loopback stand-in of the viewer service.
+TEST(Cli, CsvCellsAreNeverFormulasAndLinkListsHoldEd2kLinksOnly)
+{
+    const std::vector<jiujiu::demo::Resource> resources = {
+        {"=HYPERLINK(\"http://x.example\",\"click\")", "1.00 GB", "5",
+         "ed2k://|file|a.mkv|1073741824|0123456789ABCDEF0123456789ABCDEF|/"},
+        {"+cmd|' /C calc'!A0", "2.0 MB", "7", "http://evil.example/a.mkv"},
+        {"@SUM(1+1)", "3.0 MB", "9",
+         "ED2K://|file|b.mkv|3145728|0123456789ABCDEF0123456789ABCDEF|/"},
+        {"-2+3", "4.0 MB", "11", "magnet:?xt=urn:btih:0123"},
+        {"plain", "5.0 MB", "13", "=cmd|' /C calc'!A0"},
+    };
+    std::vector<const jiujiu::demo::Resource *> rows;
+    for (const auto &r : resources)
+        rows.push_back(&r);
+    jiujiu::test::TestServer server;
+    server.server().Post("/Tools/PageCode.aspx", [&](const httplib::Request &request,
+                                                     httplib::Response &response) {
+        const std::string page =
+            jiujiu::demo::SearchResultPage("x", rows, static_cast<long long>(rows.size()), 1, 1);
+        response.set_content(
+            jiujiu::demo::ViewerPage("http://" + request.get_param_value("q"), page),
+            "text/html; charset=utf-8");
+    });
+    ASSERT_TRUE(server.start());
+    const std::vector<std::string> environment = {"JIUJIU_VIEWER_HOST=127.0.0.1:" +
+                                                  std::to_string(server.port())};
+
+    const Result csv = RunProgram({JIUJIU_CLI, "--format=csv", "x"}, environment);
+    EXPECT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(csv.out,
+              "\xEF\xBB\xBF序号,名称,大小,大小(字节),资源数,链接\r\n"
+              "1,\"'=HYPERLINK(\"\"http://x.example\"\",\"\"click\"\")\",1.00 GB,"
+              "1073741824,5,ed2k://|file|a.mkv|1073741824|0123456789ABCDEF0123456789ABCDEF|/\r\n"
+              "2,'+cmd|' /C calc'!A0,2.0 MB,2097152,7,http://evil.example/a.mkv\r\n"
+              "3,'@SUM(1+1),3.0 MB,3145728,9,"
+              "ED2K://|file|b.mkv|3145728|0123456789ABCDEF0123456789ABCDEF|/\r\n"
+              "4,'-2+3,4.0 MB,4194304,11,magnet:?xt=urn:btih:0123\r\n"
+              "5,plain,5.0 MB,5242880,13,'=cmd|' /C calc'!A0\r\n");
+
+    const Result links = RunProgram({JIUJIU_CLI, "--format", "links", "x"}, environment);
+    EXPECT_EQ(links.status, 0) << links.err;
+    EXPECT_EQ(links.out, resources[0].link + "\n" + resources[2].link + "\n");
+
+    // The other formats stay exact.
+    const Result tsv = RunProgram({JIUJIU_CLI, "x"}, environment);
+    ASSERT_EQ(Lines(tsv.out).size(), resources.size());
+    for (std::size_t i = 0; i < resources.size(); ++i)
+        EXPECT_EQ(Lines(tsv.out)[i], ExpectedLines({&resources[i]}, i + 1)[0]);
 }
 
 TEST(DemoService, RejectsBadOptions)

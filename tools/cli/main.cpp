@@ -5,11 +5,14 @@
 #include "search/regexobject.h"
 #include "search/searchworkflow.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <string_view>
 
 using namespace jiujiu;
 
@@ -41,10 +44,14 @@ const char kHelp[] =
     "                   number of copies (a sixth TSV column, \"copies\" in JSON)\n"
     "  --sort C[:desc]  serial, name, size, sources or link; sizes in bytes, unknown last\n"
     "  --filter EXPR    words ANDed, -word excludes, \"a phrase\", size>=700MB, size<2GB,\n"
-    "                   sources>=10; case-insensitive over name and link\n"
+    "                   sources>=10; case-insensitive over name and link; a bound that\n"
+    "                   cannot be read is a usage error\n"
     "  --jobs N         fetch N result pages at a time (1 to 8, default 4)\n"
     "  --help           print this help and exit\n"
     "\n"
+    "An option's value follows it as the next argument or after \"=\" (--jobs=2).\n"
+    "CSV cells that start with = + - @ TAB or CR get an apostrophe in front, so a\n"
+    "spreadsheet shows them as text instead of running them as formulas.\n"
     "Ctrl-C stops the search; the rows printed so far stand.\n"
     "The page-source viewer service is JIUJIU_VIEWER_HOST (host[:port]).\n"
     "Exit status: 0 every page listed, 1 no results, 2 empty keyword or bad usage,\n"
@@ -76,70 +83,115 @@ struct Options
     bool help = false;
 };
 
-bool ParseJobs(const char *text, int &jobs)
+// "--jobs" takes 1 to 8.
+std::string ParseJobs(std::string_view text, int &jobs)
 {
-    char *end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (!text[0] || *end || value < 1 || value > 8)
-        return false;
-    jobs = static_cast<int>(value);
-    return true;
+    const std::string_view digits = text.starts_with('-') ? text.substr(1) : text;
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return "'" + std::string(text) + "' is not a number";
+    int value = 0;
+    for (const char c : digits)
+        value = std::min(value * 10 + (c - '0'), 1000); // "04" is 4; no overflow
+    if (text.starts_with('-') || value < 1 || value > 8)
+        return std::string(text) + " is not between 1 and 8";
+    jobs = value;
+    return {};
 }
 
-// "--name VALUE" or "--name=VALUE" at argv[i]; advances i past what it used.
-const char *OptionValue(const char *name, int argc, char **argv, int &i)
+std::string ParseSort(std::string_view text, std::optional<SortRequest> &sort)
 {
-    const std::size_t length = std::strlen(name);
-    if (std::strncmp(argv[i], name, length) != 0)
-        return nullptr;
-    if (argv[i][length] == '=')
-        return argv[i] + length + 1;
-    if (argv[i][length] != '\0' || i + 1 >= argc)
-        return nullptr;
-    return argv[++i];
+    sort = SortRequest::Parse(text);
+    if (sort)
+        return {};
+    const std::size_t colon = text.rfind(':');
+    if (colon != std::string_view::npos && SortRequest::Parse(text.substr(0, colon)))
+        return "unknown direction '" + std::string(text.substr(colon + 1)) + "' (asc or desc)";
+    return "unknown column '" + std::string(text.substr(0, colon)) +
+           "' (serial, name, size, sources or link)";
 }
 
-// Options come before the keyword; "--" ends them. --help wins over everything after it.
-bool ParseOptions(int argc, char **argv, Options &options)
+// Reads the options, which come before the keyword ("--" ends them), each that takes a value
+// as "--name VALUE" or "--name=VALUE". Answers what is wrong, naming the argument, or nothing.
+// --help wins over everything after it.
+std::string ParseOptions(int argc, char **argv, Options &options)
 {
     bool optionsEnded = false;
     bool formatGiven = false;
     for (int i = 1; i < argc; ++i) {
-        const char *arg = argv[i];
-        if (options.keyword)
-            return false; // one keyword only, options before it
-        if (optionsEnded || arg[0] != '-' || arg[1] == '\0') {
-            options.keyword = arg;
-        } else if (std::strcmp(arg, "--help") == 0) {
-            options.help = true;
-            return true;
-        } else if (std::strcmp(arg, "--") == 0) {
+        const std::string_view arg = argv[i];
+        const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
+        if (options.keyword) {
+            if (isOption)
+                return std::string(arg.substr(0, arg.find('='))) +
+                       ": options go before the keyword";
+            return "'" + std::string(arg) + "': one keyword only (quote a keyword with blanks)";
+        }
+        if (!isOption) {
+            options.keyword = argv[i];
+            continue;
+        }
+        if (arg == "--") {
             optionsEnded = true;
-        } else if (std::strcmp(arg, "--json") == 0 && !formatGiven) {
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name(arg.substr(0, equals));
+        std::optional<std::string_view> value;
+        if (equals != std::string_view::npos)
+            value = arg.substr(equals + 1);
+
+        if (name == "--help" || name == "--json" || name == "--merge") {
+            if (value)
+                return name + ": takes no value";
+            if (name == "--help") {
+                options.help = true;
+                return {};
+            }
+            if (name == "--merge") {
+                options.output.merge = true;
+                continue;
+            }
+            if (formatGiven)
+                return name + ": the output format is given twice";
             formatGiven = true;
             options.output.format = CliOptions::Format::Json;
-        } else if (const char *format = OptionValue("--format", argc, argv, i)) {
-            const auto parsed = CliOptions::ParseFormat(format);
-            if (!parsed || formatGiven)
-                return false;
-            formatGiven = true;
-            options.output.format = *parsed;
-        } else if (std::strcmp(arg, "--merge") == 0) {
-            options.output.merge = true;
-        } else if (const char *sort = OptionValue("--sort", argc, argv, i)) {
-            options.output.sort = SortRequest::Parse(sort);
-            if (!options.output.sort)
-                return false;
-        } else if (const char *filter = OptionValue("--filter", argc, argv, i)) {
-            options.output.filter = ResultFilter::Parse(filter);
-        } else if (std::strcmp(arg, "--jobs") == 0 && i + 1 < argc) {
-            if (!ParseJobs(argv[++i], options.jobs))
-                return false;
-        } else {
-            return false;
+            continue;
         }
+        if (name != "--format" && name != "--sort" && name != "--filter" && name != "--jobs")
+            return name + ": unknown option";
+        if (!value) {
+            if (i + 1 >= argc)
+                return name + ": a value is missing";
+            value = argv[++i];
+        }
+
+        std::string problem;
+        if (name == "--format") {
+            const auto format = CliOptions::ParseFormat(*value);
+            if (formatGiven)
+                problem = "the output format is given twice";
+            else if (!format)
+                problem = "unknown format '" + std::string(*value) + "' (tsv, json, csv or links)";
+            else
+                options.output.format = *format;
+            formatGiven = true;
+        } else if (name == "--sort") {
+            problem = ParseSort(*value, options.output.sort);
+        } else if (name == "--filter") {
+            ResultFilter::Error error;
+            if (auto filter = ResultFilter::Parse(*value, error))
+                options.output.filter = std::move(*filter);
+            else
+                problem = error.what();
+        } else {
+            problem = ParseJobs(*value, options.jobs);
+        }
+        if (!problem.empty())
+            return name + ": " + problem;
     }
-    return options.keyword != nullptr;
+    if (!options.keyword)
+        return "KEYWORD is missing";
+    return {};
 }
 
 // One line per page that could not be read, then the pages never read.
@@ -174,7 +226,8 @@ int main(int argc, char **argv)
 {
     InstallAllocationFailureHandler();
     Options options;
-    if (!ParseOptions(argc, argv, options)) {
+    if (const std::string problem = ParseOptions(argc, argv, options); !problem.empty()) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
         std::fputs(kUsage, stderr);
         return Usage;
     }
