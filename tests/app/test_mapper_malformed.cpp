@@ -323,11 +323,12 @@ INSTANTIATE_TEST_SUITE_P(Forged, DamagedExports, ::testing::ValuesIn(kExportDama
                              return name;
                          });
 
-// Whole images that once took long or crashed, kept byte for byte as they were found.
+// Whole images that once kept the mapper busy or crashed it, each rebuilt exactly.
 struct HostileImage
 {
     const char *name;
     std::function<std::string()> make;
+    bool maps; // where the fault was in the lookups, the image itself maps
 };
 
 void PrintTo(const HostileImage &row, std::ostream *out)
@@ -367,7 +368,7 @@ std::string EndlessNameCount()
 }
 
 const HostileImage kHostileImages[] = {
-    {"endless name count", EndlessNameCount},
+    {"endless name count", EndlessNameCount, true},
 };
 
 class Hostile : public ForgedImageTest, public ::testing::WithParamInterface<HostileImage>
@@ -389,6 +390,7 @@ TEST_P(Hostile, LookupsEndAndFindNothing)
     const std::string image = GetParam().make();
     const auto start = std::chrono::steady_clock::now();
     MappedModuleHandle module = MapModuleImage(image.data(), image.size());
+    ASSERT_EQ(module != nullptr, GetParam().maps);
     g_realTable = ResolveLoaderApiTable();
     LoaderApiTable counting = *g_realTable;
     counting.isBadReadPtr = CountingIsBadReadPtr;
