@@ -27,8 +27,23 @@ endforeach()
 add_custom_target(jiujiu-manpages ALL DEPENDS ${jiujiu_man_files})
 install(FILES ${jiujiu_man_files} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# --- copyright and changelog, where Debian policy puts them ---
+# A native package (no Debian revision) names its changelog changelog.gz; -n keeps the bytes
+# the same from build to build.
+set(jiujiu_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/${PROJECT_NAME})
+set(jiujiu_changelog ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+add_custom_command(OUTPUT ${jiujiu_changelog}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/doc
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/res/doc/changelog ${CMAKE_BINARY_DIR}/doc
+    COMMAND ${JIUJIU_GZIP} -9nf ${CMAKE_BINARY_DIR}/doc/changelog
+    DEPENDS ${CMAKE_SOURCE_DIR}/res/doc/changelog
+    COMMENT "Compressing the changelog"
+    VERBATIM)
+add_custom_target(jiujiu-changelog ALL DEPENDS ${jiujiu_changelog})
+install(FILES ${CMAKE_SOURCE_DIR}/res/doc/copyright ${jiujiu_changelog} DESTINATION ${jiujiu_doc_dir})
+
 # --- the desktop icon in the usual theme sizes, redrawn at each size ---
-set(jiujiu_package_targets jiujiu-cli jiujiu-manpages)
+set(jiujiu_package_targets jiujiu-cli jiujiu-manpages jiujiu-changelog)
 if(JIUJIU_BUILD_GUI)
     set(jiujiu_icon_sizes 16 32 48 64 128 256)
     set(jiujiu_icon_root ${CMAKE_BINARY_DIR}/icons/hicolor)

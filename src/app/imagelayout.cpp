@@ -47,8 +47,8 @@ bool ReadImageLayout(const BoundedReader &image, std::uint64_t fileSize, ImageLa
     const std::uint32_t room = (optionalSize - pe::kOptionalHeaderFixed) / pe::kDataDirectorySize;
     if (directoryCount > room)
         directoryCount = room;
-    DataDirectory exports;
-    if (!ReadDataDirectory(image, optionalHeader, directoryCount, pe::ExportDirectory, exports) ||
+    if (!ReadDataDirectory(image, optionalHeader, directoryCount, pe::ExportDirectory,
+                           layout.exports) ||
         !ReadDataDirectory(image, optionalHeader, directoryCount, pe::ImportDirectory,
                            layout.imports) ||
         !ReadDataDirectory(image, optionalHeader, directoryCount, pe::RelocationDirectory,

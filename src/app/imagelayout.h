@@ -35,6 +35,7 @@ struct ImageLayout
     std::uint32_t sizeOfHeaders = 0;
     std::uint32_t sizeOfInitializedData = 0;
     std::uint32_t sizeOfUninitializedData = 0;
+    DataDirectory exports;
     DataDirectory imports;
     DataDirectory relocations;
     std::vector<ImageSection> sections;

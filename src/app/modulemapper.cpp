@@ -115,6 +115,31 @@ bool ResolveImports(MappedModule &module, const ImageLayout &layout, const Loade
     return true;
 }
 
+// The export tables' bounds come from the source image: nothing written into the mapped copy
+// (relocations, import addresses) can widen them. A part of the image that the file does not
+// fill holds only zeros, never a table.
+void RecordExportRegion(MappedModule &module, const ImageLayout &layout)
+{
+    const DataDirectory &dir = layout.exports;
+    if (dir.size == 0)
+        return;
+    const std::uint64_t first = dir.address;
+    const std::uint64_t last = first + pe::kExportDirectorySize;
+    const auto holds = [&](std::uint64_t begin, std::uint64_t end) {
+        if (first < begin || last > end)
+            return false;
+        module.exportsBegin = static_cast<std::uint32_t>(begin);
+        module.exportsEnd = static_cast<std::uint32_t>(end);
+        return true;
+    };
+    if (holds(0, layout.sizeOfHeaders))
+        return;
+    for (const ImageSection &s : layout.sections)
+        if (s.sizeOfRawData > 0 &&
+            holds(s.virtualAddress, std::uint64_t(s.virtualAddress) + s.sizeOfRawData))
+            return;
+}
+
 std::uint32_t SectionProtection(std::uint32_t characteristics)
 {
     // [executable][readable][writable]
@@ -224,6 +249,7 @@ MappedModuleHandle MapModuleImage(const void *image, std::size_t size)
                 static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(dest)));
     }
 
+    RecordExportRegion(*module, layout);
     if (!ApplyRelocations(*module, layout) || !ResolveImports(*module, layout, *api) ||
         !FinaliseSections(*module, layout))
         return fail();

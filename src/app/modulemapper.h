@@ -15,6 +15,11 @@ struct MappedModule
     std::int32_t importedModuleCount = 0;
     std::uint32_t initialised = 0; // 1 once the entry point accepted the attach call
     std::uint32_t size = 0;        // SizeOfImage: the extent every later read stays in
+    // The part filled from the file (the headers or one section's raw data) that holds the
+    // export directory, taken from the source image; the export tables must lie inside it.
+    // Empty when no such part holds the directory.
+    std::uint32_t exportsBegin = 0;
+    std::uint32_t exportsEnd = 0;
 };
 
 // Detaches (when initialised), frees the imported libraries and releases the memory and the

@@ -74,6 +74,7 @@ constexpr std::uint32_t kImportByOrdinal = 0x80000000;
 constexpr std::uint32_t kImportHintSize = 2; // before the name of a by-name import
 
 // Export directory
+constexpr std::uint32_t kExportDirectorySize = 40;
 constexpr std::uint32_t kExportDllName = 12;
 constexpr std::uint32_t kExportBase = 16;
 constexpr std::uint32_t kNumberOfFunctions = 20;

@@ -8,6 +8,7 @@
 #include "imagewriter.h"
 #include "pefixture.h"
 
+#include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -269,6 +270,31 @@ const ExportDamage kExportDamage[] = {
      "table"},
     {"no directories at all", [](auto &, auto &i) { Put32(i, kOpt + pe::kNumberOfRvaAndSizes, 0); },
      "table"},
+    // The tables must fit in the section that holds the directory, not merely in the image.
+    {"function count past the export section",
+     [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kEdata + pe::kNumberOfFunctions), 0x71); },
+     "table"},
+    {"name count past the export section",
+     [](auto &d, auto &i) { Put32(i, d.file(ForgedDll::kEdata + pe::kNumberOfNames), 0x6D); },
+     "table"},
+    {"ordinal table runs off the export section",
+     [](auto &d, auto &i) {
+         Put32(i, d.file(ForgedDll::kEdata + pe::kAddressOfNameOrdinals),
+               ForgedDll::kEdata + 0x1FE);
+     },
+     "table"},
+    {"name outside the export section",
+     [](auto &d, auto &i) {
+         i.replace(d.file(ForgedDll::kData + 0x20), 6, std::string("table\0", 6));
+         Put32(i, d.file(ForgedDll::kEdata + 0x54), ForgedDll::kData + 0x20);
+     },
+     "table"},
+    {"export tables where the file fills nothing",
+     [](auto &d, auto &i) {
+         Put32(i, d.file(ForgedDll::kEdata + pe::kAddressOfNameOrdinals),
+               ForgedDll::kEdata + 0x800);
+     },
+     "call_foo"},
 };
 
 class DamagedExports : public ForgedImageTest, public ::testing::WithParamInterface<ExportDamage>
@@ -296,6 +322,97 @@ INSTANTIATE_TEST_SUITE_P(Forged, DamagedExports, ::testing::ValuesIn(kExportDama
                                  name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
                              return name;
                          });
+
+// Whole images that once kept the mapper busy or crashed it, each rebuilt exactly.
+struct HostileImage
+{
+    const char *name;
+    std::function<std::string()> make;
+    bool maps; // where the fault was in the lookups, the image itself maps
+};
+
+void PrintTo(const HostileImage &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+// 271 bytes: 64 MiB of image, the export directory in the headers, and 2^32 - 1 names listed
+// in memory the file never filled. Bounded by the image alone, each lookup walked 16 M names
+// (about 10 s a name in the fuzz target).
+std::string EndlessNameCount()
+{
+    std::string i(271, '\0');
+    Put16(i, 0, pe::kDosSignature);
+    Put32(i, pe::kNtHeadersOffsetField, 0x40);
+    Put32(i, 0x40, pe::kNtSignature);
+    const std::uint32_t f = 0x40 + pe::kFileHeader, o = 0x40 + pe::kOptionalHeader;
+    Put16(i, f + pe::kMachine, pe::kMachineI386);
+    Put16(i, f + pe::kSizeOfOptionalHeader, pe::kOptionalHeaderFixed + pe::kDataDirectorySize);
+    Put16(i, f + pe::kFileCharacteristics, 0x2102);
+    Put16(i, o + pe::kMagic, pe::kMagicPe32);
+    Put32(i, o + pe::kImageBase, ForgedDll::kImageBase);
+    Put32(i, o + pe::kSectionAlignment, 0x1000);
+    Put32(i, o + pe::kFileAlignment, 0x200);
+    Put32(i, o + pe::kSizeOfImage, 64u << 20);
+    Put32(i, o + pe::kSizeOfHeaders, 271);
+    Put32(i, o + pe::kNumberOfRvaAndSizes, 1);
+    Put32(i, o + pe::kDataDirectories, 0xC0);
+    Put32(i, o + pe::kDataDirectories + 4, pe::kExportDirectorySize);
+    Put32(i, 0xC0 + pe::kExportBase, 1);
+    Put32(i, 0xC0 + pe::kNumberOfFunctions, 1);
+    Put32(i, 0xC0 + pe::kNumberOfNames, 0xFFFFFFFF);
+    for (std::uint32_t table :
+         {pe::kAddressOfFunctions, pe::kAddressOfNames, pe::kAddressOfNameOrdinals})
+        Put32(i, 0xC0 + table, 0x1000);
+    return i;
+}
+
+const HostileImage kHostileImages[] = {
+    {"endless name count", EndlessNameCount, true},
+};
+
+class Hostile : public ForgedImageTest, public ::testing::WithParamInterface<HostileImage>
+{
+};
+
+// Readability questions asked of the loader table: a lookup bounded by the file asks a few,
+// one walking the image asks two per name.
+std::size_t g_readChecks = 0;
+const LoaderApiTable *g_realTable = nullptr;
+std::int32_t JIUJIU_LOADER_API CountingIsBadReadPtr(const void *address, std::size_t size)
+{
+    ++g_readChecks;
+    return g_realTable->isBadReadPtr(address, size);
+}
+
+TEST_P(Hostile, LookupsEndAndFindNothing)
+{
+    const std::string image = GetParam().make();
+    const auto start = std::chrono::steady_clock::now();
+    MappedModuleHandle module = MapModuleImage(image.data(), image.size());
+    ASSERT_EQ(module != nullptr, GetParam().maps);
+    g_realTable = ResolveLoaderApiTable();
+    LoaderApiTable counting = *g_realTable;
+    counting.isBadReadPtr = CountingIsBadReadPtr;
+    const LoaderApiTable *previous = SetLoaderApiTableOverride(&counting);
+    g_readChecks = 0;
+    for (const char *name : {"foo", "", "SkinH_AttachRes", "SkinH_Detach"})
+        EXPECT_EQ(FindMappedExport(module.get(), name), nullptr) << name;
+    for (std::uint32_t ordinal : {0u, 1u, 2u})
+        EXPECT_EQ(FindMappedExportByOrdinal(module.get(), ordinal), nullptr) << ordinal;
+    SetLoaderApiTableOverride(previous);
+    EXPECT_LT(g_readChecks, 100u);
+    module.reset();
+    // Generous: bounded, these take well under a millisecond; unbounded, about a second a name.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Found, Hostile, ::testing::ValuesIn(kHostileImages), [](const auto &info) {
+    std::string name;
+    for (char c : std::string(info.param.name))
+        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return name;
+});
 
 TEST_F(ForgedImageTest, IntactExportsAreFound)
 {

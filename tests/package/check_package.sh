@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # check_package.sh BUILD_DIR WORK_DIR VERSION gui|nogui
 # Packs BUILD_DIR with cpack into WORK_DIR, then checks the package with dpkg-deb: control
-# fields, the exact file list, icon sizes, manual pages, and jiujiu-cli --help run from the
-# unpacked tree. Exits 77 (skipped) where the Debian tools are missing.
+# fields, the exact file list, icon sizes, manual pages, copyright and changelog, and
+# jiujiu-cli --help run from the unpacked tree; then lintian, where it is installed: its
+# errors fail, its warnings are printed. Exits 77 (skipped) where the Debian tools are missing.
 set -euo pipefail
 build=$1 work=$2 version=$3 gui=$4
 
-for tool in dpkg dpkg-deb dpkg-shlibdeps cpack od; do
+for tool in dpkg dpkg-deb dpkg-shlibdeps dpkg-parsechangelog cpack gzip od; do
     if ! command -v "$tool" >/dev/null; then
         echo "skipped: $tool is not installed"
         exit 77
@@ -79,7 +80,8 @@ for group in "${groups[@]}"; do
 done
 
 # --- file list: exactly these files, nothing of the build's tools or tests ---
-expected=(./usr/bin/jiujiu-cli ./usr/share/man/man1/jiujiu-cli.1.gz)
+expected=(./usr/bin/jiujiu-cli ./usr/share/man/man1/jiujiu-cli.1.gz
+    ./usr/share/doc/jiujiu/copyright ./usr/share/doc/jiujiu/changelog.gz)
 if [ "$gui" = gui ]; then
     expected+=(./usr/bin/jiujiu ./usr/share/man/man1/jiujiu.1.gz
         ./usr/share/applications/jiujiu.desktop)
@@ -107,6 +109,15 @@ done
 help_out=$(ASAN_OPTIONS=detect_leaks=0 "$root/usr/bin/jiujiu-cli" --help) || fail "jiujiu-cli --help exited $?"
 [[ $help_out == "usage: jiujiu-cli "* ]] || fail "jiujiu-cli --help printed '$help_out'"
 
+# The changelog's latest entry is this version: a new version needs its entry.
+doc="$root/usr/share/doc/jiujiu"
+changelog_version=$(gzip -dc "$doc/changelog.gz" | dpkg-parsechangelog -l- -SVersion 2>&1) ||
+    fail "changelog does not parse: $changelog_version"
+[ "$changelog_version" = "$version" ] ||
+    fail "changelog's latest entry is '$changelog_version', not '$version'"
+grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+    "$doc/copyright" || fail "copyright is not in the machine-readable format"
+
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $3 * 256 + $4 "x" $7 * 256 + $8}'; }
 if [ "$gui" = gui ]; then
     for icon in "$root"/usr/share/icons/hicolor/*/apps/jiujiu.png; do
@@ -131,6 +142,20 @@ if command -v groff >/dev/null; then
             grep '^SYNOPSIS' >/dev/null ||
             fail "$(basename "$page") renders no synopsis"
     done
+fi
+
+if command -v lintian >/dev/null; then
+    lintian_start=$SECONDS
+    # Tags come on standard output; standard error has only lintian's own remarks.
+    lintian_out=$(lintian --fail-on none "$deb" 2>"$work/lintian.log") ||
+        fail "lintian did not run: $(cat "$work/lintian.log")"
+    echo "lintian took $((SECONDS - lintian_start)) s"
+    [ -z "$lintian_out" ] || printf '%s\n' "$lintian_out"
+    while IFS= read -r line; do
+        fail "lintian: $line"
+    done < <(grep '^E: ' <<<"$lintian_out" || true)
+else
+    echo "lintian is not installed: the package was not linted"
 fi
 
 rm -rf "$root" "$work/_CPack_Packages"
