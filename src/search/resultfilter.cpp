@@ -420,20 +420,20 @@ void ResultFilter::restrictSources(std::optional<std::int64_t> minimum)
         RaiseTo(m_minSources, *minimum);
 }
 
-bool ResultFilter::accepts(std::string_view matchKey, std::optional<std::uint64_t> bytes,
-                           std::optional<std::int64_t> sources) const
+bool ResultFilter::accepts(const FilterSubject &row) const
 {
     if (m_minBytes || m_maxBytes) {
+        const auto &bytes = row.bytes;
         if (!bytes || (m_minBytes && *bytes < *m_minBytes) || (m_maxBytes && *bytes > *m_maxBytes))
             return false;
     }
-    if (m_minSources && (!sources || *sources < *m_minSources))
+    if (m_minSources && (!row.sources || *row.sources < *m_minSources))
         return false;
     for (const std::string &term : m_included)
-        if (!Contains(matchKey, term))
+        if (!Contains(row.matchKey, term))
             return false;
     for (const std::string &term : m_excluded)
-        if (Contains(matchKey, term))
+        if (Contains(row.matchKey, term))
             return false;
     return true;
 }

@@ -8,6 +8,15 @@
 
 namespace jiujiu {
 
+// A row as the filter sees it, put together by the list that shows the row (the window's
+// proxy, jiujiu-cli) from the row's typed fields and what the list knows of it.
+struct FilterSubject
+{
+    std::string_view matchKey; // the folded name and link (ResultFilter::MatchKey)
+    std::optional<std::uint64_t> bytes;
+    std::optional<std::int64_t> sources; // as shown: a merged row's highest among its copies
+};
+
 // Which result rows to show. Parsed from an expression (UTF-8):
 //   word          rows whose name or link holds the word
 //   -word         rows whose name and link do not hold it
@@ -67,8 +76,7 @@ public:
     // Lower case for ASCII, full-width Latin, Latin-1, Greek and Cyrillic letters.
     static std::string FoldCase(std::string_view utf8);
 
-    bool accepts(std::string_view matchKey, std::optional<std::uint64_t> bytes,
-                 std::optional<std::int64_t> sources) const;
+    bool accepts(const FilterSubject &row) const;
 
     // True when every row this filter accepts is accepted by previous as well, so rows that
     // previous rejected need no second look.

@@ -88,8 +88,8 @@ bool ResultListProxy::accepts(int sourceRow) const
     if (m_filter.isEmpty())
         return true;
     const ResultRow &result = m_source->row(sourceRow);
-    return m_filter.accepts(m_source->matchKey(sourceRow), result.bytes(),
-                            m_merge ? groups.groupSources(row) : result.sources());
+    return m_filter.accepts({m_source->matchKey(sourceRow), result.bytes(),
+                             m_merge ? groups.groupSources(row) : result.sources()});
 }
 
 SortKey ResultListProxy::keyFor(int sourceRow) const

@@ -20,8 +20,8 @@ struct Sample
 
 bool Accepts(const ResultFilter &filter, const Sample &s)
 {
-    return filter.accepts(ResultFilter::MatchKey(s.name, s.link), ParseSizeText(s.size),
-                          ParseCountText(s.sources));
+    const std::string key = ResultFilter::MatchKey(s.name, s.link);
+    return filter.accepts({key, ParseSizeText(s.size), ParseCountText(s.sources)});
 }
 
 const Sample kTom{"Tom & Jerry.Remix.E01.mkv", "ed2k://|file|Tom%20Jerry.mkv|1024|ABCDEF|/",

@@ -132,9 +132,9 @@ bool CliWindow::accepted(const ResultRow &row) const
 {
     if (m_options.filter.isEmpty())
         return true;
-    return m_options.filter.accepts(
-        ResultFilter::MatchKey(TextToUtf8(row[NameColumn]), TextToUtf8(row[LinkColumn])),
-        row.bytes(), row.sources());
+    const std::string key =
+        ResultFilter::MatchKey(TextToUtf8(row[NameColumn]), TextToUtf8(row[LinkColumn]));
+    return m_options.filter.accepts({key, row.bytes(), row.sources()});
 }
 
 std::string CliWindow::formatted(const Listed &listed, bool first) const
