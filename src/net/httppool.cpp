@@ -122,6 +122,7 @@ void HttpPool::run()
     // After an end the eldest may have changed and its body may be taken: the waiting bodies
     // try again.
     bool retryPaused = false;
+    bool ended = false; // in this round
 
     const auto end = [&](std::list<Transfer>::iterator at, CURLcode code) {
         curl_multi_remove_handle(multi, at->session->easy());
@@ -136,6 +137,7 @@ void HttpPool::run()
         at->session.reset();
         Finish(*at->job, std::move(response), budgeted);
         retryPaused = true;
+        ended = true;
         return transfers.erase(at);
     };
     const auto begin = [&](const std::shared_ptr<HttpRequestJob> &job) {
@@ -169,6 +171,7 @@ void HttpPool::run()
         }
         for (const auto &job : incoming)
             begin(job);
+        ended = false;
 
         const auto now = HttpSession::Clock::now();
         for (auto at = transfers.begin(); at != transfers.end();)
@@ -189,7 +192,6 @@ void HttpPool::run()
 
         int running = 0;
         curl_multi_perform(multi, &running);
-        bool ended = false;
         int left = 0;
         while (CURLMsg *message = curl_multi_info_read(multi, &left)) {
             if (message->msg != CURLMSG_DONE)
@@ -197,12 +199,11 @@ void HttpPool::run()
             for (auto at = transfers.begin(); at != transfers.end(); ++at) {
                 if (at->session->easy() == message->easy_handle) {
                     end(at, message->data.result);
-                    ended = true;
                     break;
                 }
             }
         }
-        // After an end, go round again at once for the waiting bodies.
+        // After an end, go round again at once: for the waiting bodies, or to leave.
         if (!ended)
             curl_multi_poll(multi, nullptr, 0, transfers.empty() ? kIdleSliceMs : kCheckSliceMs,
                             nullptr);

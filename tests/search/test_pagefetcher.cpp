@@ -199,8 +199,15 @@ TEST_F(PageFetcherTest, SlotsBoundTheRequestsInFlightAndPagesComeBackInOrder)
         std::map<int, std::chrono::milliseconds> delays;
         for (int page = 1; page <= 16; ++page)
             delays[page] =
-                std::chrono::milliseconds(std::uniform_int_distribution<int>(100, 150)(random));
-        PageServer server([&](int page, int) { return Rows(page, delays.at(page)); });
+                std::chrono::milliseconds(std::uniform_int_distribution<int>(20, 60)(random));
+        // The first pages wait until every slot is busy, so the most at once is the slot count
+        // even on a loaded machine (a fetcher using fewer slots leaves them waiting 5 s).
+        PageServer server([&](int page, int) {
+            for (const auto until = Clock::now() + 5s;
+                 page <= slots && server.mostConcurrent() < slots && Clock::now() < until;)
+                std::this_thread::sleep_for(5ms);
+            return Rows(page, delays.at(page));
+        });
         HttpClient client;
         PageFetcher fetcher(client, m_keyword, 1, 16, Settings(slots), Read);
         const Outcome outcome = Drive(fetcher, 50ms);
