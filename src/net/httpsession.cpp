@@ -405,6 +405,7 @@ int HttpSessionCallbacks::onConnected(void *self, char *, char *, int, int)
     // Also called for a connection kept from an earlier request.
     auto &session = *static_cast<HttpSession *>(self);
     session.m_connected = true;
+    session.m_uploaded = 0; // the library counts each request's upload from zero
     session.restartClocks(HttpSession::Clock::now());
     return CURL_PREREQFUNC_OK;
 }
