@@ -1,19 +1,24 @@
 #include "net/httpclient.h"
 
+#include "net/httpbudget.h"
 #include "net/httplimits.h"
+#include "net/httppool.h"
 #include "net/httprequestjob.h"
 #include "net/httpwakeup.h"
-#include "net/httpworkers.h"
 
 #include <algorithm>
 
 namespace jiujiu {
 
-HttpClient::HttpClient() : m_wakeup(std::make_shared<HttpWakeup>()) {}
+HttpClient::HttpClient()
+    : m_wakeup(std::make_shared<HttpWakeup>()), m_budget(std::make_shared<HttpBudget>()),
+      m_pool(std::make_shared<HttpPool>(m_budget))
+{}
 
 HttpClient::~HttpClient()
 {
     cancelAll();
+    m_pool->release();
 }
 
 HttpClient::Ticket HttpClient::start(HttpCall call)
@@ -22,9 +27,10 @@ HttpClient::Ticket HttpClient::start(HttpCall call)
     job->call = std::move(call);
     job->limits = CurrentHttpLimits();
     job->wakeup = m_wakeup;
+    job->budget = m_budget;
     const Ticket ticket = m_next++;
     m_jobs.emplace_back(ticket, job);
-    StartHttpWorker(job);
+    m_pool->add(job);
     return ticket;
 }
 
@@ -33,12 +39,14 @@ void HttpClient::cancel(Ticket ticket)
     for (auto &[t, job] : m_jobs)
         if (t == ticket)
             job->cancel();
+    m_pool->wake();
 }
 
 void HttpClient::cancelAll()
 {
     for (auto &entry : m_jobs)
         entry.second->cancel();
+    m_pool->wake();
 }
 
 void HttpClient::detachAll()
@@ -73,6 +81,16 @@ bool HttpClient::waitForFinished(std::chrono::milliseconds timeout)
     if (m_jobs.empty())
         return false;
     return m_wakeup->waitForChange(seen, timeout) && anyFinished();
+}
+
+std::size_t HttpClient::bytesHeld() const
+{
+    return m_budget->held();
+}
+
+std::size_t HttpClient::mostBytesHeld() const
+{
+    return m_budget->peak();
 }
 
 } // namespace jiujiu

@@ -4,6 +4,7 @@
 #include "net/httpresponse.h"
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <utility>
@@ -11,11 +12,15 @@
 
 namespace jiujiu {
 
+class HttpBudget;
+class HttpPool;
 class HttpRequestJob;
 class HttpWakeup;
 
-// Several requests at once, each on a worker of its own, for one caller thread that looks at
-// them between other work. Requests still running when the client goes are cancelled.
+// Several requests at once for one caller thread that looks at them between other work. They
+// run on one transfer thread of the client's, reuse each other's connections, and their bodies
+// share one memory budget of twice the body cap. Requests still running when the client goes
+// are cancelled.
 class HttpClient final
 {
 public:
@@ -47,8 +52,14 @@ public:
     // Waits at most `timeout` until a request not yet taken has finished; true when one has.
     bool waitForFinished(std::chrono::milliseconds timeout);
 
+    // Body bytes in memory and not yet taken: now, and the most at once so far.
+    std::size_t bytesHeld() const;
+    std::size_t mostBytesHeld() const;
+
 private:
     std::shared_ptr<HttpWakeup> m_wakeup;
+    std::shared_ptr<HttpBudget> m_budget;
+    std::shared_ptr<HttpPool> m_pool;
     std::vector<std::pair<Ticket, std::shared_ptr<HttpRequestJob>>> m_jobs;
     Ticket m_next = 1;
 };

@@ -7,34 +7,46 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <memory>
 #include <mutex>
 
 namespace jiujiu {
 
+class HttpBudget;
 class HttpWakeup;
 
-// One request, shared by its caller and its worker: whichever lets go last frees it, so a
-// caller that gave up waiting never leaves the worker writing into freed memory.
+// One request, shared by its caller and the thread that runs it: whichever lets go last frees
+// it, so a caller that gave up waiting never leaves the transfer writing into freed memory.
 class HttpRequestJob final
 {
 public:
-    // Inputs, fixed before the worker starts.
+    HttpRequestJob() = default;
+    // Gives back the budget of a body nobody took.
+    ~HttpRequestJob();
+    HttpRequestJob(const HttpRequestJob &) = delete;
+    HttpRequestJob &operator=(const HttpRequestJob &) = delete;
+
+    // Inputs, fixed before the transfer starts.
     HttpCall call;
     HttpLimits limits;
     // Told when the job finishes; may be null.
     std::shared_ptr<HttpWakeup> wakeup;
+    // Counts the body while it is in memory and not yet taken; may be null.
+    std::shared_ptr<HttpBudget> budget;
 
-    // Caller side: asks the worker to end the transfer soon; it then finishes as cancelled.
+    // Caller side: asks the transfer to end soon; it then finishes as cancelled.
     void cancel() { m_cancelled.store(true, std::memory_order_relaxed); }
     bool cancelled() const { return m_cancelled.load(std::memory_order_relaxed); }
 
-    // Worker side: stores the results and wakes the caller.
-    void finish(HttpResponse response);
-    // Caller side: true once the worker has finished, waiting at most `timeout` for it.
+    // Transfer side: stores the results, whose body holds `budgeted` bytes of the budget, and
+    // wakes the caller.
+    void finish(HttpResponse response, std::size_t budgeted = 0);
+    // Caller side: true once the transfer has finished, waiting at most `timeout` for it.
     bool waitFinished(std::chrono::milliseconds timeout);
     bool finished() const;
-    // Moves the results out (once); empty while the worker is still running.
+    // Moves the results out (once), giving their room in the budget back; empty while the
+    // transfer is still running.
     HttpResponse take();
 
 private:
@@ -42,6 +54,7 @@ private:
     std::condition_variable m_finished;
     bool m_done = false;
     HttpResponse m_response;
+    std::size_t m_budgeted = 0;
     std::atomic<bool> m_cancelled{false};
 };
 

@@ -2,7 +2,9 @@
 
 #include "runtime/value.h"
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace jiujiu {
@@ -13,7 +15,7 @@ enum class HttpFailure
     None,
     BadRequest, // the address or the method cannot be used: nothing was sent
     Network,    // libcurl gave up: no connection, reset, TLS, too many redirects ...
-    TimedOut,   // no connection in time, or no data for the stall time
+    TimedOut,   // no connection in time, no data for the stall time, too slow, or too long
     TooLarge,   // the body passed the cap; what fit is kept
     Status,     // the exchange worked but the status is 400 or above; the body is kept
     Cancelled,  // abandoned by its caller
@@ -32,6 +34,8 @@ struct HttpResponse
     std::int32_t contentEncoding = 0; // 1 exactly "gzip", 2 exactly "deflate", else 0
     std::int64_t contentLength = 0;
     std::int32_t statusCode = 0;
+    // What the Retry-After header asks for, when it is there and readable.
+    std::optional<std::chrono::seconds> retryAfter;
 
     HttpFailure failure = HttpFailure::None;
     // One line on why, e.g. libcurl's error text or "HTTP 503"; empty without a failure.

@@ -1,21 +1,23 @@
 #include "net/httpsession.h"
 
+#include "net/httpbudget.h"
 #include "net/httprequestjob.h"
 #include "net/requestheaders.h"
 #include "net/requesturl.h"
+#include "net/retryafter.h"
 #include "runtime/asciicase.h"
 #include "runtime/conversions.h"
 
 #include <algorithm>
+#include <ctime>
 #include <curl/curl.h>
 #include <string_view>
+#include <utility>
 
 namespace jiujiu {
 namespace {
 
 constexpr long kMaxRedirects = 20;
-// The worker looks at its cancel flag at least this often.
-constexpr int kPollSliceMs = 25;
 // INTERNET_FLAG_NO_AUTO_REDIRECT: the caller wants the redirect response itself.
 constexpr std::uint32_t kNoAutoRedirect = 0x00200000;
 
@@ -64,52 +66,6 @@ Text FirstValue(std::string_view rawHeaders, std::string_view name)
     return values.empty() ? Text() : values.front();
 }
 
-// Drives one easy handle through a multi handle of its own, so the worker wakes often
-// enough to notice a cancel request.
-class MultiTransfer final
-{
-public:
-    explicit MultiTransfer(CURL *easy) : m_easy(easy), m_multi(curl_multi_init())
-    {
-        m_added = m_multi && curl_multi_add_handle(m_multi, m_easy) == CURLM_OK;
-    }
-    ~MultiTransfer()
-    {
-        if (m_added)
-            curl_multi_remove_handle(m_multi, m_easy);
-        if (m_multi)
-            curl_multi_cleanup(m_multi);
-    }
-    MultiTransfer(const MultiTransfer &) = delete;
-    MultiTransfer &operator=(const MultiTransfer &) = delete;
-
-    bool ready() const { return m_added; }
-    // One step: false once the transfer is over (its code in `code`).
-    bool step(CURLcode &code)
-    {
-        int running = 0;
-        if (curl_multi_perform(m_multi, &running) != CURLM_OK) {
-            code = CURLE_OUT_OF_MEMORY;
-            return false;
-        }
-        if (running == 0) {
-            int left = 0;
-            code = CURLE_OK;
-            while (CURLMsg *message = curl_multi_info_read(m_multi, &left))
-                if (message->msg == CURLMSG_DONE && message->easy_handle == m_easy)
-                    code = message->data.result;
-            return false;
-        }
-        curl_multi_poll(m_multi, nullptr, 0, kPollSliceMs, nullptr);
-        return true;
-    }
-
-private:
-    CURL *m_easy;
-    CURLM *m_multi;
-    bool m_added = false;
-};
-
 } // namespace
 
 // The library's C callbacks, with access to the session.
@@ -117,8 +73,6 @@ struct HttpSessionCallbacks
 {
     static std::size_t onHeader(char *data, std::size_t size, std::size_t count, void *self);
     static std::size_t onBody(char *data, std::size_t size, std::size_t count, void *self);
-    static int onProgress(void *self, curl_off_t downTotal, curl_off_t downNow, curl_off_t upTotal,
-                          curl_off_t upNow);
     static int onConnected(void *self, char *, char *, int, int);
 };
 
@@ -132,12 +86,16 @@ void HttpSession::ListDeleter::operator()(curl_slist *list) const
     curl_slist_free_all(list);
 }
 
-HttpSession::HttpSession(const HttpRequestJob &job) : m_job(job)
+HttpSession::HttpSession(const HttpRequestJob &job, HttpBudget *budget)
+    : m_job(job), m_budget(budget)
 {
     static_assert(sizeof m_errorBuffer >= CURL_ERROR_SIZE);
 }
 
-HttpSession::~HttpSession() = default;
+HttpSession::~HttpSession()
+{
+    forgetBody();
+}
 
 void HttpSession::fail(HttpFailure failure, std::string text)
 {
@@ -161,6 +119,7 @@ bool HttpSession::appendHeader(HeaderList &list, const std::string &line)
 bool HttpSession::configure()
 {
     const HttpCall &call = m_job.call;
+    m_started = Clock::now();
     m_url = std::string(WithoutLeadingWhiteSpace(call.url));
     const auto url = ParseRequestUrl(m_url);
     if (!url) {
@@ -220,9 +179,6 @@ bool HttpSession::configure()
     set(CURLOPT_HEADERDATA, this);
     set(CURLOPT_WRITEFUNCTION, &HttpSessionCallbacks::onBody);
     set(CURLOPT_WRITEDATA, this);
-    set(CURLOPT_NOPROGRESS, 0L);
-    set(CURLOPT_XFERINFOFUNCTION, &HttpSessionCallbacks::onProgress);
-    set(CURLOPT_XFERINFODATA, this);
     set(CURLOPT_PREREQFUNCTION, &HttpSessionCallbacks::onConnected);
     set(CURLOPT_PREREQDATA, this);
     if (!call.proxy.empty())
@@ -258,28 +214,83 @@ bool HttpSession::configure()
     return ok;
 }
 
-HttpResponse HttpSession::run()
+void HttpSession::forgetBody()
 {
-    if (!configure())
-        return collect(CURLE_OK);
-    return collect(perform());
+    m_body.clear();
+    if (m_budget)
+        m_budget->release(m_budgeted);
+    m_budgeted = 0;
 }
 
-int HttpSession::perform()
+void HttpSession::restartClocks(Clock::time_point now)
 {
-    MultiTransfer transfer(m_easy.get());
-    if (!transfer.ready()) {
-        fail(HttpFailure::NoWorker, "out of memory");
-        return CURLE_OUT_OF_MEMORY;
+    m_lastMove = now;
+    m_windowStart = now;
+    m_windowMoved = m_moved;
+}
+
+void HttpSession::moved(std::size_t bytes)
+{
+    m_moved += bytes;
+    m_lastMove = Clock::now();
+}
+
+bool HttpSession::overLimit(Clock::time_point now)
+{
+    if (m_job.cancelled()) {
+        fail(HttpFailure::Cancelled, "cancelled");
+        return true;
     }
-    CURLcode code = CURLE_OK;
-    while (transfer.step(code)) {
-        if (m_job.cancelled()) {
-            fail(HttpFailure::Cancelled, "cancelled");
-            return CURLE_ABORTED_BY_CALLBACK;
+    const HttpLimits &limits = m_job.limits;
+    if (now - m_started > limits.transferTimeout) {
+        fail(HttpFailure::TimedOut,
+             "no complete answer within " + std::to_string(limits.transferTimeout.count()) + " ms");
+        return true;
+    }
+    // The connect time-out covers the time before; waiting for room is not the server's doing.
+    if (!m_connected || m_paused)
+        return false;
+    curl_off_t uploaded = 0;
+    if (curl_easy_getinfo(m_easy.get(), CURLINFO_SIZE_UPLOAD_T, &uploaded) == CURLE_OK &&
+        uploaded > m_uploaded) {
+        moved(static_cast<std::size_t>(uploaded - m_uploaded));
+        m_uploaded = uploaded;
+    }
+    if (now - m_lastMove > limits.stallTimeout) {
+        fail(HttpFailure::TimedOut,
+             "no data for " + std::to_string(limits.stallTimeout.count()) + " ms");
+        return true;
+    }
+    const auto window = limits.lowSpeedTime;
+    if (window.count() > 0 && now - m_windowStart >= window) {
+        const auto wanted = static_cast<std::uint64_t>(limits.lowSpeedBytes) *
+                            static_cast<std::uint64_t>(window.count()) / 1000;
+        if (m_moved - m_windowMoved < wanted) {
+            fail(HttpFailure::TimedOut, "under " + std::to_string(limits.lowSpeedBytes) +
+                                            " bytes/s for " + std::to_string(window.count()) +
+                                            " ms");
+            return true;
         }
+        m_windowStart = now;
+        m_windowMoved = m_moved;
     }
-    return code;
+    return false;
+}
+
+void HttpSession::resume()
+{
+    if (!m_paused)
+        return;
+    m_paused = false;
+    restartClocks(Clock::now());
+    // The library hands the held-back data over again, here or in its next step; the body
+    // callback may pause the transfer once more.
+    curl_easy_pause(m_easy.get(), CURLPAUSE_CONT);
+}
+
+std::size_t HttpSession::handOverBudget()
+{
+    return std::exchange(m_budgeted, 0);
 }
 
 HttpResponse HttpSession::collect(int curlCode)
@@ -307,11 +318,14 @@ HttpResponse HttpSession::collect(int curlCode)
                 response.setCookies += "\r\n";
             response.setCookies += cookies[i];
         }
+        response.retryAfter =
+            RetryAfterDelay(FirstValue(m_rawHeaders, "Retry-After"), std::time(nullptr));
         response.rawHeaders = std::move(m_rawHeaders);
-        response.body = std::move(m_body);
+        response.body = m_body.take();
         if (m_status >= 400)
             fail(HttpFailure::Status, "HTTP " + std::to_string(m_status));
     } else {
+        forgetBody();
         fail(HttpFailure::Network, "no final response");
     }
     response.failure = m_failure;
@@ -324,7 +338,9 @@ std::size_t HttpSessionCallbacks::onHeader(char *data, std::size_t size, std::si
 {
     // Nothing may be thrown through the library's C frames.
     try {
-        static_cast<HttpSession *>(self)->takeHeaderLine(std::string_view(data, size * count));
+        auto &session = *static_cast<HttpSession *>(self);
+        session.takeHeaderLine(std::string_view(data, size * count));
+        session.moved(size * count);
         return size * count;
     } catch (...) {
         return CURL_WRITEFUNC_ERROR;
@@ -336,7 +352,7 @@ void HttpSession::takeHeaderLine(std::string_view line)
     if (line.starts_with("HTTP/")) {
         // A new response (after a redirect, a challenge or a 1xx): forget the previous one.
         m_rawHeaders.clear();
-        m_body.clear();
+        forgetBody();
         m_final = false;
         m_status = StatusOf(line);
     }
@@ -346,72 +362,51 @@ void HttpSession::takeHeaderLine(std::string_view line)
                               !FirstValue(m_rawHeaders, "Location").empty();
         // A challenge answered with credentials brings a new status line, which resets this.
         m_final = !followed;
-        // A body announced in full is read into one block instead of doubling its way there.
+        // A body announced in full is read into one block instead of growing its way there.
         const auto announced = ToInteger(Value(FirstValue(m_rawHeaders, "Content-Length")));
         if (m_final && announced > 0 && static_cast<std::size_t>(announced) <= m_job.limits.bodyCap)
-            m_body.reserve(static_cast<std::size_t>(announced));
+            m_body.expect(static_cast<std::size_t>(announced));
     }
 }
 
 std::size_t HttpSessionCallbacks::onBody(char *data, std::size_t size, std::size_t count,
                                          void *self)
 {
-    auto &session = *static_cast<HttpSession *>(self);
-    const std::size_t length = size * count;
-    const std::size_t cap = session.m_job.limits.bodyCap;
-    const std::size_t room = cap > session.m_body.size() ? cap - session.m_body.size() : 0;
-    try {
-        if (length > room) {
-            // Reading stops at the cap; what fits is kept.
-            session.m_body.append(data, room);
-            session.fail(HttpFailure::TooLarge,
-                         "answer larger than " + std::to_string(cap) + " bytes");
-            return CURL_WRITEFUNC_ERROR;
-        }
-        session.m_body.append(data, length);
-        return length;
-    } catch (...) {
-        session.m_failure = HttpFailure::NoWorker; // out of memory: keep what was read
-        session.m_failureText = "out of memory";
-        return CURL_WRITEFUNC_ERROR;
-    }
+    return static_cast<HttpSession *>(self)->takeBody(data, size * count);
 }
 
-int HttpSessionCallbacks::onProgress(void *self, curl_off_t, curl_off_t downNow, curl_off_t,
-                                     curl_off_t upNow)
+std::size_t HttpSession::takeBody(const char *data, std::size_t length)
 {
-    auto &session = *static_cast<HttpSession *>(self);
-    try {
-        if (session.m_job.cancelled()) {
-            session.fail(HttpFailure::Cancelled, "cancelled");
-            return 1;
-        }
-        if (!session.m_connected)
-            return 0; // the connect time-out covers this phase
-        const auto now = std::chrono::steady_clock::now();
-        if (downNow != session.m_lastDown || upNow != session.m_lastUp) {
-            session.m_lastDown = downNow;
-            session.m_lastUp = upNow;
-            session.m_lastProgress = now;
-            return 0;
-        }
-        const auto stall = session.m_job.limits.stallTimeout;
-        if (now - session.m_lastProgress <= stall)
-            return 0;
-        session.fail(HttpFailure::TimedOut, "no data for " + std::to_string(stall.count()) + " ms");
-        return 1;
-    } catch (...) {
-        return 1; // out of memory: nothing may be thrown through the library's C frames
+    const std::size_t cap = m_job.limits.bodyCap;
+    const std::size_t room = cap > m_body.size() ? cap - m_body.size() : 0;
+    // Reading stops at the cap; what fits is kept.
+    const std::size_t taken = std::min(length, room);
+    if (m_budget && !m_budget->reserve(taken, cap, m_eldest)) {
+        m_paused = true;
+        return CURL_WRITEFUNC_PAUSE;
     }
+    m_budgeted += m_budget ? taken : 0;
+    try {
+        m_body.append(data, taken);
+    } catch (...) {
+        fail(HttpFailure::NoWorker, "out of memory"); // what was read before stays
+        return CURL_WRITEFUNC_ERROR;
+    }
+    moved(taken);
+    if (taken < length) {
+        fail(HttpFailure::TooLarge, "answer larger than " + std::to_string(cap) + " bytes");
+        return CURL_WRITEFUNC_ERROR;
+    }
+    return length;
 }
 
 int HttpSessionCallbacks::onConnected(void *self, char *, char *, int, int)
 {
+    // Also called for a connection kept from an earlier request.
     auto &session = *static_cast<HttpSession *>(self);
     session.m_connected = true;
-    session.m_lastDown = 0;
-    session.m_lastUp = 0;
-    session.m_lastProgress = std::chrono::steady_clock::now();
+    session.m_uploaded = 0; // the library counts each request's upload from zero
+    session.restartClocks(HttpSession::Clock::now());
     return CURL_PREREQFUNC_OK;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "net/bodybuffer.h"
 #include "net/httpresponse.h"
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,22 +14,44 @@ struct curl_slist;
 
 namespace jiujiu {
 
+class HttpBudget;
 class HttpRequestJob;
 
-// The worker's private state for one request: its own curl handles and header lists, all
-// released when the session ends. Nothing survives from one request to the next.
+// The state of one request while its client's transfer thread runs it: its curl handle and
+// header lists, all released when the session ends. The connection it used stays with the
+// client for the next request to the same host.
 class HttpSession final
 {
 public:
-    explicit HttpSession(const HttpRequestJob &job);
+    using Clock = std::chrono::steady_clock;
+
+    // The body grows only within `budget` (may be null: no budget).
+    HttpSession(const HttpRequestJob &job, HttpBudget *budget);
     ~HttpSession();
     HttpSession(const HttpSession &) = delete;
     HttpSession &operator=(const HttpSession &) = delete;
 
-    // Runs the exchange. The headers and body are empty when it failed before the final
-    // response's headers were read; a failure while reading the body keeps what was read.
-    // Ends soon after the job is cancelled.
-    HttpResponse run();
+    // Sets the request up; false when it cannot be sent (collect() then says why).
+    bool configure();
+    // The curl easy handle, for the client's multi handle.
+    void *easy() const { return m_easy.get(); }
+
+    // The eldest transfer of its client may use more of the budget, so one always proceeds.
+    void setEldest(bool eldest) { m_eldest = eldest; }
+    // True when the request has to end now: cancelled, or past one of its time limits. The
+    // reason is kept for collect().
+    bool overLimit(Clock::time_point now);
+    // Waiting for room in the budget; resume() lets it try again, and the time it waited does
+    // not count as slow or stalled.
+    bool paused() const { return m_paused; }
+    void resume();
+
+    // The results, once the transfer ended with libcurl's code. The headers and body are empty
+    // when it failed before the final response's headers were read; a failure while reading
+    // the body keeps what was read.
+    HttpResponse collect(int curlCode);
+    // The budget the collected body holds: from now on the job's to give back.
+    std::size_t handOverBudget();
 
 private:
     friend struct HttpSessionCallbacks;
@@ -43,14 +67,16 @@ private:
     using EasyHandle = std::unique_ptr<void, EasyDeleter>;
     using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
 
-    bool configure();
     bool appendHeader(HeaderList &list, const std::string &line);
-    int perform();
-    HttpResponse collect(int curlCode);
     void takeHeaderLine(std::string_view line);
+    std::size_t takeBody(const char *data, std::size_t length);
+    void forgetBody();
+    void moved(std::size_t bytes);
+    void restartClocks(Clock::time_point now);
     void fail(HttpFailure failure, std::string text);
 
     const HttpRequestJob &m_job;
+    HttpBudget *m_budget;
     EasyHandle m_easy;
     HeaderList m_headers;
     HeaderList m_proxyHeaders;
@@ -61,19 +87,27 @@ private:
 
     // The response being read; reset whenever a new status line arrives.
     std::string m_rawHeaders;
-    std::string m_body;
+    BodyBuffer m_body;
+    std::size_t m_budgeted = 0; // budget taken by m_body
     int m_status = 0;
     bool m_final = false; // headers of a response that will not be followed are complete
 
-    // Why the transfer was ended from our side (cap, stall, cancel); libcurl's text otherwise.
+    // Why the transfer was ended from our side (cap, limits, cancel); libcurl's text otherwise.
     HttpFailure m_failure = HttpFailure::None;
     std::string m_failureText;
     char m_errorBuffer[256] = {};
 
+    bool m_eldest = false;
+    bool m_paused = false;
     bool m_connected = false;
-    std::int64_t m_lastDown = 0;
-    std::int64_t m_lastUp = 0;
-    std::chrono::steady_clock::time_point m_lastProgress;
+    Clock::time_point m_started;
+    // Bytes moved either way once connected: headers, body and the request's upload.
+    std::uint64_t m_moved = 0;
+    std::int64_t m_uploaded = 0;
+    Clock::time_point m_lastMove;
+    // The low-speed check looks at whole windows of the low-speed time.
+    Clock::time_point m_windowStart;
+    std::uint64_t m_windowMoved = 0;
 };
 
 } // namespace jiujiu

@@ -1,8 +1,10 @@
 #include "search/pagefetcher.h"
 
 #include "net/httpcall.h"
+#include "net/httplimits.h"
 #include "net/httpresponse.h"
-#include "search/searchworkflow.h"
+#include "search/searchrequest.h"
+#include "search/searchtexts.h"
 
 #include <algorithm>
 #include <limits>
@@ -15,16 +17,30 @@ namespace {
 // waits in memory while an early page is retried.
 constexpr std::int32_t kReadAheadPerRequest = 2;
 
+std::chrono::milliseconds Until(std::chrono::steady_clock::time_point when)
+{
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(when - std::chrono::steady_clock::now());
+    return std::max(left, std::chrono::milliseconds(0));
+}
+
 } // namespace
 
-PageFetcher::PageFetcher(const Text &keyword, std::int32_t first, std::int32_t last,
-                         const SearchSettings &settings, Reader reader)
+PageFetcher::PageFetcher(HttpClient &client, const Text &keyword, std::int32_t first,
+                         std::int32_t last, const SearchSettings &settings, Reader reader)
     // One below the largest number, so counting past the last page never overflows.
-    : m_address(ViewerServiceAddress()), m_keyword(keyword),
+    : m_client(client), m_address(ViewerServiceAddress()), m_keyword(keyword),
       m_last(std::min(last, std::numeric_limits<std::int32_t>::max() - 1)), m_settings(settings),
-      m_reader(std::move(reader)), m_nextToStart(first), m_nextToHand(first)
+      m_reader(std::move(reader)), m_bodyCap(CurrentHttpLimits().bodyCap), m_nextToStart(first),
+      m_nextToHand(first), m_lastProgress(Clock::now())
 {
     m_settings.parallelRequests = std::clamp(m_settings.parallelRequests, 1, 8);
+}
+
+PageFetcher::~PageFetcher()
+{
+    for (const auto &entry : m_inFlight)
+        m_client.cancel(entry.first);
 }
 
 bool PageFetcher::finished() const
@@ -35,7 +51,8 @@ bool PageFetcher::finished() const
 void PageFetcher::stop()
 {
     m_stopped = true;
-    m_client.cancelAll();
+    for (const auto &entry : m_inFlight)
+        m_client.cancel(entry.first);
     m_inFlight.clear();
     m_waiting.clear();
 }
@@ -73,16 +90,66 @@ void PageFetcher::startWhatMayStart()
 void PageFetcher::judge(const Attempt &attempt, HttpResponse &&response)
 {
     Reading reading;
-    if (response.succeeded())
+    bool tooLarge = false;
+    auto pause = attempt.retries < m_settings.retryPauses.size()
+                     ? m_settings.retryPauses[attempt.retries]
+                     : std::chrono::milliseconds(0);
+    // A service that says when to come back is taken at its word, within reason.
+    if ((response.statusCode == 503 || response.statusCode == 429) && response.retryAfter)
+        pause =
+            std::min<std::chrono::milliseconds>(*response.retryAfter, m_settings.retryAfterLimit);
+    if (response.succeeded()) {
         reading = m_reader(attempt.page, std::move(response));
-    else
+    } else if (response.failure == HttpFailure::TooLarge) {
+        // The same page would be as large again: asking once more only costs memory.
+        reading.failure = TooLargeReason(m_bodyCap);
+        tooLarge = true;
+    } else {
         reading.failure = response.failureText;
-    if (!reading.failure.empty() && attempt.retries < m_settings.retryPauses.size()) {
-        m_waiting.emplace(Clock::now() + m_settings.retryPauses[attempt.retries],
-                          Attempt{attempt.page, attempt.retries + 1});
+    }
+    if (!reading.failure.empty() && !tooLarge && attempt.retries < m_settings.retryPauses.size()) {
+        m_waiting.emplace(Clock::now() + pause, Attempt{attempt.page, attempt.retries + 1});
         return;
     }
-    m_done[attempt.page] = {attempt.page, std::move(reading.rows), std::move(reading.failure)};
+    m_done[attempt.page] = {attempt.page, std::move(reading.rows), std::move(reading.failure),
+                            tooLarge};
+}
+
+std::chrono::milliseconds PageFetcher::waitTime(std::chrono::milliseconds timeout) const
+{
+    auto wait = std::min(timeout, Until(m_lastProgress + m_settings.noProgressLimit));
+    // A retry due while every slot is busy waits for a slot, not for its time: waking for it
+    // would find nothing to do, again and again.
+    if (!m_waiting.empty() &&
+        m_inFlight.size() < static_cast<std::size_t>(m_settings.parallelRequests))
+        wait = std::min(wait, Until(m_waiting.begin()->first));
+    return wait;
+}
+
+void PageFetcher::handBack(std::vector<Page> &pages)
+{
+    for (auto next = m_done.find(m_nextToHand); next != m_done.end();
+         next = m_done.find(m_nextToHand)) {
+        pages.push_back(std::move(next->second));
+        m_done.erase(next);
+        ++m_nextToHand;
+        m_lastProgress = Clock::now();
+    }
+}
+
+void PageFetcher::giveUp(std::vector<Page> &pages)
+{
+    // Every page asked for is handed back, read or not; the ones never asked for stay unread.
+    const std::string reason =
+        "no progress for " + std::to_string(m_settings.noProgressLimit.count()) + " ms";
+    for (; m_nextToHand < m_nextToStart; ++m_nextToHand) {
+        if (const auto read = m_done.find(m_nextToHand); read != m_done.end())
+            pages.push_back(std::move(read->second));
+        else
+            pages.push_back({m_nextToHand, {}, reason});
+    }
+    m_done.clear();
+    stop();
 }
 
 std::vector<PageFetcher::Page> PageFetcher::step(std::chrono::milliseconds timeout)
@@ -92,12 +159,7 @@ std::vector<PageFetcher::Page> PageFetcher::step(std::chrono::milliseconds timeo
         return pages;
     startWhatMayStart();
 
-    auto wait = timeout;
-    if (!m_waiting.empty()) {
-        const auto due =
-            std::chrono::ceil<std::chrono::milliseconds>(m_waiting.begin()->first - Clock::now());
-        wait = std::clamp(due, std::chrono::milliseconds(0), timeout);
-    }
+    const auto wait = waitTime(timeout);
     if (!m_inFlight.empty())
         m_client.waitForFinished(wait);
     else if (wait.count() > 0)
@@ -111,12 +173,9 @@ std::vector<PageFetcher::Page> PageFetcher::step(std::chrono::milliseconds timeo
         m_inFlight.erase(attempt);
         judge(which, std::move(finished.response));
     }
-    for (auto next = m_done.find(m_nextToHand); next != m_done.end();
-         next = m_done.find(m_nextToHand)) {
-        pages.push_back(std::move(next->second));
-        m_done.erase(next);
-        ++m_nextToHand;
-    }
+    handBack(pages);
+    if (!finished() && Clock::now() - m_lastProgress >= m_settings.noProgressLimit)
+        giveUp(pages);
     startWhatMayStart();
     return pages;
 }

@@ -6,6 +6,7 @@
 #include "search/searchsettings.h"
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -19,7 +20,8 @@ struct HttpResponse;
 // Asks the viewer service for result pages first..last of one keyword, several at once, asks
 // again after a pause for a page that failed or that its reader rejected, and hands the pages
 // back strictly in page order. Driven in steps by the caller's thread, which stays free to
-// serve its user interface between them.
+// serve its user interface between them. When no page comes back for the settings'
+// no-progress time, the pages still owed are handed back as failed and no more are asked for.
 class PageFetcher final
 {
 public:
@@ -37,15 +39,20 @@ public:
         std::int32_t number = 0;
         std::vector<ResultRow> rows;
         std::string failure;
+        bool tooLarge = false; // the answer passed the body cap (never asked again)
     };
 
-    PageFetcher(const Text &keyword, std::int32_t first, std::int32_t last,
+    // The requests go through `client`, which may carry other requests of the same search
+    // (their connections are reused) and must outlive the fetcher.
+    PageFetcher(HttpClient &client, const Text &keyword, std::int32_t first, std::int32_t last,
                 const SearchSettings &settings, Reader reader);
+    // Abandons the requests still in flight.
+    ~PageFetcher();
     PageFetcher(const PageFetcher &) = delete;
     PageFetcher &operator=(const PageFetcher &) = delete;
 
-    // Starts what may start, waits at most `timeout` for an answer and reads what came.
-    // Answers the pages now complete in page order, each once.
+    // Starts what may start, waits at most `timeout` for an answer or a retry's time, and
+    // reads what came. Answers the pages now complete in page order, each once.
     std::vector<Page> step(std::chrono::milliseconds timeout);
     // Every page handed back, or stopped.
     bool finished() const;
@@ -66,13 +73,17 @@ private:
     void startWhatMayStart();
     void start(const Attempt &attempt);
     void judge(const Attempt &attempt, HttpResponse &&response);
+    std::chrono::milliseconds waitTime(std::chrono::milliseconds timeout) const;
+    void handBack(std::vector<Page> &pages);
+    void giveUp(std::vector<Page> &pages);
 
-    HttpClient m_client;
+    HttpClient &m_client;
     Text m_address;
     Text m_keyword;
     std::int32_t m_last;
     SearchSettings m_settings;
     Reader m_reader;
+    std::size_t m_bodyCap;
 
     std::map<HttpClient::Ticket, Attempt> m_inFlight;
     std::multimap<Clock::time_point, Attempt> m_waiting; // retries, by when they are due
@@ -80,6 +91,7 @@ private:
     std::int32_t m_nextToStart;
     std::int32_t m_nextToHand;
     std::int32_t m_requests = 0;
+    Clock::time_point m_lastProgress; // when a page was last handed back, or the start
     bool m_stopped = false;
 };
 

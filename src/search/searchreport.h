@@ -12,7 +12,8 @@ enum class SearchOutcome
 {
     EmptyKeyword, // the empty-keyword message was shown
     NoResults,    // the service answered without a total: the no-results message was shown
-    Unreachable,  // the service could not be reached: its message, with the reason, was shown
+    Unreachable,  // the first page could not be read (no connection, no answer in time, an
+                  // error status, an answer too large): a message with the reason was shown
     Listed,       // a total was announced and every page was read
     Incomplete,   // a total was announced but some pages could not be read
     Stopped,      // stopped by the user; the rows listed so far stay
@@ -24,8 +25,8 @@ struct PageOutcome
 {
     std::int32_t page = 0;
     std::int64_t rows = 0;
-    // Why it could not be read after its retries, e.g. libcurl's error text, "HTTP 503" or
-    // "answer without rows"; empty when it was read.
+    // Why it could not be read after its retries, e.g. libcurl's error text, "HTTP 503",
+    // "answer without rows" or "答案超过 64 MB" (UTF-8); empty when it was read.
     std::string failure;
     // Rows listed without a size, sources or link cell of their own on the page.
     std::int64_t rowsMissingCells = 0;

@@ -18,6 +18,12 @@ struct SearchSettings
     std::int32_t pageLimit = 10000;
     // After this many failed pages in a row the search stops asking for more.
     int failedPagesInARow = 3;
+    // A service answering 503 or 429 with Retry-After is asked again after the time it names,
+    // but never later than this.
+    std::chrono::milliseconds retryAfterLimit{10000};
+    // When no page could be listed for this long, the pages still owed count as failed and the
+    // search ends.
+    std::chrono::milliseconds noProgressLimit{120000};
 };
 
 } // namespace jiujiu

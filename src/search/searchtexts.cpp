@@ -3,6 +3,8 @@
 #include "runtime/codepage.h"
 #include "runtime/conversions.h"
 
+#include <string>
+
 namespace jiujiu {
 namespace {
 
@@ -88,8 +90,22 @@ Text StoppedAnnouncement(const Text *total, std::int64_t rows)
 Text UnreachableMessage(const std::string &reason)
 {
     static const Text text = Utf8ToText("呜呜，连不上搜索服务，请检查网络后再试一次！\r\n原因：");
-    // The reason is libcurl's or our own ASCII text; anything else is made safe first.
+    // The reason is UTF-8 (libcurl's text or our own); anything else is made safe first.
     return text + Utf8ToText(reason);
+}
+
+Text AnswerTooLargeMessage(const std::string &reason)
+{
+    static const Text text = Utf8ToText("呜呜，搜索服务的答案太大，没能读出来！\r\n原因：");
+    return text + Utf8ToText(reason);
+}
+
+std::string TooLargeReason(std::size_t cap)
+{
+    constexpr std::size_t kMegabyte = 1024 * 1024;
+    if (cap >= kMegabyte && cap % kMegabyte == 0)
+        return "答案超过 " + std::to_string(cap / kMegabyte) + " MB";
+    return "答案超过 " + std::to_string(cap) + " 字节";
 }
 
 } // namespace jiujiu

@@ -2,6 +2,7 @@
 
 #include "runtime/value.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,5 +27,10 @@ Text IncompleteAnnouncement(const Text &total, std::int64_t rows,
 Text StoppedAnnouncement(const Text *total, std::int64_t rows);
 // The message box for a service that cannot be reached, with the reason on a second line.
 Text UnreachableMessage(const std::string &reason);
+// The message box for a first answer larger than the program reads, with the reason.
+Text AnswerTooLargeMessage(const std::string &reason);
+// The failure reason of an answer past the body cap, as UTF-8 like every failure reason:
+// "答案超过 64 MB".
+std::string TooLargeReason(std::size_t cap);
 
 } // namespace jiujiu

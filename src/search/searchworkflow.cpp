@@ -1,9 +1,9 @@
 #include "search/searchworkflow.h"
 
+#include "net/httpclient.h"
 #include "net/httpresponse.h"
 #include "net/urlencoding.h"
 #include "runtime/conversions.h"
-#include "runtime/settings.h"
 #include "runtime/uiservices.h"
 #include "search/answertext.h"
 #include "search/pagefetcher.h"
@@ -90,18 +90,6 @@ private:
     SearchWorkflow &m_workflow;
 };
 
-Text ViewerServiceAddress()
-{
-    return "http://" + HostSetting(Host::Viewer) + "/Tools/PageCode.aspx";
-}
-
-Text SearchRequestBody(const Text &keyword, std::int32_t page)
-{
-    return Concatenate({"q=", HostSetting(Host::Search), "%2F%2Fsearch%2F",
-                        UrlEncode(keyword, Value(1)), "%3Fpage%3D", ToText(Value(page)),
-                        "%26mode%3Dlist&searchMode=1"});
-}
-
 SearchWorkflow::SearchWorkflow(SearchWindow &window, RegexObject &regex)
     : m_window(window), m_regex(regex)
 {}
@@ -159,17 +147,23 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
     m_window.deleteAllRows();
 
     // The first answer gives the total and the number of pages. A valid answer is taken as it
-    // is; only a failed request is asked again.
+    // is; only a failed request is asked again. One client carries the whole search, so the
+    // pages reuse the first request's connection.
+    HttpClient client;
     Text first;
     std::string failure;
-    PageFetcher firstRequest(keyword, 1, 1, m_settings,
+    bool tooLarge = false;
+    PageFetcher firstRequest(client, keyword, 1, 1, m_settings,
                              [&first](std::int32_t, HttpResponse &&response) {
                                  first = AnswerText(response.body);
                                  return PageFetcher::Reading();
                              });
     const bool answered = Drive(
         firstRequest, [this] { return stopWanted(); },
-        [&failure](PageFetcher::Page &&page) { failure = std::move(page.failure); });
+        [&failure, &tooLarge](PageFetcher::Page &&page) {
+            failure = std::move(page.failure);
+            tooLarge = page.tooLarge;
+        });
     m_report.requests = firstRequest.requestsStarted();
     if (answered)
         ProcessPendingEvents();
@@ -178,8 +172,11 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
         return end(SearchOutcome::Stopped);
     }
     if (!failure.empty()) {
+        // An answer too large was no network fault: it has a message of its own.
         m_report.unreachableReason = failure;
-        ShowMessageBox(Value(UnreachableMessage(failure)), Value(0), Value(SearchMessageTitle()));
+        ShowMessageBox(
+            Value(tooLarge ? AnswerTooLargeMessage(failure) : UnreachableMessage(failure)),
+            Value(0), Value(SearchMessageTitle()));
         return end(SearchOutcome::Unreachable);
     }
 
@@ -211,10 +208,11 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
     if (const auto total = TotalNumber(m_report.total); total && firstRows > 0)
         bound = std::clamp<std::int64_t>((*total + firstRows - 1) / firstRows, 1, bound);
     pageCount = static_cast<std::int32_t>(std::min<std::int64_t>(pageCount, bound));
-    return listPages(keyword, pageCount);
+    return listPages(keyword, pageCount, client);
 }
 
-SearchOutcome SearchWorkflow::listPages(const Text &keyword, std::int32_t pageCount)
+SearchOutcome SearchWorkflow::listPages(const Text &keyword, std::int32_t pageCount,
+                                        HttpClient &client)
 {
     m_report.pageCount = std::max(pageCount, 0);
     if (pageCount > 0)
@@ -225,7 +223,7 @@ SearchOutcome SearchWorkflow::listPages(const Text &keyword, std::int32_t pageCo
     // How each page read, by page: the last reading of a retried page counts.
     std::map<std::int32_t, ResultPageReader::Page> readings;
     PageFetcher fetcher(
-        keyword, 1, pageCount, m_settings,
+        client, keyword, 1, pageCount, m_settings,
         [&reader, &readings, pageCount](std::int32_t page, HttpResponse &&response) {
             PageFetcher::Reading reading;
             ResultPageReader::Page read = reader.read(response.body);

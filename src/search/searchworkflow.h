@@ -3,17 +3,14 @@
 #include "runtime/value.h"
 #include "search/resultrow.h"
 #include "search/searchreport.h"
+#include "search/searchrequest.h"
 #include "search/searchsettings.h"
 
 namespace jiujiu {
 
+class HttpClient;
 class RegexObject;
 class SearchWindow;
-
-// "http://" + viewer host + "/Tools/PageCode.aspx"
-Text ViewerServiceAddress();
-// The form body asking the viewer for result page N of the keyword.
-Text SearchRequestBody(const Text &keyword, std::int32_t page);
 
 // Turns the keyword of the window into its result rows through the viewer service: the first
 // answer gives the total and the number of pages, then the pages are fetched several at once,
@@ -44,7 +41,7 @@ private:
     class RunningGuard;
 
     SearchOutcome run(const Text &keyword);
-    SearchOutcome listPages(const Text &keyword, std::int32_t pageCount);
+    SearchOutcome listPages(const Text &keyword, std::int32_t pageCount, HttpClient &client);
     bool stopWanted();
     SearchOutcome end(SearchOutcome outcome);
 

@@ -1,15 +1,20 @@
-// Why a request failed, several requests at once, and abandoning them.
+// Why a request failed, several requests at once, abandoning them, and servers that trickle,
+// stall or flood.
 #include "net/httpcall.h"
 #include "net/httpclient.h"
 #include "net/httplimits.h"
 #include "net/httprequest.h"
 #include "net/httpresponse.h"
+#include "net/httpworkers.h"
+#include "net/retryafter.h"
 #include "testserver.h"
 
 #include <atomic>
+#include <functional>
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -58,6 +63,22 @@ protected:
         s.Get("/silent", [this](const httplib::Request &, httplib::Response &response) {
             m_server.sleepUnlessStopping(60s);
             response.set_content("too late", "text/plain");
+        });
+        // Endless answers: CHUNK bytes every PAUSE ms, until the client goes.
+        s.Get("/endless/(\\d+)/(\\d+)",
+              [](const httplib::Request &request, httplib::Response &response) {
+                  const std::string chunk(std::stoul(request.matches[1]), 'e');
+                  const auto pause = std::chrono::milliseconds(std::stoi(request.matches[2]));
+                  response.set_chunked_content_provider(
+                      "text/plain", [chunk, pause](std::size_t, httplib::DataSink &sink) {
+                          std::this_thread::sleep_for(pause);
+                          return sink.write(chunk.data(), chunk.size());
+                      });
+              });
+        s.Get("/busy/(\\d+)", [](const httplib::Request &request, httplib::Response &response) {
+            response.status = std::stoi(request.matches[1]);
+            response.set_header("Retry-After", "7");
+            response.set_content("come back later", "text/plain");
         });
         s.Get("/slow/(\\d+)", [this](const httplib::Request &request, httplib::Response &response) {
             const int now = ++m_concurrent;
@@ -141,6 +162,115 @@ INSTANTIATE_TEST_SUITE_P(
                 ch = '_';
         return name;
     });
+
+struct HostileCase
+{
+    const char *name;
+    std::string path;
+    std::function<void(HttpLimits &)> limits;
+    std::string textStart;
+};
+
+// Every request ends, whatever the server does, and says why; the bound only proves it ends.
+// (A server that never answers is in the table above.)
+TEST_F(HttpClientTest, HostileServersEndEveryRequestWithItsReason)
+{
+    const HostileCase cases[] = {
+        {"trickles below the low speed", "/endless/10/100",
+         [](HttpLimits &l) {
+             l.lowSpeedBytes = 1024;
+             l.lowSpeedTime = 500ms;
+         },
+         "under 1024 bytes/s for 500 ms"},
+        {"trickles fast enough but never ends", "/endless/2000/20",
+         [](HttpLimits &l) { l.transferTimeout = 700ms; }, "no complete answer within 700 ms"},
+        {"floods past the cap", "/endless/16384/0", [](HttpLimits &l) { l.bodyCap = 1 << 20; },
+         "answer larger than 1048576 bytes"},
+    };
+    for (const HostileCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        HttpLimits limits = m_savedLimits;
+        c.limits(limits);
+        jiujiu::SetHttpLimits(limits);
+        const auto start = Clock::now();
+        const HttpResponse response = jiujiu::PerformHttpCall(Get(url(c.path)));
+        EXPECT_LT(Clock::now() - start, 15s);
+        EXPECT_FALSE(response.succeeded());
+        EXPECT_TRUE(response.failureText.starts_with(c.textStart)) << response.failureText;
+    }
+}
+
+// Endless answers on every request at once: each stops at the cap, the bodies held never pass
+// twice the cap, and time spent waiting for room (the caller is slow to take the answers)
+// never counts as a stall.
+TEST_F(HttpClientTest, ManyEndlessAnswersAtOnceStayWithinTheBudget)
+{
+    constexpr std::size_t kCap = 4 << 20;
+    HttpLimits limits = m_savedLimits;
+    limits.bodyCap = kCap;
+    limits.stallTimeout = 200ms;
+    jiujiu::SetHttpLimits(limits);
+    HttpClient client;
+    for (int i = 0; i < 8; ++i)
+        client.start(Get(url("/endless/16384/0")));
+    int tooLarge = 0;
+    const auto deadline = Clock::now() + 60s;
+    while (client.pending() > 0 && Clock::now() < deadline) {
+        client.waitForFinished(1s);
+        std::this_thread::sleep_for(300ms);
+        for (auto &finished : client.takeFinished()) {
+            EXPECT_EQ(finished.response.failure, HttpFailure::TooLarge)
+                << finished.response.failureText;
+            EXPECT_EQ(finished.response.body.size(), kCap);
+            tooLarge += finished.response.failure == HttpFailure::TooLarge ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(tooLarge, 8);
+    EXPECT_GE(client.mostBytesHeld(), kCap);
+    EXPECT_LE(client.mostBytesHeld(), 2 * kCap);
+    EXPECT_EQ(client.bytesHeld(), 0u) << "every answer taken gives its room back";
+}
+
+TEST_F(HttpClientTest, RetryAfterReachesTheCaller)
+{
+    for (const int status : {503, 429}) {
+        SCOPED_TRACE(status);
+        const HttpResponse response =
+            jiujiu::PerformHttpCall(Get(url("/busy/" + std::to_string(status))));
+        EXPECT_EQ(response.statusCode, status);
+        EXPECT_EQ(response.retryAfter, std::optional(7s));
+    }
+    EXPECT_EQ(jiujiu::PerformHttpCall(Get(url("/status/503"))).retryAfter, std::nullopt);
+}
+
+TEST(RetryAfterDelay, SecondsOrADate)
+{
+    // Wed, 21 Oct 2015 07:28:00 GMT
+    const std::time_t now = 1445412480;
+    const struct
+    {
+        const char *value;
+        std::optional<std::chrono::seconds> delay;
+    } cases[] = {
+        {"120", 120s},
+        {" 5 ", 5s},
+        {"0", 0s},
+        {"Wed, 21 Oct 2015 07:28:30 GMT", 30s},
+        {"Wednesday, 21-Oct-15 07:29:00 GMT", 60s},
+        {"Wed Oct 21 07:28:10 2015", 10s},
+        {"Tue, 20 Oct 2015 07:28:00 GMT", 0s}, // gone by
+        {"99999999999999999999999", std::chrono::seconds(std::int64_t(1) << 40)},
+        {"", std::nullopt},
+        {"   ", std::nullopt},
+        {"-5", std::nullopt},
+        {"1.5", std::nullopt},
+        {"soon", std::nullopt},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(jiujiu::RetryAfterDelay(c.value, now), c.delay);
+    }
+}
 
 TEST_F(HttpClientTest, UnusableAddressSendsNothingAndSaysSo)
 {

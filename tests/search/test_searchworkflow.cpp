@@ -1,4 +1,5 @@
 #include "memorysearchwindow.h"
+#include "net/httplimits.h"
 #include "net/httpworkers.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
@@ -745,6 +746,60 @@ TEST_F(SearchWorkflowTest, UnreachableServiceHasItsOwnMessageWithTheReason)
             EXPECT_EQ(server.bodies().size(), 3u);
         }
     }
+}
+
+// An answer too large is no network fault, and a page that never comes ends the search.
+TEST_F(SearchWorkflowTest, AnswersTooLargeOrNeverComingAreNamedForWhatTheyAre)
+{
+    const Site site;
+    const std::string tooLarge(100000, 'x');
+    struct Case
+    {
+        Fault fault;
+        SearchOutcome outcome;
+        std::string reason;
+        std::size_t asked; // requests for the faulty page
+    };
+    const Case cases[] = {
+        {{"first answer too large", 1, -1, Reply(tooLarge)},
+         SearchOutcome::Unreachable,
+         "答案超过 65536 字节",
+         1},
+        {{"later page never comes", 3, -1, Reply::Late(site.page(3).body, 30s)},
+         SearchOutcome::Incomplete,
+         "no progress for 400 ms",
+         1},
+    };
+    const HttpLimits savedLimits = CurrentHttpLimits();
+    HttpLimits limits = savedLimits;
+    limits.bodyCap = 64 * 1024;
+    SetHttpLimits(limits);
+    SearchSettings settings = workflow.settings();
+    settings.noProgressLimit = 400ms;
+    workflow.setSettings(settings);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.fault.name);
+        ViewerServer server(FaultySite(site, c.fault));
+        ui.messages.clear();
+        ASSERT_EQ(search("abc"), c.outcome);
+        const auto asked = server.pagesAsked();
+        EXPECT_EQ(static_cast<std::size_t>(std::count(asked.begin(), asked.end(), c.fault.page)),
+                  c.asked);
+        if (c.outcome == SearchOutcome::Unreachable) {
+            ASSERT_EQ(ui.messages.size(), 1u);
+            EXPECT_EQ(ui.messages[0].second,
+                      G(("呜呜，搜索服务的答案太大，没能读出来！\r\n原因：" + c.reason).c_str()));
+            EXPECT_EQ(workflow.report().unreachableReason, c.reason);
+            continue;
+        }
+        EXPECT_TRUE(ui.messages.empty());
+        const auto failed = workflow.report().failedPages();
+        ASSERT_FALSE(failed.empty());
+        EXPECT_EQ(failed[0].page, c.fault.page);
+        EXPECT_EQ(failed[0].failure, c.reason);
+        EXPECT_TRUE(window.announcement.starts_with(G("为您找到[12]枚资源，只列出了 ")));
+    }
+    SetHttpLimits(savedLimits);
 }
 
 TEST_F(SearchWorkflowTest, StopKeepsExactlyThePagesListedSoFar)

@@ -1,9 +1,11 @@
 // Loopback stand-in for the page-source viewer service and the search site, so the program
 // runs and is tested without the internet.
 #include "catalogue.h"
+#include "connectioncounter.h"
 #include "resultpage.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,15 +27,29 @@ struct Options
     int rowsPerPage = 20;
     int archive = 0;
     std::string logFile;
-    std::set<int> failPages; // answered 503 the first time each is asked
-    std::set<int> dropPages; // always: the connection drops in the middle of the answer
+    int retryAfter = -1;        // seconds named in Retry-After on the 503s; -1: none
+    std::set<int> failPages;    // answered 503 the first time each is asked
+    std::set<int> dropPages;    // always: the connection drops in the middle of the answer
+    std::set<int> tricklePages; // always: the answer comes at one byte a second, without end
+    std::set<int> stallPages;   // always: the request is taken and never answered
+    std::set<int> floodPages;   // always: an answer without end, as fast as it is taken
 };
+
+// Threads serving connections: kept-alive connections hold one each while they wait, and so do
+// the faults that never end.
+constexpr std::size_t kServiceThreads = 64;
+// A connection serves this many requests before the service closes it.
+constexpr std::size_t kRequestsPerConnection = 100;
+// A stalled request is held this long, longer than any client waits, then dropped.
+constexpr auto kStallTime = std::chrono::minutes(2);
 
 void Usage()
 {
     std::fprintf(stderr,
                  "usage: jiujiu-demo-service [--port N] [--latency-ms N] [--rows-per-page N] "
-                 "[--log FILE] [--fail-pages LIST] [--drop-pages LIST] [--archive N]\n"
+                 "[--log FILE] [--fail-pages LIST] [--retry-after N] [--drop-pages LIST] "
+                 "[--trickle-pages LIST] [--stall-pages LIST] [--flood-pages LIST] "
+                 "[--archive N]\n"
                  "  LIST: page numbers separated by commas, e.g. 2,5\n"
                  "  --archive N: N more resources named 档案馆.第NNNNNN卷.zip\n");
 }
@@ -88,8 +104,20 @@ bool ParseOptions(int argc, char **argv, Options &o)
         } else if (arg == "--fail-pages" && hasValue) {
             if (!ParsePages(argv[++i], o.failPages))
                 return false;
+        } else if (arg == "--retry-after" && hasValue) {
+            if (!ParseInt(argv[++i], 0, 86400, o.retryAfter))
+                return false;
         } else if (arg == "--drop-pages" && hasValue) {
             if (!ParsePages(argv[++i], o.dropPages))
+                return false;
+        } else if (arg == "--trickle-pages" && hasValue) {
+            if (!ParsePages(argv[++i], o.tricklePages))
+                return false;
+        } else if (arg == "--stall-pages" && hasValue) {
+            if (!ParsePages(argv[++i], o.stallPages))
+                return false;
+        } else if (arg == "--flood-pages" && hasValue) {
+            if (!ParsePages(argv[++i], o.floodPages))
                 return false;
         } else {
             return false;
@@ -157,6 +185,22 @@ int main(int argc, char **argv)
         log << req.method << ' ' << req.path << ' ' << req.body << '\n';
         log.flush();
     });
+    // Each connection accepted is logged, so a client that reuses its connections shows it.
+    server.new_task_queue = [&] {
+        return new jiujiu::demo::ConnectionCounter(kServiceThreads, [&](long count) {
+            if (!log.is_open())
+                return;
+            std::lock_guard lock(logMutex);
+            log << "connection " << count << '\n';
+            log.flush();
+        });
+    };
+    server.set_keep_alive_max_count(kRequestsPerConnection);
+    // Answers go out at once: with Nagle's algorithm the body of an answer on a kept-alive
+    // connection would wait for the client's delayed acknowledgement of the headers.
+    server.set_tcp_nodelay(true);
+    std::mutex stallMutex;
+    std::condition_variable stallEnd; // never signalled: a stalled request just waits
 
     server.Post("/Tools/PageCode.aspx", [&](const httplib::Request &req, httplib::Response &res) {
         if (options.latencyMs > 0)
@@ -165,6 +209,33 @@ int main(int argc, char **argv)
         std::string keyword;
         int page = 1;
         const bool parsed = ParseQuery(q, keyword, page);
+        if (parsed && options.stallPages.count(page)) {
+            std::unique_lock lock(stallMutex);
+            stallEnd.wait_for(lock, kStallTime);
+            res.status = 504;
+            return;
+        }
+        if (parsed && options.tricklePages.count(page)) {
+            res.set_chunked_content_provider(
+                "text/html; charset=utf-8", [](std::size_t, httplib::DataSink &sink) {
+                    std::this_thread::sleep_for(std::chrono::seconds(1));
+                    return sink.write("<", 1);
+                });
+            return;
+        }
+        if (parsed && options.floodPages.count(page)) {
+            static const std::string filler = [] {
+                std::string text;
+                while (text.size() < 64 * 1024)
+                    text += "&lt;tr&gt;&lt;td&gt;...&lt;/td&gt;&lt;/tr&gt;\n";
+                return text;
+            }();
+            res.set_chunked_content_provider("text/html; charset=utf-8",
+                                             [](std::size_t, httplib::DataSink &sink) {
+                                                 return sink.write(filler.data(), filler.size());
+                                             });
+            return;
+        }
         if (parsed && options.dropPages.count(page)) {
             // Promises a whole page, sends a little of it and closes the connection.
             res.set_content_provider(4096, "text/html; charset=utf-8",
@@ -179,6 +250,8 @@ int main(int argc, char **argv)
             std::lock_guard lock(faultMutex);
             if (failedOnce.insert(page).second) {
                 res.status = 503;
+                if (options.retryAfter >= 0)
+                    res.set_header("Retry-After", std::to_string(options.retryAfter));
                 res.set_content("<html><body>503 Service Unavailable</body></html>",
                                 "text/html; charset=utf-8");
                 return;
