@@ -454,11 +454,16 @@ std::string ConvertCodePage(std::string_view input, CodePage from, CodePage to)
 
 Text Utf8ToText(std::string_view utf8)
 {
+    // ASCII is the same in both: cells and links mostly are, and come by the thousand.
+    if (AsciiPrefixLength(utf8.data(), utf8.size()) == utf8.size())
+        return Text(utf8);
     return ConvertCodePage(utf8, CodePage::Utf8, CodePage::Ansi);
 }
 
 std::string TextToUtf8(std::string_view text)
 {
+    if (AsciiPrefixLength(text.data(), text.size()) == text.size())
+        return std::string(text);
     return ConvertCodePage(text, CodePage::Ansi, CodePage::Utf8);
 }
 

@@ -2,7 +2,10 @@
 
 #include "runtime/codepage.h"
 
-#include <algorithm>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace jiujiu {
 namespace {
@@ -25,38 +28,81 @@ bool IsDroppedAscii(unsigned char c)
     return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
 }
 
-// Drops C0 and DEL bytes and the two-byte C1 characters (C2 80..C2 9F) of valid UTF-8.
+// The first byte at or after `from` that may start something to drop: a C0 byte other than
+// tab, line feed and carriage return, DEL, or C2 (the lead byte of the C1 controls). Sixteen
+// bytes at a time: pages are megabytes with a line feed in every line and nothing to drop.
+std::size_t NextCandidate(const std::string &s, std::size_t from)
+{
+    const std::size_t n = s.size();
+    std::size_t i = from;
+#if defined(__SSE2__)
+    const __m128i highestC0 = _mm_set1_epi8(0x1F);
+    const __m128i tab = _mm_set1_epi8('\t');
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    const __m128i del = _mm_set1_epi8(0x7F);
+    const __m128i c1Lead = _mm_set1_epi8(static_cast<char>(0xC2));
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s.data() + i));
+        const __m128i c0 = _mm_cmpeq_epi8(_mm_min_epu8(v, highestC0), v);
+        const __m128i kept =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, lineFeed)),
+                         _mm_cmpeq_epi8(v, carriageReturn));
+        const __m128i candidate =
+            _mm_or_si128(_mm_andnot_si128(kept, c0),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, del), _mm_cmpeq_epi8(v, c1Lead)));
+        if (const int mask = _mm_movemask_epi8(candidate))
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    for (; i < n; ++i) {
+        const auto u = static_cast<unsigned char>(s[i]);
+        if (IsDroppedAscii(u) || u == 0xC2)
+            return i;
+    }
+    return n;
+}
+
+// Drops C0 and DEL bytes and the two-byte C1 characters (C2 80..C2 9F) of valid UTF-8, moving
+// what is kept down over them.
 void DropControls(std::string &utf8)
 {
-    const auto first = std::find_if(utf8.begin(), utf8.end(), [](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return IsDroppedAscii(u) || u == 0xC2;
-    });
-    if (first == utf8.end())
-        return;
-    auto out = first;
-    for (auto in = first; in != utf8.end(); ++in) {
-        const auto u = static_cast<unsigned char>(*in);
-        if (IsDroppedAscii(u))
-            continue;
-        if (u == 0xC2 && in + 1 != utf8.end()) {
-            const auto next = static_cast<unsigned char>(in[1]);
-            if (next >= 0x80 && next <= 0x9F) {
-                ++in;
-                continue;
-            }
+    const std::size_t n = utf8.size();
+    char *data = utf8.data();
+    std::size_t in = 0;
+    std::size_t out = 0;
+    while (true) {
+        const std::size_t at = NextCandidate(utf8, in);
+        if (out != in)
+            std::memmove(data + out, data + in, at - in);
+        out += at - in;
+        in = at;
+        if (in >= n)
+            break;
+        const auto u = static_cast<unsigned char>(data[in]);
+        if (IsDroppedAscii(u)) {
+            in += 1;
+        } else if (in + 1 < n && static_cast<unsigned char>(data[in + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(data[in + 1]) <= 0x9F) {
+            in += 2; // C1
+        } else {
+            data[out++] = data[in++]; // C2 leading a character that is kept
         }
-        *out++ = *in;
     }
-    utf8.erase(out, utf8.end());
+    utf8.resize(out);
 }
 
 } // namespace
 
 std::string AnswerUtf8(std::string_view body)
 {
+    return AnswerUtf8(std::string(body));
+}
+
+std::string AnswerUtf8(std::string &&body)
+{
     std::string utf8 = IsValidUtf8(body) && !MayHoldUnmappedPrivateUse(body)
-                           ? std::string(body)
+                           ? std::move(body)
                            : TextToUtf8(Utf8ToText(body));
     DropControls(utf8);
     return utf8;

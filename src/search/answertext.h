@@ -13,6 +13,8 @@ namespace jiujiu {
 // than tab, line feed and carriage return (C0, DEL, C1) are dropped. A zero byte never cuts
 // an answer short, and no control character reaches a cell, a terminal or a file.
 std::string AnswerUtf8(std::string_view body);
+// The same, taking the body over: a valid answer is cleaned where it lies, not copied.
+std::string AnswerUtf8(std::string &&body);
 
 // The same answer as the program's text.
 Text AnswerText(std::string_view body);

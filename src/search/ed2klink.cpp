@@ -4,6 +4,7 @@
 #include "runtime/codepage.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 namespace jiujiu {
@@ -15,12 +16,23 @@ bool IsDigits(std::string_view s)
            std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// Hexadecimal digit values by byte, -1 for the rest: a page has thousands of hashes to check.
+constexpr std::array<signed char, 256> kHexDigits = [] {
+    std::array<signed char, 256> digits{};
+    for (int c = 0; c < 256; ++c)
+        digits[static_cast<std::size_t>(c)] = -1;
+    for (int d = 0; d < 10; ++d)
+        digits[static_cast<std::size_t>('0' + d)] = static_cast<signed char>(d);
+    for (int d = 0; d < 6; ++d) {
+        digits[static_cast<std::size_t>('a' + d)] = static_cast<signed char>(10 + d);
+        digits[static_cast<std::size_t>('A' + d)] = static_cast<signed char>(10 + d);
+    }
+    return digits;
+}();
+
 int HexDigit(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = AsciiToLower(c);
-    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    return kHexDigits[static_cast<unsigned char>(c)];
 }
 
 bool IsHash(std::string_view s)
@@ -90,6 +102,7 @@ Ed2kLink Ed2kLink::Parse(std::string_view utf8)
     rest.remove_prefix(file.size());
 
     std::vector<std::string_view> fields;
+    fields.reserve(8);
     while (true) {
         const std::size_t bar = rest.find('|');
         fields.push_back(rest.substr(0, bar));

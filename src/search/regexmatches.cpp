@@ -37,7 +37,7 @@ Text RegexMatches::group(std::size_t match, std::size_t group) const
     // A match whose start lies after its end (possible with \K) reads as empty text.
     if (start == kUnset || end == kUnset || end <= start)
         return {};
-    return m_subject->text().substr(start, end - start);
+    return m_subject->Slice(start, end);
 }
 
 std::size_t RegexMatches::Start(std::size_t match) const

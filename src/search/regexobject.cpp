@@ -111,11 +111,21 @@ Text RegexObject::Replace(std::string_view source, std::string_view replacement)
 
 std::int32_t RegexObject::Execute(std::string_view subject)
 {
+    if (!m_component || !m_component->compiled()) {
+        m_matches.reset();
+        m_matchCount = 0;
+        return 0;
+    }
+    return Execute(Convert(subject));
+}
+
+std::int32_t RegexObject::Execute(std::shared_ptr<const RegexSubject> subject)
+{
     m_matches.reset();
     m_matchCount = 0;
-    if (!m_component || !m_component->compiled())
+    if (!m_component || !m_component->compiled() || !subject)
         return 0;
-    auto found = std::make_shared<RegexMatches>(Convert(subject), m_component->groupCount());
+    auto found = std::make_shared<RegexMatches>(std::move(subject), m_component->groupCount());
     const RegexScanEnd end =
         m_component->scan(*found->subject(), [&found](const std::size_t *offsets) {
             found->add(offsets);

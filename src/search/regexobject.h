@@ -50,6 +50,8 @@ public:
     // Finds the matches in subject and answers their number; 0 in the Empty state or when
     // the pattern did not compile.
     std::int32_t Execute(std::string_view subject);
+    // The same over a subject prepared once (RegexSubject::FromUtf8) for several patterns.
+    std::int32_t Execute(std::shared_ptr<const RegexSubject> subject);
     std::int32_t GetMatchCount() const;
     Text GetMatchText(std::int32_t matchIndex) const;
     // Group groupIndex of match matchIndex; empty text for a group that took no part.

@@ -99,8 +99,28 @@ RegexSubject::RegexSubject(std::string_view text)
     }
 }
 
+std::shared_ptr<const RegexSubject> RegexSubject::FromUtf8(std::string utf8)
+{
+    std::shared_ptr<RegexSubject> subject(new RegexSubject);
+    subject->m_isUtf8 = true;
+    if (utf8.size() > kMaxBytes)
+        subject->m_tooLarge = true;
+    else
+        subject->m_utf8 = std::move(utf8);
+    return subject;
+}
+
+Text RegexSubject::Slice(std::size_t start, std::size_t end) const
+{
+    if (m_isUtf8)
+        return Utf8ToText(std::string_view(m_utf8).substr(start, end - start));
+    return m_text.substr(start, end - start);
+}
+
 std::size_t RegexSubject::TextOffset(std::size_t utf8Offset) const
 {
+    if (m_isUtf8)
+        return std::min(utf8Offset, m_utf8.size());
     if (m_blockStarts.empty()) // too large: nothing converted
         return 0;
     // The last checkpoint at or before the offset lies in its block or is the one before it.

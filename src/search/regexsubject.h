@@ -22,9 +22,15 @@ public:
     static constexpr std::size_t kMaxBytes = std::size_t{64} << 20;
 
     explicit RegexSubject(std::string_view text);
+    // A subject that is UTF-8 already (valid, as AnswerUtf8 makes it): matched as it is, with
+    // no text of its own; offsets are its own and groups become text when they are read.
+    static std::shared_ptr<const RegexSubject> FromUtf8(std::string utf8);
 
-    // Empty when tooLarge().
+    // Empty when tooLarge() or made from UTF-8.
     const Text &text() const { return m_text; }
+    bool isUtf8() const { return m_isUtf8; }
+    // The runtime text of a stretch given in TextOffset()s.
+    Text Slice(std::size_t start, std::size_t end) const;
     const std::string &utf8() const { return m_utf8; }
     bool tooLarge() const { return m_tooLarge; }
 
@@ -46,11 +52,14 @@ private:
     // is looked up among the few checkpoints of its block.
     static constexpr unsigned kBlockShift = 8;
 
+    RegexSubject() = default;
+
     Text m_text;
     std::string m_utf8;
     std::vector<Checkpoint> m_checkpoints;
     std::vector<std::uint32_t> m_blockStarts;
     bool m_tooLarge = false;
+    bool m_isUtf8 = false;
 };
 
 } // namespace jiujiu

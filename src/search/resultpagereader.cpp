@@ -13,12 +13,17 @@
 namespace jiujiu {
 namespace {
 
-// Group 1 of a match, decoded, as runtime text.
-Text Cell(std::string_view utf8, const std::size_t *offsets)
+// Group 1 of a match, decoded (UTF-8).
+std::string CellUtf8(std::string_view utf8, const std::size_t *offsets)
 {
     if (offsets[2] == PCRE2_UNSET || offsets[3] < offsets[2])
         return {};
-    return Utf8ToText(DecodeCapturedUtf8(utf8.substr(offsets[2], offsets[3] - offsets[2])));
+    return DecodeCapturedUtf8(utf8.substr(offsets[2], offsets[3] - offsets[2]));
+}
+
+Text Cell(std::string_view utf8, const std::size_t *offsets)
+{
+    return Utf8ToText(CellUtf8(utf8, offsets));
 }
 
 } // namespace
@@ -36,13 +41,18 @@ ResultPageReader::~ResultPageReader() = default;
 
 ResultPageReader::Page ResultPageReader::read(std::string_view body)
 {
+    return read(std::string(body));
+}
+
+ResultPageReader::Page ResultPageReader::read(std::string &&body)
+{
     Page page;
     // Larger answers match nothing, as in the regular expression object.
     if (body.size() > RegexSubject::kMaxBytes) {
         page.limitReached = true;
         return page;
     }
-    const std::string utf8 = AnswerUtf8(body);
+    const std::string utf8 = AnswerUtf8(std::move(body));
 
     struct Name
     {
@@ -60,12 +70,12 @@ ResultPageReader::Page ResultPageReader::read(std::string_view body)
     for (std::size_t j = 0; j < names.size(); ++j) {
         const std::size_t from = names[j].start;
         const std::size_t to = j + 1 < names.size() ? names[j + 1].start : utf8.size();
-        Text cells[3];
+        std::string cells[3];
         bool missing = false;
         for (std::size_t c = 0; c < 3; ++c) {
             switch (m_cellMatchers[c]->find(utf8, from, to)) {
             case RegexMatcher::Result::Found:
-                cells[c] = Cell(utf8, m_cellMatchers[c]->offsets());
+                cells[c] = CellUtf8(utf8, m_cellMatchers[c]->offsets());
                 break;
             case RegexMatcher::Result::Failed:
                 page.limitReached = true;
@@ -77,8 +87,13 @@ ResultPageReader::Page ResultPageReader::read(std::string_view body)
         }
         if (missing)
             ++page.rowsMissingCells;
-        page.rows.emplace_back(Text(), std::move(names[j].text), std::move(cells[0]),
-                               std::move(cells[1]), std::move(cells[2]));
+        ResultRow &row = page.rows.emplace_back();
+        row.setCell(NameColumn, std::move(names[j].text));
+        row.setCell(SizeColumn, Utf8ToText(cells[0]));
+        row.setCell(SourcesColumn, Utf8ToText(cells[1]));
+        // The link is read from the UTF-8 it was captured in, not converted back.
+        Text link = Utf8ToText(cells[2]);
+        row.setCell(LinkColumn, std::move(link), cells[2]);
     }
     return page;
 }

@@ -41,6 +41,8 @@ public:
 
     // body: a viewer answer as it came.
     Page read(std::string_view body);
+    // The same, taking the body over (no copy of a large page).
+    Page read(std::string &&body);
 
 private:
     RegexComponent m_name;

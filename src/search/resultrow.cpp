@@ -24,6 +24,17 @@ const Text &ResultRow::cell(int column) const
 
 void ResultRow::setCell(int column, Text text)
 {
+    if (column == LinkColumn) {
+        // Read as UTF-8: in the runtime's text a trail byte can look like "|".
+        const std::string utf8 = TextToUtf8(text);
+        setCell(column, std::move(text), utf8);
+        return;
+    }
+    setCell(column, std::move(text), {});
+}
+
+void ResultRow::setCell(int column, Text text, std::string_view utf8)
+{
     if (column < 0 || column >= kResultColumnCount)
         return;
     switch (column) {
@@ -37,8 +48,7 @@ void ResultRow::setCell(int column, Text text)
         m_sources = ParseCountText(text);
         break;
     case LinkColumn:
-        // Read as UTF-8: in the runtime's text a trail byte can look like "|".
-        m_link = Ed2kLink::Parse(TextToUtf8(text));
+        m_link = Ed2kLink::Parse(utf8);
         break;
     default:
         break;

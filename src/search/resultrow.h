@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace jiujiu {
 
@@ -34,6 +35,8 @@ public:
     const Text &operator[](int column) const { return cell(column); }
     // Sets a cell and what is read from it; a column out of range changes nothing.
     void setCell(int column, Text text);
+    // The same when the caller has the text as UTF-8 too (utf8 must be the same text).
+    void setCell(int column, Text text, std::string_view utf8);
 
     std::optional<std::int64_t> serial() const { return m_serial; }
     // The size in bytes, none when the size text cannot be read.

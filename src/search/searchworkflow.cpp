@@ -8,6 +8,7 @@
 #include "search/answertext.h"
 #include "search/pagefetcher.h"
 #include "search/regexobject.h"
+#include "search/regexsubject.h"
 #include "search/resultpagereader.h"
 #include "search/searchexpressions.h"
 #include "search/searchtexts.h"
@@ -150,14 +151,15 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
     // is; only a failed request is asked again. One client carries the whole search, so the
     // pages reuse the first request's connection.
     HttpClient client;
-    Text first;
+    // Matched as the UTF-8 it came in: a large first page is not converted twice.
+    std::shared_ptr<const RegexSubject> first;
     std::string failure;
     bool tooLarge = false;
-    PageFetcher firstRequest(client, keyword, 1, 1, m_settings,
-                             [&first](std::int32_t, HttpResponse &&response) {
-                                 first = AnswerText(response.body);
-                                 return PageFetcher::Reading();
-                             });
+    PageFetcher firstRequest(
+        client, keyword, 1, 1, m_settings, [&first](std::int32_t, HttpResponse &&response) {
+            first = RegexSubject::FromUtf8(AnswerUtf8(std::move(response.body)));
+            return PageFetcher::Reading();
+        });
     const bool answered = Drive(
         firstRequest, [this] { return stopWanted(); },
         [&failure, &tooLarge](PageFetcher::Page &&page) {
@@ -202,12 +204,14 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
 
     // Never more pages than the total can fill at the first page's row count, nor than the
     // limit: a bogus last-page link must not make the search run for ever.
-    std::int64_t bound = std::max(m_settings.pageLimit, 1);
-    m_regex.Create(NameExpression());
-    const std::int32_t firstRows = m_regex.Execute(first);
-    if (const auto total = TotalNumber(m_report.total); total && firstRows > 0)
-        bound = std::clamp<std::int64_t>((*total + firstRows - 1) / firstRows, 1, bound);
-    pageCount = static_cast<std::int32_t>(std::min<std::int64_t>(pageCount, bound));
+    if (pageCount > 1) {
+        std::int64_t bound = std::max(m_settings.pageLimit, 1);
+        m_regex.Create(NameExpression());
+        const std::int32_t firstRows = m_regex.Execute(first);
+        if (const auto total = TotalNumber(m_report.total); total && firstRows > 0)
+            bound = std::clamp<std::int64_t>((*total + firstRows - 1) / firstRows, 1, bound);
+        pageCount = static_cast<std::int32_t>(std::min<std::int64_t>(pageCount, bound));
+    }
     return listPages(keyword, pageCount, client);
 }
 
@@ -226,7 +230,7 @@ SearchOutcome SearchWorkflow::listPages(const Text &keyword, std::int32_t pageCo
         client, keyword, 1, pageCount, m_settings,
         [&reader, &readings, pageCount](std::int32_t page, HttpResponse &&response) {
             PageFetcher::Reading reading;
-            ResultPageReader::Page read = reader.read(response.body);
+            ResultPageReader::Page read = reader.read(std::move(response.body));
             reading.rows = std::move(read.rows);
             readings[page] = std::move(read);
             // Only the last page may hold no rows.

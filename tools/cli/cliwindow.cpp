@@ -137,9 +137,8 @@ bool CliWindow::accepted(const ResultRow &row) const
     return m_options.filter.accepts({key, row.bytes(), row.sources()});
 }
 
-std::string CliWindow::formatted(const Listed &listed, bool first) const
+std::string CliWindow::formatted(const ResultRow &row, std::size_t copies, bool first) const
 {
-    const ResultRow &row = listed.row;
     switch (m_options.format) {
     case Format::Csv:
         return (first ? CsvHeader() : std::string()) + CsvRecord(row);
@@ -157,7 +156,7 @@ std::string CliWindow::formatted(const Listed &listed, bool first) const
             }
         }
         if (m_options.merge)
-            json += ", \"copies\": " + std::to_string(listed.copies);
+            json += ", \"copies\": " + std::to_string(copies);
         return json + "}";
     }
     case Format::Tsv:
@@ -170,7 +169,7 @@ std::string CliWindow::formatted(const Listed &listed, bool first) const
         line += EscapeTsvCell(TextToUtf8(row[c]));
     }
     if (m_options.merge)
-        line += '\t' + std::to_string(listed.copies);
+        line += '\t' + std::to_string(copies);
     return line + '\n';
 }
 
@@ -181,7 +180,8 @@ void CliWindow::flushCompleteRows()
     for (; m_written < m_rows.size(); ++m_written) {
         if (!accepted(m_rows[m_written]))
             continue;
-        std::fputs(formatted({m_rows[m_written], 1}, m_printed == 0).c_str(), m_out);
+        const std::string line = formatted(m_rows[m_written], 1, m_printed == 0);
+        std::fwrite(line.data(), 1, line.size(), m_out);
         ++m_printed;
     }
 }
@@ -238,10 +238,10 @@ void CliWindow::finish()
     const std::vector<Listed> listed = mergedFilteredSorted();
     std::string out = m_options.format == Format::Json ? "[" : "";
     for (std::size_t i = 0; i < listed.size(); ++i)
-        out += formatted(listed[i], i == 0);
+        out += formatted(listed[i].row, listed[i].copies, i == 0);
     if (m_options.format == Format::Json)
         out += listed.empty() ? "]\n" : "\n]\n";
-    std::fputs(out.c_str(), m_out);
+    std::fwrite(out.data(), 1, out.size(), m_out);
     std::fflush(m_out);
 }
 

@@ -80,7 +80,7 @@ private:
 
     void flushCompleteRows();
     bool accepted(const ResultRow &row) const;
-    std::string formatted(const Listed &listed, bool first) const;
+    std::string formatted(const ResultRow &row, std::size_t copies, bool first) const;
     std::vector<Listed> mergedFilteredSorted() const;
 
     Text m_keyword;
