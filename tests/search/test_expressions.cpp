@@ -4,6 +4,7 @@
 #include "search/answertext.h"
 #include "search/htmlreferences.h"
 #include "search/regexobject.h"
+#include "search/regexsubject.h"
 #include "search/resultpagereader.h"
 #include "search/searchexpressions.h"
 
@@ -238,4 +239,29 @@ TEST(SearchExpressions, RowByRowReadsWhatColumnByColumnReads)
         }
     }
     EXPECT_GT(rows, 4000u);
+}
+
+// The total and the last page read from the answer's UTF-8 are what the program's text gives,
+// including answers with bytes that are no UTF-8 and characters the text cannot hold.
+TEST(SearchExpressions, FirstPageReadsAlikeFromUtf8AndFromText)
+{
+    std::vector<std::string> answers;
+    for (std::uint32_t seed = 1; seed <= 10; ++seed)
+        answers.push_back(
+            GenerateResultPage({5, 900, static_cast<std::int32_t>(seed) + 1, seed}).html);
+    answers.push_back("&lt;tr&gt;\n&lt;td&gt;结果总数 1\xFF\xEE\x9E\x8D 2&lt;/td&gt; "
+                      "page=3\xC3&amp;mode=list&quot;&gt;尾页");
+    for (const std::string &answer : answers) {
+        for (const Text *expression : {&TotalExpression(), &LastPageExpression()}) {
+            RegexObject fromText;
+            RegexObject fromUtf8;
+            fromText.Create(*expression);
+            fromUtf8.Create(*expression);
+            const int n = fromText.Execute(AnswerText(answer));
+            ASSERT_EQ(fromUtf8.Execute(RegexSubject::FromUtf8(AnswerUtf8(answer))), n);
+            ASSERT_GT(n, 0);
+            for (int m = 1; m <= n; ++m)
+                EXPECT_EQ(fromUtf8.GetSubMatchText(m, 1), fromText.GetSubMatchText(m, 1));
+        }
+    }
 }
