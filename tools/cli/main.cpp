@@ -56,7 +56,7 @@ const char kHelp[] =
     "The page-source viewer service is JIUJIU_VIEWER_HOST (host[:port]).\n"
     "Exit status: 0 every page listed, 1 no results, 2 empty keyword or bad usage,\n"
     "3 incomplete (pages that could not be read are named on standard error) or stopped,\n"
-    "4 the service cannot be reached.\n";
+    "4 the service cannot be reached, or its first answer is over 64 MB.\n";
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
