@@ -7,18 +7,11 @@
 #include "search/regexsubject.h"
 #include "search/searchexpressions.h"
 
-#include <system_error>
-#include <thread>
-
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
 namespace jiujiu {
 namespace {
-
-// Pages with more rows than this read their rows on two threads: an archive page of 8000
-// rows is read in half the time, and a thread costs far less than a thousand rows.
-constexpr std::size_t kRowsForTwoThreads = 2000;
 
 // Group 1 of a match as it stands in the answer.
 std::string_view Group1(std::string_view utf8, const std::size_t *offsets)
@@ -85,7 +78,7 @@ ResultPageReader::Page ResultPageReader::read(std::string &&body)
     page.limitReached = end != RegexScanEnd::Finished;
     page.rows.resize(names.size());
 
-    // Rows first..last of the page, with matchers of their own.
+    // Rows first..last of the page.
     struct Part
     {
         std::int64_t missing = 0;
@@ -125,33 +118,11 @@ ResultPageReader::Page ResultPageReader::read(std::string &&body)
         return part;
     };
 
-    RegexMatcher *const own[] = {m_cellMatchers[0].get(), m_cellMatchers[1].get(),
-                                 m_cellMatchers[2].get()};
-    const std::size_t count = names.size();
-    std::size_t half = count;
-    Part second;
-    std::thread helper;
-    std::unique_ptr<RegexMatcher> theirs[3];
-    if (count >= kRowsForTwoThreads) {
-        theirs[0] = std::make_unique<RegexMatcher>(m_size);
-        theirs[1] = std::make_unique<RegexMatcher>(m_sources);
-        theirs[2] = std::make_unique<RegexMatcher>(m_link);
-        try {
-            helper = std::thread([&, count] {
-                RegexMatcher *const matchers[] = {theirs[0].get(), theirs[1].get(),
-                                                  theirs[2].get()};
-                second = readRows(count / 2, count, matchers);
-            });
-            half = count / 2;
-        } catch (const std::system_error &) {
-            // No thread to be had: this one reads them all.
-        }
-    }
-    const Part first = readRows(0, half, own);
-    if (helper.joinable())
-        helper.join();
-    page.rowsMissingCells = first.missing + second.missing;
-    page.limitReached = page.limitReached || first.limitReached || second.limitReached;
+    RegexMatcher *const matchers[] = {m_cellMatchers[0].get(), m_cellMatchers[1].get(),
+                                      m_cellMatchers[2].get()};
+    const Part part = readRows(0, names.size(), matchers);
+    page.rowsMissingCells = part.missing;
+    page.limitReached = page.limitReached || part.limitReached;
     return page;
 }
 

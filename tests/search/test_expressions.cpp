@@ -227,7 +227,6 @@ TEST(SearchExpressions, RowByRowReadsWhatColumnByColumnReads)
             all.begin() + static_cast<std::ptrdiff_t>(std::min(from + 97, all.size())));
         answers.push_back(demo::ViewerPage("x", demo::SearchResultPage("k", rows, 1000, 1, 9)));
     }
-    // Large enough to be read on two threads.
     answers.push_back(GenerateResultPage({2500, 0, 3, 77}).html);
     std::size_t rows = 0;
     for (const RegexEngine engine : {RegexEngine::Jit, RegexEngine::Interpreter}) {
@@ -268,7 +267,7 @@ TEST(SearchExpressions, FirstPageReadsAlikeFromUtf8AndFromText)
     }
 }
 
-// A large page (read on two threads) missing one link in its second half: that row alone has
+// A large page missing one link late on: that row alone has
 // no link, where matching the column over the whole page would shift every later link.
 TEST(SearchExpressions, AMissingCellStaysInItsRowOnALargePage)
 {
