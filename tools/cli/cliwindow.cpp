@@ -85,6 +85,12 @@ std::string CliWindow::EscapeTsvCell(std::string_view utf8)
 {
     std::string out;
     out.reserve(utf8.size());
+    AppendTsvCell(out, utf8);
+    return out;
+}
+
+void CliWindow::AppendTsvCell(std::string &out, std::string_view utf8)
+{
     // Runs without anything to escape go over in one piece.
     std::size_t done = 0;
     for (std::size_t at = utf8.find_first_of("\t\r\n\\"); at != std::string_view::npos;
@@ -106,7 +112,6 @@ std::string CliWindow::EscapeTsvCell(std::string_view utf8)
         done = at + 1;
     }
     out.append(utf8.substr(done));
-    return out;
 }
 
 std::string CliWindow::EscapeJsonString(std::string_view utf8)
@@ -166,7 +171,7 @@ std::string CliWindow::formatted(const ResultRow &row, std::size_t copies, bool 
     for (int c = SerialColumn; c < kResultColumnCount; ++c) {
         if (c != SerialColumn)
             line += '\t';
-        line += EscapeTsvCell(TextToUtf8(row[c]));
+        AppendTsvCell(line, TextToUtf8(row[c]));
     }
     if (m_options.merge)
         line += '\t' + std::to_string(copies);
@@ -177,13 +182,15 @@ void CliWindow::flushCompleteRows()
 {
     if (m_options.buffered())
         return;
+    // One write for what is complete: a page of thousands of rows is one block.
+    std::string out;
     for (; m_written < m_rows.size(); ++m_written) {
         if (!accepted(m_rows[m_written]))
             continue;
-        const std::string line = formatted(m_rows[m_written], 1, m_printed == 0);
-        std::fwrite(line.data(), 1, line.size(), m_out);
+        out += formatted(m_rows[m_written], 1, m_printed == 0);
         ++m_printed;
     }
+    std::fwrite(out.data(), 1, out.size(), m_out);
 }
 
 void CliWindow::showProgress(const Text &)

@@ -69,6 +69,7 @@ public:
     void finish();
 
     static std::string EscapeTsvCell(std::string_view utf8);
+    static void AppendTsvCell(std::string &out, std::string_view utf8);
     static std::string EscapeJsonString(std::string_view utf8);
 
 private:
