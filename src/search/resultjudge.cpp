@@ -274,7 +274,7 @@ std::vector<Warning> ResultJudge::warnings(std::size_t at, const ResultRow &resu
         return out;
     const Row &row = m_rows[at];
     if (row.problem != Ed2kLink::Problem::None)
-        out.push_back({kBrokenLinkRule, BrokenLinkReason(row.problem)});
+        out.push_back(BrokenLinkWarning(row.problem));
     const std::uint16_t bits = row.rowBits | row.listBits;
     if (bits == 0)
         return out;

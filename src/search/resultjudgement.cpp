@@ -30,6 +30,33 @@ std::string BrokenLinkReason(Ed2kLink::Problem problem)
     return {};
 }
 
+Warning BrokenLinkWarning(Ed2kLink::Problem problem)
+{
+    return {kBrokenLinkRule, "链接无效：" + BrokenLinkReason(problem)};
+}
+
+std::string HintText(const std::vector<Warning> &warnings,
+                     const std::vector<const ResultRow *> &otherListings)
+{
+    std::string text;
+    for (const Warning &warning : warnings) {
+        if (!text.empty())
+            text += "；";
+        text += warning.text;
+    }
+    for (std::size_t i = 0; i < otherListings.size(); ++i) {
+        const ResultRow &row = *otherListings[i];
+        text += i == 0 ? (text.empty() ? "同一文件另见：" : "；同一文件另见：") : "、";
+        text += "序号 " + TextToUtf8(row[SerialColumn]) + " “" + TextToUtf8(row[NameColumn]) +
+                "”（资源 " + TextToUtf8(row[SourcesColumn]) + "）";
+    }
+    // One line: a name's line break must not start a line of its own in a spreadsheet.
+    for (char &c : text)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return text;
+}
+
 RowReading::RowReading(const ResultRow &row)
     : m_name(TextToUtf8(row[NameColumn])), m_size(TextToUtf8(row[SizeColumn]))
 {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace jiujiu {
 
@@ -24,6 +25,13 @@ inline constexpr std::string_view kBrokenLinkRule = "broken-link";
 
 // Why a link is not a well-formed ed2k file link, for the user; empty for a well-formed one.
 std::string BrokenLinkReason(Ed2kLink::Problem problem);
+// The warning of a broken link: "链接无效：" and the reason.
+Warning BrokenLinkWarning(Ed2kLink::Problem problem);
+
+// What the 提示 column says of a row: its warnings, then where else its file is listed (a
+// merged row's other listings: serial, name and sources), all in one line.
+std::string HintText(const std::vector<Warning> &warnings,
+                     const std::vector<const ResultRow *> &otherListings = {});
 
 // What a row says by itself, read once: its UTF-8 texts and the facts the rules look at.
 class RowReading final
