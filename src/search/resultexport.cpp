@@ -33,7 +33,7 @@ std::string CsvHeader()
            "\xE5\xA4\xA7\xE5\xB0\x8F,"                           // 大小
            "\xE5\xA4\xA7\xE5\xB0\x8F(\xE5\xAD\x97\xE8\x8A\x82)," // 大小(字节)
            "\xE8\xB5\x84\xE6\xBA\x90\xE6\x95\xB0,"               // 资源数
-           "\xE9\x93\xBE\xE6\x8E\xA5,"                             // 链接
+           "\xE9\x93\xBE\xE6\x8E\xA5,"                           // 链接
            "\xE6\x8F\x90\xE7\xA4\xBA\r\n";                       // 提示
 }
 

@@ -1,5 +1,6 @@
 #include "search/resultjudge.h"
 
+#include "runtime/codepage.h"
 #include "search/resultrow.h"
 
 #include <algorithm>
@@ -294,12 +295,20 @@ std::vector<Warning> ResultJudge::warnings(const std::vector<std::size_t> &rows,
                                            const RowSource &source) const
 {
     std::vector<Warning> out;
-    for (std::size_t row : rows) {
-        if (row >= m_rows.size())
+    std::vector<std::string> seen; // texts before their serials were put in front
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i] >= m_rows.size())
             continue;
-        for (Warning &warning : warnings(row, source(row)))
-            if (std::find(out.begin(), out.end(), warning) == out.end())
-                out.push_back(std::move(warning));
+        const ResultRow &row = source(rows[i]);
+        for (Warning &warning : warnings(rows[i], row)) {
+            if (std::find(seen.begin(), seen.end(), warning.text) != seen.end())
+                continue;
+            seen.push_back(warning.text);
+            // What only another listing says is told with that listing's serial.
+            if (i > 0)
+                warning.text = "序号 " + TextToUtf8(row[SerialColumn]) + "：" + warning.text;
+            out.push_back(std::move(warning));
+        }
     }
     return out;
 }

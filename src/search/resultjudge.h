@@ -62,7 +62,8 @@ public:
     // The row's warnings: a broken link first, then each rule that holds, in table order.
     // result is the row itself (the judge keeps no texts).
     std::vector<Warning> warnings(std::size_t row, const ResultRow &result) const;
-    // The warnings of several rows (a merged row's copies), each text once.
+    // The warnings of several rows (a merged row's copies, the one shown first), each text once;
+    // one only a later row has is told with its serial: "序号 7：…".
     std::vector<Warning> warnings(const std::vector<std::size_t> &rows,
                                   const RowSource &source) const;
 

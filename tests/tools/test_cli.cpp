@@ -207,7 +207,8 @@ TEST(Cli, TypesNamesAndWarningsInJsonCsvAndTheFilter)
     } rows[] = {
         {"假货.银河守望者.1080p.mkv", "\"type\": \"video\", \"ext\": \"mkv\"", {}},
         {"假货.银河守望者.字幕.zip", "\"type\": \"archive\", \"ext\": \"zip\"", {}},
-        {"假货.银河守望者.1080p.avi.exe", "\"type\": \"program\", \"ext\": \"exe\"",
+        {"假货.银河守望者.1080p.avi.exe",
+         "\"type\": \"program\", \"ext\": \"exe\"",
          {"double-extension", "program-among-media"}},
         {"假货.银河守望者.高清版.rar", "\"type\": \"archive\"", {"small-archive-among-media"}},
         {"假货.雾岛.全30集.mkv", "\"ext\": \"mkv\"", {"too-small-for-season"}},
@@ -232,16 +233,17 @@ TEST(Cli, TypesNamesAndWarningsInJsonCsvAndTheFilter)
         return l.find("假货.银河守望者.1080p.avi.exe,") != std::string::npos;
     });
     ASSERT_NE(exe, csvLines.end());
-    EXPECT_NE(exe->find("/,文件名以 .avi.exe 结尾：看着像视频，打开却会运行程序；列表里多是视频和音频"),
-              std::string::npos)
+    EXPECT_NE(
+        exe->find("/,文件名以 .avi.exe 结尾：看着像视频，打开却会运行程序；列表里多是视频和音频"),
+        std::string::npos)
         << *exe;
 
     // What the filter keeps: only ordinary rows once both kinds are hidden; programs by type.
     const auto namesOf = [](const std::string &tsv) {
         std::vector<std::string> names;
         for (const std::string &line : Lines(tsv))
-            names.push_back(line.substr(line.find('\t') + 1,
-                                        line.find('\t', line.find('\t') + 1) - line.find('\t') - 1));
+            names.push_back(line.substr(line.find('\t') + 1, line.find('\t', line.find('\t') + 1) -
+                                                                 line.find('\t') - 1));
         return names;
     };
     const Result clean =
@@ -257,10 +259,12 @@ TEST(Cli, TypesNamesAndWarningsInJsonCsvAndTheFilter)
     EXPECT_EQ(namesOf(programs.out).size(), 3u) << programs.out;
 
     // A merged row names its other listings, with their serials and sources.
-    const Result merged = RunProgram({JIUJIU_CLI, "--merge", "--json", "Rerun"}, service.environment());
+    const Result merged =
+        RunProgram({JIUJIU_CLI, "--merge", "--json", "Rerun"}, service.environment());
     const auto rerun = jiujiu::demo::FindResources("Rerun");
     EXPECT_NE(merged.out.find("\"names\": [{\"serial\": \"4\", \"name\": \"" + rerun[3]->name +
-                              "\", \"sources\": \"" + rerun[3]->sources + "\"}, {\"serial\": \"7\""),
+                              "\", \"sources\": \"" + rerun[3]->sources +
+                              "\"}, {\"serial\": \"7\""),
               std::string::npos)
         << merged.out;
 }

@@ -184,13 +184,12 @@ std::string CliWindow::formatted(const Listed &listed, bool first, const ResultJ
             }
         }
         const std::string extension = FileExtension(row.link().name);
-        json += ", \"type\": " +
-                EscapeJsonString(FileTypeKeyword(FileTypeOfExtension(extension))) +
+        json += ", \"type\": " + EscapeJsonString(FileTypeKeyword(FileTypeOfExtension(extension))) +
                 ", \"ext\": " + EscapeJsonString(extension) + ", \"names\": [";
         for (std::size_t i = 0; i < others.size(); ++i) {
             const ResultRow &other = *others[i];
-            json += std::string(i ? ", " : "") + "{\"serial\": " +
-                    EscapeJsonString(TextToUtf8(other[SerialColumn])) +
+            json += std::string(i ? ", " : "") +
+                    "{\"serial\": " + EscapeJsonString(TextToUtf8(other[SerialColumn])) +
                     ", \"name\": " + EscapeJsonString(TextToUtf8(other[NameColumn])) +
                     ", \"sources\": " + EscapeJsonString(TextToUtf8(other[SourcesColumn])) + "}";
         }
@@ -249,8 +248,8 @@ std::vector<CliWindow::Listed> CliWindow::mergedFilteredSorted(const ResultJudge
         for (std::size_t r = 0; r < m_rows.size(); ++r) {
             if (!groups.isFirst(r))
                 continue;
-            listed.push_back({MergedRow(m_rows[r], m_rows[groups.sourcesRow(r)]),
-                              groups.copies(r), groups.members(r)});
+            listed.push_back({MergedRow(m_rows[r], m_rows[groups.sourcesRow(r)]), groups.copies(r),
+                              groups.members(r)});
         }
     } else {
         for (std::size_t r = 0; r < m_rows.size(); ++r)
