@@ -75,6 +75,7 @@ void ResultJudge::read(std::size_t at, const ResultRow &result)
     row.type = facts.type;
     row.problem = result.link().problem;
     row.sources = result.sources();
+    row.fileBytes = facts.fileBytes;
     if (IsMedia(row.type))
         ++m_mediaRows;
     if (row.type != FileType::Other)
@@ -210,6 +211,20 @@ ListFacts ResultJudge::listFacts(const Row &row) const
     return facts;
 }
 
+RowFacts ResultJudge::FileFacts(const Row &row, const ResultRow &result, std::string &storage)
+{
+    // No conversion where the link names the file, which it does on every sound row.
+    RowFacts facts;
+    const Ed2kLink &link = result.link();
+    if (link.name.empty())
+        storage = TextToUtf8(result[NameColumn]);
+    facts.fileName = link.name.empty() ? std::string_view(storage) : std::string_view(link.name);
+    facts.fileBytes = row.fileBytes;
+    facts.type = row.type;
+    facts.extension = row.extension;
+    return facts;
+}
+
 std::uint16_t ResultJudge::listBits(const RowFacts &facts, const ListFacts &list) const
 {
     std::uint16_t bits = 0;
@@ -244,8 +259,8 @@ void ResultJudge::settle(const RowSource &rows)
     m_dirtyGroups.clear();
     for (std::uint32_t at : m_pending) {
         Row &row = m_rows[at];
-        const RowReading reading(rows(at));
-        row.listBits = listBits(reading.facts(), listFacts(row));
+        std::string storage;
+        row.listBits = listBits(FileFacts(row, rows(at), storage), listFacts(row));
         if (!row.fresh && Verdict(row) != row.verdictBefore)
             m_changed.push_back(at);
         row.fresh = false;
@@ -280,12 +295,15 @@ std::vector<Warning> ResultJudge::warnings(std::size_t at, const ResultRow &resu
     if (bits == 0)
         return out;
     const RowReading reading(result);
+    std::string storage;
+    const RowFacts file = FileFacts(row, result, storage);
     const ListFacts list = listFacts(row);
     const auto rules = SuspicionRules();
     for (std::size_t i = 0; i < rules.size(); ++i) {
         if (!(bits & (1u << i)))
             continue;
-        if (auto text = rules[i].check(reading.facts(), list))
+        const bool rowRule = rules[i].scope == SuspicionRule::Scope::Row;
+        if (auto text = rules[i].check(rowRule ? reading.facts() : file, list))
             out.push_back({rules[i].id, std::move(*text)});
     }
     return out;

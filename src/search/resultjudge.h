@@ -80,6 +80,7 @@ private:
     {
         std::string extension;
         std::optional<std::int64_t> sources;
+        std::optional<std::uint64_t> fileBytes;
         FileId file;
         std::int32_t group = -1; // rows without a name key or a hash are in none
         std::uint32_t slot = 0;  // place among the group's members
@@ -113,6 +114,8 @@ private:
     void markDirty(std::int32_t group);
     void recount(Group &group) const;
     ListFacts listFacts(const Row &row) const;
+    // What list rules read of a row: its file. storage holds a converted name when needed.
+    static RowFacts FileFacts(const Row &row, const ResultRow &result, std::string &storage);
     std::uint16_t listBits(const RowFacts &facts, const ListFacts &list) const;
 
     std::vector<Row> m_rows;

@@ -32,8 +32,9 @@ bool IsSeparator(char32_t c)
 }
 
 // Lower case, full-width forms as ASCII, every run of separators one blank, no blank at
-// either end: "【字幕】Tom＆Jerry.E01" -> "字幕 tom jerry e01".
-std::string Simplified(std::string_view utf8)
+// either end: "【字幕】Tom＆Jerry.E01" -> "字幕 tom jerry e01"; without blanks at all when
+// blanks is false.
+std::string Simplified(std::string_view utf8, bool blanks = true)
 {
     std::string out;
     out.reserve(utf8.size());
@@ -48,7 +49,7 @@ std::string Simplified(std::string_view utf8)
         if (c >= 0xFF01 && c <= 0xFF5E)
             c -= 0xFEE0; // full-width ASCII
         if (IsSeparator(c)) {
-            if (!blank)
+            if (!blank && blanks)
                 out += ' ';
             blank = true;
         } else if (c < 0x80) {
@@ -172,7 +173,7 @@ std::optional<std::pair<double, double>> SizeCellRange(std::string_view text)
 
 std::optional<std::string> NameMismatch(const RowFacts &row, const ListFacts &)
 {
-    if (!row.link || row.link->name.empty() || row.name.empty())
+    if (!row.link || row.link->name.empty() || row.name.empty() || row.name == row.link->name)
         return std::nullopt;
     const std::string shown = NameKey(row.name);
     const std::string linked = NameKey(row.link->name);
@@ -384,9 +385,7 @@ bool MostlyMedia(std::size_t mediaRows, std::size_t typedRows)
 
 std::string NameKey(std::string_view utf8)
 {
-    std::string key = Simplified(utf8);
-    std::erase(key, ' ');
-    return key;
+    return Simplified(utf8, false);
 }
 
 std::string SizeWords(std::uint64_t bytes)

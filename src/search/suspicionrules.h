@@ -41,8 +41,9 @@ struct ListFacts
     std::int64_t runnerUpSources = 0; // the highest count among the other files
 };
 
-// A rule for results that look wrong. Row rules read the row alone; list rules also read the
-// facts of the list around it, so their verdict can change as more rows are listed.
+// A rule for results that look wrong. Row rules read the row alone; list rules read the row's
+// file (RowFacts::fileName, fileBytes, type and extension; the rest is empty) and the facts of
+// the list around it, so their verdict can change as more rows are listed.
 struct SuspicionRule
 {
     enum class Scope
