@@ -7,13 +7,17 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdio>
 
 namespace jiujiu {
 namespace {
 
 constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 bool IsAsciiAlnum(char c)
 {
@@ -299,8 +303,7 @@ std::optional<std::string> TooSmallForSeason(const RowFacts &row, const ListFact
         bool season = HasWord(simplified, "season");
         for (std::size_t at = 0; !season && at + 3 <= simplified.size(); ++at)
             season = simplified[at] == 's' && (at == 0 || !IsAsciiAlnum(simplified[at - 1])) &&
-                     std::isdigit(static_cast<unsigned char>(simplified[at + 1])) &&
-                     std::isdigit(static_cast<unsigned char>(simplified[at + 2]));
+                     IsDigit(simplified[at + 1]) && IsDigit(simplified[at + 2]);
         if (season)
             marker = "complete season";
     }
