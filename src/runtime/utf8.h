@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace jiujiu {
 
@@ -32,6 +33,35 @@ inline void AppendUtf8(std::string &out, char32_t c)
 {
     char bytes[4];
     out.append(bytes, EncodeUtf8(c, bytes));
+}
+
+// Reads the UTF-8 sequence at text[at] into c; answers its length, 0 when it is not valid
+// UTF-8 (an overlong form, a surrogate, a code point past U+10FFFF, a cut sequence).
+inline std::size_t DecodeUtf8(std::string_view text, std::size_t at, char32_t &c)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
+    const auto trail = [&](std::size_t k) {
+        return at + k < text.size() && (byte(k) & 0xC0) == 0x80;
+    };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) {
+        c = lead;
+        return 1;
+    }
+    if (lead >= 0xC2 && lead < 0xE0 && trail(1)) {
+        c = static_cast<char32_t>((lead & 0x1F) << 6 | (byte(1) & 0x3F));
+        return 2;
+    }
+    if (lead >= 0xE0 && lead < 0xF0 && trail(1) && trail(2)) {
+        c = static_cast<char32_t>((lead & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F));
+        return c >= 0x800 && (c < 0xD800 || c > 0xDFFF) ? 3 : 0;
+    }
+    if (lead >= 0xF0 && lead < 0xF5 && trail(1) && trail(2) && trail(3)) {
+        c = static_cast<char32_t>((lead & 0x07) << 18 | (byte(1) & 0x3F) << 12 |
+                                  (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F));
+        return c >= 0x10000 && c <= 0x10FFFF ? 4 : 0;
+    }
+    return 0;
 }
 
 } // namespace jiujiu

@@ -168,6 +168,14 @@ std::size_t DuplicateGroups::sourcesRow(std::size_t row) const
     return m_groups[m_rows[row].group].best;
 }
 
+const std::vector<std::size_t> &DuplicateGroups::members(std::size_t row) const
+{
+    static const std::vector<std::size_t> none;
+    if (row >= m_rows.size())
+        return none;
+    return m_groups[m_rows[row].group].members;
+}
+
 ResultRow MergedRow(const ResultRow &first, const ResultRow &mostSources)
 {
     ResultRow merged = first;

@@ -43,6 +43,8 @@ public:
     std::optional<std::int64_t> groupSources(std::size_t row) const;
     // The member holding that count (the first of them on a tie; the first row if none known).
     std::size_t sourcesRow(std::size_t row) const;
+    // Every row of the row's group, ascending (the first is the one shown).
+    const std::vector<std::size_t> &members(std::size_t row) const;
 
 private:
     struct Row

@@ -6,6 +6,8 @@
 #include "runtime/conversions.h"
 #include "runtime/settings.h"
 #include "runtime/uiservices.h"
+#include "search/ed2klink.h"
+#include "search/resultjudgement.h"
 #include "search/searchwindow.h"
 #include "search/searchworkflow.h"
 
@@ -27,6 +29,43 @@ Text NoClientMessage(bool linkCopied)
     return linkCopied ? nobody + onClipboard + fix : nobody + fix;
 }
 
+std::vector<Text> LinksToHandOn(const std::vector<NamedLink> &rows)
+{
+    static const Text title = Utf8ToText("温馨提示");
+    constexpr std::size_t kNamed = 5; // broken links named in the message; the rest are counted
+    std::vector<Text> links;
+    std::vector<std::string> broken;
+    std::size_t brokenCount = 0;
+    for (const NamedLink &row : rows) {
+        const Ed2kLink link = Ed2kLink::Parse(TextToUtf8(row.link));
+        if (link.valid()) {
+            links.push_back(row.link);
+            continue;
+        }
+        if (++brokenCount <= kNamed)
+            broken.push_back((rows.size() > 1 ? TextToUtf8(row.name) + "：" : std::string()) +
+                             BrokenLinkReason(link.problem));
+    }
+    if (brokenCount == 0)
+        return links;
+    std::string message = rows.size() == 1
+                              ? "这个链接无效，不能云播放，也不能交给 ed2k 客户端：\r\n"
+                              : "选中的链接里有 " + std::to_string(brokenCount) +
+                                    " 个无效，没有交给 ed2k 客户端：\r\n";
+    for (const std::string &line : broken)
+        message += line + "\r\n";
+    if (brokenCount > kNamed)
+        message += "等 " + std::to_string(brokenCount) + " 个\r\n";
+    if (rows.size() == 1)
+        message += "可以复制链接，看看哪里不对。";
+    else if (links.empty())
+        message += "一个链接也没有交出。";
+    else
+        message += "其余 " + std::to_string(links.size()) + " 个照常交出。";
+    ShowMessageBox(Value(Utf8ToText(message)), Value(MbOk | MbIconWarning), Value(title));
+    return links;
+}
+
 void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCloudPlayPage)
 {
     static const Text title = Utf8ToText("温馨提示");
@@ -39,6 +78,10 @@ void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCl
         ShowMessageBox(Value(nothing), Value(0), Value(title));
         return;
     }
+    // A broken link reaches neither path; the user is told why instead of being asked.
+    const int selected = window.currentSelection();
+    if (LinksToHandOn({{window.cellText(selected, NameColumn), selectedLink()}}).empty())
+        return;
     static const Text question = Utf8ToText("使用云播放在线看吗？\r\n否则复制、下载！");
     if (ShowMessageBox(Value(question), Value(MbOkCancel | MbIconInformation), Value(title)) == 0) {
         if (showCloudPlayPage)

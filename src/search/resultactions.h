@@ -3,6 +3,7 @@
 #include "runtime/value.h"
 
 #include <functional>
+#include <vector>
 
 namespace jiujiu {
 
@@ -18,6 +19,18 @@ using CloudPlayPageShower = std::function<void(const Text &address)>;
 // Said when no program took a link on the copy path: what happened, where the link is, what to
 // do about it.
 Text NoClientMessage(bool linkCopied);
+
+// A row as the hand-off sees it: its name and its link, as listed.
+struct NamedLink
+{
+    Text name;
+    Text link;
+};
+
+// The links of these rows that may be handed on, the empty ones left out. A link that is not a
+// well-formed ed2k file link is handed neither to the cloud-play page nor to the ed2k client:
+// such links are left out too, and one message box ("温馨提示") says which and why.
+std::vector<Text> LinksToHandOn(const std::vector<NamedLink> &rows);
 
 // Double-click on a result: asks whether to play it online (cloud-play window) or to copy the
 // link and hand it to the system's ed2k client, saying so when no client took it.

@@ -33,10 +33,11 @@ std::string CsvHeader()
            "\xE5\xA4\xA7\xE5\xB0\x8F,"                           // 大小
            "\xE5\xA4\xA7\xE5\xB0\x8F(\xE5\xAD\x97\xE8\x8A\x82)," // 大小(字节)
            "\xE8\xB5\x84\xE6\xBA\x90\xE6\x95\xB0,"               // 资源数
-           "\xE9\x93\xBE\xE6\x8E\xA5\r\n";                       // 链接
+           "\xE9\x93\xBE\xE6\x8E\xA5,"                           // 链接
+           "\xE6\x8F\x90\xE7\xA4\xBA\r\n";                       // 提示
 }
 
-std::string CsvRecord(const ResultRow &row)
+std::string CsvRecord(const ResultRow &row, std::string_view hint)
 {
     const auto bytes = row.bytes();
     std::string out = CsvField(TextToUtf8(row[SerialColumn]));
@@ -50,15 +51,22 @@ std::string CsvRecord(const ResultRow &row)
     out += CsvField(TextToUtf8(row[SourcesColumn]));
     out += ',';
     out += CsvField(TextToUtf8(row[LinkColumn]));
+    out += ',';
+    out += CsvField(hint);
     out += "\r\n";
     return out;
 }
 
 std::string CsvDocument(const std::vector<ResultRow> &rows)
 {
+    return CsvDocument(rows, {});
+}
+
+std::string CsvDocument(const std::vector<ResultRow> &rows, const std::vector<std::string> &hints)
+{
     std::string out = CsvHeader();
-    for (const ResultRow &row : rows)
-        out += CsvRecord(row);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        out += CsvRecord(rows[i], i < hints.size() ? hints[i] : std::string_view());
     return out;
 }
 

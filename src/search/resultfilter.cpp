@@ -81,32 +81,6 @@ std::vector<Token> Tokens(std::string_view s)
     return tokens;
 }
 
-// Decodes one UTF-8 sequence at s[i]; answers its length, or 0 when it is not valid.
-std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t &cp)
-{
-    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
-    const auto cont = [&](std::size_t k) { return i + k < s.size() && (b(k) & 0xC0) == 0x80; };
-    const unsigned char c = b(0);
-    if (c < 0x80) {
-        cp = c;
-        return 1;
-    }
-    if (c >= 0xC2 && c < 0xE0 && cont(1)) {
-        cp = static_cast<char32_t>(((c & 0x1F) << 6) | (b(1) & 0x3F));
-        return 2;
-    }
-    if (c >= 0xE0 && c < 0xF0 && cont(1) && cont(2)) {
-        cp = static_cast<char32_t>(((c & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F));
-        return cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF) ? 3 : 0;
-    }
-    if (c >= 0xF0 && c < 0xF5 && cont(1) && cont(2) && cont(3)) {
-        cp = static_cast<char32_t>(((c & 0x07) << 18) | ((b(1) & 0x3F) << 12) |
-                                   ((b(2) & 0x3F) << 6) | (b(3) & 0x3F));
-        return cp >= 0x10000 && cp <= 0x10FFFF ? 4 : 0;
-    }
-    return 0;
-}
-
 char32_t FoldCodePoint(char32_t cp)
 {
     if ((cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) || (cp >= 0x391 && cp <= 0x3A9 && cp != 0x3A2) ||
@@ -334,6 +308,11 @@ ResultFilter ResultFilter::ParseTerms(std::string_view expression, std::optional
     std::unordered_set<std::string> seenExcluded;
     for (Token &token : Tokens(expression)) {
         std::optional<Error> bad;
+        if (!token.quoted && filter.applyJudgementTerm(token.text, token.negated, bad)) {
+            if (bad && !error)
+                error = std::move(bad);
+            continue;
+        }
         if (!token.quoted && filter.applyBound(token.text, token.negated, bad)) {
             if (bad && !error)
                 error = std::move(bad);
@@ -396,13 +375,25 @@ std::string ResultFilter::Error::what() const
     case Reason::ExcludedBound:
         reason = "a bound cannot be excluded (use the opposite comparison)";
         break;
+    case Reason::MissingType:
+        reason =
+            "a type is missing (video, audio, image, document, archive, disc, program or other)";
+        break;
+    case Reason::UnknownType:
+        reason = quotedValue + " is not a type (video, audio, image, document, archive, disc, "
+                               "program or other)";
+        break;
+    case Reason::MissingExtension:
+        reason = "an extension is missing, such as ext:mkv";
+        break;
     }
     return "'" + term + "': " + reason;
 }
 
 bool ResultFilter::isEmpty() const
 {
-    return m_included.empty() && m_excluded.empty() && !m_minBytes && !m_maxBytes && !m_minSources;
+    return m_included.empty() && m_excluded.empty() && !m_minBytes && !m_maxBytes &&
+           !m_minSources && m_judgement.isEmpty();
 }
 
 void ResultFilter::restrictBytes(std::optional<std::uint64_t> minimum,
@@ -429,6 +420,8 @@ bool ResultFilter::accepts(const FilterSubject &row) const
     }
     if (m_minSources && (!row.sources || *row.sources < *m_minSources))
         return false;
+    if (!m_judgement.accepts(row))
+        return false;
     for (const std::string &term : m_included)
         if (!Contains(row.matchKey, term))
             return false;
@@ -451,7 +444,36 @@ bool ResultFilter::narrows(const ResultFilter &previous) const
                             }) &&
            AtLeastAsHigh(m_minBytes, previous.m_minBytes) &&
            AtLeastAsLow(m_maxBytes, previous.m_maxBytes) &&
-           AtLeastAsHigh(m_minSources, previous.m_minSources);
+           AtLeastAsHigh(m_minSources, previous.m_minSources) &&
+           m_judgement.narrows(previous.m_judgement);
+}
+
+bool ResultFilter::applyJudgementTerm(std::string_view token, bool negated,
+                                      std::optional<Error> &error)
+{
+    using Outcome = JudgementTerms::Outcome;
+    const Outcome outcome = m_judgement.apply(token, negated);
+    if (outcome == Outcome::NotMine)
+        return false;
+    if (outcome != Outcome::Applied) {
+        // The value follows the field's colon, ASCII or full-width.
+        std::size_t valueAt = token.find(':');
+        if (valueAt != std::string_view::npos)
+            valueAt += 1;
+        else if ((valueAt = token.find("：")) != std::string_view::npos)
+            valueAt += std::string_view("：").size();
+        else
+            valueAt = token.size();
+        const Error::Reason reason = outcome == Outcome::MissingType ? Error::Reason::MissingType
+                                     : outcome == Outcome::UnknownType
+                                         ? Error::Reason::UnknownType
+                                         : Error::Reason::MissingExtension;
+        error = Error{reason,
+                      (negated ? "-" : "") + std::string(token),
+                      {},
+                      std::string(token.substr(valueAt))};
+    }
+    return true;
 }
 
 } // namespace jiujiu

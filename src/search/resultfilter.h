@@ -1,5 +1,8 @@
 #pragma once
 
+#include "search/filetype.h"
+#include "search/judgementterms.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,6 +18,10 @@ struct FilterSubject
     std::string_view matchKey; // the folded name and link (ResultFilter::MatchKey)
     std::optional<std::uint64_t> bytes;
     std::optional<std::int64_t> sources; // as shown: a merged row's highest among its copies
+    FileType type = FileType::Other;
+    std::string_view extension; // lower case, as FileExtension gives it
+    bool brokenLink = false;
+    bool suspicious = false; // as shown: a merged row's copies together
 };
 
 // Which result rows to show. Parsed from an expression (UTF-8):
@@ -24,6 +31,7 @@ struct FilterSubject
 //                 closing quote, at a line end (CR or LF) or with the expression.
 //   size>=700MB   size bounds: size>, size>=, size<, size<= with any unit ParseSizeText takes
 //   sources>=10   minimum sources: sources> and sources>= (大小 and 资源数 work as well)
+//   type:视频, ext:mkv, 链接无效, 可疑: what a row is (JudgementTerms)
 // Terms are ANDed and compared without case. A term that begins with a field name and a
 // comparison sign (<, > or =) is a bound: one that does not read as one is an error, never a
 // word. Rows of unknown size fail any size bound; of unknown sources, a minimum.
@@ -47,6 +55,9 @@ public:
             NoSuchComparison,   // size=1GB, size<>1GB
             SourcesMinimumOnly, // sources<5
             ExcludedBound,      // -size>=1GB
+            MissingType,        // type:
+            UnknownType,        // type:lots
+            MissingExtension,   // ext:
         };
         Reason reason = Reason::MissingSize;
         std::string term;       // as typed
@@ -70,6 +81,8 @@ public:
     // Bounds from the window's own fields; they narrow whatever the expression set.
     void restrictBytes(std::optional<std::uint64_t> minimum, std::optional<std::uint64_t> maximum);
     void restrictSources(std::optional<std::int64_t> minimum);
+    void restrictType(FileType type) { m_judgement.restrictType(type); }
+    void hideSuspicious() { m_judgement.hideSuspicious(); }
 
     // What the filter compares with: the folded name and link of a row, made once per row.
     static std::string MatchKey(std::string_view nameUtf8, std::string_view linkUtf8);
@@ -87,6 +100,7 @@ public:
     std::optional<std::uint64_t> minimumBytes() const { return m_minBytes; }
     std::optional<std::uint64_t> maximumBytes() const { return m_maxBytes; }
     std::optional<std::int64_t> minimumSources() const { return m_minSources; }
+    const JudgementTerms &judgement() const { return m_judgement; }
 
     friend bool operator==(const ResultFilter &, const ResultFilter &) = default;
 
@@ -94,6 +108,8 @@ private:
     // False for a token that is no bound; true for a bound, applied or, when it cannot be
     // read, described in error.
     bool applyBound(std::string_view token, bool negated, std::optional<Error> &error);
+    // Likewise for the terms of JudgementTerms.
+    bool applyJudgementTerm(std::string_view token, bool negated, std::optional<Error> &error);
     static ResultFilter ParseTerms(std::string_view expression, std::optional<Error> &error);
 
     std::vector<std::string> m_included; // folded
@@ -101,6 +117,7 @@ private:
     std::optional<std::uint64_t> m_minBytes;
     std::optional<std::uint64_t> m_maxBytes;
     std::optional<std::int64_t> m_minSources;
+    JudgementTerms m_judgement;
 };
 
 } // namespace jiujiu

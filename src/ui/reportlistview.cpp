@@ -1,8 +1,10 @@
 #include "ui/reportlistview.h"
 
 #include "search/collator.h"
+#include "ui/resultcolumnsmenu.h"
 #include "ui/resultlistmodel.h"
 #include "ui/resultlistproxy.h"
+#include "ui/resultmarks.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -78,6 +80,10 @@ ReportListView::ReportListView(const Collator &collator, QWidget *parent)
     const auto &titles = ResultListModel::Columns();
     for (int c = 0; c < ResultListModel::ColumnCount; ++c)
         setColumnWidth(c, titles[static_cast<std::size_t>(c)].width);
+
+    // The type tag and warning mark before each name; the columns 类型 and 提示 on request.
+    setIconSize(ResultMarkSize());
+    m_columnsMenu = new ResultColumnsMenu(this);
 
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex &) { emit itemDoubleClicked(currentSelection()); });

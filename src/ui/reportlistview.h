@@ -6,6 +6,7 @@
 namespace jiujiu {
 
 class Collator;
+class ResultColumnsMenu;
 class ResultListModel;
 class ResultListProxy;
 
@@ -30,6 +31,8 @@ public:
 
     ResultListModel *listModel() const { return m_model; }
     ResultListProxy *shownModel() const { return m_proxy; }
+    // The header's menu of the columns 类型 and 提示.
+    ResultColumnsMenu *columnsMenu() const { return m_columnsMenu; }
 
     // The row the user acts on, -1 when none is selected.
     int currentSelection() const;
@@ -58,6 +61,7 @@ private:
 
     ResultListModel *m_model = nullptr;
     ResultListProxy *m_proxy = nullptr;
+    ResultColumnsMenu *m_columnsMenu = nullptr;
 };
 
 } // namespace jiujiu

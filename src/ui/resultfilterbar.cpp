@@ -1,15 +1,20 @@
 #include "ui/resultfilterbar.h"
 
+#include "search/filetype.h"
 #include "search/resultfilter.h"
 #include "search/sizetext.h"
 #include "ui/resultlistproxy.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTimer>
+#include <QToolButton>
+#include <algorithm>
 
 namespace jiujiu {
 namespace {
@@ -35,7 +40,8 @@ QString FilterHelp()
 {
     return QStringLiteral(
         "空格分开的词都要出现在名称或链接里（不分大小写）；-词 排除；\"…\" 整句；\n"
-        "size>=700MB、size<2GB、sources>=10 限定大小和资源数");
+        "size>=700MB、size<2GB、sources>=10 限定大小和资源数；\n"
+        "type:视频、ext:mkv 限定类型和扩展名；-链接无效、-可疑 隐藏无效链接和可疑结果");
 }
 
 // Why a term of the filter box is not a bound, for its tool tip.
@@ -73,6 +79,13 @@ QString FilterErrorText(const ResultFilter::Error &error)
     case Reason::ExcludedBound:
         reason = QStringLiteral("范围不能用 - 排除，请改用相反的比较");
         break;
+    case Reason::MissingType:
+    case Reason::UnknownType:
+        reason = QStringLiteral("类型应是 视频、音频、图片、文档、压缩包、光盘镜像、程序 或 其他");
+        break;
+    case Reason::MissingExtension:
+        reason = QStringLiteral("“:”后面缺少扩展名，如 ext:mkv");
+        break;
     }
     return QStringLiteral("筛选词“%1”有误：%2\n列表仍按上一次有效的筛选显示。")
         .arg(QString::fromUtf8(error.term), reason);
@@ -91,7 +104,8 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     : QWidget(parent), m_proxy(proxy), m_expression(std::make_unique<ResultFilter>()),
       m_text(new QLineEdit(this)), m_minSize(new QLineEdit(this)), m_maxSize(new QLineEdit(this)),
       m_minSources(new QSpinBox(this)), m_merge(new QCheckBox(QStringLiteral("合并重复"), this)),
-      m_status(new QLabel(this)), m_typing(new QTimer(this)), m_statusUpdate(new QTimer(this))
+      m_status(new QLabel(this)), m_typing(new QTimer(this)), m_statusUpdate(new QTimer(this)),
+      m_type(new QComboBox(this)), m_hideSuspicious(new QCheckBox(QStringLiteral("隐藏可疑"), this))
 {
     setObjectName(QStringLiteral("筛选栏"));
     m_text->setObjectName(QStringLiteral("筛选框"));
@@ -120,10 +134,22 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     m_merge->setToolTip(
         QStringLiteral("同一文件（ed2k 散列和大小相同）只列一行，取最多的资源数，名称后标 ×N"));
 
+    m_type->setObjectName(QStringLiteral("类型"));
+    m_type->addItem(QStringLiteral("全部类型"));
+    for (int t = 0; t < kFileTypeCount; ++t)
+        m_type->addItem(QString::fromUtf8(FileTypeName(static_cast<FileType>(t))), t);
+    m_type->setToolTip(QStringLiteral("只列出这一类文件（看链接里文件名的扩展名）"));
+    m_hideSuspicious->setObjectName(QStringLiteral("隐藏可疑"));
+    m_hideSuspicious->setToolTip(
+        QStringLiteral("隐藏带 ! 标记的可疑结果（原因见名称的提示）；无效链接用 -链接无效 隐藏"));
+
     m_status->setObjectName(QStringLiteral("筛选状态"));
     m_status->setTextFormat(Qt::PlainText);
     m_status->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_status->setMinimumWidth(110);
+    // Inside the filter box at its right end: the row has no room left for a label of its own.
+    m_status->setParent(m_text);
+    m_status->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_text->installEventFilter(this);
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -133,8 +159,9 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     layout->addWidget(SmallLabel(QStringLiteral("–"), this));
     layout->addWidget(m_maxSize);
     layout->addWidget(m_minSources);
+    layout->addWidget(m_type);
+    layout->addWidget(m_hideSuspicious);
     layout->addWidget(m_merge);
-    layout->addWidget(m_status);
 
     m_typing->setSingleShot(true);
     m_typing->setInterval(TypingPauseMs);
@@ -145,6 +172,8 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     for (QLineEdit *field : {m_text, m_minSize, m_maxSize})
         connect(field, &QLineEdit::returnPressed, this, &ResultFilterBar::applyNow);
     connect(m_minSources, &QSpinBox::valueChanged, this, &ResultFilterBar::scheduleApply);
+    connect(m_type, &QComboBox::currentIndexChanged, this, &ResultFilterBar::applyNow);
+    connect(m_hideSuspicious, &QCheckBox::toggled, this, &ResultFilterBar::applyNow);
     connect(m_merge, &QCheckBox::toggled, this, [this](bool on) {
         m_proxy->setMergeDuplicates(on);
         updateStatus();
@@ -193,6 +222,10 @@ void ResultFilterBar::applyNow()
     filter.restrictBytes(BoundOf(m_minSize), BoundOf(m_maxSize));
     if (m_minSources->value() > 0)
         filter.restrictSources(m_minSources->value());
+    if (const QVariant type = m_type->currentData(); type.isValid())
+        filter.restrictType(static_cast<FileType>(type.toInt()));
+    if (m_hideSuspicious->isChecked())
+        filter.hideSuspicious();
     m_proxy->setFilter(filter);
     updateStatus();
 }
@@ -216,12 +249,33 @@ QString ResultFilterBar::statusText() const
 void ResultFilterBar::updateStatus()
 {
     m_statusUpdate->stop();
-    if (m_proxy->filter().isEmpty()) {
+    if (m_proxy->filter().isEmpty())
         m_status->clear();
-        return;
-    }
-    m_status->setText(
-        QStringLiteral("显示 %1 / 共 %2").arg(m_proxy->rowCount()).arg(m_proxy->unfilteredCount()));
+    else
+        m_status->setText(QStringLiteral("显示 %1 / 共 %2")
+                              .arg(m_proxy->rowCount())
+                              .arg(m_proxy->unfilteredCount()));
+    placeStatus();
+}
+
+bool ResultFilterBar::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_text && event->type() == QEvent::Resize)
+        placeStatus();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ResultFilterBar::placeStatus()
+{
+    m_status->adjustSize();
+    m_status->setVisible(!m_status->text().isEmpty());
+    // Left of the box's clear button, the typed text kept clear of it.
+    int right = m_text->width() - 6;
+    for (const QToolButton *button : m_text->findChildren<QToolButton *>())
+        if (button->isVisibleTo(m_text))
+            right = std::min(right, button->x() - 2);
+    m_status->move(right - m_status->width(), (m_text->height() - m_status->height()) / 2);
+    m_text->setTextMargins(0, 0, m_status->isVisibleTo(m_text) ? m_status->width() + 4 : 0, 0);
 }
 
 } // namespace jiujiu

@@ -4,6 +4,7 @@
 #include <memory>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
@@ -15,7 +16,8 @@ class ResultFilter;
 class ResultListProxy;
 
 // The slim row above the result list: the filter box (words, -word, "phrase", size>=… and
-// sources>=… terms), a size range and minimum sources, the merge toggle, and "显示 x / 共 y"
+// sources>=… terms), a size range and minimum sources, the type choice, 隐藏可疑, the merge
+// toggle, and "显示 x / 共 y" (inside the filter box, at its end)
 // while a filter hides rows. Typing is applied once the keys pause, so a long list never
 // stalls the box. A term that reads as a bound but is not one turns the box red with the
 // reason as its tool tip, and the list keeps the last filter the box could be read as.
@@ -40,8 +42,12 @@ public:
     // Ctrl+F: the filter box takes the focus with its text selected.
     void focusFilter();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void scheduleApply();
+    void placeStatus();
     void scheduleStatus();
     void updateStatus();
 
@@ -56,6 +62,8 @@ private:
     QLabel *m_status;
     QTimer *m_typing;
     QTimer *m_statusUpdate;
+    QComboBox *m_type;
+    QCheckBox *m_hideSuspicious;
 };
 
 } // namespace jiujiu

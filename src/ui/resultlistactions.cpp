@@ -4,11 +4,14 @@
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
 #include "search/atomicfile.h"
+#include "search/resultactions.h"
 #include "search/resultexport.h"
 #include "ui/qttext.h"
 #include "ui/reportlistview.h"
 #include "ui/resultlistmodel.h"
 #include "ui/resultlistproxy.h"
+#include "ui/resultmarks.h"
+#include "ui/resultnamesdialog.h"
 
 #include <QAction>
 #include <QDir>
@@ -36,18 +39,23 @@ ResultListActions::ResultListActions(ReportListView *view)
     m_copyLinks->setShortcut(QKeySequence::Copy); // shown in the menu; the view takes the keys
     m_open = m_menu->addAction(QStringLiteral("用 ed2k 客户端打开"));
     m_copyNames = m_menu->addAction(QStringLiteral("复制名称"));
+    m_allNames = m_menu->addAction(QStringLiteral("查看全部名称"));
     m_menu->addSeparator();
     m_exportSelected = m_menu->addAction(QStringLiteral("导出选中…"));
     m_exportAll = m_menu->addAction(QStringLiteral("导出全部…"));
 
     connect(m_play, &QAction::triggered, this, [this] {
         const int row = m_view->currentSelection();
-        if (row >= 0)
+        if (row < 0)
+            return;
+        const ResultRow &result = m_view->listModel()->row(row);
+        if (!LinksToHandOn({{result[NameColumn], result[LinkColumn]}}).empty())
             emit playRequested(row);
     });
     connect(m_copyLinks, &QAction::triggered, this, &ResultListActions::copyLinks);
     connect(m_open, &QAction::triggered, this, &ResultListActions::openInClient);
     connect(m_copyNames, &QAction::triggered, this, &ResultListActions::copyNames);
+    connect(m_allNames, &QAction::triggered, this, &ResultListActions::showAllNames);
     connect(m_exportSelected, &QAction::triggered, this, [this] { exportRows(true); });
     connect(m_exportAll, &QAction::triggered, this, [this] { exportRows(false); });
 
@@ -61,7 +69,7 @@ ResultListActions::~ResultListActions() = default;
 void ResultListActions::updateEnabled()
 {
     const bool selected = m_view->currentSelection() >= 0;
-    for (QAction *action : {m_play, m_copyLinks, m_open, m_copyNames, m_exportSelected})
+    for (QAction *action : {m_play, m_copyLinks, m_open, m_copyNames, m_allNames, m_exportSelected})
         action->setEnabled(selected);
     m_exportAll->setEnabled(m_view->shownModel()->rowCount() > 0);
 }
@@ -116,14 +124,35 @@ void ResultListActions::copyNames()
     SetClipboardText(ToRuntimeText(joinedCells(NameColumn)));
 }
 
+std::vector<std::string> ResultListActions::shownHints(const std::vector<int> &modelRows) const
+{
+    const bool merged = m_view->shownModel()->mergeDuplicates();
+    std::vector<std::string> hints;
+    hints.reserve(modelRows.size());
+    for (int row : modelRows)
+        hints.push_back(ShownHint(*m_view->listModel(), row, merged, true).toStdString());
+    return hints;
+}
+
+void ResultListActions::showAllNames()
+{
+    const int row = m_view->currentSelection();
+    if (row < 0)
+        return;
+    auto *dialog = new ResultNamesDialog(*m_view->listModel(), row, m_view->window());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
 void ResultListActions::openInClient()
 {
-    std::vector<Text> links;
+    std::vector<NamedLink> rows;
     for (int row : m_view->selectedRows()) {
-        const Text &link = m_view->listModel()->row(row)[LinkColumn];
-        if (!link.empty())
-            links.push_back(link);
+        const ResultRow &result = m_view->listModel()->row(row);
+        rows.push_back({result[NameColumn], result[LinkColumn]});
     }
+    // Broken links are named in a message and left out; the others go on.
+    const std::vector<Text> links = LinksToHandOn(rows);
     if (links.size() > static_cast<std::size_t>(OpenWithoutAsking)) {
         const Text question = Utf8ToText("要把选中的 " + std::to_string(links.size()) +
                                          " 个链接都交给 ed2k 客户端吗？");
@@ -142,10 +171,11 @@ ResultListActions::ExportFormat ResultListActions::FormatOf(const QString &path)
 }
 
 bool ResultListActions::WriteExport(const QString &path, ExportFormat format,
-                                    const std::vector<ResultRow> &rows, QString *error)
+                                    const std::vector<ResultRow> &rows, QString *error,
+                                    const std::vector<std::string> &hints)
 {
     const std::string document =
-        format == ExportFormat::Links ? LinkListDocument(rows) : CsvDocument(rows);
+        format == ExportFormat::Links ? LinkListDocument(rows) : CsvDocument(rows, hints);
     std::string why;
     if (WriteFileAtomically(QFile::encodeName(path).toStdString(), document, &why))
         return true;
@@ -181,7 +211,7 @@ bool ResultListActions::exportRows(bool selectedOnly)
     const QString path = dialog.selectedFiles().constFirst();
 
     QString error;
-    if (WriteExport(path, FormatOf(path), shownRows(rows), &error))
+    if (WriteExport(path, FormatOf(path), shownRows(rows), &error, shownHints(rows)))
         return true;
     const Text message = ToRuntimeText(QStringLiteral("导出失败，文件没有写入：\n%1\n%2")
                                            .arg(QDir::toNativeSeparators(path), error));

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <string>
 #include <vector>
 
 class QAction;
@@ -15,8 +16,9 @@ namespace jiujiu {
 class ReportListView;
 
 // What the result list offers besides the double-click: its context menu (云播放, 复制链接,
-// 用 ed2k 客户端打开, 复制名称, 导出选中…, 导出全部…), Ctrl+C, and export to CSV or a link list.
-// Links and names go to the clipboard one a line, as shown in the list.
+// 用 ed2k 客户端打开, 复制名称, 查看全部名称, 导出选中…, 导出全部…), Ctrl+C, and export to CSV or
+// a link list. Links and names go to the clipboard one a line, as shown in the list. Broken
+// links are never played or opened: a message box says why.
 class ResultListActions final : public QObject
 {
     Q_OBJECT
@@ -40,27 +42,33 @@ public:
     QAction *copyLinksAction() const { return m_copyLinks; }
     QAction *openAction() const { return m_open; }
     QAction *copyNamesAction() const { return m_copyNames; }
+    QAction *allNamesAction() const { return m_allNames; }
     QAction *exportSelectedAction() const { return m_exportSelected; }
     QAction *exportAllAction() const { return m_exportAll; }
 
     // The rows as the list shows them: merged sources, in the order shown.
     std::vector<ResultRow> shownRows(const std::vector<int> &modelRows) const;
+    // Their 提示 for an export: warnings, and a merged row's other listings.
+    std::vector<std::string> shownHints(const std::vector<int> &modelRows) const;
 
     void copyLinks();
     void copyNames();
     void openInClient();
+    // 查看全部名称: the listings the row acted on stands for, in a dialog of their own.
+    void showAllNames();
     // Asks for a file and writes the selected (or all shown) rows; false when nothing was
     // written (cancelled, nothing to write, or a failure the user was told of).
     bool exportRows(bool selectedOnly);
     // Writes rows without asking: CSV, or the link list for ExportFormat::Links. On failure
     // nothing is left at path and error says why.
     static bool WriteExport(const QString &path, ExportFormat format,
-                            const std::vector<ResultRow> &rows, QString *error);
+                            const std::vector<ResultRow> &rows, QString *error,
+                            const std::vector<std::string> &hints = {});
     // The format a chosen file name asks for: .txt is a link list, anything else CSV.
     static ExportFormat FormatOf(const QString &path);
 
 signals:
-    // 云播放 for the row acted on (a model row).
+    // 云播放 for the row acted on (a model row), whose link is a well-formed ed2k file link.
     void playRequested(int row);
 
 private:
@@ -74,6 +82,7 @@ private:
     QAction *m_copyLinks;
     QAction *m_open;
     QAction *m_copyNames;
+    QAction *m_allNames;
     QAction *m_exportSelected;
     QAction *m_exportAll;
 };

@@ -4,6 +4,7 @@
 #include "search/collator.h"
 #include "search/resultfilter.h"
 #include "ui/qttext.h"
+#include "ui/resultmarks.h"
 
 #include <algorithm>
 #include <limits>
@@ -56,11 +57,15 @@ int ResultListModel::insertItem(int row, const Item &item)
 
     beginInsertRows({}, row, row);
     const bool appended = row == count();
+    if (appended)
+        m_judge.append(added.result);
     m_rows.insert(m_rows.begin() + row, std::move(added));
     if (appended)
         m_duplicates.append({}, std::nullopt);
     else
         m_duplicates.insert(static_cast<std::size_t>(row), {}, std::nullopt);
+    if (!appended)
+        m_judge.rebuild(m_rows.size(), rowSource());
     // Rows noted as changed below the new one moved down.
     for (int &changed : m_changed)
         if (changed >= row)
@@ -80,7 +85,13 @@ int ResultListModel::appendRows(std::vector<ResultRow> rows)
     for (std::size_t i = 0; i < rows.size(); ++i) {
         added[i].result = std::move(rows[i]);
         deriveKeys(added[i]);
+        m_judge.append(added[i].result);
     }
+    // Judged before views hear of the rows, so the filter reads their verdicts; what the page
+    // changed for earlier rows is noted below.
+    m_judge.settle([&](std::size_t r) -> const ResultRow & {
+        return r < m_rows.size() ? m_rows[r].result : added[r - m_rows.size()].result;
+    });
     beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
     std::vector<std::size_t> regrouped;
     for (Row &row : added) {
@@ -94,6 +105,7 @@ int ResultListModel::appendRows(std::vector<ResultRow> rows)
     // A group's first row shows its copies: it looks different now.
     for (std::size_t row : regrouped)
         noteChanged(static_cast<int>(row));
+    noteJudged();
     return first;
 }
 
@@ -112,6 +124,8 @@ void ResultListModel::setCellText(int row, int column, const Text &text)
 void ResultListModel::cellChanged(int row, int column)
 {
     Row &r = m_rows[static_cast<std::size_t>(row)];
+    if (column != SerialColumn)
+        m_judge.update(static_cast<std::size_t>(row), r.result);
     switch (column) {
     case NameColumn:
         // Made now, a row at a time during the search, so a click on 名称 only compares.
@@ -151,6 +165,26 @@ SortKey ResultListModel::sortKey(int row, int column) const
     }
 }
 
+const ResultJudge &ResultListModel::judge() const
+{
+    m_judge.settle(rowSource());
+    return m_judge;
+}
+
+ResultJudge::RowSource ResultListModel::rowSource() const
+{
+    return [this](std::size_t r) -> const ResultRow & { return m_rows[r].result; };
+}
+
+void ResultListModel::noteJudged()
+{
+    // A merged row shows its copies' warnings together: its first row changes with them.
+    for (std::size_t row : m_judge.takeChanged()) {
+        noteChanged(static_cast<int>(row));
+        noteChanged(static_cast<int>(m_duplicates.first(row)));
+    }
+}
+
 void ResultListModel::noteChanged(int row)
 {
     if (m_changed.empty())
@@ -160,6 +194,8 @@ void ResultListModel::noteChanged(int row)
 
 void ResultListModel::flushChanges()
 {
+    judge();
+    noteJudged();
     std::vector<int> rows = std::move(m_changed);
     m_changed.clear();
     std::sort(rows.begin(), rows.end());
@@ -168,7 +204,7 @@ void ResultListModel::flushChanges()
     if (rows.empty())
         return;
     emit rowsChanged(rows);
-    emit dataChanged(index(rows.front(), 0), index(rows.back(), ColumnCount - 1),
+    emit dataChanged(index(rows.front(), 0), index(rows.back(), ViewColumnCount - 1),
                      {Qt::DisplayRole});
 }
 
@@ -196,6 +232,7 @@ void ResultListModel::deleteAllItems()
     m_rows.clear();
     m_rows.shrink_to_fit();
     m_duplicates.clear();
+    m_judge.clear();
     endResetModel();
 }
 
@@ -206,13 +243,16 @@ int ResultListModel::rowCount(const QModelIndex &parent) const
 
 int ResultListModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : ViewColumnCount;
 }
 
 QVariant ResultListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= count())
         return {};
+    if (QVariant mark = ResultMarkData(*this, index.row(), index.column(), role, false);
+        mark.isValid() || index.column() >= ColumnCount)
+        return mark;
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole: // info tips: the whole cell text, however narrow the column
@@ -226,6 +266,12 @@ QVariant ResultListModel::data(const QModelIndex &index, int role) const
 
 QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (orientation == Qt::Horizontal && section >= ColumnCount && section < ViewColumnCount &&
+        (role == Qt::DisplayRole || role == Qt::TextAlignmentRole))
+        return role == Qt::DisplayRole
+                   ? QVariant(section == TypeColumn ? QStringLiteral("类型")
+                                                    : QStringLiteral("提示"))
+                   : QVariant(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter).toInt());
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return {};
     const Column &column = Columns()[static_cast<std::size_t>(section)];

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/duplicategroups.h"
+#include "search/resultjudge.h"
 #include "search/resultorder.h"
 #include "search/resultrow.h"
 
@@ -26,6 +27,11 @@ class ResultListModel final : public QAbstractTableModel
 
 public:
     static constexpr int ColumnCount = kResultColumnCount;
+    // Columns a view may show after the five: the type and the warnings (ResultMarkData). The
+    // list commands know the five only.
+    static constexpr int TypeColumn = ColumnCount;
+    static constexpr int HintColumn = ColumnCount + 1;
+    static constexpr int ViewColumnCount = ColumnCount + 2;
 
     struct Column
     {
@@ -76,6 +82,8 @@ public:
     const Collator &collator() const { return m_collator; }
     // Rows grouped by the file their link names; see DuplicateGroups.
     const DuplicateGroups &duplicates() const { return m_duplicates; }
+    // The verdicts on the rows (type, broken link, suspicion), up to date with every cell.
+    const ResultJudge &judge() const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -109,9 +117,15 @@ private:
     void cellChanged(int row, int column);
     void deriveKeys(Row &row) const;
 
+    // The judge's verdicts that changed, noted for views like changed cells.
+    void noteJudged();
+    ResultJudge::RowSource rowSource() const;
+
     const Collator &m_collator;
     std::vector<Row> m_rows;
     DuplicateGroups m_duplicates;
+    mutable ResultJudge m_judge; // settled when read
+
     std::vector<int> m_changed;
 };
 

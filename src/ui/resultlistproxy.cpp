@@ -1,6 +1,7 @@
 #include "ui/resultlistproxy.h"
 
 #include "ui/resultlistmodel.h"
+#include "ui/resultmarks.h"
 
 #include <QTimer>
 #include <algorithm>
@@ -88,8 +89,17 @@ bool ResultListProxy::accepts(int sourceRow) const
     if (m_filter.isEmpty())
         return true;
     const ResultRow &result = m_source->row(sourceRow);
-    return m_filter.accepts({m_source->matchKey(sourceRow), result.bytes(),
-                             m_merge ? groups.groupSources(row) : result.sources()});
+    FilterSubject subject;
+    subject.matchKey = m_source->matchKey(sourceRow);
+    subject.bytes = result.bytes();
+    subject.sources = m_merge ? groups.groupSources(row) : result.sources();
+    const ResultJudge &judge = m_source->judge();
+    subject.type = judge.type(row);
+    subject.extension = judge.extension(row);
+    subject.brokenLink = judge.brokenLink(row);
+    if (m_filter.judgement().readsSuspicion())
+        subject.suspicious = ShownSuspicious(*m_source, sourceRow, m_merge);
+    return m_filter.accepts(subject);
 }
 
 SortKey ResultListProxy::keyFor(int sourceRow) const
@@ -97,6 +107,8 @@ SortKey ResultListProxy::keyFor(int sourceRow) const
     if (m_sortColumn == SourcesColumn && m_merge)
         return SortKey::Number(
             m_source->duplicates().groupSources(static_cast<std::size_t>(sourceRow)));
+    if (m_sortColumn >= ResultListModel::ColumnCount)
+        return ResultMarkSortKey(*m_source, sourceRow, m_sortColumn, m_merge);
     return m_source->sortKey(sourceRow, m_sortColumn);
 }
 
@@ -246,12 +258,12 @@ void ResultListProxy::setMergeDuplicates(bool merge)
     m_merge = merge;
     for (std::size_t row = 0; row < m_accepted.size(); ++row)
         m_accepted[row] = accepts(static_cast<int>(row));
-    if (m_sortColumn == SourcesColumn) // shown sources change with merging
-        resortAll();
+    if (m_sortColumn == SourcesColumn || m_sortColumn >= ResultListModel::ColumnCount)
+        resortAll(); // shown sources and warnings change with merging
     reshow();
     // Names lose or gain their mark, sources their group's count.
     if (!m_shown.empty())
-        emit dataChanged(index(0, NameColumn), index(rowCount() - 1, SourcesColumn),
+        emit dataChanged(index(0, NameColumn), index(rowCount() - 1, columnCount() - 1),
                          {Qt::DisplayRole});
     if (wasFiltering)
         emit filterApplied();
@@ -259,7 +271,7 @@ void ResultListProxy::setMergeDuplicates(bool merge)
 
 void ResultListProxy::sort(int column, Qt::SortOrder order)
 {
-    if (column < 0 || column >= ResultListModel::ColumnCount)
+    if (column < 0 || column >= ResultListModel::ViewColumnCount)
         column = -1;
     if (column == m_sortColumn && order == m_sortOrder)
         return;
@@ -413,7 +425,7 @@ int ResultListProxy::rowCount(const QModelIndex &parent) const
 
 int ResultListProxy::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : ResultListModel::ColumnCount;
+    return parent.isValid() ? 0 : ResultListModel::ViewColumnCount;
 }
 
 bool ResultListProxy::hasChildren(const QModelIndex &parent) const
@@ -443,6 +455,10 @@ QVariant ResultListProxy::data(const QModelIndex &index, int role) const
     if (row < 0)
         return {};
     const int column = index.column();
+    // A merged row's marks speak for every copy of its file.
+    if (m_merge)
+        if (QVariant mark = ResultMarkData(*m_source, row, column, role, true); mark.isValid())
+            return mark;
     if (m_merge && role == Qt::DisplayRole && (column == NameColumn || column == SourcesColumn)) {
         const DuplicateGroups &groups = m_source->duplicates();
         if (column == SourcesColumn)

@@ -118,20 +118,50 @@ TEST_F(ResultActionsTest, CancelCopiesThenHandsOverTheLinkAsShown)
                   {"box 温馨提示", question}, {"clear", {}}, {"clipboard", link}, {"open", link}}));
 }
 
-TEST_F(ResultActionsTest, EmptyLinkCell)
+// A link that is not a well-formed ed2k file link reaches neither the cloud-play page nor the
+// ed2k client, whichever answer would be given: the user is told why instead of asked.
+TEST_F(ResultActionsTest, BrokenLinksAreRefusedWithTheReason)
 {
-    window.selection = 2;
-    act();
-    EXPECT_EQ(
-        ui.events.back(),
-        (Event{"play", "http://play.example:8080/iplay.html?uvs=_4_&url=&tryplay=1&from=vodHome"}));
+    const struct
+    {
+        int row;
+        const char *reason;
+    } rows[] = {
+        {1, "链接里的散列不是 32 位十六进制数"},
+        {2, "这一行没有链接"},
+    };
+    for (const auto &row : rows) {
+        for (int answer : {IdOk, IdCancel}) {
+            SCOPED_TRACE(row.reason);
+            ui.events.clear();
+            ui.styles.clear();
+            ui.answer = answer;
+            window.selection = row.row;
+            act();
+            ASSERT_EQ(ui.events.size(), 1u);
+            EXPECT_EQ(ui.events[0].what, "box 温馨提示");
+            EXPECT_EQ(TextToUtf8(ui.events[0].value),
+                      std::string("这个链接无效，不能云播放，也不能交给 ed2k 客户端：\r\n") +
+                          row.reason + "\r\n可以复制链接，看看哪里不对。");
+            EXPECT_EQ(ui.styles[0] & 0xFF, MbOk | MbIconWarning);
+        }
+    }
+}
 
+// Many rows at once: the sound links go on, the broken ones are named with their reasons.
+TEST_F(ResultActionsTest, OnlySoundLinksOfManyAreHandedOn)
+{
+    std::vector<NamedLink> rows;
+    for (const auto &row : window.rows)
+        rows.push_back({row[NameColumn], row[LinkColumn]});
+    EXPECT_EQ(LinksToHandOn(rows), (std::vector<Text>{window.rows[0][LinkColumn]}));
+    ASSERT_EQ(ui.events.size(), 1u);
+    EXPECT_EQ(TextToUtf8(ui.events[0].value),
+              "选中的链接里有 2 个无效，没有交给 ed2k 客户端：\r\n"
+              "n2：链接里的散列不是 32 位十六进制数\r\nn3：这一行没有链接\r\n其余 1 个照常交出。");
     ui.events.clear();
-    ui.answer = IdCancel;
-    act();
-    // The empty address is not an address any opener could take: nothing is handed over.
-    EXPECT_EQ(ui.events,
-              (std::vector<Event>{{"box 温馨提示", question}, {"clear", {}}, {"clipboard", ""}}));
+    EXPECT_EQ(LinksToHandOn({rows[0], rows[0]}).size(), 2u);
+    EXPECT_TRUE(ui.events.empty()) << "nothing to say about sound links";
 }
 
 TEST_F(ResultActionsTest, RowsAndSelectionStayAsTheyWere)

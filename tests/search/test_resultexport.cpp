@@ -137,21 +137,27 @@ TEST(ResultExport, CsvRoundTripsThroughAReferenceReader)
         Row("4", "  blanks kept  ", "12.3KB", "1,024", "\"quoted\""),
         Row("5", "", "", "", ""),
     };
-    const std::string document = CsvDocument(rows);
+    // 提示 for all but the last row; one that looks like a formula is guarded like any cell.
+    const std::vector<std::string> hints = {"", "链接无效：这一行没有链接", "a, \"b\"\r\nc",
+                                            "=1+1"};
+    const char *hintsRead[] = {"", "链接无效：这一行没有链接", "a, \"b\"\r\nc", "'=1+1", ""};
+    const std::string document = CsvDocument(rows, hints);
     ASSERT_TRUE(document.starts_with("\xEF\xBB\xBF")) << "byte-order mark";
     ASSERT_TRUE(IsValidUtf8(document));
     const auto records = ReadCsv(document.substr(3));
     ASSERT_EQ(records.size(), rows.size() + 1);
-    EXPECT_EQ(records[0],
-              (std::vector<std::string>{"序号", "名称", "大小", "大小(字节)", "资源数", "链接"}));
+    EXPECT_EQ(records[0], (std::vector<std::string>{"序号", "名称", "大小", "大小(字节)", "资源数",
+                                                    "链接", "提示"}));
     const char *bytes[] = {"1471026299", "734003200", "", "12595", ""};
     for (std::size_t r = 0; r < rows.size(); ++r) {
         SCOPED_TRACE(r);
         const ResultRow &row = rows[r];
-        EXPECT_EQ(records[r + 1], (std::vector<std::string>{
-                                      TextToUtf8(row[0]), TextToUtf8(row[1]), TextToUtf8(row[2]),
-                                      bytes[r], TextToUtf8(row[3]), TextToUtf8(row[4])}));
+        EXPECT_EQ(records[r + 1],
+                  (std::vector<std::string>{TextToUtf8(row[0]), TextToUtf8(row[1]),
+                                            TextToUtf8(row[2]), bytes[r], TextToUtf8(row[3]),
+                                            TextToUtf8(row[4]), hintsRead[r]}));
     }
+    EXPECT_EQ(CsvDocument(rows), CsvDocument(rows, std::vector<std::string>(rows.size())));
 }
 
 TEST(ResultExport, CsvFieldsQuoteOnlyWhereNeeded)
@@ -205,9 +211,9 @@ TEST(ResultExport, CsvCellsThatLookLikeFormulasBecomeText)
         SCOPED_TRACE(c.in);
         EXPECT_EQ(CsvField(c.in), c.out);
     }
-    // Every cell of a record, the link included.
-    EXPECT_EQ(CsvRecord(Row("=1", "+name", "-1 GB", "@3", "=link")),
-              "'=1,'+name,'-1 GB,,'@3,'=link\r\n");
+    // Every cell of a record, the link and the hint included.
+    EXPECT_EQ(CsvRecord(Row("=1", "+name", "-1 GB", "@3", "=link"), "-hint"),
+              "'=1,'+name,'-1 GB,,'@3,'=link,'-hint\r\n");
 }
 
 TEST(ResultExport, LinkListTakesEd2kLinksOnly)

@@ -16,18 +16,38 @@ struct Sample
     std::string link;
     std::string size;
     std::string sources;
+    FileType type = FileType::Other;
+    std::string extension;
+    bool brokenLink = false;
+    bool suspicious = false;
 };
 
 bool Accepts(const ResultFilter &filter, const Sample &s)
 {
     const std::string key = ResultFilter::MatchKey(s.name, s.link);
-    return filter.accepts({key, ParseSizeText(s.size), ParseCountText(s.sources)});
+    return filter.accepts({key, ParseSizeText(s.size), ParseCountText(s.sources), s.type,
+                           s.extension, s.brokenLink, s.suspicious});
 }
 
-const Sample kTom{"Tom & Jerry.Remix.E01.mkv", "ed2k://|file|Tom%20Jerry.mkv|1024|ABCDEF|/",
-                  "1.37 GB", "120"};
-const Sample kNews{"每日新闻.第0001期.mp4", "ed2k://|file|news.mp4|99|00FF|/", "700 MB", "3"};
-const Sample kUnknown{"Ｆｕｌｌ Width ÄÖ Привет", "", "?", ""};
+const Sample kTom{"Tom & Jerry.Remix.E01.mkv",
+                  "ed2k://|file|Tom%20Jerry.mkv|1024|ABCDEF|/",
+                  "1.37 GB",
+                  "120",
+                  FileType::Other,
+                  "",
+                  false,
+                  false};
+const Sample kNews{"每日新闻.第0001期.mp4",
+                   "ed2k://|file|news.mp4|99|00FF|/",
+                   "700 MB",
+                   "3",
+                   FileType::Other,
+                   "",
+                   false,
+                   false};
+const Sample kUnknown{"Ｆｕｌｌ Width ÄÖ Привет", "", "?", "", FileType::Other, "", false, false};
+const Sample kVideo{"a", "", "1 GB", "1", FileType::Video, "mkv", false, false};
+const Sample kBrokenProgram{"b", "", "1 MB", "1", FileType::Program, "exe", true, true};
 
 } // namespace
 
@@ -83,6 +103,23 @@ TEST(ResultFilter, Grammar)
         {"a longer word is a word", "sizes>1", kTom, false},
         {"a quoted bound is a phrase", "\"size>=1GB\"", kTom, false},
         {"bounds and words together", "新闻 size<1GB sources>=3 -第0002期", kNews, true},
+        {"a type", "type:视频", kVideo, true},
+        {"another type", "type:程序", kVideo, false},
+        {"a type by its English name", "TYPE:Video", kVideo, true},
+        {"the Chinese field and colon", "类型：视频", kVideo, true},
+        {"types are ORed", "type:program type:video", kVideo, true},
+        {"an excluded type", "-type:视频", kVideo, false},
+        {"an extension", "ext:mkv", kVideo, true},
+        {"with its dot and in capitals", "ext:.MKV", kVideo, true},
+        {"extensions are ORed", "ext:mp4 扩展名:mkv", kVideo, true},
+        {"an excluded extension", "-ext:exe", kBrokenProgram, false},
+        {"broken links only", "链接无效", kBrokenProgram, true},
+        {"broken links hidden", "-链接无效", kBrokenProgram, false},
+        {"a sound link stays", "-链接无效", kVideo, true},
+        {"suspicious rows only", "可疑", kVideo, false},
+        {"suspicious rows hidden", "-可疑", kBrokenProgram, false},
+        {"a quoted 链接无效 is a word", "\"链接无效\"", kBrokenProgram, false},
+        {"a field name alone is a word", "type", kVideo, false},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -144,6 +181,10 @@ TEST(ResultFilter, BoundsThatCannotBeReadAreErrors)
         {"资源数＜＝5", Reason::SourcesMinimumOnly, "资源数＜＝5", "5"},
         {"-size>=1GB", Reason::ExcludedBound, "-size>=1GB", "1GB"},
         {"tom size>= sources>=x", Reason::MissingSize, "size>=", ""},
+        {"type:", Reason::MissingType, "type:", ""},
+        {"类型：电影", Reason::UnknownType, "类型：电影", "电影"},
+        {"-type:lots", Reason::UnknownType, "-type:lots", "lots"},
+        {"mkv ext:", Reason::MissingExtension, "ext:", ""},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.expression);
@@ -170,6 +211,13 @@ TEST(ResultFilter, WindowBoundsNarrowTheExpression)
     filter = ResultFilter::Parse("");
     filter.restrictSources(std::int64_t{100});
     EXPECT_TRUE(Accepts(filter, kTom));
+    // The type chosen beside the box narrows the expression's types.
+    filter = ResultFilter::Parse("type:video type:program");
+    filter.restrictType(FileType::Program);
+    EXPECT_FALSE(Accepts(filter, kVideo));
+    EXPECT_TRUE(Accepts(filter, kBrokenProgram));
+    filter.hideSuspicious();
+    EXPECT_FALSE(Accepts(filter, kBrokenProgram));
 }
 
 // narrows() promises that rows the old filter rejected stay rejected: checked against a
@@ -177,10 +225,41 @@ TEST(ResultFilter, WindowBoundsNarrowTheExpression)
 TEST(ResultFilter, NarrowingNeverAcceptsWhatThePreviousRejected)
 {
     const std::vector<std::string> expressions = {
-        "",     "t",          "to",       "tom",        "tom j",        "-r",
-        "-re",  "-remix",     "\"m &\"",  "size>=1GB",  "size>=2GB",    "size<1GB",
-        "新",   "新闻",       "新闻 -第", "sources>=3", "sources>=100", "tom sources>=3",
-        "ed2k", "-ed2k news", "e01",      "e0",         "第0001期",     "size<=700MB 新闻",
+        "",
+        "t",
+        "to",
+        "tom",
+        "tom j",
+        "-r",
+        "-re",
+        "-remix",
+        "\"m &\"",
+        "size>=1GB",
+        "size>=2GB",
+        "size<1GB",
+        "新",
+        "新闻",
+        "新闻 -第",
+        "sources>=3",
+        "sources>=100",
+        "tom sources>=3",
+        "ed2k",
+        "-ed2k news",
+        "e01",
+        "e0",
+        "第0001期",
+        "size<=700MB 新闻",
+        "type:视频",
+        "type:视频 type:程序",
+        "-type:程序",
+        "ext:mkv",
+        "ext:mkv ext:exe",
+        "-ext:exe",
+        "链接无效",
+        "-链接无效",
+        "可疑",
+        "-可疑",
+        "tom -可疑 type:视频",
     };
     std::vector<Sample> corpus = {kTom, kNews, kUnknown};
     std::mt19937 random(3);
@@ -193,6 +272,10 @@ TEST(ResultFilter, NarrowingNeverAcceptsWhatThePreviousRejected)
         s.link = "ed2k://|file|" + std::string(words[random() % std::size(words)]) + "|1|/";
         s.size = sizes[random() % std::size(sizes)];
         s.sources = std::to_string(random() % 200);
+        s.type = random() % 2 ? FileType::Video : FileType::Program;
+        s.extension = random() % 2 ? "mkv" : "exe";
+        s.brokenLink = random() % 2;
+        s.suspicious = random() % 2;
         corpus.push_back(s);
     }
     int narrowingPairs = 0;

@@ -115,10 +115,12 @@ TEST(Cli, JsonOutput)
         RunProgram({JIUJIU_CLI, "--json", "Tom & Jerry.Remix.E01."}, service.environment());
     EXPECT_EQ(r.status, 0) << r.err;
     const auto &e = *jiujiu::demo::FindResources("Tom & Jerry.Remix.E01.").at(0);
+    const std::string ext = e.name.substr(e.name.rfind('.') + 1);
     EXPECT_EQ(r.out, "[\n {\"serial\": \"1\", \"name\": \"" + e.name + "\", \"size\": \"" + e.size +
                          "\", \"size_bytes\": " + std::to_string(SizeBytes(e.size)) +
                          ", \"sources\": \"" + e.sources + "\", \"link\": \"" + e.link +
-                         "\"}\n]\n");
+                         "\", \"type\": \"video\", \"ext\": \"" + ext +
+                         "\", \"names\": [], \"warnings\": []}\n]\n");
 }
 
 TEST(Cli, FormatsCsvAndLinks)
@@ -129,13 +131,13 @@ TEST(Cli, FormatsCsvAndLinks)
     EXPECT_EQ(csv.status, 0) << csv.err;
     const auto lines = Lines(csv.out);
     ASSERT_EQ(lines.size(), expected.size() + 1);
-    EXPECT_EQ(lines[0], "\xEF\xBB\xBF序号,名称,大小,大小(字节),资源数,链接\r");
+    EXPECT_EQ(lines[0], "\xEF\xBB\xBF序号,名称,大小,大小(字节),资源数,链接,提示\r");
     for (std::size_t i = 0; i < expected.size(); ++i) {
         const auto &e = *expected[i];
         // No name of the catalogue needs quoting.
         EXPECT_EQ(lines[i + 1], std::to_string(i + 1) + "," + e.name + "," + e.size + "," +
                                     std::to_string(SizeBytes(e.size)) + "," + e.sources + "," +
-                                    e.link + "\r");
+                                    e.link + ",\r");
     }
 
     const Result links = RunProgram({JIUJIU_CLI, "--format=links", "jerry"}, service.environment());
@@ -174,8 +176,97 @@ TEST(Cli, MergeKeepsTheFirstRowWithTheMostSources)
     }
     const Result json =
         RunProgram({JIUJIU_CLI, "--merge", "--json", "Rerun"}, service.environment());
-    EXPECT_EQ(std::count(json.out.begin(), json.out.end(), '{'), 3);
+    EXPECT_EQ(Lines(json.out).size(), 3u + 2) << "three rows between the brackets";
     EXPECT_NE(json.out.find("\"copies\": 3}"), std::string::npos) << json.out;
+}
+
+// 假货 lists fakes and broken links among ordinary files: JSON names each row's type and
+// warnings, CSV gives them in 提示, and the filter finds or hides them by what they are.
+TEST(Cli, TypesNamesAndWarningsInJsonCsvAndTheFilter)
+{
+    const DemoServiceProcess service({"--rows-per-page", "5"});
+    const auto fakes = jiujiu::demo::FindResources("假货");
+    const Result json = RunProgram({JIUJIU_CLI, "--json", "假货"}, service.environment());
+    EXPECT_EQ(json.status, 0) << json.err;
+    const auto lines = Lines(json.out);
+    ASSERT_EQ(lines.size(), fakes.size() + 2); // the brackets
+    const auto rulesOf = [](const std::string &line) {
+        std::vector<std::string> rules;
+        for (std::size_t at = line.find("\"rule\": \""); at != std::string::npos;
+             at = line.find("\"rule\": \"", at + 1)) {
+            const std::size_t from = at + 9;
+            rules.push_back(line.substr(from, line.find('"', from) - from));
+        }
+        return rules;
+    };
+    const struct
+    {
+        const char *name;
+        const char *typeAndExt;
+        std::vector<std::string> rules;
+    } rows[] = {
+        {"假货.银河守望者.1080p.mkv", "\"type\": \"video\", \"ext\": \"mkv\"", {}},
+        {"假货.银河守望者.字幕.zip", "\"type\": \"archive\", \"ext\": \"zip\"", {}},
+        {"假货.银河守望者.1080p.avi.exe",
+         "\"type\": \"program\", \"ext\": \"exe\"",
+         {"double-extension", "program-among-media"}},
+        {"假货.银河守望者.高清版.rar", "\"type\": \"archive\"", {"small-archive-among-media"}},
+        {"假货.雾岛.全30集.mkv", "\"ext\": \"mkv\"", {"too-small-for-season"}},
+        {"假货.银河守望者.国语.mkv", "\"type\": \"video\"", {"name-mismatch"}},
+        {"假货.坏链接.服务器.mkv", "\"type\": \"other\", \"ext\": \"\"", {"broken-link"}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto line = std::find_if(lines.begin(), lines.end(), [&](const std::string &l) {
+            return l.find("\"name\": \"" + std::string(row.name) + "\"") != std::string::npos;
+        });
+        ASSERT_NE(line, lines.end());
+        EXPECT_NE(line->find(row.typeAndExt), std::string::npos) << *line;
+        EXPECT_EQ(rulesOf(*line), row.rules) << *line;
+    }
+
+    // CSV: the same warnings in 提示, one after the other.
+    const Result csv = RunProgram({JIUJIU_CLI, "--format", "csv", "假货"}, service.environment());
+    const auto csvLines = Lines(csv.out);
+    ASSERT_EQ(csvLines.size(), fakes.size() + 1);
+    const auto exe = std::find_if(csvLines.begin(), csvLines.end(), [](const std::string &l) {
+        return l.find("假货.银河守望者.1080p.avi.exe,") != std::string::npos;
+    });
+    ASSERT_NE(exe, csvLines.end());
+    EXPECT_NE(
+        exe->find("/,文件名以 .avi.exe 结尾：看着像视频，打开却会运行程序；列表里多是视频和音频"),
+        std::string::npos)
+        << *exe;
+
+    // What the filter keeps: only ordinary rows once both kinds are hidden; programs by type.
+    const auto namesOf = [](const std::string &tsv) {
+        std::vector<std::string> names;
+        for (const std::string &line : Lines(tsv))
+            names.push_back(line.substr(line.find('\t') + 1, line.find('\t', line.find('\t') + 1) -
+                                                                 line.find('\t') - 1));
+        return names;
+    };
+    const Result clean =
+        RunProgram({JIUJIU_CLI, "--filter", "-可疑 -链接无效", "假货"}, service.environment());
+    EXPECT_EQ(clean.status, 0) << clean.err;
+    EXPECT_EQ(namesOf(clean.out),
+              (std::vector<std::string>{"假货.银河守望者.1080p.mkv", "假货.银河守望者.720p.mp4",
+                                        "假货.银河守望者.480p.rmvb", "假货.银河守望者.原声.flac",
+                                        "假货.银河守望者.字幕.zip", "假货.夜行侦探.第2集.mkv",
+                                        "假货.夜行侦探.第1集.mkv", "假货.夜行侦探.第1集.mkv"}));
+    const Result programs =
+        RunProgram({JIUJIU_CLI, "--filter", "type:程序 -ext:lnk", "假货"}, service.environment());
+    EXPECT_EQ(namesOf(programs.out).size(), 3u) << programs.out;
+
+    // A merged row names its other listings, with their serials and sources.
+    const Result merged =
+        RunProgram({JIUJIU_CLI, "--merge", "--json", "Rerun"}, service.environment());
+    const auto rerun = jiujiu::demo::FindResources("Rerun");
+    EXPECT_NE(merged.out.find("\"names\": [{\"serial\": \"4\", \"name\": \"" + rerun[3]->name +
+                              "\", \"sources\": \"" + rerun[3]->sources +
+                              "\"}, {\"serial\": \"7\""),
+              std::string::npos)
+        << merged.out;
 }
 
 TEST(Cli, SortAndFilterAgainstTheCatalogue)
@@ -348,14 +439,17 @@ TEST(Cli, CsvCellsAreNeverFormulasAndLinkListsHoldEd2kLinksOnly)
     const Result csv = RunProgram({JIUJIU_CLI, "--format=csv", "x"}, environment);
     EXPECT_EQ(csv.status, 0) << csv.err;
     EXPECT_EQ(csv.out,
-              "\xEF\xBB\xBF序号,名称,大小,大小(字节),资源数,链接\r\n"
+              "\xEF\xBB\xBF序号,名称,大小,大小(字节),资源数,链接,提示\r\n"
               "1,\"'=HYPERLINK(\"\"http://x.example\"\",\"\"click\"\")\",1.00 GB,"
-              "1073741824,5,ed2k://|file|a.mkv|1073741824|0123456789ABCDEF0123456789ABCDEF|/\r\n"
-              "2,'+cmd|' /C calc'!A0,2.0 MB,2097152,7,http://evil.example/a.mkv\r\n"
+              "1073741824,5,ed2k://|file|a.mkv|1073741824|0123456789ABCDEF0123456789ABCDEF|/,"
+              "链接里的文件名“a.mkv”与名称不符，下载到的可能是另一个文件\r\n"
+              "2,'+cmd|' /C calc'!A0,2.0 MB,2097152,7,http://evil.example/a.mkv,"
+              "链接无效：这不是 ed2k:// 链接\r\n"
               "3,'@SUM(1+1),3.0 MB,3145728,9,"
-              "ED2K://|file|b.mkv|3145728|0123456789ABCDEF0123456789ABCDEF|/\r\n"
-              "4,'-2+3,4.0 MB,4194304,11,magnet:?xt=urn:btih:0123\r\n"
-              "5,plain,5.0 MB,5242880,13,'=cmd|' /C calc'!A0\r\n");
+              "ED2K://|file|b.mkv|3145728|0123456789ABCDEF0123456789ABCDEF|/,"
+              "链接里的文件名“b.mkv”与名称不符，下载到的可能是另一个文件\r\n"
+              "4,'-2+3,4.0 MB,4194304,11,magnet:?xt=urn:btih:0123,链接无效：这不是 ed2k:// 链接\r\n"
+              "5,plain,5.0 MB,5242880,13,'=cmd|' /C calc'!A0,链接无效：这不是 ed2k:// 链接\r\n");
 
     const Result links = RunProgram({JIUJIU_CLI, "--format", "links", "x"}, environment);
     EXPECT_EQ(links.status, 0) << links.err;

@@ -1,25 +1,40 @@
 // Renders the main window to PNG files, the first page and the result page with sample rows,
 // the way start-up leaves it (visual style 2, focus in the keyword box); then the rows filtered
-// and sorted, and the list's context menu.
+// and sorted, and the list's context menu; then the demo's 假货 rows with their type tags and
+// warning marks, the columns 类型 and 提示 and the header menu that shows them, a name's tool
+// tip, the type choice with 隐藏可疑, the names of a merged row, and a broken link refused.
 // Usage: jiujiu-ui-screenshot OUTPUT_DIR
 
+#include "catalogue.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
+#include "search/resultactions.h"
 #include "ui/listcommands.h"
 #include "ui/mainwindow.h"
 #include "ui/qtuiservices.h"
 #include "ui/reportlistview.h"
+#include "ui/resultcolumnsmenu.h"
 #include "ui/resultfilterbar.h"
+#include "ui/resultlistactions.h"
+#include "ui/resultlistmodel.h"
+#include "ui/resultlistproxy.h"
 #include "ui/visualstyle.h"
 #include "ui/windowregistry.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCursor>
+#include <QDialog>
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
+#include <QToolTip>
 #include <cstdio>
 
 using namespace jiujiu;
@@ -30,6 +45,18 @@ bool Save(QWidget &window, const QString &path)
 {
     QTest::qWait(200);
     const bool ok = window.grab().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(path));
+    return ok;
+}
+
+// The screen where the window is, for what pops up over it (menus, tool tips, dialogs).
+bool SaveScreen(QWidget &window, const QString &path)
+{
+    QTest::qWait(300);
+    const QRect frame = window.frameGeometry().adjusted(-20, -20, 120, 60);
+    const QPixmap screen =
+        window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    const bool ok = screen.save(path);
     std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(path));
     return ok;
 }
@@ -74,6 +101,8 @@ int main(int argc, char **argv)
                            "编程入门 视频课程 全20讲.zip"};
     const char *sizes[] = {"126.5 MB", "1.2 GB", "700.3 MB", "4.4 GB",
                            "5.7 GB",   "812 MB", "356.9 MB", "2.1 GB"};
+    const std::uint64_t bytes[] = {132644864,  1288490189, 734318387, 4724464025,
+                                   6120328396, 851443712,  374236774, 2254857830};
     for (int i = 0; i < 24; ++i) {
         const int row = ListInsertItem(list, {}, Value(std::to_string(i + 1)));
         const Text name = Utf8ToText(names[i % 8]);
@@ -82,9 +111,11 @@ int main(int argc, char **argv)
         ListSetItemText(list, row, Value(3), Value(std::to_string(3 + (i * 37) % 90)));
         // The last eight rows list the first eight files again, as the site sometimes does.
         const int file = i < 16 ? i : i - 16;
-        ListSetItemText(list, row, Value(4),
-                        Value("ed2k://|file|" + name + "|" + std::to_string(1000000 + file * 7919) +
-                              "|0123456789ABCDEF0123456789ABCDEF|/"));
+        char hash[33];
+        std::snprintf(hash, sizeof hash, "%032X", 0x5EED0 + file);
+        ListSetItemText(
+            list, row, Value(4),
+            Value("ed2k://|file|" + name + "|" + std::to_string(bytes[i % 8]) + "|" + hash + "|/"));
     }
     window->setAnnouncement(Utf8ToText("啾啾为您找到 24 个资源，双击一行即可在线观看或下载"));
     window->setCurrentPage(1);
@@ -111,6 +142,88 @@ int main(int argc, char **argv)
     std::printf("%s %s\n", menuSaved ? "wrote" : "failed", qPrintable(menuPath));
     ok = menuSaved && ok;
 
+    // The demo's fakes and broken links among ordinary files, with the columns 类型 and 提示.
+    QMenu *menu = window->resultActions().menu();
+    menu->hide();
+    ListDeleteAllItems(list);
+    window->filterBar().filterBox()->clear();
+    window->filterBar().applyNow();
+    window->resultList().horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    std::vector<ResultRow> fakes;
+    for (const demo::Resource *r : demo::FindResources("假货"))
+        fakes.emplace_back(std::to_string(fakes.size() + 1), Utf8ToText(r->name),
+                           Utf8ToText(r->size), r->sources, Utf8ToText(r->link));
+    ListAppendRows(list, std::move(fakes));
+    window->setAnnouncement(Utf8ToText("为您找到[27]枚资源！双击复制、下载！"));
+    ResultColumnsMenu &columns = *window->resultList().columnsMenu();
+    columns.action(ResultListModel::TypeColumn)->setChecked(true);
+    columns.action(ResultListModel::HintColumn)->setChecked(true);
+    window->resultList().setColumnWidth(NameColumn, 250);
+    window->resultList().setColumnWidth(LinkColumn, 120);
+    window->resultList().setCurrentSelection(14);
+    window->resultList().scrollToBottom();
+    window->resultList().setFocus();
+    ok = Save(*window, out.filePath(QStringLiteral("mainwindow-warnings.png"))) && ok;
+
+    QHeaderView *header = window->resultList().horizontalHeader();
+    emit header->customContextMenuRequested(
+        QPoint(header->sectionViewportPosition(ResultListModel::TypeColumn) + 10, 8));
+    ok = SaveScreen(*window, out.filePath(QStringLiteral("mainwindow-columns-menu.png"))) && ok;
+    columns.menu()->hide();
+
+    // A name's tool tip: its type and every reason.
+    ReportListView &view = window->resultList();
+    const QModelIndex exe = view.model()->index(14, NameColumn);
+    const QPoint at = view.viewport()->mapToGlobal(view.visualRect(exe).center());
+    QCursor::setPos(at); // a tool tip away from the pointer closes at once
+    QTest::qWait(100);
+    QToolTip::showText(at, exe.data(Qt::ToolTipRole).toString(), view.viewport());
+    ok = SaveScreen(*window, out.filePath(QStringLiteral("mainwindow-tooltip.png"))) && ok;
+    QToolTip::hideText();
+
+    // Only videos, the suspicious ones hidden: what is left is worth a look.
+    window->filterBar().findChild<QComboBox *>(QStringLiteral("类型"))->setCurrentIndex(1);
+    window->filterBar().findChild<QCheckBox *>(QStringLiteral("隐藏可疑"))->setChecked(true);
+    window->filterBar().filterBox()->setText(QStringLiteral("-链接无效"));
+    window->filterBar().applyNow();
+    ok = Save(*window, out.filePath(QStringLiteral("mainwindow-hide-suspicious.png"))) && ok;
+    window->filterBar().findChild<QComboBox *>(QStringLiteral("类型"))->setCurrentIndex(0);
+    window->filterBar().findChild<QCheckBox *>(QStringLiteral("隐藏可疑"))->setChecked(false);
+    window->filterBar().filterBox()->clear();
+    window->filterBar().applyNow();
+
+    // Every name of a merged file: the Rerun files, each listed three times.
+    ListDeleteAllItems(list);
+    std::vector<ResultRow> reruns;
+    for (const demo::Resource *r : demo::FindResources("Rerun"))
+        reruns.emplace_back(std::to_string(reruns.size() + 1), Utf8ToText(r->name),
+                            Utf8ToText(r->size), r->sources, Utf8ToText(r->link));
+    ListAppendRows(list, std::move(reruns));
+    view.setCurrentSelection(0);
+    window->resultActions().allNamesAction()->trigger();
+    ok = SaveScreen(*window, out.filePath(QStringLiteral("mainwindow-all-names.png"))) && ok;
+    if (QWidget *dialog = window->findChild<QDialog *>(QStringLiteral("全部名称")))
+        dialog->close();
+
+    // A broken link is handed on nowhere: the message says why.
+    Text refusal;
+    int refusalStyle = 0;
+    services.setAnswerer([&](const Text &text, int style, const Text &) {
+        refusal = text;
+        refusalStyle = style;
+        return IdOk;
+    });
+    LinksToHandOn({{Utf8ToText("假货.坏链接.没有结尾.mkv"),
+                    "ed2k://|file|a.mkv|734003200|0123456789ABCDEF0123456789ABCDEF|"}});
+    const auto box = MakeMessageBox(refusal, refusalStyle, Utf8ToText("温馨提示"));
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+    box->move(window->frameGeometry().center() - box->rect().center());
+    ok = SaveScreen(*window, out.filePath(QStringLiteral("mainwindow-broken-link.png"))) && ok;
+    box->close();
+
+    columns.action(ResultListModel::TypeColumn)->setChecked(false);
+    columns.action(ResultListModel::HintColumn)->setChecked(false);
     SetUiServices(nullptr);
     return ok ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include "runtime/codepage.h"
 #include "search/collator.h"
 #include "search/duplicategroups.h"
+#include "search/filetype.h"
 #include "search/resultexport.h"
 
 namespace jiujiu {
@@ -133,20 +134,47 @@ std::string CliWindow::EscapeJsonString(std::string_view utf8)
     return out + "\"";
 }
 
-bool CliWindow::accepted(const ResultRow &row) const
+bool CliWindow::accepted(const Listed &listed, const ResultJudge *judge) const
 {
     if (m_options.filter.isEmpty())
         return true;
+    const ResultRow &row = listed.row;
     const std::string key =
         ResultFilter::MatchKey(TextToUtf8(row[NameColumn]), TextToUtf8(row[LinkColumn]));
-    return m_options.filter.accepts({key, row.bytes(), row.sources()});
+    FilterSubject subject;
+    subject.matchKey = key;
+    subject.bytes = row.bytes();
+    subject.sources = row.sources();
+    std::string extension;
+    if (judge && !listed.members.empty()) {
+        const std::size_t first = listed.members.front();
+        subject.type = judge->type(first);
+        subject.extension = judge->extension(first);
+        subject.brokenLink = judge->brokenLink(first);
+        for (std::size_t member : listed.members)
+            subject.suspicious = subject.suspicious || judge->suspicious(member);
+    } else {
+        extension = FileExtension(row.link().name);
+        subject.type = FileTypeOfExtension(extension);
+        subject.extension = extension;
+        subject.brokenLink = !row.link().valid();
+    }
+    return m_options.filter.accepts(subject);
 }
 
-std::string CliWindow::formatted(const ResultRow &row, std::size_t copies, bool first) const
+std::string CliWindow::formatted(const Listed &listed, bool first, const ResultJudge *judge) const
 {
+    const ResultRow &row = listed.row;
+    const auto source = [this](std::size_t r) -> const ResultRow & { return m_rows[r]; };
+    const auto warnings = [&] {
+        return judge ? judge->warnings(listed.members, source) : std::vector<Warning>();
+    };
+    std::vector<const ResultRow *> others;
+    for (std::size_t i = 1; i < listed.members.size(); ++i)
+        others.push_back(&m_rows[listed.members[i]]);
     switch (m_options.format) {
     case Format::Csv:
-        return (first ? CsvHeader() : std::string()) + CsvRecord(row);
+        return (first ? CsvHeader() : std::string()) + CsvRecord(row, HintText(warnings(), others));
     case Format::Links:
         return LinkListLine(row);
     case Format::Json: {
@@ -160,8 +188,24 @@ std::string CliWindow::formatted(const ResultRow &row, std::size_t copies, bool 
                 json += ", \"size_bytes\": " + (bytes ? std::to_string(*bytes) : "null");
             }
         }
+        const std::string extension = FileExtension(row.link().name);
+        json += ", \"type\": " + EscapeJsonString(FileTypeKeyword(FileTypeOfExtension(extension))) +
+                ", \"ext\": " + EscapeJsonString(extension) + ", \"names\": [";
+        for (std::size_t i = 0; i < others.size(); ++i) {
+            const ResultRow &other = *others[i];
+            json += std::string(i ? ", " : "") +
+                    "{\"serial\": " + EscapeJsonString(TextToUtf8(other[SerialColumn])) +
+                    ", \"name\": " + EscapeJsonString(TextToUtf8(other[NameColumn])) +
+                    ", \"sources\": " + EscapeJsonString(TextToUtf8(other[SourcesColumn])) + "}";
+        }
+        json += "], \"warnings\": [";
+        const std::vector<Warning> found = warnings();
+        for (std::size_t i = 0; i < found.size(); ++i)
+            json += std::string(i ? ", " : "") + "{\"rule\": " + EscapeJsonString(found[i].rule) +
+                    ", \"text\": " + EscapeJsonString(found[i].text) + "}";
+        json += "]";
         if (m_options.merge)
-            json += ", \"copies\": " + std::to_string(copies);
+            json += ", \"copies\": " + std::to_string(listed.copies);
         return json + "}";
     }
     case Format::Tsv:
@@ -174,7 +218,7 @@ std::string CliWindow::formatted(const ResultRow &row, std::size_t copies, bool 
         AppendTsvCell(line, TextToUtf8(row[c]));
     }
     if (m_options.merge)
-        line += '\t' + std::to_string(copies);
+        line += '\t' + std::to_string(listed.copies);
     return line + '\n';
 }
 
@@ -185,9 +229,10 @@ void CliWindow::flushCompleteRows()
     // One write for what is complete: a page of thousands of rows is one block.
     std::string out;
     for (; m_written < m_rows.size(); ++m_written) {
-        if (!accepted(m_rows[m_written]))
+        const Listed listed{m_rows[m_written], 1, {}};
+        if (!accepted(listed, nullptr))
             continue;
-        out += formatted(m_rows[m_written], 1, m_printed == 0);
+        out += formatted(listed, m_printed == 0, nullptr);
         ++m_printed;
     }
     std::fwrite(out.data(), 1, out.size(), m_out);
@@ -200,7 +245,7 @@ void CliWindow::showProgress(const Text &)
     std::fflush(m_out);
 }
 
-std::vector<CliWindow::Listed> CliWindow::mergedFilteredSorted() const
+std::vector<CliWindow::Listed> CliWindow::mergedFilteredSorted(const ResultJudge &judge) const
 {
     std::vector<Listed> listed;
     if (m_options.merge) {
@@ -211,14 +256,14 @@ std::vector<CliWindow::Listed> CliWindow::mergedFilteredSorted() const
         for (std::size_t r = 0; r < m_rows.size(); ++r) {
             if (!groups.isFirst(r))
                 continue;
-            listed.push_back(
-                {MergedRow(m_rows[r], m_rows[groups.sourcesRow(r)]), groups.copies(r)});
+            listed.push_back({MergedRow(m_rows[r], m_rows[groups.sourcesRow(r)]), groups.copies(r),
+                              groups.members(r)});
         }
     } else {
-        for (const ResultRow &row : m_rows)
-            listed.push_back({row, 1});
+        for (std::size_t r = 0; r < m_rows.size(); ++r)
+            listed.push_back({m_rows[r], 1, {r}});
     }
-    std::erase_if(listed, [this](const Listed &l) { return !accepted(l.row); });
+    std::erase_if(listed, [&](const Listed &l) { return !accepted(l, &judge); });
     if (!m_options.sort)
         return listed;
     std::vector<ResultRow> rows;
@@ -242,10 +287,14 @@ void CliWindow::finish()
         std::fflush(m_out);
         return;
     }
-    const std::vector<Listed> listed = mergedFilteredSorted();
+    ResultJudge judge;
+    for (const ResultRow &row : m_rows)
+        judge.append(row);
+    judge.settle([this](std::size_t r) -> const ResultRow & { return m_rows[r]; });
+    const std::vector<Listed> listed = mergedFilteredSorted(judge);
     std::string out = m_options.format == Format::Json ? "[" : "";
     for (std::size_t i = 0; i < listed.size(); ++i)
-        out += formatted(listed[i].row, listed[i].copies, i == 0);
+        out += formatted(listed[i], i == 0, &judge);
     if (m_options.format == Format::Json)
         out += listed.empty() ? "]\n" : "\n]\n";
     std::fwrite(out.data(), 1, out.size(), m_out);

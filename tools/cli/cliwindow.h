@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/resultfilter.h"
+#include "search/resultjudge.h"
 #include "search/resultorder.h"
 #include "search/resultrow.h"
 #include "search/searchwindow.h"
@@ -30,8 +31,13 @@ struct CliOptions
     std::optional<SortRequest> sort;
     ResultFilter filter;
 
-    // Merging and sorting need every row before the first is printed, and so does JSON.
-    bool buffered() const { return merge || sort.has_value() || format == Format::Json; }
+    // Merging and sorting need every row before the first is printed, and so do JSON, CSV and
+    // a filter on suspicion, whose warnings look at the whole list.
+    bool buffered() const
+    {
+        return merge || sort.has_value() || format == Format::Json || format == Format::Csv ||
+               filter.judgement().readsSuspicion();
+    }
     // "tsv", "json", "csv", "links"; anything else is none.
     static std::optional<Format> ParseFormat(std::string_view text);
 };
@@ -77,12 +83,15 @@ private:
     {
         ResultRow row;
         std::size_t copies = 1;
+        std::vector<std::size_t> members; // the rows it stands for, its own first; none streamed
     };
 
     void flushCompleteRows();
-    bool accepted(const ResultRow &row) const;
-    std::string formatted(const ResultRow &row, std::size_t copies, bool first) const;
-    std::vector<Listed> mergedFilteredSorted() const;
+    // judge: the verdicts on every row, once they are all there; none while streaming, when
+    // only what a row says by itself is known.
+    bool accepted(const Listed &listed, const ResultJudge *judge) const;
+    std::string formatted(const Listed &listed, bool first, const ResultJudge *judge) const;
+    std::vector<Listed> mergedFilteredSorted(const ResultJudge &judge) const;
 
     Text m_keyword;
     CliOptions m_options;

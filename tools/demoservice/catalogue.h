@@ -18,6 +18,10 @@ struct Resource
 // A fixed, generated catalogue: the same resources in the same order on every run.
 const std::vector<Resource> &Catalogue();
 
+// The keywords the catalogue is made for: each title, the daily series, the merge (Rerun), sort
+// (排序) and warning (假货) showcases and the archive series (with --archive).
+std::vector<std::string> ShowcaseKeywords();
+
 // Before the catalogue is first used: appends an archive series of this many issues
 // ("档案馆.第000001卷.zip" ...), for searches with very large result pages.
 void SetArchiveSize(int issues);
