@@ -72,10 +72,11 @@ std::string CsvDocument(const std::vector<ResultRow> &rows, const std::vector<st
 
 std::string LinkListLine(const ResultRow &row)
 {
-    // Only ed2k links: a client importing the list takes every line for one.
-    const std::string utf8 = TextToUtf8(row[LinkColumn]);
-    if (!AsciiEqualsIgnoringCase(std::string_view(utf8).substr(0, 7), "ed2k://"))
+    // Only well-formed ed2k file links: a client importing the list takes every line for a
+    // download, and a broken link is never handed to it.
+    if (!row.link().valid())
         return {};
+    const std::string utf8 = TextToUtf8(row[LinkColumn]);
     std::string link;
     for (char c : utf8)
         if (c != '\r' && c != '\n')

@@ -216,25 +216,27 @@ TEST(ResultExport, CsvCellsThatLookLikeFormulasBecomeText)
               "'=1,'+name,'-1 GB,,'@3,'=link,'-hint\r\n");
 }
 
-TEST(ResultExport, LinkListTakesEd2kLinksOnly)
+TEST(ResultExport, LinkListTakesWellFormedEd2kFileLinksOnly)
 {
+    const std::string h = "|0123456789ABCDEF0123456789ABCDEF|/";
     const struct
     {
-        const char *link;
-        const char *line;
+        std::string link;
+        std::string line;
     } cases[] = {
-        {"ed2k://|file|a.mkv|1|A|/", "ed2k://|file|a.mkv|1|A|/\n"},
-        {"ED2K://|file|b.mkv|2|B|/", "ED2K://|file|b.mkv|2|B|/\n"},
-        {"eD2k://|server|1.2.3.4|4661|/", "eD2k://|server|1.2.3.4|4661|/\n"},
+        {"ed2k://|file|a.mkv|1" + h, "ed2k://|file|a.mkv|1" + h + "\n"},
+        {"ED2K://|file|b.mkv|2" + h, "ED2K://|file|b.mkv|2" + h + "\n"},
+        {"ed2k://|file|g\r\nh|3" + h, "ed2k://|file|gh|3" + h + "\n"},
+        {"eD2k://|server|1.2.3.4|4661|/", ""}, // not a file: nothing to download
+        {"ed2k://|file|a.mkv|1|A|/", ""},      // no hash
+        {"ed2k://|file|a.mkv|0" + h, ""},      // no size
         {"", ""},
         {"ed2k:", ""},
-        {"ed2k:/|file|c|/", ""},
-        {"http://evil.example/ed2k://|file|d|/", ""},
+        {"http://evil.example/ed2k://|file|d|4" + h, ""},
         {"magnet:?xt=urn:btih:00", ""},
         {"javascript:alert(1)", ""},
-        {" ed2k://|file|e|/", ""},
-        {"\ned2k://|file|f|/", ""},
-        {"ed2k://|file|g\r\nh|/", "ed2k://|file|gh|/\n"},
+        {" ed2k://|file|e|5" + h, ""},
+        {"\ned2k://|file|f|6" + h, ""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.link);
@@ -244,13 +246,14 @@ TEST(ResultExport, LinkListTakesEd2kLinksOnly)
 
 TEST(ResultExport, LinkListHasOneLinkALine)
 {
+    const std::string h = "|0123456789ABCDEF0123456789ABCDEF|/";
     const std::vector<ResultRow> rows = {
-        Row("1", "a", "", "", "ed2k://|file|Tom & Jerry 合集.rar|5|ABC|/"),
+        Row("1", "a", "", "", "ed2k://|file|Tom & Jerry 合集.rar|5" + h),
         Row("2", "no link", "", "", ""),
-        Row("3", "b", "", "", "ed2k://|file|x\r\ny|6|DEF|/"),
+        Row("3", "b", "", "", "ed2k://|file|x\r\ny|6" + h),
     };
     EXPECT_EQ(LinkListDocument(rows),
-              "ed2k://|file|Tom & Jerry 合集.rar|5|ABC|/\ned2k://|file|xy|6|DEF|/\n");
+              "ed2k://|file|Tom & Jerry 合集.rar|5" + h + "\ned2k://|file|xy|6" + h + "\n");
     EXPECT_EQ(LinkListDocument({}), "");
 }
 
