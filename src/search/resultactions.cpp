@@ -27,7 +27,8 @@ Text NoClientMessage(bool linkCopied)
     return linkCopied ? nobody + onClipboard + fix : nobody + fix;
 }
 
-void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCloudPlayPage)
+void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCloudPlayPage,
+                         const HandOffListener &handedOver)
 {
     static const Text title = Utf8ToText("温馨提示");
     const auto selectedLink = [&window] {
@@ -48,8 +49,12 @@ void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCl
     ClearClipboard();
     const bool copied = SetClipboardText(selectedLink());
     // Told, unlike the silent shell hand-off: a link no client took is otherwise just lost.
-    if (HandOverAddress(Value(selectedLink())) == HandOff::Refused)
+    const Text link = selectedLink();
+    const HandOff handOff = HandOverAddress(Value(link));
+    if (handOff == HandOff::Refused)
         ShowMessageBox(Value(NoClientMessage(copied)), Value(MbOk | MbIconWarning), Value(title));
+    else if (handOff != HandOff::Rejected && handedOver)
+        handedOver(link);
 }
 
 } // namespace jiujiu

@@ -19,8 +19,12 @@ using CloudPlayPageShower = std::function<void(const Text &address)>;
 // do about it.
 Text NoClientMessage(bool linkCopied);
 
+// Told of a link a program took on the copy path.
+using HandOffListener = std::function<void(const Text &link)>;
+
 // Double-click on a result: asks whether to play it online (cloud-play window) or to copy the
 // link and hand it to the system's ed2k client, saying so when no client took it.
-void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCloudPlayPage);
+void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCloudPlayPage,
+                         const HandOffListener &handedOver = {});
 
 } // namespace jiujiu

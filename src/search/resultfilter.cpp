@@ -167,6 +167,9 @@ bool Contains(std::string_view haystack, const std::string &needle)
 #endif
 }
 
+constexpr std::string_view kStatusChoices =
+    "已有 or known, 下载中 or downloading, 已取消 or cancelled, 新 or new, 已交给客户端 or handed";
+
 // Substring comparisons narrows() may make; past them it answers false, which only costs a
 // second look at rows, so a filter of thousands of terms never stalls the window.
 constexpr std::size_t kNarrowingComparisons = std::size_t{1} << 16;
@@ -326,6 +329,32 @@ bool ResultFilter::applyBound(std::string_view token, bool negated, std::optiona
     return false;
 }
 
+bool ResultFilter::applyStatus(std::string_view token, bool negated, std::optional<Error> &error)
+{
+    const auto value = StatusTermValue(token);
+    if (!value)
+        return false;
+    const auto status = ParseRowStatus(*value);
+    if (!status) {
+        error = Error{value->empty() ? Error::Reason::MissingStatus : Error::Reason::UnknownStatus,
+                      (negated ? "-" : "") + std::string(token), ":", std::string(*value)};
+        return true;
+    }
+    const auto bit = static_cast<std::uint8_t>(1u << static_cast<unsigned>(*status));
+    m_statuses &= negated ? static_cast<std::uint8_t>(~bit) : bit;
+    return true;
+}
+
+void ResultFilter::excludeStatus(RowStatus status)
+{
+    m_statuses &= static_cast<std::uint8_t>(~(1u << static_cast<unsigned>(status)));
+}
+
+bool ResultFilter::acceptsStatus(RowStatus status) const
+{
+    return (m_statuses >> static_cast<unsigned>(status)) & 1u;
+}
+
 ResultFilter ResultFilter::ParseTerms(std::string_view expression, std::optional<Error> &error)
 {
     ResultFilter filter;
@@ -334,7 +363,8 @@ ResultFilter ResultFilter::ParseTerms(std::string_view expression, std::optional
     std::unordered_set<std::string> seenExcluded;
     for (Token &token : Tokens(expression)) {
         std::optional<Error> bad;
-        if (!token.quoted && filter.applyBound(token.text, token.negated, bad)) {
+        if (!token.quoted && (filter.applyBound(token.text, token.negated, bad) ||
+                              filter.applyStatus(token.text, token.negated, bad))) {
             if (bad && !error)
                 error = std::move(bad);
             continue;
@@ -396,13 +426,20 @@ std::string ResultFilter::Error::what() const
     case Reason::ExcludedBound:
         reason = "a bound cannot be excluded (use the opposite comparison)";
         break;
+    case Reason::MissingStatus:
+        reason = "a status is missing after ':' (" + std::string(kStatusChoices) + ")";
+        break;
+    case Reason::UnknownStatus:
+        reason = quotedValue + " is not a status (" + std::string(kStatusChoices) + ")";
+        break;
     }
     return "'" + term + "': " + reason;
 }
 
 bool ResultFilter::isEmpty() const
 {
-    return m_included.empty() && m_excluded.empty() && !m_minBytes && !m_maxBytes && !m_minSources;
+    return m_included.empty() && m_excluded.empty() && !m_minBytes && !m_maxBytes &&
+           !m_minSources && m_statuses == kEveryStatus;
 }
 
 void ResultFilter::restrictBytes(std::optional<std::uint64_t> minimum,
@@ -422,6 +459,8 @@ void ResultFilter::restrictSources(std::optional<std::int64_t> minimum)
 
 bool ResultFilter::accepts(const FilterSubject &row) const
 {
+    if (!acceptsStatus(row.status))
+        return false;
     if (m_minBytes || m_maxBytes) {
         const auto &bytes = row.bytes;
         if (!bytes || (m_minBytes && *bytes < *m_minBytes) || (m_maxBytes && *bytes > *m_maxBytes))
@@ -451,7 +490,8 @@ bool ResultFilter::narrows(const ResultFilter &previous) const
                             }) &&
            AtLeastAsHigh(m_minBytes, previous.m_minBytes) &&
            AtLeastAsLow(m_maxBytes, previous.m_maxBytes) &&
-           AtLeastAsHigh(m_minSources, previous.m_minSources);
+           AtLeastAsHigh(m_minSources, previous.m_minSources) &&
+           (m_statuses & ~previous.m_statuses) == 0;
 }
 
 } // namespace jiujiu

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "search/rowstatus.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,6 +17,7 @@ struct FilterSubject
     std::string_view matchKey; // the folded name and link (ResultFilter::MatchKey)
     std::optional<std::uint64_t> bytes;
     std::optional<std::int64_t> sources; // as shown: a merged row's highest among its copies
+    RowStatus status = RowStatus::New;   // what the user's ed2k client knows of the file
 };
 
 // Which result rows to show. Parsed from an expression (UTF-8):
@@ -24,6 +27,9 @@ struct FilterSubject
 //                 closing quote, at a line end (CR or LF) or with the expression.
 //   size>=700MB   size bounds: size>, size>=, size<, size<= with any unit ParseSizeText takes
 //   sources>=10   minimum sources: sources> and sources>= (大小 and 资源数 work as well)
+//   status:已有   rows of that status (已有, 下载中, 已取消, 新, 已交给客户端, or known,
+//                 downloading, cancelled, new, handed; 状态: works as well); -status:已有
+//                 leaves them out
 // Terms are ANDed and compared without case. A term that begins with a field name and a
 // comparison sign (<, > or =) is a bound: one that does not read as one is an error, never a
 // word. Rows of unknown size fail any size bound; of unknown sources, a minimum.
@@ -47,6 +53,8 @@ public:
             NoSuchComparison,   // size=1GB, size<>1GB
             SourcesMinimumOnly, // sources<5
             ExcludedBound,      // -size>=1GB
+            MissingStatus,      // status:
+            UnknownStatus,      // status:lots
         };
         Reason reason = Reason::MissingSize;
         std::string term;       // as typed
@@ -70,6 +78,9 @@ public:
     // Bounds from the window's own fields; they narrow whatever the expression set.
     void restrictBytes(std::optional<std::uint64_t> minimum, std::optional<std::uint64_t> maximum);
     void restrictSources(std::optional<std::int64_t> minimum);
+    // Leaves out rows of that status (the window's 隐藏已有).
+    void excludeStatus(RowStatus status);
+    bool acceptsStatus(RowStatus status) const;
 
     // What the filter compares with: the folded name and link of a row, made once per row.
     static std::string MatchKey(std::string_view nameUtf8, std::string_view linkUtf8);
@@ -94,6 +105,8 @@ private:
     // False for a token that is no bound; true for a bound, applied or, when it cannot be
     // read, described in error.
     bool applyBound(std::string_view token, bool negated, std::optional<Error> &error);
+    // Like applyBound, for status: terms.
+    bool applyStatus(std::string_view token, bool negated, std::optional<Error> &error);
     static ResultFilter ParseTerms(std::string_view expression, std::optional<Error> &error);
 
     std::vector<std::string> m_included; // folded
@@ -101,6 +114,8 @@ private:
     std::optional<std::uint64_t> m_minBytes;
     std::optional<std::uint64_t> m_maxBytes;
     std::optional<std::int64_t> m_minSources;
+    static constexpr std::uint8_t kEveryStatus = (1u << kRowStatusCount) - 1;
+    std::uint8_t m_statuses = kEveryStatus; // a bit for each RowStatus accepted
 };
 
 } // namespace jiujiu

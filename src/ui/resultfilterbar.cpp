@@ -35,7 +35,8 @@ QString FilterHelp()
 {
     return QStringLiteral(
         "空格分开的词都要出现在名称或链接里（不分大小写）；-词 排除；\"…\" 整句；\n"
-        "size>=700MB、size<2GB、sources>=10 限定大小和资源数");
+        "size>=700MB、size<2GB、sources>=10 限定大小和资源数；\n"
+        "status:已有、status:下载中、status:已取消、status:新 按 ed2k 客户端里的状态筛选");
 }
 
 // Why a term of the filter box is not a bound, for its tool tip.
@@ -73,6 +74,11 @@ QString FilterErrorText(const ResultFilter::Error &error)
     case Reason::ExcludedBound:
         reason = QStringLiteral("范围不能用 - 排除，请改用相反的比较");
         break;
+    case Reason::MissingStatus:
+    case Reason::UnknownStatus:
+        reason = QStringLiteral("“%1”不是状态，请用 已有、下载中、已取消、新 或 已交给客户端")
+                     .arg(value);
+        break;
     }
     return QStringLiteral("筛选词“%1”有误：%2\n列表仍按上一次有效的筛选显示。")
         .arg(QString::fromUtf8(error.term), reason);
@@ -91,7 +97,8 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     : QWidget(parent), m_proxy(proxy), m_expression(std::make_unique<ResultFilter>()),
       m_text(new QLineEdit(this)), m_minSize(new QLineEdit(this)), m_maxSize(new QLineEdit(this)),
       m_minSources(new QSpinBox(this)), m_merge(new QCheckBox(QStringLiteral("合并重复"), this)),
-      m_status(new QLabel(this)), m_typing(new QTimer(this)), m_statusUpdate(new QTimer(this))
+      m_hideKnown(new QCheckBox(QStringLiteral("隐藏已有"), this)), m_status(new QLabel(this)),
+      m_typing(new QTimer(this)), m_statusUpdate(new QTimer(this))
 {
     setObjectName(QStringLiteral("筛选栏"));
     m_text->setObjectName(QStringLiteral("筛选框"));
@@ -120,6 +127,9 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     m_merge->setToolTip(
         QStringLiteral("同一文件（ed2k 散列和大小相同）只列一行，取最多的资源数，名称后标 ×N"));
 
+    m_hideKnown->setObjectName(QStringLiteral("隐藏已有"));
+    m_hideKnown->setToolTip(QStringLiteral("不列出 ed2k 客户端里已有（下载过或正在共享）的文件"));
+
     m_status->setObjectName(QStringLiteral("筛选状态"));
     m_status->setTextFormat(Qt::PlainText);
     m_status->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -134,6 +144,7 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     layout->addWidget(m_maxSize);
     layout->addWidget(m_minSources);
     layout->addWidget(m_merge);
+    layout->addWidget(m_hideKnown);
     layout->addWidget(m_status);
 
     m_typing->setSingleShot(true);
@@ -145,6 +156,7 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     for (QLineEdit *field : {m_text, m_minSize, m_maxSize})
         connect(field, &QLineEdit::returnPressed, this, &ResultFilterBar::applyNow);
     connect(m_minSources, &QSpinBox::valueChanged, this, &ResultFilterBar::scheduleApply);
+    connect(m_hideKnown, &QCheckBox::toggled, this, &ResultFilterBar::applyNow);
     connect(m_merge, &QCheckBox::toggled, this, [this](bool on) {
         m_proxy->setMergeDuplicates(on);
         updateStatus();
@@ -193,6 +205,8 @@ void ResultFilterBar::applyNow()
     filter.restrictBytes(BoundOf(m_minSize), BoundOf(m_maxSize));
     if (m_minSources->value() > 0)
         filter.restrictSources(m_minSources->value());
+    if (m_hideKnown->isChecked())
+        filter.excludeStatus(RowStatus::Known);
     m_proxy->setFilter(filter);
     updateStatus();
 }

@@ -14,8 +14,9 @@ namespace jiujiu {
 class ResultFilter;
 class ResultListProxy;
 
-// The slim row above the result list: the filter box (words, -word, "phrase", size>=… and
-// sources>=… terms), a size range and minimum sources, the merge toggle, and "显示 x / 共 y"
+// The slim row above the result list: the filter box (words, -word, "phrase", size>=…,
+// sources>=… and status:… terms), a size range and minimum sources, the merge toggle, the
+// 隐藏已有 toggle (leaves out files the ed2k client has), and "显示 x / 共 y"
 // while a filter hides rows. Typing is applied once the keys pause, so a long list never
 // stalls the box. A term that reads as a bound but is not one turns the box red with the
 // reason as its tool tip, and the list keeps the last filter the box could be read as.
@@ -53,6 +54,7 @@ private:
     QLineEdit *m_maxSize;
     QSpinBox *m_minSources;
     QCheckBox *m_merge;
+    QCheckBox *m_hideKnown;
     QLabel *m_status;
     QTimer *m_typing;
     QTimer *m_statusUpdate;

@@ -3,6 +3,7 @@
 #include "search/duplicategroups.h"
 #include "search/resultorder.h"
 #include "search/resultrow.h"
+#include "search/rowstatus.h"
 
 #include <QAbstractTableModel>
 #include <QString>
@@ -14,6 +15,7 @@
 
 namespace jiujiu {
 
+class ClientMarker;
 class Collator;
 
 // The rows of a report-style list view: typed result rows (the caption is column 0) plus the
@@ -77,6 +79,14 @@ public:
     // Rows grouped by the file their link names; see DuplicateGroups.
     const DuplicateGroups &duplicates() const { return m_duplicates; }
 
+    // Where rows get their status from (it must outlive the model); none: every row is new.
+    // Rows are marked as they are listed; remark() marks every row again after the marker
+    // changed, and rows whose mark changed are announced like changed cells.
+    void setMarker(const ClientMarker *marker);
+    void remark();
+    // An existing row's status.
+    const RowMark &mark(int row) const { return m_rows[static_cast<std::size_t>(row)].mark; }
+
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -99,6 +109,7 @@ private:
         std::string matchKey;
         SortKey nameKey;
         mutable std::optional<SortKey> linkKey;
+        RowMark mark;
     };
 
     // Cell writes come four to a row through the list commands: views hear of them once per
@@ -113,6 +124,7 @@ private:
     std::vector<Row> m_rows;
     DuplicateGroups m_duplicates;
     std::vector<int> m_changed;
+    const ClientMarker *m_marker = nullptr;
 };
 
 } // namespace jiujiu

@@ -89,7 +89,8 @@ bool ResultListProxy::accepts(int sourceRow) const
         return true;
     const ResultRow &result = m_source->row(sourceRow);
     return m_filter.accepts({m_source->matchKey(sourceRow), result.bytes(),
-                             m_merge ? groups.groupSources(row) : result.sources()});
+                             m_merge ? groups.groupSources(row) : result.sources(),
+                             m_source->mark(sourceRow).status});
 }
 
 SortKey ResultListProxy::keyFor(int sourceRow) const

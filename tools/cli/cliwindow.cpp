@@ -134,7 +134,8 @@ bool CliWindow::accepted(const ResultRow &row) const
         return true;
     const std::string key =
         ResultFilter::MatchKey(TextToUtf8(row[NameColumn]), TextToUtf8(row[LinkColumn]));
-    return m_options.filter.accepts({key, row.bytes(), row.sources()});
+    return m_options.filter.accepts(
+        {key, row.bytes(), row.sources(), m_marker.markOf(row.link()).status});
 }
 
 std::string CliWindow::formatted(const Listed &listed, bool first) const
@@ -158,6 +159,8 @@ std::string CliWindow::formatted(const Listed &listed, bool first) const
         }
         if (m_options.merge)
             json += ", \"copies\": " + std::to_string(listed.copies);
+        json +=
+            ", \"status\": " + EscapeJsonString(RowStatusWord(m_marker.markOf(row.link()).status));
         return json + "}";
     }
     case Format::Tsv:
