@@ -118,7 +118,7 @@ TEST(Cli, JsonOutput)
     EXPECT_EQ(r.out, "[\n {\"serial\": \"1\", \"name\": \"" + e.name + "\", \"size\": \"" + e.size +
                          "\", \"size_bytes\": " + std::to_string(SizeBytes(e.size)) +
                          ", \"sources\": \"" + e.sources + "\", \"link\": \"" + e.link +
-                         "\"}\n]\n");
+                         "\", \"status\": \"新\"}\n]\n");
 }
 
 TEST(Cli, FormatsCsvAndLinks)
@@ -175,7 +175,7 @@ TEST(Cli, MergeKeepsTheFirstRowWithTheMostSources)
     const Result json =
         RunProgram({JIUJIU_CLI, "--merge", "--json", "Rerun"}, service.environment());
     EXPECT_EQ(std::count(json.out.begin(), json.out.end(), '{'), 3);
-    EXPECT_NE(json.out.find("\"copies\": 3}"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"copies\": 3, "), std::string::npos) << json.out;
 }
 
 TEST(Cli, SortAndFilterAgainstTheCatalogue)
