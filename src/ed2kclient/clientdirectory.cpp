@@ -1,6 +1,7 @@
 #include "ed2kclient/clientdirectory.h"
 
 #include "ed2kclient/metfiles.h"
+#include "ed2kclient/metreader.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -170,9 +171,12 @@ ClientState ReadClientState(const fs::path &dir)
     if (dir.empty())
         return {};
     std::vector<FileId> known;
-    if (const auto bytes = ReadBoundedFile(dir / "known.met", ClientReadLimits::kKnownMet))
-        if (auto files = ReadKnownMet(*bytes))
+    std::size_t size = 0;
+    if (const File file = OpenRegularFile(dir / "known.met", ClientReadLimits::kKnownMet, size)) {
+        MetReader in(file.get(), size);
+        if (auto files = ReadKnownMet(in))
             known = std::move(*files);
+    }
     std::vector<Md4Hash> cancelled;
     if (const auto bytes = ReadBoundedFile(dir / "canceled.met", ClientReadLimits::kCanceledMet))
         if (auto hashes = ReadCanceledMet(*bytes))

@@ -3,15 +3,22 @@
 namespace jiujiu {
 namespace {
 
+// Hexadecimal digits' values, -1 for every other byte.
+constexpr std::array<signed char, 256> kHexDigits = [] {
+    std::array<signed char, 256> digits{};
+    digits.fill(-1);
+    for (int i = 0; i < 10; ++i)
+        digits['0' + i] = static_cast<signed char>(i);
+    for (int i = 0; i < 6; ++i) {
+        digits['a' + i] = static_cast<signed char>(10 + i);
+        digits['A' + i] = static_cast<signed char>(10 + i);
+    }
+    return digits;
+}();
+
 int HexDigit(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return kHexDigits[static_cast<unsigned char>(c)];
 }
 
 } // namespace

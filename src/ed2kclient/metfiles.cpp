@@ -210,13 +210,18 @@ bool ReadFileHead(MetReader &in, Md4Hash &hash)
 std::optional<std::vector<FileId>> ReadKnownMet(std::string_view bytes)
 {
     MetReader in(bytes);
+    return ReadKnownMet(in);
+}
+
+std::optional<std::vector<FileId>> ReadKnownMet(MetReader &in)
+{
     const std::uint8_t version = in.u8();
     if (version != kKnownMet && version != kKnownMetLargeFiles)
         return std::nullopt;
     const std::uint32_t count = in.u32();
     // A record holds at least a date, a hash, a part count and a tag count.
     constexpr std::size_t smallestRecord = 4 + kHashSize + 2 + 4;
-    if (in.failed() || count > in.remaining() / smallestRecord)
+    if (in.failed() || count > in.remaining() / smallestRecord || count > kMostKnownFiles)
         return std::nullopt;
     std::vector<FileId> files;
     files.reserve(count);

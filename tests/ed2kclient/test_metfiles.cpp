@@ -1,12 +1,16 @@
 // The readers of the client's files: files a real amuled wrote (data/), every prefix of them,
 // and forged files, one kind of corruption a row.
 #include "ed2kclient/metfiles.h"
+#include "ed2kclient/metreader.h"
 #include "metwriter.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <memory>
+#include <random>
 #include <vector>
 
 using namespace jiujiu;
@@ -272,4 +276,63 @@ TEST(MetFiles, DoneBytesOfADownload)
         ASSERT_TRUE(part);
         EXPECT_EQ(part->doneBytes ? std::to_string(*part->doneBytes) : "", row.done);
     }
+}
+
+namespace {
+
+struct FileCloser
+{
+    void operator()(std::FILE *file) const { std::fclose(file); }
+};
+
+// The bytes in a temporary file, read from its start.
+std::unique_ptr<std::FILE, FileCloser> TemporaryFile(const std::string &bytes)
+{
+    std::unique_ptr<std::FILE, FileCloser> file(std::tmpfile());
+    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+    std::rewind(file.get());
+    return file;
+}
+
+} // namespace
+
+// known.met read from a file a block at a time, its part hashes skipped, reads what it reads
+// from memory; a file shorter than it was said to be is rejected.
+TEST(MetFiles, KnownMetFromAFileAsFromMemory)
+{
+    std::mt19937_64 random(3);
+    std::vector<FileId> many(3000);
+    for (FileId &file : many) {
+        for (std::uint8_t &byte : file.hash)
+            byte = static_cast<std::uint8_t>(random());
+        file.size = 1 + random() % (std::uint64_t{8} << 30); // up to 880 part hashes
+    }
+    const std::string large = test::KnownMetFile(many);
+    ASSERT_GT(large.size(), std::size_t{8} << 20) << "several blocks, skips across them";
+    const struct
+    {
+        const char *what;
+        std::string bytes;
+        std::uint64_t said; // the size the reader is told
+    } rows[] = {
+        {"real", Fixture("known.met"), Fixture("known.met").size()},
+        {"3000 files", large, large.size()},
+        {"shorter than said", large.substr(0, large.size() - 1), large.size()},
+        {"cut in a part hash", large.substr(0, 5000), 5000},
+        {"a string tag past the block", KnownWithTags(1, kSize1000), 5},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        const auto file = TemporaryFile(row.bytes);
+        MetReader in(file.get(), row.said);
+        const auto fromFile = ReadKnownMet(in);
+        const auto fromMemory = ReadKnownMet(std::string_view(row.bytes).substr(
+            0, std::min<std::size_t>(row.bytes.size(), row.said)));
+        EXPECT_EQ(fromFile, row.said <= row.bytes.size() ? fromMemory : std::nullopt);
+    }
+    const auto file = TemporaryFile(large);
+    MetReader in(file.get(), large.size());
+    const auto read = ReadKnownMet(in);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(*read, many);
 }
