@@ -1,14 +1,9 @@
-// Row status: which mark a file gets from the client's state and this run's hand-offs, the
-// filter's status: terms, and which hand-offs are heard of.
-#include "desktoptree.h"
+// Row status: which mark a file gets from the client's state and this run's hand-offs, and the
+// filter's status: terms.
 #include "ed2kclient/clientstate.h"
-#include "memorysearchwindow.h"
 #include "metwriter.h"
-#include "net/openaddress.h"
-#include "runtime/uiservices.h"
 #include "search/clientmarker.h"
 #include "search/ed2klink.h"
-#include "search/resultactions.h"
 #include "search/resultfilter.h"
 
 #include <gtest/gtest.h>
@@ -180,59 +175,4 @@ TEST(StatusFilter, TermsThatAreNoStatusAndNarrowing)
         EXPECT_EQ(ResultFilter::Parse(row.narrower).narrows(ResultFilter::Parse(row.previous)),
                   row.narrows)
             << row.narrower << " after " << row.previous;
-}
-
-namespace {
-
-// Answers every question with `answer`; the clipboard works.
-class AnsweringUi final : public UiServices
-{
-public:
-    int answer = IdCancel;
-    int messageBox(const Text &, int, const Text &) override { return answer; }
-    bool setClipboardText(const Text &) override { return true; }
-    void clearClipboard() override {}
-    bool dispatchPendingEvents() override { return false; }
-};
-
-} // namespace
-
-// The double-click's copy path tells of a link only when a program took it: those are the rows
-// marked 已交给客户端.
-TEST(HandOff, ListenerHearsOfTakenLinksOnly)
-{
-    if (test::FindProgram("gio").empty())
-        GTEST_SKIP() << "gio is not installed";
-    AnsweringUi ui;
-    UiServices *const previousUi = SetUiServices(&ui);
-    AddressOpener previousOpener = SetAddressOpener(nullptr);
-    const Text link = "ed2k://|file|a.avi|1000|0123456789ABCDEF0123456789ABCDEF|/";
-    const struct
-    {
-        const char *what;
-        const char *handler; // the desktop's program for ed2k links, none when null
-        int answer;
-        Text link;
-        bool heard;
-    } rows[] = {
-        {"a program takes it", "/bin/true %u", IdCancel, link, true},
-        {"no program for ed2k links", nullptr, IdCancel, link, false},
-        {"not an address we hand over", "/bin/true %u", IdCancel, "file:///etc/passwd", false},
-        {"played online instead", "/bin/true %u", IdOk, link, false},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.what);
-        test::DesktopTree desktop("jiujiu_handoff");
-        if (row.handler)
-            desktop.registerEd2kHandler(row.handler);
-        test::MemorySearchWindow window;
-        window.rows = {{"1", "a.avi", "1000 B", "1", row.link}};
-        window.selection = 0;
-        ui.answer = row.answer;
-        std::vector<Text> heard;
-        ActOnSelectedResult(window, nullptr, [&heard](const Text &l) { heard.push_back(l); });
-        EXPECT_EQ(heard, row.heard ? std::vector<Text>{row.link} : std::vector<Text>{});
-    }
-    SetAddressOpener(std::move(previousOpener));
-    SetUiServices(previousUi);
 }

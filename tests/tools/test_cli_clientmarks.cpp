@@ -88,9 +88,9 @@ TEST(CliClientMarks, StatusInJsonAndFilterTerms)
         const char *filter;
         std::set<std::string> links;
     } filters[] = {
-        {"status:已有", {known}},          {"状态：下载中", {downloading}},
-        {"status:CANCELED", {cancelled}},  {"-status:新", {known, downloading, cancelled}},
-        {"status:已有 status:下载中", {}}, // terms are ANDed
+        // The grammar is tested with the filter; here, that the rows' statuses reach it.
+        {"status:已有", {known}},
+        {"-status:新", {known, downloading, cancelled}},
     };
     for (const auto &row : filters) {
         SCOPED_TRACE(row.filter);

@@ -257,6 +257,7 @@ TEST_F(ClientMarksTest, StatusTermsAndTheHideKnownToggle)
             names.push_back(shown(row, NameColumn, Qt::DisplayRole).toString().toStdString());
         return names;
     };
+    // The window's filter reads status terms (their grammar is tested with the filter's).
     const struct
     {
         const char *filter;
@@ -264,9 +265,7 @@ TEST_F(ClientMarksTest, StatusTermsAndTheHideKnownToggle)
         std::vector<std::string> names;
     } rows[] = {
         {"status:下载中", false, {"loading.iso"}},
-        {"-status:新", false, {"have.mkv", "loading.iso", "dropped.rar"}},
         {"", true, {"fresh.avi", "loading.iso", "also-new.mp4", "dropped.rar"}},
-        {"status:已有", true, {}},
         {"-status:已取消 .mkv", false, {"have.mkv"}},
     };
     auto *hideKnown = bar.findChild<QCheckBox *>(QStringLiteral("隐藏已有"));
@@ -280,7 +279,6 @@ TEST_F(ClientMarksTest, StatusTermsAndTheHideKnownToggle)
         EXPECT_EQ(shownNames(), row.names);
         EXPECT_EQ(bar.statusText(),
                   QStringLiteral("显示 %1 / 共 5").arg(static_cast<int>(row.names.size())));
-        EXPECT_TRUE(bar.filterError().isEmpty());
     }
     // A status the box cannot read turns it red and keeps the last filter.
     bar.filterBox()->setText(QStringLiteral("status:lots"));
