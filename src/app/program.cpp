@@ -13,6 +13,7 @@
 #include "search/resultactions.h"
 #include "search/searchworkflow.h"
 #include "skinbinding.h"
+#include "ui/clientmarkswatcher.h"
 #include "ui/cloudplay/cloudplay.h"
 #include "ui/mainwindow.h"
 #include "ui/visualstyle.h"
@@ -63,8 +64,11 @@ void Program::connectMainWindow(MainWindow &window)
     QObject::connect(
         &window, &MainWindow::keywordKeyPressed, &window,
         [this](int key, int modifiers) { m_workflow->OnKeywordKeyPressed(key, modifiers); });
-    QObject::connect(&window, &MainWindow::resultDoubleClicked, &window,
-                     [this] { ActOnSelectedResult(*m_searchWindow, ShowCloudPlayPage); });
+    QObject::connect(&window, &MainWindow::resultDoubleClicked, &window, [this, &window] {
+        ActOnSelectedResult(*m_searchWindow, ShowCloudPlayPage, [&window](const Text &link) {
+            window.clientMarks().noteHandedOver({link});
+        });
+    });
     // 云播放 from the context menu: no question, the row's link straight to the cloud-play page.
     QObject::connect(&window, &MainWindow::resultPlayRequested, &window, [this](int row) {
         ShowCloudPlayPage(CloudPlayAddress(m_searchWindow->cellText(row, LinkColumn)));

@@ -66,7 +66,8 @@ std::vector<Text> LinksToHandOn(const std::vector<NamedLink> &rows)
     return links;
 }
 
-void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCloudPlayPage)
+void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCloudPlayPage,
+                         const HandOffListener &handedOver)
 {
     static const Text title = Utf8ToText("温馨提示");
     const auto selectedLink = [&window] {
@@ -91,8 +92,12 @@ void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCl
     ClearClipboard();
     const bool copied = SetClipboardText(selectedLink());
     // Told, unlike the silent shell hand-off: a link no client took is otherwise just lost.
-    if (HandOverAddress(Value(selectedLink())) == HandOff::Refused)
+    const Text link = selectedLink();
+    const HandOff handOff = HandOverAddress(Value(link));
+    if (handOff == HandOff::Refused)
         ShowMessageBox(Value(NoClientMessage(copied)), Value(MbOk | MbIconWarning), Value(title));
+    else if (handOff != HandOff::Rejected && handedOver)
+        handedOver(link);
 }
 
 } // namespace jiujiu

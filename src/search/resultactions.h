@@ -31,9 +31,12 @@ struct NamedLink
 // well-formed ed2k file link is handed neither to the cloud-play page nor to the ed2k client:
 // such links are left out too, and one message box ("温馨提示") says which and why.
 std::vector<Text> LinksToHandOn(const std::vector<NamedLink> &rows);
+// Told of a link a program took on the copy path.
+using HandOffListener = std::function<void(const Text &link)>;
 
 // Double-click on a result: asks whether to play it online (cloud-play window) or to copy the
 // link and hand it to the system's ed2k client, saying so when no client took it.
-void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCloudPlayPage);
+void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCloudPlayPage,
+                         const HandOffListener &handedOver = {});
 
 } // namespace jiujiu

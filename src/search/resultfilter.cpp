@@ -141,6 +141,9 @@ bool Contains(std::string_view haystack, const std::string &needle)
 #endif
 }
 
+constexpr std::string_view kStatusChoices =
+    "已有 or known, 下载中 or downloading, 已取消 or cancelled, 新 or new, 已交给客户端 or handed";
+
 // Substring comparisons narrows() may make; past them it answers false, which only costs a
 // second look at rows, so a filter of thousands of terms never stalls the window.
 constexpr std::size_t kNarrowingComparisons = std::size_t{1} << 16;
@@ -300,6 +303,32 @@ bool ResultFilter::applyBound(std::string_view token, bool negated, std::optiona
     return false;
 }
 
+bool ResultFilter::applyStatus(std::string_view token, bool negated, std::optional<Error> &error)
+{
+    const auto value = StatusTermValue(token);
+    if (!value)
+        return false;
+    const auto status = ParseRowStatus(*value);
+    if (!status) {
+        error = Error{value->empty() ? Error::Reason::MissingStatus : Error::Reason::UnknownStatus,
+                      (negated ? "-" : "") + std::string(token), ":", std::string(*value)};
+        return true;
+    }
+    const auto bit = static_cast<std::uint8_t>(1u << static_cast<unsigned>(*status));
+    m_statuses &= negated ? static_cast<std::uint8_t>(~bit) : bit;
+    return true;
+}
+
+void ResultFilter::excludeStatus(RowStatus status)
+{
+    m_statuses &= static_cast<std::uint8_t>(~(1u << static_cast<unsigned>(status)));
+}
+
+bool ResultFilter::acceptsStatus(RowStatus status) const
+{
+    return (m_statuses >> static_cast<unsigned>(status)) & 1u;
+}
+
 ResultFilter ResultFilter::ParseTerms(std::string_view expression, std::optional<Error> &error)
 {
     ResultFilter filter;
@@ -313,7 +342,8 @@ ResultFilter ResultFilter::ParseTerms(std::string_view expression, std::optional
                 error = std::move(bad);
             continue;
         }
-        if (!token.quoted && filter.applyBound(token.text, token.negated, bad)) {
+        if (!token.quoted && (filter.applyBound(token.text, token.negated, bad) ||
+                              filter.applyStatus(token.text, token.negated, bad))) {
             if (bad && !error)
                 error = std::move(bad);
             continue;
@@ -386,6 +416,12 @@ std::string ResultFilter::Error::what() const
     case Reason::MissingExtension:
         reason = "an extension is missing, such as ext:mkv";
         break;
+    case Reason::MissingStatus:
+        reason = "a status is missing after ':' (" + std::string(kStatusChoices) + ")";
+        break;
+    case Reason::UnknownStatus:
+        reason = quotedValue + " is not a status (" + std::string(kStatusChoices) + ")";
+        break;
     }
     return "'" + term + "': " + reason;
 }
@@ -393,7 +429,7 @@ std::string ResultFilter::Error::what() const
 bool ResultFilter::isEmpty() const
 {
     return m_included.empty() && m_excluded.empty() && !m_minBytes && !m_maxBytes &&
-           !m_minSources && m_judgement.isEmpty();
+           !m_minSources && m_judgement.isEmpty() && m_statuses == kEveryStatus;
 }
 
 void ResultFilter::restrictBytes(std::optional<std::uint64_t> minimum,
@@ -413,6 +449,8 @@ void ResultFilter::restrictSources(std::optional<std::int64_t> minimum)
 
 bool ResultFilter::accepts(const FilterSubject &row) const
 {
+    if (!acceptsStatus(row.status))
+        return false;
     if (m_minBytes || m_maxBytes) {
         const auto &bytes = row.bytes;
         if (!bytes || (m_minBytes && *bytes < *m_minBytes) || (m_maxBytes && *bytes > *m_maxBytes))
@@ -445,7 +483,7 @@ bool ResultFilter::narrows(const ResultFilter &previous) const
            AtLeastAsHigh(m_minBytes, previous.m_minBytes) &&
            AtLeastAsLow(m_maxBytes, previous.m_maxBytes) &&
            AtLeastAsHigh(m_minSources, previous.m_minSources) &&
-           m_judgement.narrows(previous.m_judgement);
+           m_judgement.narrows(previous.m_judgement) && (m_statuses & ~previous.m_statuses) == 0;
 }
 
 bool ResultFilter::applyJudgementTerm(std::string_view token, bool negated,

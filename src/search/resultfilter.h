@@ -2,6 +2,7 @@
 
 #include "search/filetype.h"
 #include "search/judgementterms.h"
+#include "search/rowstatus.h"
 
 #include <cstdint>
 #include <optional>
@@ -21,7 +22,8 @@ struct FilterSubject
     FileType type = FileType::Other;
     std::string_view extension; // lower case, as FileExtension gives it
     bool brokenLink = false;
-    bool suspicious = false; // as shown: a merged row's copies together
+    bool suspicious = false;           // as shown: a merged row's copies together
+    RowStatus status = RowStatus::New; // what the user's ed2k client knows of the file
 };
 
 // Which result rows to show. Parsed from an expression (UTF-8):
@@ -32,6 +34,9 @@ struct FilterSubject
 //   size>=700MB   size bounds: size>, size>=, size<, size<= with any unit ParseSizeText takes
 //   sources>=10   minimum sources: sources> and sources>= (大小 and 资源数 work as well)
 //   type:视频, ext:mkv, 链接无效, 可疑: what a row is (JudgementTerms)
+//   status:已有   rows of that status (已有, 下载中, 已取消, 新, 已交给客户端, or known,
+//                 downloading, cancelled, new, handed; 状态: works as well); -status:已有
+//                 leaves them out
 // Terms are ANDed and compared without case. A term that begins with a field name and a
 // comparison sign (<, > or =) is a bound: one that does not read as one is an error, never a
 // word. Rows of unknown size fail any size bound; of unknown sources, a minimum.
@@ -58,6 +63,8 @@ public:
             MissingType,        // type:
             UnknownType,        // type:lots
             MissingExtension,   // ext:
+            MissingStatus,      // status:
+            UnknownStatus,      // status:lots
         };
         Reason reason = Reason::MissingSize;
         std::string term;       // as typed
@@ -83,6 +90,9 @@ public:
     void restrictSources(std::optional<std::int64_t> minimum);
     void restrictType(FileType type) { m_judgement.restrictType(type); }
     void hideSuspicious() { m_judgement.hideSuspicious(); }
+    // Leaves out rows of that status (the window's 隐藏已有).
+    void excludeStatus(RowStatus status);
+    bool acceptsStatus(RowStatus status) const;
 
     // What the filter compares with: the folded name and link of a row, made once per row.
     static std::string MatchKey(std::string_view nameUtf8, std::string_view linkUtf8);
@@ -110,6 +120,8 @@ private:
     bool applyBound(std::string_view token, bool negated, std::optional<Error> &error);
     // Likewise for the terms of JudgementTerms.
     bool applyJudgementTerm(std::string_view token, bool negated, std::optional<Error> &error);
+    // Like applyBound, for status: terms.
+    bool applyStatus(std::string_view token, bool negated, std::optional<Error> &error);
     static ResultFilter ParseTerms(std::string_view expression, std::optional<Error> &error);
 
     std::vector<std::string> m_included; // folded
@@ -118,6 +130,8 @@ private:
     std::optional<std::uint64_t> m_maxBytes;
     std::optional<std::int64_t> m_minSources;
     JudgementTerms m_judgement;
+    static constexpr std::uint8_t kEveryStatus = (1u << kRowStatusCount) - 1;
+    std::uint8_t m_statuses = kEveryStatus; // a bit for each RowStatus accepted
 };
 
 } // namespace jiujiu

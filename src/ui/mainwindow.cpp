@@ -5,6 +5,7 @@
 #include "runtime/conversions.h"
 #include "runtime/settings.h"
 #include "ui/announcementlabel.h"
+#include "ui/clientmarkswatcher.h"
 #include "ui/jpegdecoder.h"
 #include "ui/keycodes.h"
 #include "ui/pagecontrol.h"
@@ -290,6 +291,9 @@ void MainWindow::buildSecondPage(QWidget *page)
     m_resultActions = new ResultListActions(m_list);
     connect(m_resultActions, &ResultListActions::playRequested, this,
             &MainWindow::resultPlayRequested);
+    m_clientMarks = new ClientMarksWatcher(m_list->listModel(), m_list);
+    connect(m_resultActions, &ResultListActions::linksHandedOver, m_clientMarks,
+            &ClientMarksWatcher::noteHandedOver);
     auto *find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, &MainWindow::focusFilter);
     // The row sits beside the page tabs, so it follows their width.

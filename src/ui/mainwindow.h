@@ -15,6 +15,7 @@ class QToolBar;
 namespace jiujiu {
 
 class AnnouncementLabel;
+class ClientMarksWatcher;
 class PageControl;
 class ReportListView;
 class ResultFilterBar;
@@ -67,6 +68,8 @@ public:
     ResultFilterBar &filterBar() const { return *m_filterBar; }
     // The list's context menu, Ctrl+C and export.
     ResultListActions &resultActions() const { return *m_resultActions; }
+    // The list's marks from the user's ed2k client, kept current.
+    ClientMarksWatcher &clientMarks() const { return *m_clientMarks; }
     // Ctrl+F: the results page with the filter box focused.
     void focusFilter();
     StatisticsBrowser &statisticsBrowser() const { return *m_statistics; }
@@ -134,6 +137,7 @@ private:
     ReportListView *m_list = nullptr;
     ResultFilterBar *m_filterBar = nullptr;
     ResultListActions *m_resultActions = nullptr;
+    ClientMarksWatcher *m_clientMarks = nullptr;
     bool m_searchRunning = false;
     bool m_createdSent = false;
 };

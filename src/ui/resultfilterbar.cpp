@@ -41,7 +41,9 @@ QString FilterHelp()
     return QStringLiteral(
         "空格分开的词都要出现在名称或链接里（不分大小写）；-词 排除；\"…\" 整句；\n"
         "size>=700MB、size<2GB、sources>=10 限定大小和资源数；\n"
-        "type:视频、ext:mkv 限定类型和扩展名；-链接无效、-可疑 隐藏无效链接和可疑结果");
+        "type:视频、ext:mkv 限定类型和扩展名；-链接无效、-可疑 隐藏无效链接和可疑结果；\n"
+
+        "status:已有、status:下载中、status:已取消、status:新 按 ed2k 客户端里的状态筛选");
 }
 
 // Why a term of the filter box is not a bound, for its tool tip.
@@ -86,6 +88,11 @@ QString FilterErrorText(const ResultFilter::Error &error)
     case Reason::MissingExtension:
         reason = QStringLiteral("“:”后面缺少扩展名，如 ext:mkv");
         break;
+    case Reason::MissingStatus:
+    case Reason::UnknownStatus:
+        reason = QStringLiteral("“%1”不是状态，请用 已有、下载中、已取消、新 或 已交给客户端")
+                     .arg(value);
+        break;
     }
     return QStringLiteral("筛选词“%1”有误：%2\n列表仍按上一次有效的筛选显示。")
         .arg(QString::fromUtf8(error.term), reason);
@@ -105,7 +112,9 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
       m_text(new QLineEdit(this)), m_minSize(new QLineEdit(this)), m_maxSize(new QLineEdit(this)),
       m_minSources(new QSpinBox(this)), m_merge(new QCheckBox(QStringLiteral("合并重复"), this)),
       m_status(new QLabel(this)), m_typing(new QTimer(this)), m_statusUpdate(new QTimer(this)),
-      m_type(new QComboBox(this)), m_hideSuspicious(new QCheckBox(QStringLiteral("隐藏可疑"), this))
+      m_type(new QComboBox(this)),
+      m_hideSuspicious(new QCheckBox(QStringLiteral("隐藏可疑"), this)),
+      m_hideKnown(new QCheckBox(QStringLiteral("隐藏已有"), this))
 {
     setObjectName(QStringLiteral("筛选栏"));
     m_text->setObjectName(QStringLiteral("筛选框"));
@@ -142,6 +151,8 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     m_hideSuspicious->setObjectName(QStringLiteral("隐藏可疑"));
     m_hideSuspicious->setToolTip(
         QStringLiteral("隐藏带 ! 标记的可疑结果（原因见名称的提示）；无效链接用 -链接无效 隐藏"));
+    m_hideKnown->setObjectName(QStringLiteral("隐藏已有"));
+    m_hideKnown->setToolTip(QStringLiteral("不列出 ed2k 客户端里已有（下载过或正在共享）的文件"));
 
     m_status->setObjectName(QStringLiteral("筛选状态"));
     m_status->setTextFormat(Qt::PlainText);
@@ -162,6 +173,7 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     layout->addWidget(m_type);
     layout->addWidget(m_hideSuspicious);
     layout->addWidget(m_merge);
+    layout->addWidget(m_hideKnown);
 
     m_typing->setSingleShot(true);
     m_typing->setInterval(TypingPauseMs);
@@ -174,6 +186,7 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     connect(m_minSources, &QSpinBox::valueChanged, this, &ResultFilterBar::scheduleApply);
     connect(m_type, &QComboBox::currentIndexChanged, this, &ResultFilterBar::applyNow);
     connect(m_hideSuspicious, &QCheckBox::toggled, this, &ResultFilterBar::applyNow);
+    connect(m_hideKnown, &QCheckBox::toggled, this, &ResultFilterBar::applyNow);
     connect(m_merge, &QCheckBox::toggled, this, [this](bool on) {
         m_proxy->setMergeDuplicates(on);
         updateStatus();
@@ -226,6 +239,8 @@ void ResultFilterBar::applyNow()
         filter.restrictType(static_cast<FileType>(type.toInt()));
     if (m_hideSuspicious->isChecked())
         filter.hideSuspicious();
+    if (m_hideKnown->isChecked())
+        filter.excludeStatus(RowStatus::Known);
     m_proxy->setFilter(filter);
     updateStatus();
 }

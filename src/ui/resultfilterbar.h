@@ -15,9 +15,10 @@ namespace jiujiu {
 class ResultFilter;
 class ResultListProxy;
 
-// The slim row above the result list: the filter box (words, -word, "phrase", size>=… and
-// sources>=… terms), a size range and minimum sources, the type choice, 隐藏可疑, the merge
-// toggle, and "显示 x / 共 y" (inside the filter box, at its end)
+// The slim row above the result list: the filter box (words, -word, "phrase", size>=…,
+// sources>=…, type:, ext: and status:… terms), a size range and minimum sources, the type
+// choice, 隐藏可疑, the merge toggle, the 隐藏已有 toggle (leaves out files the ed2k client has),
+// and "显示 x / 共 y" (inside the filter box, at its end)
 // while a filter hides rows. Typing is applied once the keys pause, so a long list never
 // stalls the box. A term that reads as a bound but is not one turns the box red with the
 // reason as its tool tip, and the list keeps the last filter the box could be read as.
@@ -64,6 +65,7 @@ private:
     QTimer *m_statusUpdate;
     QComboBox *m_type;
     QCheckBox *m_hideSuspicious;
+    QCheckBox *m_hideKnown;
 };
 
 } // namespace jiujiu

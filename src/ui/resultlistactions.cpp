@@ -160,8 +160,24 @@ void ResultListActions::openInClient()
                            Value(MessageTitle())) != 0)
             return;
     }
-    for (const Text &link : links)
-        OpenAddress(Value(link));
+    // Handed over one at a time, each waiting for the opener's verdict (the window stays
+    // responsive meanwhile): only links a program took are marked as handed to the client.
+    std::vector<Text> taken;
+    bool refused = false;
+    for (const Text &link : links) {
+        const HandOff handOff = HandOverAddress(Value(link));
+        if (handOff == HandOff::Taken || handOff == HandOff::Undecided) {
+            taken.push_back(link);
+        } else if (handOff == HandOff::Refused) {
+            refused = true; // no program takes ed2k links: the others would fare the same
+            break;
+        }
+    }
+    if (!taken.empty())
+        emit linksHandedOver(taken);
+    if (refused)
+        ShowMessageBox(Value(NoClientMessage(false)), Value(MbOk | MbIconWarning),
+                       Value(MessageTitle()));
 }
 
 ResultListActions::ExportFormat ResultListActions::FormatOf(const QString &path)

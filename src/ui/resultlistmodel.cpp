@@ -1,11 +1,16 @@
 #include "ui/resultlistmodel.h"
 
 #include "runtime/codepage.h"
+#include "search/clientmarker.h"
 #include "search/collator.h"
 #include "search/resultfilter.h"
 #include "ui/qttext.h"
 #include "ui/resultmarks.h"
+#include "ui/rowstatusstyle.h"
 
+#include <QBrush>
+#include <QGuiApplication>
+#include <QPalette>
 #include <algorithm>
 #include <limits>
 
@@ -39,6 +44,25 @@ void ResultListModel::deriveKeys(Row &row) const
     row.matchKey = ResultFilter::MatchKey(TextToUtf8(r[NameColumn]), TextToUtf8(r[LinkColumn]));
     row.nameKey = SortKey::Collated(m_collator.sortKey(r[NameColumn]));
     row.linkKey.reset();
+    row.mark = m_marker ? m_marker->markOf(r.link()) : RowMark{};
+}
+
+void ResultListModel::setMarker(const ClientMarker *marker)
+{
+    m_marker = marker;
+    remark();
+}
+
+void ResultListModel::remark()
+{
+    for (int row = 0; row < count(); ++row) {
+        Row &r = m_rows[static_cast<std::size_t>(row)];
+        const RowMark mark = m_marker ? m_marker->markOf(r.result.link()) : RowMark{};
+        if (mark != r.mark) {
+            r.mark = mark;
+            noteChanged(row);
+        }
+    }
 }
 
 int ResultListModel::insertItem(int row, const Item &item)
@@ -137,6 +161,7 @@ void ResultListModel::cellChanged(int row, int column)
         r.matchKey = ResultFilter::MatchKey(TextToUtf8(r.result[NameColumn]),
                                             TextToUtf8(r.result[LinkColumn]));
         r.linkKey.reset();
+        r.mark = m_marker ? m_marker->markOf(r.result.link()) : RowMark{};
         [[fallthrough]];
     case SourcesColumn:
         // Rows whose merged look changed (the group's first row) are repainted and re-filtered.
@@ -246,13 +271,30 @@ int ResultListModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : ViewColumnCount;
 }
 
+QVariant ResultListModel::withStatus(int row, int column, int role, QVariant judged) const
+{
+    // The status from the ed2k client: the row's colour (a broken link's grey wins), and a line
+    // in the name's tool tip.
+    if (const RowMark &rowMark = mark(row); rowMark.status != RowStatus::New) {
+        if (role == Qt::ForegroundRole && !judged.isValid())
+            return QBrush(
+                RowStatusColour(rowMark.status, QGuiApplication::palette().color(QPalette::Base)));
+        if (role == Qt::ToolTipRole && column == NameColumn)
+            return (judged.isValid() ? judged.toString() : cellText(row, NameColumn)) +
+                   QLatin1Char('\n') + RowStatusToolTip(rowMark);
+    }
+    return judged;
+}
+
 QVariant ResultListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= count())
         return {};
-    if (QVariant mark = ResultMarkData(*this, index.row(), index.column(), role, false);
-        mark.isValid() || index.column() >= ColumnCount)
-        return mark;
+    const QVariant shown =
+        withStatus(index.row(), index.column(), role,
+                   ResultMarkData(*this, index.row(), index.column(), role, false));
+    if (shown.isValid() || index.column() >= ColumnCount)
+        return shown;
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole: // info tips: the whole cell text, however narrow the column

@@ -4,6 +4,7 @@
 #include "search/resultjudge.h"
 #include "search/resultorder.h"
 #include "search/resultrow.h"
+#include "search/rowstatus.h"
 
 #include <QAbstractTableModel>
 #include <QString>
@@ -15,6 +16,7 @@
 
 namespace jiujiu {
 
+class ClientMarker;
 class Collator;
 
 // The rows of a report-style list view: typed result rows (the caption is column 0) plus the
@@ -85,6 +87,18 @@ public:
     // The verdicts on the rows (type, broken link, suspicion), up to date with every cell.
     const ResultJudge &judge() const;
 
+    // Where rows get their status from (it must outlive the model); none: every row is new.
+    // Rows are marked as they are listed; remark() marks every row again after the marker
+    // changed, and rows whose mark changed are announced like changed cells.
+    void setMarker(const ClientMarker *marker);
+    void remark();
+    // An existing row's status.
+    const RowMark &mark(int row) const { return m_rows[static_cast<std::size_t>(row)].mark; }
+
+    // What the judging shows of a cell (invalid: nothing) with the row's client status laid
+    // over it, for this model and the proxies that show merged rows.
+    QVariant withStatus(int row, int column, int role, QVariant judged) const;
+
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -107,6 +121,7 @@ private:
         std::string matchKey;
         SortKey nameKey;
         mutable std::optional<SortKey> linkKey;
+        RowMark mark;
     };
 
     // Cell writes come four to a row through the list commands: views hear of them once per
@@ -127,6 +142,7 @@ private:
     mutable ResultJudge m_judge; // settled when read
 
     std::vector<int> m_changed;
+    const ClientMarker *m_marker = nullptr;
 };
 
 } // namespace jiujiu

@@ -97,6 +97,7 @@ bool ResultListProxy::accepts(int sourceRow) const
     subject.type = judge.type(row);
     subject.extension = judge.extension(row);
     subject.brokenLink = judge.brokenLink(row);
+    subject.status = m_source->mark(sourceRow).status;
     if (m_filter.judgement().readsSuspicion())
         subject.suspicious = ShownSuspicious(*m_source, sourceRow, m_merge);
     return m_filter.accepts(subject);
@@ -457,7 +458,9 @@ QVariant ResultListProxy::data(const QModelIndex &index, int role) const
     const int column = index.column();
     // A merged row's marks speak for every copy of its file.
     if (m_merge)
-        if (QVariant mark = ResultMarkData(*m_source, row, column, role, true); mark.isValid())
+        if (QVariant mark = m_source->withStatus(
+                row, column, role, ResultMarkData(*m_source, row, column, role, true));
+            mark.isValid())
             return mark;
     if (m_merge && role == Qt::DisplayRole && (column == NameColumn || column == SourcesColumn)) {
         const DuplicateGroups &groups = m_source->duplicates();

@@ -223,6 +223,18 @@ std::map<std::string, std::string> AmuleDaemon::downloads(const std::string &amu
     return found;
 }
 
+bool AmuleDaemon::command(const std::string &amulecmd, const std::string &command,
+                          std::string *output) const
+{
+    ChildProcess query({amulecmd, "--host=127.0.0.1", "--port=" + std::to_string(m_ecPort),
+                        "--password=" + m_password, "--command=" + command});
+    std::string out, err;
+    const int status = query.finish(&out, &err);
+    if (output)
+        *output = out + err;
+    return status == 0 && out.find("Operation was successful") != std::string::npos;
+}
+
 std::string AmuleDaemon::log() const
 {
     std::ifstream in(m_config / "daemon.log", std::ios::binary);

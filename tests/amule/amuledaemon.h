@@ -32,6 +32,14 @@ public:
     std::map<std::string, std::string> downloads(const std::string &amulecmd,
                                                  std::string *error = nullptr) const;
 
+    // Runs one amulecmd command over external connections ("cancel HASH", "reload shared");
+    // true when amulecmd ended well, its output in `output`.
+    bool command(const std::string &amulecmd, const std::string &command,
+                 std::string *output = nullptr) const;
+
+    // Its configuration directory (HOME/.aMule).
+    const std::filesystem::path &configDirectory() const { return m_config; }
+
     // Its own log (standard output and error).
     std::string log() const;
 

@@ -9,6 +9,7 @@
 #include "ui/mainwindow.h"
 #include "ui/qtuiservices.h"
 #include "ui/reportlistview.h"
+#include "ui/resultlistmodel.h"
 #include "ui/windowregistry.h"
 
 #include <QClipboard>
@@ -71,6 +72,7 @@ TEST(ProgramHandOff, CopyPathReportsALinkNoClientTook)
         {"a client takes the link", "/bin/true %u", "", false},
         {"a slow opener that fails", "", "sleep 0.5; exit 2", true},
     };
+    bool handedOver = false;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.desktop);
         test::DesktopTree desktop("jiujiu_program_handoff");
@@ -107,6 +109,10 @@ TEST(ProgramHandOff, CopyPathReportsALinkNoClientTook)
         }
         // The link stays on the clipboard, as the message says.
         EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), link);
+        // A link a client took is marked at once (and stays so); one no client took is not.
+        EXPECT_EQ(list.listModel()->mark(0).status,
+                  c.handler.empty() && !handedOver ? RowStatus::New : RowStatus::HandedOver);
+        handedOver = handedOver || !c.handler.empty();
         QTest::qWait(150); // the timer of this case fires before the next one starts
     }
     g_services->setAnswerer({});

@@ -120,7 +120,7 @@ TEST(Cli, JsonOutput)
                          "\", \"size_bytes\": " + std::to_string(SizeBytes(e.size)) +
                          ", \"sources\": \"" + e.sources + "\", \"link\": \"" + e.link +
                          "\", \"type\": \"video\", \"ext\": \"" + ext +
-                         "\", \"names\": [], \"warnings\": []}\n]\n");
+                         "\", \"names\": [], \"warnings\": [], \"status\": \"新\"}\n]\n");
 }
 
 TEST(Cli, FormatsCsvAndLinks)
@@ -177,7 +177,7 @@ TEST(Cli, MergeKeepsTheFirstRowWithTheMostSources)
     const Result json =
         RunProgram({JIUJIU_CLI, "--merge", "--json", "Rerun"}, service.environment());
     EXPECT_EQ(Lines(json.out).size(), 3u + 2) << "three rows between the brackets";
-    EXPECT_NE(json.out.find("\"copies\": 3}"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"copies\": 3, "), std::string::npos) << json.out;
 }
 
 // 假货 lists fakes and broken links among ordinary files: JSON names each row's type and

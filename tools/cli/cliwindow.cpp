@@ -145,6 +145,7 @@ bool CliWindow::accepted(const Listed &listed, const ResultJudge *judge) const
     subject.matchKey = key;
     subject.bytes = row.bytes();
     subject.sources = row.sources();
+    subject.status = m_marker.markOf(row.link()).status;
     std::string extension;
     if (judge && !listed.members.empty()) {
         const std::size_t first = listed.members.front();
@@ -206,6 +207,8 @@ std::string CliWindow::formatted(const Listed &listed, bool first, const ResultJ
         json += "]";
         if (m_options.merge)
             json += ", \"copies\": " + std::to_string(listed.copies);
+        json +=
+            ", \"status\": " + EscapeJsonString(RowStatusWord(m_marker.markOf(row.link()).status));
         return json + "}";
     }
     case Format::Tsv:

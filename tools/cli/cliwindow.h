@@ -1,5 +1,6 @@
 #pragma once
 
+#include "search/clientmarker.h"
 #include "search/resultfilter.h"
 #include "search/resultjudge.h"
 #include "search/resultorder.h"
@@ -74,6 +75,10 @@ public:
     // Writes what is still unwritten: the last row, or every row merged, filtered and sorted.
     void finish();
 
+    // Where rows get their status (the filter's status: terms, JSON's "status"); without one
+    // every row is new.
+    void setClientMarker(ClientMarker marker) { m_marker = std::move(marker); }
+
     static std::string EscapeTsvCell(std::string_view utf8);
     static void AppendTsvCell(std::string &out, std::string_view utf8);
     static std::string EscapeJsonString(std::string_view utf8);
@@ -103,6 +108,7 @@ private:
     std::size_t m_written = 0;
     std::size_t m_printed = 0; // rows that passed the filter and were printed
     bool m_finished = false;
+    ClientMarker m_marker;
 };
 
 } // namespace jiujiu

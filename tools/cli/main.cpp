@@ -1,5 +1,6 @@
 // jiujiu-cli [OPTIONS] KEYWORD: the search without a window, for scripts.
 #include "cliwindow.h"
+#include "ed2kclient/clientdirectory.h"
 #include "runtime/codepage.h"
 #include "runtime/outofmemory.h"
 #include "search/regexobject.h"
@@ -36,16 +37,18 @@ const char kHelp[] =
     "Searches ed2k resources for KEYWORD and prints one row per resource as it is listed:\n"
     "serial number, name, size, sources and ed2k link, tab-separated (UTF-8).\n"
     "\n"
-    "  --format F       tsv (the default), json (one array; size_bytes added), csv (UTF-8\n"
-    "                   with BOM: 序号,名称,大小,大小(字节),资源数,链接) or links (one ed2k\n"
-    "                   link a line, as ed2k clients import them)\n"
+    "  --format F       tsv (the default), json (one array; size_bytes and status\n"
+    "                   added), csv (UTF-8 with BOM: 序号,名称,大小,大小(字节),资源数,链接)\n"
+    "                   or links (one ed2k link a line, as ed2k clients import them)\n"
     "  --json           the same as --format json\n"
     "  --merge          one row per file (ed2k hash and size): the most sources, and the\n"
     "                   number of copies (a sixth TSV column, \"copies\" in JSON)\n"
     "  --sort C[:desc]  serial, name, size, sources or link; sizes in bytes, unknown last\n"
     "  --filter EXPR    words ANDed, -word excludes, \"a phrase\", size>=700MB, size<2GB,\n"
     "                   sources>=10; case-insensitive over name and link; a bound that\n"
-    "                   cannot be read is a usage error\n"
+    "                   cannot be read is a usage error; status:已有 (known), status:下载中\n"
+    "                   (downloading), status:已取消 (cancelled), status:新 (new): what\n"
+    "                   the ed2k client's files say of the file\n"
     "  --jobs N         fetch N result pages at a time (1 to 8, default 4)\n"
     "  --help           print this help and exit\n"
     "\n"
@@ -53,7 +56,8 @@ const char kHelp[] =
     "CSV cells that start with = + - @ TAB or CR get an apostrophe in front, so a\n"
     "spreadsheet shows them as text instead of running them as formulas.\n"
     "Ctrl-C stops the search; the rows printed so far stand.\n"
-    "The page-source viewer service is JIUJIU_VIEWER_HOST (host[:port]).\n"
+    "The page-source viewer service is JIUJIU_VIEWER_HOST (host[:port]). The ed2k\n"
+    "client's files are read (never written) from JIUJIU_ED2K_CLIENT_DIR, else ~/.aMule.\n"
     "Exit status: 0 every page listed, 1 no results, 2 empty keyword or bad usage,\n"
     "3 incomplete (pages that could not be read are named on standard error) or stopped,\n"
     "4 the service cannot be reached, or its first answer is over 64 MB.\n";
@@ -241,6 +245,9 @@ int main(int argc, char **argv)
     // The headless services print message boxes to standard error as "title: text".
     CliWindow window(Utf8ToText(options.keyword), std::move(options.output), stdout, stderr,
                      &g_interrupted);
+    // The client's files are read once: a search is over before they change much.
+    window.setClientMarker(
+        ClientMarker(std::make_shared<const ClientState>(ReadClientState(ClientDirectory()))));
     RegexObject regex;
     SearchWorkflow workflow(window, regex);
     SearchSettings settings = workflow.settings();

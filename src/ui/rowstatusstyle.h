@@ -1,0 +1,25 @@
+#pragma once
+
+#include "search/rowstatus.h"
+
+#include <QColor>
+#include <QString>
+
+namespace jiujiu {
+
+// How the result list shows a row's status, in the manner of the ed2k clients' search lists:
+// green for a file the client has, red for one it downloads, grey for a cancelled one, brown
+// for one handed to it in this run; new rows keep the list's own colour.
+
+// The text colour of a row of that status on that background, darkened or lightened until it
+// reads at a contrast of at least 4.5 : 1 (WCAG's rule for text); invalid for new rows.
+QColor RowStatusColour(RowStatus status, const QColor &background);
+
+// The contrast ratio of two colours, 1 to 21.
+double ContrastRatio(const QColor &a, const QColor &b);
+inline constexpr double kLegibleContrast = 4.5;
+
+// The line the name's tool tip gains: "已有：…", "下载中：… 42.5%"…; empty for new rows.
+QString RowStatusToolTip(const RowMark &mark);
+
+} // namespace jiujiu
