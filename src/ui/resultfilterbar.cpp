@@ -11,9 +11,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
+#include <QVBoxLayout>
+#include <QWidgetAction>
 #include <algorithm>
 
 namespace jiujiu {
@@ -107,6 +110,21 @@ QLabel *SmallLabel(const QString &text, QWidget *parent)
 
 } // namespace
 
+void ResultFilterBar::updateOptionsButton()
+{
+    // What is on, at a glance: the button's tip lists it, and hiding makes the button bold.
+    QStringList on;
+    for (const QCheckBox *toggle : {m_merge, m_hideSuspicious, m_hideKnown})
+        if (toggle->isChecked())
+            on << toggle->text();
+    m_options->setToolTip(on.isEmpty()
+                              ? QStringLiteral("合并重复、隐藏可疑、隐藏已有：都没有打开")
+                              : QStringLiteral("已打开：") + on.join(QStringLiteral("、")));
+    QFont font = m_options->font();
+    font.setBold(m_hideSuspicious->isChecked() || m_hideKnown->isChecked());
+    m_options->setFont(font);
+}
+
 ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     : QWidget(parent), m_proxy(proxy), m_expression(std::make_unique<ResultFilter>()),
       m_text(new QLineEdit(this)), m_minSize(new QLineEdit(this)), m_maxSize(new QLineEdit(this)),
@@ -114,7 +132,7 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
       m_status(new QLabel(this)), m_typing(new QTimer(this)), m_statusUpdate(new QTimer(this)),
       m_type(new QComboBox(this)),
       m_hideSuspicious(new QCheckBox(QStringLiteral("隐藏可疑"), this)),
-      m_hideKnown(new QCheckBox(QStringLiteral("隐藏已有"), this))
+      m_hideKnown(new QCheckBox(QStringLiteral("隐藏已有"), this)), m_options(new QToolButton(this))
 {
     setObjectName(QStringLiteral("筛选栏"));
     m_text->setObjectName(QStringLiteral("筛选框"));
@@ -171,9 +189,29 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     layout->addWidget(m_maxSize);
     layout->addWidget(m_minSources);
     layout->addWidget(m_type);
-    layout->addWidget(m_hideSuspicious);
-    layout->addWidget(m_merge);
-    layout->addWidget(m_hideKnown);
+    layout->addWidget(m_options);
+
+    // The three toggles drop down from one button: beside the page tabs there is no room for
+    // them and a filter box wide enough to type into.
+    m_options->setObjectName(QStringLiteral("显示选项"));
+    m_options->setText(QStringLiteral("选项"));
+    m_options->setPopupMode(QToolButton::InstantPopup);
+    m_options->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto *menu = new QMenu(m_options);
+    auto *panel = new QWidget(menu);
+    auto *toggles = new QVBoxLayout(panel);
+    toggles->setContentsMargins(8, 4, 8, 4);
+    for (QCheckBox *toggle : {m_merge, m_hideSuspicious, m_hideKnown}) {
+        toggle->setParent(panel);
+        toggles->addWidget(toggle);
+    }
+    auto *panelAction = new QWidgetAction(menu);
+    panelAction->setDefaultWidget(panel);
+    menu->addAction(panelAction);
+    m_options->setMenu(menu);
+    updateOptionsButton();
+    for (QCheckBox *toggle : {m_merge, m_hideSuspicious, m_hideKnown})
+        connect(toggle, &QCheckBox::toggled, this, &ResultFilterBar::updateOptionsButton);
 
     m_typing->setSingleShot(true);
     m_typing->setInterval(TypingPauseMs);

@@ -9,6 +9,7 @@ class QLabel;
 class QLineEdit;
 class QSpinBox;
 class QTimer;
+class QToolButton;
 
 namespace jiujiu {
 
@@ -51,6 +52,7 @@ private:
     void placeStatus();
     void scheduleStatus();
     void updateStatus();
+    void updateOptionsButton();
 
     ResultListProxy *m_proxy;
     std::unique_ptr<ResultFilter> m_expression; // the filter box's last readable text
@@ -66,6 +68,7 @@ private:
     QComboBox *m_type;
     QCheckBox *m_hideSuspicious;
     QCheckBox *m_hideKnown;
+    QToolButton *m_options; // drops the toggles down
 };
 
 } // namespace jiujiu

@@ -34,6 +34,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
+#include <QToolButton>
 #include <QToolTip>
 #include <cstdio>
 
@@ -187,6 +188,12 @@ int main(int argc, char **argv)
     window->filterBar().filterBox()->setText(QStringLiteral("-链接无效"));
     window->filterBar().applyNow();
     ok = Save(*window, out.filePath(QStringLiteral("mainwindow-hide-suspicious.png"))) && ok;
+    // The toggles under 选项, opened.
+    auto *options = window->filterBar().findChild<QToolButton *>(QStringLiteral("显示选项"));
+    options->menu()->popup(options->mapToGlobal(QPoint(0, options->height())));
+    QTest::qWait(100);
+    ok = SaveScreen(*window, out.filePath(QStringLiteral("mainwindow-options.png"))) && ok;
+    options->menu()->hide();
     window->filterBar().findChild<QComboBox *>(QStringLiteral("类型"))->setCurrentIndex(0);
     window->filterBar().findChild<QCheckBox *>(QStringLiteral("隐藏可疑"))->setChecked(false);
     window->filterBar().filterBox()->clear();
