@@ -1,5 +1,7 @@
 #include "net/bodybuffer.h"
 
+#include "runtime/hugepages.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -11,22 +13,28 @@ namespace {
 constexpr std::size_t kFirstBlock = 64 * 1024;
 constexpr std::size_t kLargestBlock = 4 * 1024 * 1024;
 
+std::string Block(std::size_t capacity)
+{
+    std::string block;
+    block.reserve(capacity);
+    PreferHugePages(block.data(), block.capacity());
+    return block;
+}
+
 } // namespace
 
 void BodyBuffer::expect(std::size_t length)
 {
     if (!m_blocks.empty() || length == 0)
         return;
-    m_blocks.emplace_back().reserve(length);
+    m_blocks.push_back(Block(length));
 }
 
 void BodyBuffer::append(const char *data, std::size_t length)
 {
     while (length > 0) {
         if (m_blocks.empty() || m_blocks.back().size() == m_blocks.back().capacity()) {
-            std::string block;
-            block.reserve(std::clamp(m_size, kFirstBlock, kLargestBlock));
-            m_blocks.push_back(std::move(block));
+            m_blocks.push_back(Block(std::clamp(m_size, kFirstBlock, kLargestBlock)));
         }
         std::string &block = m_blocks.back();
         const std::size_t part = std::min(length, block.capacity() - block.size());

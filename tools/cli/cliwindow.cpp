@@ -163,6 +163,28 @@ bool CliWindow::accepted(const Listed &listed, const ResultJudge *judge) const
     return m_options.filter.accepts(subject);
 }
 
+void CliWindow::appendFormatted(std::string &out, const Listed &listed, bool first,
+                                const ResultJudge *judge) const
+{
+    if (m_options.format != Format::Tsv) {
+        out += formatted(listed, first, judge);
+        return;
+    }
+    // Straight into the output: pages come by the thousand rows, mostly ASCII cells.
+    for (int c = SerialColumn; c < kResultColumnCount; ++c) {
+        if (c != SerialColumn)
+            out += '\t';
+        const Text &cell = listed.row[c];
+        if (AsciiPrefixLength(cell.data(), cell.size()) == cell.size())
+            AppendTsvCell(out, cell);
+        else
+            AppendTsvCell(out, TextToUtf8(cell));
+    }
+    if (m_options.merge)
+        out.append(1, '\t').append(std::to_string(listed.copies));
+    out += '\n';
+}
+
 std::string CliWindow::formatted(const Listed &listed, bool first, const ResultJudge *judge) const
 {
     const ResultRow &row = listed.row;
@@ -215,27 +237,27 @@ std::string CliWindow::formatted(const Listed &listed, bool first, const ResultJ
         break;
     }
     std::string line;
-    for (int c = SerialColumn; c < kResultColumnCount; ++c) {
-        if (c != SerialColumn)
-            line += '\t';
-        AppendTsvCell(line, TextToUtf8(row[c]));
-    }
-    if (m_options.merge)
-        line += '\t' + std::to_string(listed.copies);
-    return line + '\n';
+    appendFormatted(line, listed, first, judge);
+    return line;
 }
 
 void CliWindow::flushCompleteRows()
 {
     if (m_options.buffered())
         return;
-    // One write for what is complete: a page of thousands of rows is one block.
+    // One write for what is complete: a page of thousands of rows is one block, its room
+    // taken at once rather than doubled up to megabytes.
     std::string out;
+    std::size_t bytes = 0;
+    for (std::size_t r = m_written; r < m_rows.size(); ++r)
+        for (int c = SerialColumn; c < kResultColumnCount; ++c)
+            bytes += m_rows[r][c].size() + 1;
+    out.reserve(bytes + bytes / 8);
     for (; m_written < m_rows.size(); ++m_written) {
         const Listed listed{m_rows[m_written], 1, {}};
         if (!accepted(listed, nullptr))
             continue;
-        out += formatted(listed, m_printed == 0, nullptr);
+        appendFormatted(out, listed, m_printed == 0, nullptr);
         ++m_printed;
     }
     std::fwrite(out.data(), 1, out.size(), m_out);
@@ -297,7 +319,7 @@ void CliWindow::finish()
     const std::vector<Listed> listed = mergedFilteredSorted(judge);
     std::string out = m_options.format == Format::Json ? "[" : "";
     for (std::size_t i = 0; i < listed.size(); ++i)
-        out += formatted(listed[i], i == 0, &judge);
+        appendFormatted(out, listed[i], i == 0, &judge);
     if (m_options.format == Format::Json)
         out += listed.empty() ? "]\n" : "\n]\n";
     std::fwrite(out.data(), 1, out.size(), m_out);

@@ -96,6 +96,8 @@ private:
     // only what a row says by itself is known.
     bool accepted(const Listed &listed, const ResultJudge *judge) const;
     std::string formatted(const Listed &listed, bool first, const ResultJudge *judge) const;
+    void appendFormatted(std::string &out, const Listed &listed, bool first,
+                         const ResultJudge *judge) const;
     std::vector<Listed> mergedFilteredSorted(const ResultJudge &judge) const;
 
     Text m_keyword;
