@@ -125,4 +125,13 @@ void DemoServiceProcess::exportEnvironment() const
     }
 }
 
+std::vector<std::string> OutputLines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+        lines.push_back(text.substr(start, nl - start));
+    return lines;
+}
+
 } // namespace jiujiu::test

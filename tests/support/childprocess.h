@@ -30,6 +30,10 @@ private:
     int m_err = -1;
 };
 
+// The lines of a program's output, without their line feeds (a last line without one is left
+// out: the program did not finish it).
+std::vector<std::string> OutputLines(const std::string &text);
+
 // The bundled demo service on a free loopback port.
 class DemoServiceProcess final
 {

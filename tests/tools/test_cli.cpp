@@ -18,6 +18,7 @@ namespace {
 
 using jiujiu::test::ChildProcess;
 using jiujiu::test::DemoServiceProcess;
+using jiujiu::test::OutputLines;
 
 struct Result
 {
@@ -49,15 +50,6 @@ std::string Lower(std::string s)
     for (char &c : s)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
-}
-
-std::vector<std::string> Lines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
-        lines.push_back(text.substr(start, nl - start));
-    return lines;
 }
 
 const char *const kUsage = "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
@@ -96,7 +88,7 @@ TEST(Cli, ListsEveryCatalogueRowOfEveryPage)
             EXPECT_EQ(r.status, 0) << r.err;
             EXPECT_EQ(r.err, "为您找到[" + std::to_string(expected.size()) +
                                  "]枚资源！双击复制、下载！\n");
-            const auto lines = Lines(r.out);
+            const auto lines = OutputLines(r.out);
             ASSERT_EQ(lines.size(), expected.size());
             for (std::size_t i = 0; i < lines.size(); ++i) {
                 const auto &e = *expected[i];
@@ -129,7 +121,7 @@ TEST(Cli, FormatsCsvAndLinks)
     const auto expected = jiujiu::demo::FindResources("jerry");
     const Result csv = RunProgram({JIUJIU_CLI, "--format", "csv", "jerry"}, service.environment());
     EXPECT_EQ(csv.status, 0) << csv.err;
-    const auto lines = Lines(csv.out);
+    const auto lines = OutputLines(csv.out);
     ASSERT_EQ(lines.size(), expected.size() + 1);
     EXPECT_EQ(lines[0], "\xEF\xBB\xBF序号,名称,大小,大小(字节),资源数,链接,提示\r");
     for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -166,7 +158,7 @@ TEST(Cli, MergeKeepsTheFirstRowWithTheMostSources)
     }
     const Result r = RunProgram({JIUJIU_CLI, "--merge", "Rerun"}, service.environment());
     EXPECT_EQ(r.status, 0) << r.err;
-    const auto lines = Lines(r.out);
+    const auto lines = OutputLines(r.out);
     ASSERT_EQ(lines.size(), order.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
         const auto &[serial, sources] = files[order[i]];
@@ -176,7 +168,7 @@ TEST(Cli, MergeKeepsTheFirstRowWithTheMostSources)
     }
     const Result json =
         RunProgram({JIUJIU_CLI, "--merge", "--json", "Rerun"}, service.environment());
-    EXPECT_EQ(Lines(json.out).size(), 3u + 2) << "three rows between the brackets";
+    EXPECT_EQ(OutputLines(json.out).size(), 3u + 2) << "three rows between the brackets";
     EXPECT_NE(json.out.find("\"copies\": 3, "), std::string::npos) << json.out;
 }
 
@@ -188,7 +180,7 @@ TEST(Cli, TypesNamesAndWarningsInJsonCsvAndTheFilter)
     const auto fakes = jiujiu::demo::FindResources("假货");
     const Result json = RunProgram({JIUJIU_CLI, "--json", "假货"}, service.environment());
     EXPECT_EQ(json.status, 0) << json.err;
-    const auto lines = Lines(json.out);
+    const auto lines = OutputLines(json.out);
     ASSERT_EQ(lines.size(), fakes.size() + 2); // the brackets
     const auto rulesOf = [](const std::string &line) {
         std::vector<std::string> rules;
@@ -227,7 +219,7 @@ TEST(Cli, TypesNamesAndWarningsInJsonCsvAndTheFilter)
 
     // CSV: the same warnings in 提示, one after the other.
     const Result csv = RunProgram({JIUJIU_CLI, "--format", "csv", "假货"}, service.environment());
-    const auto csvLines = Lines(csv.out);
+    const auto csvLines = OutputLines(csv.out);
     ASSERT_EQ(csvLines.size(), fakes.size() + 1);
     const auto exe = std::find_if(csvLines.begin(), csvLines.end(), [](const std::string &l) {
         return l.find("假货.银河守望者.1080p.avi.exe,") != std::string::npos;
@@ -241,7 +233,7 @@ TEST(Cli, TypesNamesAndWarningsInJsonCsvAndTheFilter)
     // What the filter keeps: only ordinary rows once both kinds are hidden; programs by type.
     const auto namesOf = [](const std::string &tsv) {
         std::vector<std::string> names;
-        for (const std::string &line : Lines(tsv))
+        for (const std::string &line : OutputLines(tsv))
             names.push_back(line.substr(line.find('\t') + 1, line.find('\t', line.find('\t') + 1) -
                                                                  line.find('\t') - 1));
         return names;
@@ -287,7 +279,7 @@ TEST(Cli, SortAndFilterAgainstTheCatalogue)
         RunProgram({JIUJIU_CLI, "--sort", "size:desc", "--filter", "E0 REMIX -mkv", "jerry"},
                    service.environment());
     EXPECT_EQ(r.status, 0) << r.err;
-    const auto lines = Lines(r.out);
+    const auto lines = OutputLines(r.out);
     ASSERT_EQ(lines.size(), expected.size());
     for (std::size_t i = 0; i < lines.size(); ++i)
         EXPECT_NE(lines[i].find("\t" + expected[i]->link), std::string::npos) << lines[i];
@@ -295,7 +287,7 @@ TEST(Cli, SortAndFilterAgainstTheCatalogue)
     // Without a sort the filter works on rows as they are listed.
     const Result streamed =
         RunProgram({JIUJIU_CLI, "--filter", "size>=2GB", "jerry"}, service.environment());
-    for (const std::string &line : Lines(streamed.out)) {
+    for (const std::string &line : OutputLines(streamed.out)) {
         const std::size_t tab = line.find('\t', line.find('\t') + 1);
         EXPECT_GE(SizeBytes(line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1)), 2LL << 30)
             << line;
@@ -457,9 +449,9 @@ TEST(Cli, CsvCellsAreNeverFormulasAndLinkListsHoldEd2kLinksOnly)
 
     // The other formats stay exact.
     const Result tsv = RunProgram({JIUJIU_CLI, "x"}, environment);
-    ASSERT_EQ(Lines(tsv.out).size(), resources.size());
+    ASSERT_EQ(OutputLines(tsv.out).size(), resources.size());
     for (std::size_t i = 0; i < resources.size(); ++i)
-        EXPECT_EQ(Lines(tsv.out)[i], ExpectedLines({&resources[i]}, i + 1)[0]);
+        EXPECT_EQ(OutputLines(tsv.out)[i], ExpectedLines({&resources[i]}, i + 1)[0]);
 }
 
 TEST(DemoService, RejectsBadOptions)
@@ -483,7 +475,7 @@ TEST(Cli, PagesFailingOnceAreAskedAgain)
     ASSERT_GT(expected.size(), 14u) << "three pages";
     const Result r = RunProgram({JIUJIU_CLI, "jerry"}, service.environment());
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Lines(r.out), ExpectedLines(expected, 1));
+    EXPECT_EQ(OutputLines(r.out), ExpectedLines(expected, 1));
     EXPECT_EQ(r.err, "为您找到[" + std::to_string(expected.size()) + "]枚资源！双击复制、下载！\n");
 }
 
@@ -497,9 +489,9 @@ TEST(Cli, PageThatNeverComesMakesTheSearchIncomplete)
     // Pages 1 and 3, numbered without a gap.
     std::vector<const jiujiu::demo::Resource *> listed(found.begin(), found.begin() + 7);
     listed.insert(listed.end(), found.begin() + 14, found.end());
-    EXPECT_EQ(Lines(r.out), ExpectedLines(listed, 1));
+    EXPECT_EQ(OutputLines(r.out), ExpectedLines(listed, 1));
     const std::string total = std::to_string(found.size());
-    const auto err = Lines(r.err);
+    const auto err = OutputLines(r.err);
     ASSERT_EQ(err.size(), 3u) << r.err;
     EXPECT_EQ(err[0], "为您找到[" + total + "]枚资源！双击复制、下载！");
     EXPECT_EQ(err[1], "为您找到[" + total + "]枚资源，只列出了 " + std::to_string(listed.size()) +
@@ -516,7 +508,7 @@ TEST(Cli, UnreachableServiceExitsWithFourAndTheReason)
     EXPECT_TRUE(r.err.starts_with("温馨提示: 呜呜，连不上搜索服务，请检查网络后再试一次！\r\n"
                                   "原因：Failed to connect to 127.0.0.1 port 1"))
         << r.err;
-    EXPECT_EQ(Lines(r.err).size(), 2u) << "the message only";
+    EXPECT_EQ(OutputLines(r.err).size(), 2u) << "the message only";
 }
 
 TEST(Cli, InterruptStopsLikeTheStopButton)
@@ -534,7 +526,7 @@ TEST(Cli, InterruptStopsLikeTheStopButton)
     std::string out, err;
     const int status = cli.finish(&out, &err);
     EXPECT_EQ(status, 3) << err;
-    for (const std::string &line : Lines(out))
+    for (const std::string &line : OutputLines(out))
         lines.push_back(line);
     // Whole pages only, in order, from the first.
     ASSERT_EQ(lines.size() % 5, 0u);
@@ -542,7 +534,7 @@ TEST(Cli, InterruptStopsLikeTheStopButton)
     const std::vector<const jiujiu::demo::Resource *> listed(
         found.begin(), found.begin() + static_cast<long>(lines.size()));
     EXPECT_EQ(lines, ExpectedLines(listed, 1));
-    const auto errLines = Lines(err);
+    const auto errLines = OutputLines(err);
     ASSERT_EQ(errLines.size(), 3u) << err;
     EXPECT_EQ(errLines[1], "搜索已停止，为您找到[1000]枚资源，已列出 " +
                                std::to_string(lines.size()) + " 枚！双击复制、下载！");

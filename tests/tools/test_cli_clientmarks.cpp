@@ -29,15 +29,6 @@ FileId FileOfLink(const std::string &link)
     return {test::HashOf(parts.at(4)), std::stoull(parts.at(3))};
 }
 
-std::vector<std::string> Lines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
-        lines.push_back(text.substr(start, nl - start));
-    return lines;
-}
-
 } // namespace
 
 TEST(CliClientMarks, StatusInJsonAndFilterTerms)
@@ -68,7 +59,7 @@ TEST(CliClientMarks, StatusInJsonAndFilterTerms)
     const std::map<std::string, std::string> expected = {
         {known, "已有"}, {downloading, "下载中"}, {cancelled, "已取消"}};
     std::size_t rows = 0;
-    for (const std::string &line : Lines(out)) {
+    for (const std::string &line : test::OutputLines(out)) {
         const auto at = line.find("\"link\": \"");
         if (at == std::string::npos)
             continue;
@@ -97,7 +88,7 @@ TEST(CliClientMarks, StatusInJsonAndFilterTerms)
         ChildProcess cli({JIUJIU_CLI, "--format", "links", "--filter", row.filter, "jerry"}, env);
         out.clear();
         ASSERT_EQ(cli.finish(&out, &err), 0) << err;
-        const auto lines = Lines(out);
+        const auto lines = test::OutputLines(out);
         EXPECT_EQ(std::set<std::string>(lines.begin(), lines.end()), row.links);
     }
 

@@ -2,6 +2,7 @@
 // client's files say, following them as they change, hand-offs marked at once, the filter's
 // status: terms and the 隐藏已有 toggle, and colours that read in both styles.
 #include "ed2kclient/clientstate.h"
+#include "mainwindowharness.h"
 #include "metwriter.h"
 #include "net/openaddress.h"
 #include "runtime/codepage.h"
@@ -33,6 +34,7 @@
 #include <memory>
 
 using namespace jiujiu;
+using test::WaitFor;
 namespace fs = std::filesystem;
 
 namespace {
@@ -56,43 +58,18 @@ const File kFiles[] = {
     {"also-new.mp4", 3000, 'd'},  {"dropped.rar", 4000, 'e'},
 };
 
-template <class Condition>
-bool WaitFor(Condition condition, int ms = 5000)
-{
-    for (int waited = 0; waited < ms; waited += 10) {
-        if (condition())
-            return true;
-        QTest::qWait(10);
-    }
-    return condition();
-}
-
-class ClientMarksTest : public ::testing::Test
+class ClientMarksTest : public ::testing::Test, protected test::MainWindowHarness
 {
 protected:
     void SetUp() override
     {
-        qputenv("JIUJIU_SITE_HOST", "jiujiu.example");
-        qunsetenv("JIUJIU_STATS_HOST");
         qputenv("JIUJIU_ED2K_CLIENT_DIR", QByteArray::fromStdString(dir().string()));
         test::WriteFile(dir() / "known.met", test::KnownMetFile({kFiles[0].id()}));
         test::WriteFile(dir() / "Temp/001.part.met",
                         test::PartMetFile(kFiles[2].id(), {{0, 500}, {1500, 2000}}));
         test::WriteFile(dir() / "canceled.met", test::CanceledMetFile({kFiles[4].id().hash}));
 
-        services.setAnswerer([this](const Text &text, int, const Text &) {
-            boxes.push_back(TextToUtf8(text));
-            return IdOk;
-        });
-        previousServices = SetUiServices(&services);
-        previousOpener = SetAddressOpener([this](const std::string &a) { opened.push_back(a); });
-        RegisterMainWindowDescription();
-        ASSERT_TRUE(LoadWindow(MainWindow::Reference));
-        window = qobject_cast<MainWindow *>(LoadedWindow(MainWindow::Reference.window));
-        ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-        window->setCurrentPage(1);
-        list = &window->resultList();
+        ASSERT_TRUE(loadMainWindow());
         ASSERT_EQ(window->clientMarks().directory(), dir());
 
         std::vector<ResultRow> rows;
@@ -104,11 +81,8 @@ protected:
 
     void TearDown() override
     {
-        delete LoadedWindow(MainWindow::Reference.window);
-        SetAddressOpener(previousOpener);
-        SetUiServices(previousServices);
+        unloadMainWindow();
         qunsetenv("JIUJIU_ED2K_CLIENT_DIR");
-        qunsetenv("JIUJIU_SITE_HOST");
     }
 
     fs::path dir() const { return scratch.path() / ".aMule"; }
@@ -134,13 +108,6 @@ protected:
     }
 
     test::ScratchDirectory scratch{"jiujiu-marks"};
-    QtUiServices services;
-    UiServices *previousServices = nullptr;
-    AddressOpener previousOpener;
-    std::vector<std::string> boxes;
-    std::vector<std::string> opened;
-    MainWindow *window = nullptr;
-    ReportListView *list = nullptr;
 };
 
 const std::vector<std::string> kFirstRead = {"已有", "新", "下载中", "新", "已取消"};

@@ -1,5 +1,6 @@
 // The result list as the user works it: sorting, the filter row, merging, selection, keys,
 // the context menu and export, on the real main window under the offscreen platform.
+#include "mainwindowharness.h"
 #include "net/openaddress.h"
 #include "runtime/codepage.h"
 #include "runtime/conversions.h"
@@ -48,6 +49,7 @@
 #include <sys/resource.h>
 
 using namespace jiujiu;
+using test::WaitFor;
 namespace fs = std::filesystem;
 
 namespace {
@@ -114,18 +116,6 @@ private:
     static ControlReference list() { return MainWindow::control(MainWindow::ResultList); }
 };
 
-// Runs the event loop until the condition holds; false after two seconds without.
-template <class Condition>
-bool WaitFor(Condition condition)
-{
-    for (int waited = 0; waited < 2000; waited += 10) {
-        if (condition())
-            return true;
-        QTest::qWait(10);
-    }
-    return condition();
-}
-
 std::string ReadFile(const fs::path &path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -134,36 +124,16 @@ std::string ReadFile(const fs::path &path)
     return out.str();
 }
 
-class ResultViewTest : public ::testing::Test
+class ResultViewTest : public ::testing::Test, protected test::MainWindowHarness
 {
 protected:
     void SetUp() override
     {
-        qputenv("JIUJIU_SITE_HOST", "jiujiu.example");
-        qunsetenv("JIUJIU_STATS_HOST");
-        services.setAnswerer([this](const Text &text, int, const Text &) {
-            boxes.push_back(TextToUtf8(text));
-            return answer;
-        });
-        previousServices = SetUiServices(&services);
-        previousOpener = SetAddressOpener([this](const std::string &a) { opened.push_back(a); });
-        RegisterMainWindowDescription();
-        ASSERT_TRUE(LoadWindow(MainWindow::Reference));
-        window = qobject_cast<MainWindow *>(LoadedWindow(MainWindow::Reference.window));
-        ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-        window->setCurrentPage(1);
-        list = &window->resultList();
+        ASSERT_TRUE(loadMainWindow());
         QGuiApplication::clipboard()->clear();
     }
 
-    void TearDown() override
-    {
-        delete LoadedWindow(MainWindow::Reference.window);
-        SetAddressOpener(previousOpener);
-        SetUiServices(previousServices);
-        qunsetenv("JIUJIU_SITE_HOST");
-    }
+    void TearDown() override { unloadMainWindow(); }
 
     // Lists the samples the way a search does: the caption, then four cells.
     void fill(const std::vector<Sample> &samples = Samples())
@@ -225,15 +195,7 @@ protected:
         QApplication::sendEvent(list->viewport(), &event);
     }
 
-    QtUiServices services;
-    UiServices *previousServices = nullptr;
-    AddressOpener previousOpener;
-    std::vector<std::string> boxes;
-    std::vector<std::string> opened;
-    int answer = IdOk;
     int ListInsertCount = 0;
-    MainWindow *window = nullptr;
-    ReportListView *list = nullptr;
 };
 
 using Column = std::vector<std::string>;
