@@ -55,6 +55,7 @@ RegexComponent::RegexComponent(std::string_view pattern, RegexFlags flags, Regex
     if (!m_code)
         return;
     pcre2_pattern_info(m_code.get(), PCRE2_INFO_CAPTURECOUNT, &m_groupCount);
+    m_prefix = LiteralPrefix::Of(utf8, flags.ignoreCase);
     if (engine == RegexEngine::Jit)
         m_jit = pcre2_jit_compile(m_code.get(), PCRE2_JIT_COMPLETE) == 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runtime/value.h"
+#include "search/literalprefix.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -71,6 +72,8 @@ public:
     std::uint32_t groupCount() const { return m_groupCount; }
     // The compiled pattern, null when it did not compile.
     const pcre2_real_code_8 *code() const { return m_code.get(); }
+    // What every match begins with, as far as the pattern says for certain.
+    const LiteralPrefix &prefix() const { return m_prefix; }
 
     // Calls onMatch for each match in order, with 2 * (groupCount() + 1) offsets into
     // subject.utf8() (PCRE2's "unset" for a group that took no part); onMatch returns false
@@ -92,6 +95,7 @@ private:
     std::unique_ptr<pcre2_real_code_8, CodeDeleter> m_code;
     std::uint32_t m_groupCount = 0;
     bool m_jit = false;
+    LiteralPrefix m_prefix;
 };
 
 } // namespace jiujiu

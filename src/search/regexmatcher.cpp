@@ -46,6 +46,13 @@ RegexMatcher::Result RegexMatcher::find(std::string_view utf8, std::size_t from,
 {
     if (!m_context || !m_data || end > utf8.size() || from > end)
         return Result::Failed;
+    // No match can start before the pattern's literal beginning does.
+    const LiteralPrefix &prefix = m_component.prefix();
+    if (!prefix.empty()) {
+        from = prefix.next(utf8, from, end);
+        if (from == end)
+            return Result::NotFound;
+    }
     const int rc = pcre2_match(m_component.code(), reinterpret_cast<PCRE2_SPTR>(utf8.data()), end,
                                from, PCRE2_NO_UTF_CHECK, m_data.get(), m_context.get());
     if (rc == PCRE2_ERROR_NOMATCH)

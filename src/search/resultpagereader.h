@@ -49,7 +49,7 @@ private:
     RegexComponent m_size;
     RegexComponent m_sources;
     RegexComponent m_link;
-    std::unique_ptr<RegexMatcher> m_cellMatchers[3];
+    std::unique_ptr<RegexMatcher> m_cellMatchers[2][3];
 };
 
 } // namespace jiujiu
