@@ -72,6 +72,10 @@ std::vector<std::string> ExpectedLines(const std::vector<const jiujiu::demo::Res
     return lines;
 }
 
+// The archive series as the demo service makes it with --archive 4500, before any test reads
+// the catalogue.
+[[maybe_unused]] const bool kArchive = (jiujiu::demo::SetArchiveSize(4500), true);
+
 } // namespace
 
 TEST(Cli, ListsEveryCatalogueRowOfEveryPage)
@@ -97,6 +101,28 @@ TEST(Cli, ListsEveryCatalogueRowOfEveryPage)
                                         e.sources + "\t" + e.link);
             }
         }
+    }
+}
+
+// Pages of thousands of rows are read and printed in halves side by side: every row still
+// comes once, in order, on a page large enough for that and on one that is not.
+TEST(Cli, LargePagesListEveryRowInOrder)
+{
+    const DemoServiceProcess service({"--rows-per-page", "3000", "--archive", "4500"});
+    ASSERT_FALSE(service.host().empty());
+    const auto expected = jiujiu::demo::FindResources("档案馆");
+    ASSERT_EQ(expected.size(), 4500u);
+    std::vector<std::string> links;
+    for (const auto *e : expected)
+        links.push_back(e->link);
+    for (const char *jobs : {"1", "4"}) {
+        const Result tsv =
+            RunProgram({JIUJIU_CLI, "--jobs", jobs, "档案馆"}, service.environment());
+        EXPECT_EQ(tsv.status, 0) << tsv.err;
+        EXPECT_EQ(OutputLines(tsv.out), ExpectedLines(expected, 1)) << jobs << " in flight";
+        const Result list = RunProgram({JIUJIU_CLI, "--jobs", jobs, "--format", "links", "档案馆"},
+                                       service.environment());
+        EXPECT_EQ(OutputLines(list.out), links) << jobs << " in flight";
     }
 }
 
