@@ -25,6 +25,9 @@ function(jiujiu_add_test name)
              "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
              "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
     endif()
+    if(JIUJIU_SANITIZE_THREAD)
+        list(APPEND env "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=${CMAKE_SOURCE_DIR}/tests/tsan.supp")
+    endif()
     list(APPEND env "JIUJIU_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}")
     # The test's own variables last: they win over the defaults above.
     list(APPEND env ${T_ENV})

@@ -100,6 +100,8 @@ TEST(AllocationFailure, IsFatalWithTheSize)
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "AddressSanitizer reserves its shadow memory beyond any address-space "
                     "limit and brings its own operator new, which never asks a new-handler";
+#elif defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "ThreadSanitizer reserves its shadow memory beyond any address-space limit";
 #endif
     struct Row
     {
