@@ -28,15 +28,6 @@ double Milliseconds(std::chrono::steady_clock::duration d)
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-FileId RandomFile(std::mt19937_64 &random)
-{
-    FileId file;
-    for (std::uint8_t &byte : file.hash)
-        byte = static_cast<std::uint8_t>(random());
-    file.size = 1 + random() % (4ull << 30);
-    return file;
-}
-
 std::string Link(const FileId &file)
 {
     std::string hex = Md4Hex(file.hash);
@@ -55,16 +46,16 @@ int main(int argc, char **argv)
     std::mt19937_64 random(7);
     std::vector<FileId> known(knownCount);
     for (FileId &file : known)
-        file = RandomFile(random);
+        file = test::RandomFileId(random);
     const test::ScratchDirectory client("jiujiu-bench-client");
     test::WriteFile(client.path() / "known.met", test::KnownMetFile(known));
     std::vector<Md4Hash> cancelled;
     for (int i = 0; i < 2000; ++i)
-        cancelled.push_back(RandomFile(random).hash);
+        cancelled.push_back(test::RandomFileId(random).hash);
     test::WriteFile(client.path() / "canceled.met", test::CanceledMetFile(cancelled));
     std::vector<FileId> downloads;
     for (int i = 0; i < 200; ++i) {
-        downloads.push_back(RandomFile(random));
+        downloads.push_back(test::RandomFileId(random));
         char name[32];
         std::snprintf(name, sizeof name, "Temp/%03d.part.met", i + 1);
         test::WriteFile(client.path() / name,
@@ -77,7 +68,7 @@ int main(int argc, char **argv)
     for (std::size_t i = 0; i < rowCount; ++i) {
         const FileId file = i % 2 == 0 && !known.empty() ? known[random() % known.size()]
                             : i % 101 == 1               ? downloads[random() % downloads.size()]
-                                                         : RandomFile(random);
+                                                         : test::RandomFileId(random);
         rows.emplace_back(std::to_string(i + 1), "series.mkv", "1 GB", "5", Utf8ToText(Link(file)));
     }
 

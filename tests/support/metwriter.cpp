@@ -140,4 +140,13 @@ void WriteFile(const std::filesystem::path &path, const std::string &bytes)
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+FileId RandomFileId(std::mt19937_64 &random)
+{
+    FileId file;
+    for (std::uint8_t &byte : file.hash)
+        byte = static_cast<std::uint8_t>(random());
+    file.size = 1 + random() % (4ull << 30);
+    return file;
+}
+
 } // namespace jiujiu::test

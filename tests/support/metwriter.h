@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -47,5 +48,8 @@ std::string PartMetFile(const FileId &file,
 Md4Hash HashOf(std::string_view hex);
 
 void WriteFile(const std::filesystem::path &path, const std::string &bytes);
+
+// A file of random hash and a size from 1 byte to 4 GiB, for generated client files and rows.
+FileId RandomFileId(std::mt19937_64 &random);
 
 } // namespace jiujiu::test

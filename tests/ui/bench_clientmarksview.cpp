@@ -6,6 +6,7 @@
 // Usage: bench_clientmarksview [ROWS] [KNOWN_FILES]   (QT_QPA_PLATFORM=offscreen)
 
 #include "metwriter.h"
+#include "resultlistpage.h"
 #include "runtime/codepage.h"
 #include "scratchdirectory.h"
 #include "search/resultrow.h"
@@ -64,15 +65,6 @@ private:
     qint64 m_longest = 0;
 };
 
-FileId RandomFile(std::mt19937_64 &random)
-{
-    FileId file;
-    for (std::uint8_t &byte : file.hash)
-        byte = static_cast<std::uint8_t>(random());
-    file.size = 1 + random() % (4ull << 30);
-    return file;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -84,10 +76,11 @@ int main(int argc, char **argv)
     std::mt19937_64 random(11);
     std::vector<FileId> known(static_cast<std::size_t>(knownCount));
     for (FileId &file : known)
-        file = RandomFile(random);
+        file = test::RandomFileId(random);
     std::vector<ResultRow> rows;
     for (int i = 0; i < rowCount; ++i) {
-        const FileId file = i % 2 == 0 ? known[random() % known.size()] : RandomFile(random);
+        const FileId file =
+            i % 2 == 0 ? known[random() % known.size()] : test::RandomFileId(random);
         rows.emplace_back(std::to_string(i + 1), "series.mkv", std::to_string(file.size) + " B",
                           std::to_string(random() % 4000),
                           Utf8ToText("ed2k://|file|series.mkv|" + std::to_string(file.size) + "|" +
@@ -97,12 +90,10 @@ int main(int argc, char **argv)
     test::WriteFile(client.path() / "known.met", test::KnownMetFile(known));
 
     for (const bool sortedHidingKnown : {false, true}) {
-        QWidget page;
-        auto *layout = new QVBoxLayout(&page);
-        auto *list = new ReportListView(&page);
-        auto *bar = new ResultFilterBar(list->shownModel(), &page);
-        layout->addWidget(bar);
-        layout->addWidget(list);
+        test::ResultListPage shown;
+        QWidget &page = shown.page;
+        ReportListView *list = shown.list;
+        ResultFilterBar *bar = shown.bar;
         page.resize(771, 414);
         page.show();
         if (!QTest::qWaitForWindowExposed(&page))

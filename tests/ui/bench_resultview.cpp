@@ -3,6 +3,7 @@
 // the event loop did not run (what the user feels as a stall).
 // Usage: bench_resultview [ROWS]   (QT_QPA_PLATFORM=offscreen)
 
+#include "resultlistpage.h"
 #include "runtime/codepage.h"
 #include "search/resultrow.h"
 #include "ui/listcommands.h"
@@ -90,12 +91,10 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const int rows = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100000;
 
-    QWidget page;
-    auto *layout = new QVBoxLayout(&page);
-    auto *list = new ReportListView(&page);
-    auto *bar = new ResultFilterBar(list->shownModel(), &page);
-    layout->addWidget(bar);
-    layout->addWidget(list);
+    test::ResultListPage shown;
+    QWidget &page = shown.page;
+    ReportListView *list = shown.list;
+    ResultFilterBar *bar = shown.bar;
     page.resize(771, 414);
     page.show();
     if (!QTest::qWaitForWindowExposed(&page))

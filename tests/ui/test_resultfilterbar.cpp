@@ -1,4 +1,5 @@
 // The filter row over a real result list: what it shows for a filter it cannot read.
+#include "resultlistpage.h"
 #include "runtime/codepage.h"
 #include "ui/listcommands.h"
 #include "ui/reportlistview.h"
@@ -30,12 +31,10 @@ std::vector<std::string> ShownSerials(const ResultListProxy &proxy)
 
 TEST(ResultFilterBar, ATermThatIsNoBoundShowsWhyAndKeepsTheLastFilter)
 {
-    QWidget page;
-    auto *layout = new QVBoxLayout(&page);
-    auto *list = new ReportListView(&page);
-    auto *bar = new ResultFilterBar(list->shownModel(), &page);
-    layout->addWidget(bar);
-    layout->addWidget(list);
+    test::ResultListPage shown;
+    QWidget &page = shown.page;
+    ReportListView *list = shown.list;
+    ResultFilterBar *bar = shown.bar;
     page.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
     const struct
