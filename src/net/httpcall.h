@@ -17,6 +17,11 @@ struct HttpCall
     std::string body;  // sent by POST only; a POST without a body sends zero bytes
     bool allowCompressed = false;
     std::uint32_t openFlags = 0;
+    // Redirects followed at most; past them the request fails.
+    long redirectLimit = 20;
+    // A POST answered 301, 302 or 303 is sent on as a POST with its body, not as a GET: a
+    // form's answer must not turn into another page's.
+    bool redirectKeepsPost = false;
 };
 
 } // namespace jiujiu

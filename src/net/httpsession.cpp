@@ -17,7 +17,6 @@
 namespace jiujiu {
 namespace {
 
-constexpr long kMaxRedirects = 20;
 // INTERNET_FLAG_NO_AUTO_REDIRECT: the caller wants the redirect response itself.
 constexpr std::uint32_t kNoAutoRedirect = 0x00200000;
 
@@ -166,7 +165,7 @@ bool HttpSession::configure()
     set(CURLOPT_PROTOCOLS_STR, "http,https");
     set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     set(CURLOPT_FOLLOWLOCATION, m_followRedirects ? 1L : 0L);
-    set(CURLOPT_MAXREDIRS, kMaxRedirects);
+    set(CURLOPT_MAXREDIRS, std::max(call.redirectLimit, 0L));
     set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     set(CURLOPT_HTTP_CONTENT_DECODING, 0L);
     set(CURLOPT_SSL_VERIFYPEER, 1L);
@@ -202,6 +201,8 @@ bool HttpSession::configure()
         set(CURLOPT_POST, 1L);
         set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(call.body.size()));
         set(CURLOPT_POSTFIELDS, call.body.c_str());
+        if (call.redirectKeepsPost)
+            set(CURLOPT_POSTREDIR, static_cast<long>(CURL_REDIR_POST_ALL));
     } else if (m_verb == "HEAD") {
         set(CURLOPT_NOBODY, 1L);
     } else {

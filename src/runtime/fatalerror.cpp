@@ -4,11 +4,22 @@
 #include "runtime/conversions.h"
 #include "runtime/uiservices.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 namespace jiujiu {
+namespace {
+
+std::atomic<FatalErrorHook> g_hook{nullptr};
+
+} // namespace
+
+void SetFatalErrorHook(FatalErrorHook hook)
+{
+    g_hook = hook;
+}
 
 Text FatalErrorText(std::string_view message)
 {
@@ -18,6 +29,9 @@ Text FatalErrorText(std::string_view message)
 
 void FatalError(std::string_view message)
 {
+    // Taken once: a hook that fails itself ends in the plain box.
+    if (const FatalErrorHook hook = g_hook.exchange(nullptr))
+        hook(message);
     static const Text caption = Utf8ToText("错误");
     CurrentUiServices().messageBox(FatalErrorText(message), MbIconError | MbTaskModal, caption);
     std::fflush(nullptr);

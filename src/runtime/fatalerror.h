@@ -9,6 +9,11 @@ namespace jiujiu {
 // "运行时出错!\r\n\r\n错误信息：" + message + "\r\n"
 Text FatalErrorText(std::string_view message);
 
+// Called by FatalError before its message box, e.g. for a front end to say what was done
+// before the end; it may end the process itself. Null: none.
+using FatalErrorHook = void (*)(std::string_view message);
+void SetFatalErrorHook(FatalErrorHook hook);
+
 // Shows the fatal-error message box and ends the process with exit code -1, without the
 // clean-up routine.
 [[noreturn]] void FatalError(std::string_view message);

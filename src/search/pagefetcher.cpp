@@ -1,8 +1,10 @@
 #include "search/pagefetcher.h"
 
+#include "net/contentdecoder.h"
 #include "net/httpcall.h"
 #include "net/httplimits.h"
 #include "net/httpresponse.h"
+#include "search/answercheck.h"
 #include "search/searchrequest.h"
 #include "search/searchtexts.h"
 
@@ -16,6 +18,8 @@ namespace {
 // Pages read ahead of the first one not yet handed back, per request in flight: bounds what
 // waits in memory while an early page is retried.
 constexpr std::int32_t kReadAheadPerRequest = 2;
+// Redirects a form's answer may take.
+constexpr long kRedirectLimit = 5;
 
 std::chrono::milliseconds Until(std::chrono::steady_clock::time_point when)
 {
@@ -63,8 +67,11 @@ void PageFetcher::start(const Attempt &attempt)
     call.url = m_address;
     call.verb = "post";
     call.body = SearchRequestBody(m_keyword, attempt.page);
+    call.redirectLimit = kRedirectLimit;
+    call.redirectKeepsPost = true;
     m_inFlight.emplace(m_client.start(std::move(call)), attempt);
     ++m_requests;
+    ++m_tries[attempt.page].requests;
 }
 
 void PageFetcher::startWhatMayStart()
@@ -90,7 +97,7 @@ void PageFetcher::startWhatMayStart()
 void PageFetcher::judge(const Attempt &attempt, HttpResponse &&response)
 {
     Reading reading;
-    bool tooLarge = false;
+    Failure kind = Failure::None;
     auto pause = attempt.retries < m_settings.retryPauses.size()
                      ? m_settings.retryPauses[attempt.retries]
                      : std::chrono::milliseconds(0);
@@ -99,20 +106,46 @@ void PageFetcher::judge(const Attempt &attempt, HttpResponse &&response)
         pause =
             std::min<std::chrono::milliseconds>(*response.retryAfter, m_settings.retryAfterLimit);
     if (response.succeeded()) {
-        reading = m_reader(attempt.page, std::move(response));
+        // Compressed although the request did not ask for it: decoded within the same cap.
+        switch (DecodeContent(response.body, response.contentEncoding, m_bodyCap)) {
+        case ContentDecoding::Decoded:
+            reading.failure = UnreadableAnswerReason(response.body);
+            kind = reading.failure.empty() ? Failure::None : Failure::Unreadable;
+            break;
+        case ContentDecoding::TooLarge:
+            reading.failure = TooLargeReason(m_bodyCap);
+            kind = Failure::TooLarge;
+            break;
+        case ContentDecoding::Corrupt:
+            reading.failure = UndecodableAnswerReason();
+            kind = Failure::Unreadable;
+            break;
+        }
+        if (kind == Failure::None) {
+            reading = m_reader(attempt.page, std::move(response));
+            kind = reading.failure.empty() ? Failure::None : Failure::Rejected;
+        }
     } else if (response.failure == HttpFailure::TooLarge) {
-        // The same page would be as large again: asking once more only costs memory.
         reading.failure = TooLargeReason(m_bodyCap);
-        tooLarge = true;
+        kind = Failure::TooLarge;
     } else {
         reading.failure = response.failureText;
+        kind = Failure::Request;
     }
-    if (!reading.failure.empty() && !tooLarge && attempt.retries < m_settings.retryPauses.size()) {
+    // The same page would be as large again: asking once more only costs memory.
+    const bool tooLarge = kind == Failure::TooLarge;
+    if (kind != Failure::None) {
+        Tries &tries = m_tries[attempt.page];
+        tries.lastFailure = reading.failure;
+        tries.lastKind = kind;
+    }
+    if (kind != Failure::None && !tooLarge && attempt.retries < m_settings.retryPauses.size()) {
         m_waiting.emplace(Clock::now() + pause, Attempt{attempt.page, attempt.retries + 1});
         return;
     }
-    m_done[attempt.page] = {attempt.page, std::move(reading.rows), std::move(reading.failure),
-                            tooLarge};
+    m_done[attempt.page] = {
+        attempt.page, std::move(reading.rows),       std::move(reading.failure), tooLarge,
+        kind,         m_tries[attempt.page].requests};
 }
 
 std::chrono::milliseconds PageFetcher::waitTime(std::chrono::milliseconds timeout) const
@@ -132,24 +165,33 @@ void PageFetcher::handBack(std::vector<Page> &pages)
          next = m_done.find(m_nextToHand)) {
         pages.push_back(std::move(next->second));
         m_done.erase(next);
+        m_tries.erase(m_nextToHand);
         ++m_nextToHand;
         m_lastProgress = Clock::now();
     }
 }
 
-void PageFetcher::giveUp(std::vector<Page> &pages)
+std::vector<PageFetcher::Page> PageFetcher::abandon(const std::string &reason)
 {
-    // Every page asked for is handed back, read or not; the ones never asked for stay unread.
-    const std::string reason =
-        "no progress for " + std::to_string(m_settings.noProgressLimit.count()) + " ms";
+    std::vector<Page> pages;
     for (; m_nextToHand < m_nextToStart; ++m_nextToHand) {
-        if (const auto read = m_done.find(m_nextToHand); read != m_done.end())
+        if (const auto read = m_done.find(m_nextToHand); read != m_done.end()) {
             pages.push_back(std::move(read->second));
-        else
-            pages.push_back({m_nextToHand, {}, reason});
+            continue;
+        }
+        const Tries &tries = m_tries[m_nextToHand];
+        Page page{m_nextToHand, {}, reason, false, Failure::Abandoned, tries.requests};
+        // A page that failed before names what went wrong, not that it was given up on.
+        if (!tries.lastFailure.empty()) {
+            page.failure = tries.lastFailure;
+            page.kind = tries.lastKind;
+        }
+        pages.push_back(std::move(page));
     }
     m_done.clear();
+    m_tries.clear();
     stop();
+    return pages;
 }
 
 std::vector<PageFetcher::Page> PageFetcher::step(std::chrono::milliseconds timeout)
@@ -174,8 +216,12 @@ std::vector<PageFetcher::Page> PageFetcher::step(std::chrono::milliseconds timeo
         judge(which, std::move(finished.response));
     }
     handBack(pages);
-    if (!finished() && Clock::now() - m_lastProgress >= m_settings.noProgressLimit)
-        giveUp(pages);
+    if (!finished() && Clock::now() - m_lastProgress >= m_settings.noProgressLimit) {
+        // Every page asked for is handed back, read or not.
+        for (Page &page : abandon("no progress for " +
+                                  std::to_string(m_settings.noProgressLimit.count()) + " ms"))
+            pages.push_back(std::move(page));
+    }
     startWhatMayStart();
     return pages;
 }

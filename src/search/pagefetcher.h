@@ -33,6 +33,17 @@ public:
     };
     using Reader = std::function<Reading(std::int32_t page, HttpResponse &&response)>;
 
+    // What kind of failure ended a page, for callers that try something else for one kind.
+    enum class Failure
+    {
+        None,
+        Request,    // no connection, an HTTP error, a dropped or timed-out transfer
+        TooLarge,   // the answer (or what it decodes to) passed the body cap
+        Unreadable, // an answer that is not the viewer's page: an error page, empty, binary
+        Rejected,   // the reader found the answer no good (e.g. without rows)
+        Abandoned,  // asked for, but the search gave up on it (after failed pages, no progress)
+    };
+
     // A page done with: its rows, or why it could not be read after every retry.
     struct Page
     {
@@ -40,6 +51,8 @@ public:
         std::vector<ResultRow> rows;
         std::string failure;
         bool tooLarge = false; // the answer passed the body cap (never asked again)
+        Failure kind = Failure::None;
+        std::int32_t requests = 0; // times it was asked for
     };
 
     // The requests go through `client`, which may carry other requests of the same search
@@ -58,6 +71,10 @@ public:
     bool finished() const;
     // Abandons the requests in flight and asks for nothing more.
     void stop();
+    // The same, handing back in page order every page asked for and not yet handed back:
+    // those read as they are, the others failed with their last reason, else `reason`. The
+    // pages never asked for stay unread (nextPage() is the first of them).
+    std::vector<Page> abandon(const std::string &reason);
     // The first page not yet handed back.
     std::int32_t nextPage() const { return m_nextToHand; }
     std::int32_t requestsStarted() const { return m_requests; }
@@ -75,7 +92,6 @@ private:
     void judge(const Attempt &attempt, HttpResponse &&response);
     std::chrono::milliseconds waitTime(std::chrono::milliseconds timeout) const;
     void handBack(std::vector<Page> &pages);
-    void giveUp(std::vector<Page> &pages);
 
     HttpClient &m_client;
     Text m_address;
@@ -88,6 +104,14 @@ private:
     std::map<HttpClient::Ticket, Attempt> m_inFlight;
     std::multimap<Clock::time_point, Attempt> m_waiting; // retries, by when they are due
     std::map<std::int32_t, Page> m_done;                 // read, waiting for their turn
+    // Pages asked for and not handed back: how often, and why the last try failed.
+    struct Tries
+    {
+        std::int32_t requests = 0;
+        std::string lastFailure;
+        Failure lastKind = Failure::None;
+    };
+    std::map<std::int32_t, Tries> m_tries;
     std::int32_t m_nextToStart;
     std::int32_t m_nextToHand;
     std::int32_t m_requests = 0;

@@ -115,10 +115,20 @@ bool SortsBefore(const SortKey &a, std::size_t rowA, const SortKey &b, std::size
 std::vector<std::size_t> SortedOrder(const std::vector<ResultRow> &rows, const SortRequest &request,
                                      const Collator &collator)
 {
+    std::vector<const ResultRow *> held;
+    held.reserve(rows.size());
+    for (const ResultRow &row : rows)
+        held.push_back(&row);
+    return SortedOrder(held, request, collator);
+}
+
+std::vector<std::size_t> SortedOrder(const std::vector<const ResultRow *> &rows,
+                                     const SortRequest &request, const Collator &collator)
+{
     std::vector<SortKey> keys;
     keys.reserve(rows.size());
-    for (const ResultRow &row : rows)
-        keys.push_back(MakeSortKey(row, request.column, collator));
+    for (const ResultRow *row : rows)
+        keys.push_back(MakeSortKey(*row, request.column, collator));
     std::vector<std::size_t> order(rows.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {

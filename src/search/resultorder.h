@@ -56,5 +56,8 @@ bool SortsBefore(const SortKey &a, std::size_t rowA, const SortKey &b, std::size
 // The rows' indexes in the order of the request.
 std::vector<std::size_t> SortedOrder(const std::vector<ResultRow> &rows, const SortRequest &request,
                                      const Collator &collator);
+// The same for rows held elsewhere.
+std::vector<std::size_t> SortedOrder(const std::vector<const ResultRow *> &rows,
+                                     const SortRequest &request, const Collator &collator);
 
 } // namespace jiujiu

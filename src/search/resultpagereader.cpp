@@ -8,6 +8,8 @@
 #include "search/regexsubject.h"
 #include "search/searchexpressions.h"
 
+#include <algorithm>
+
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
@@ -84,6 +86,12 @@ ResultPageReader::Page ResultPageReader::read(std::string &&body)
     });
     page.limitReached = end != RegexScanEnd::Finished;
     page.rows.resize(names.size());
+    std::int64_t rowStarts = 0;
+    const std::string_view marker = RowStartMarker();
+    for (auto at = utf8.find(marker); at != std::string::npos; at = utf8.find(marker, at + 1))
+        ++rowStarts;
+    page.rowsUnreadable =
+        std::max<std::int64_t>(rowStarts - static_cast<std::int64_t>(names.size()), 0);
 
     // Rows first..last of the page, with matchers of their own.
     struct Part

@@ -37,6 +37,8 @@ public:
         std::int64_t rowsMissingCells = 0;
         // A match ran into a limit, or the answer was too large to read: rows may be missing.
         bool limitReached = false;
+        // Row starts of the site beyond the names read: rows that cannot be listed.
+        std::int64_t rowsUnreadable = 0;
     };
 
     // body: a viewer answer as it came.

@@ -47,4 +47,9 @@ const Text &LinkExpression()
     return expression;
 }
 
+std::string_view RowStartMarker()
+{
+    return "&lt;tr&gt;\n    &lt;td&gt;";
+}
+
 } // namespace jiujiu

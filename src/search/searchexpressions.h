@@ -2,6 +2,8 @@
 
 #include "runtime/value.h"
 
+#include <string_view>
+
 namespace jiujiu {
 
 // The six expressions that read a result page as the page-source viewer returns it, in its
@@ -19,5 +21,9 @@ const Text &SizeExpression();
 const Text &SourcesExpression();
 // The ed2k download link.
 const Text &LinkExpression();
+
+// Where the site starts a result row, as UTF-8 (a plain string, no expression): rows are
+// counted by it as well as by their name cells, so a row whose name cannot be read is known.
+std::string_view RowStartMarker();
 
 } // namespace jiujiu

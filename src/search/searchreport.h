@@ -32,6 +32,10 @@ struct PageOutcome
     std::int64_t rowsMissingCells = 0;
     // Read, but a matching limit ended the reading before the end of the page.
     bool cutShort = false;
+    // Rows the page starts whose name cell could not be read: they are not listed.
+    std::int64_t rowsUnreadable = 0;
+    // Times the page was asked for, retries included.
+    std::int32_t requests = 0;
 };
 
 // How the last search went.
@@ -42,7 +46,10 @@ struct SearchReport
     std::int32_t pageCount = 0;     // result pages the search meant to read
     std::int64_t rows = 0;          // rows listed
     std::vector<PageOutcome> pages; // in page order, each page handed back
-    std::int32_t pagesNotRead = 0;  // never asked for or abandoned: after a stop or failures
+    // Never asked for (after failed pages or the row limit), or still owed when it was stopped.
+    std::int32_t pagesNotRead = 0;
+    // The search stopped at the row limit, having listed that many rows.
+    bool rowLimitReached = false;
     std::string unreachableReason;
     std::int32_t requests = 0; // requests started, retries included
 

@@ -24,6 +24,9 @@ struct SearchSettings
     // When no page could be listed for this long, the pages still owed count as failed and the
     // search ends.
     std::chrono::milliseconds noProgressLimit{120000};
+    // A search lists at most this many rows, then stops as if asked to: the rows are held in
+    // memory, and a bogus site must not fill it.
+    std::int64_t rowLimit = 2000000;
 };
 
 } // namespace jiujiu

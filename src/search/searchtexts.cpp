@@ -50,30 +50,55 @@ Text ProgressText(std::int32_t page, std::int32_t pages, std::int64_t rows)
     return Concatenate({reading, Number(page), "/", Number(pages), listed, Number(rows), unit});
 }
 
-Text IncompleteAnnouncement(const Text &total, std::int64_t rows,
-                            const std::vector<std::int32_t> &failedPages, std::int32_t pagesNotRead)
+Text IncompleteAnnouncement(
+    const Text &total, std::int64_t rows, const std::vector<std::int32_t> &failedPages,
+    std::int32_t pagesNotRead,
+    const std::vector<std::pair<std::int32_t, std::int64_t>> &unreadableRows)
 {
     // The count first: where the line is too short for all of it, the page numbers give way.
     static const Text found = Utf8ToText("为您找到[");
     static const Text listed = Utf8ToText("]枚资源，只列出了 ");
-    static const Text pagesStart = Utf8ToText(" 枚：第 ");
+    static const Text pagesStart = Utf8ToText(" 枚：");
+    static const Text page = Utf8ToText("第 ");
     static const Text separator = Utf8ToText("、");
+    static const Text comma = Utf8ToText("，");
     static const Text more = Utf8ToText(" 等 ");
     static const Text unread = Utf8ToText(" 页没能读出来");
+    static const Text rowsStart = Utf8ToText(" 页有 ");
+    static const Text rowsEnd = Utf8ToText(" 行读不出来");
     static const Text laterStart = Utf8ToText("，后面 ");
     static const Text laterEnd = Utf8ToText(" 页也没再读");
     static const Text end = Utf8ToText("！双击复制、下载！");
-    Text pages;
-    for (std::size_t i = 0; i < failedPages.size() && i < kNamedPages; ++i) {
-        if (i > 0)
-            pages += separator;
-        pages += Number(failedPages[i]);
+    Text what;
+    if (!failedPages.empty()) {
+        what = page;
+        for (std::size_t i = 0; i < failedPages.size() && i < kNamedPages; ++i) {
+            if (i > 0)
+                what += separator;
+            what += Number(failedPages[i]);
+        }
+        if (failedPages.size() > kNamedPages)
+            what += more + Number(static_cast<std::int64_t>(failedPages.size()));
+        what += unread;
     }
-    if (failedPages.size() > kNamedPages)
-        pages += more + Number(static_cast<std::int64_t>(failedPages.size()));
+    for (std::size_t i = 0; i < unreadableRows.size() && i < kNamedPages; ++i) {
+        if (!what.empty())
+            what += comma;
+        what += Concatenate({page, Number(unreadableRows[i].first), rowsStart,
+                             Number(unreadableRows[i].second), rowsEnd});
+    }
     const Text later =
         pagesNotRead > 0 ? Concatenate({laterStart, Number(pagesNotRead), laterEnd}) : Text();
-    return Concatenate({found, total, listed, Number(rows), pagesStart, pages, unread, later, end});
+    return Concatenate({found, total, listed, Number(rows), pagesStart, what, later, end});
+}
+
+Text RowLimitAnnouncement(const Text &total, std::int64_t limit)
+{
+    static const Text found = Utf8ToText("为您找到[");
+    static const Text over = Utf8ToText("]枚资源，结果超过 ");
+    static const Text first = Utf8ToText(" 条，只列出了前 ");
+    static const Text end = Utf8ToText(" 条！双击复制、下载！");
+    return Concatenate({found, total, over, Number(limit), first, Number(limit), end});
 }
 
 Text StoppedAnnouncement(const Text *total, std::int64_t rows)
@@ -97,6 +122,12 @@ Text UnreachableMessage(const std::string &reason)
 Text AnswerTooLargeMessage(const std::string &reason)
 {
     static const Text text = Utf8ToText("呜呜，搜索服务的答案太大，没能读出来！\r\n原因：");
+    return text + Utf8ToText(reason);
+}
+
+Text UnreadableAnswerMessage(const std::string &reason)
+{
+    static const Text text = Utf8ToText("呜呜，搜索服务的答案读不出来！\r\n原因：");
     return text + Utf8ToText(reason);
 }
 

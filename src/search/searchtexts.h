@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace jiujiu {
@@ -20,15 +21,23 @@ Text TotalAnnouncement(const Text &total);
 Text ProgressText(std::int32_t page, std::int32_t pages, std::int64_t rows);
 // The ending of a search that could not read every page: which pages, and how many rows were
 // listed against the total. At most five page numbers are named.
-Text IncompleteAnnouncement(const Text &total, std::int64_t rows,
-                            const std::vector<std::int32_t> &failedPages,
-                            std::int32_t pagesNotRead);
+// unreadableRows: pages with rows whose name could not be read, and how many ("第 3 页有 2 行
+// 读不出来").
+Text IncompleteAnnouncement(
+    const Text &total, std::int64_t rows, const std::vector<std::int32_t> &failedPages,
+    std::int32_t pagesNotRead,
+    const std::vector<std::pair<std::int32_t, std::int64_t>> &unreadableRows = {});
+// The ending of a search stopped at the row limit: "为您找到[total]枚资源，结果超过 N 条，只列出了
+// 前 N 条！双击复制、下载！"
+Text RowLimitAnnouncement(const Text &total, std::int64_t limit);
 // The ending of a stopped search; without a total when it was stopped before one was read.
 Text StoppedAnnouncement(const Text *total, std::int64_t rows);
 // The message box for a service that cannot be reached, with the reason on a second line.
 Text UnreachableMessage(const std::string &reason);
 // The message box for a first answer larger than the program reads, with the reason.
 Text AnswerTooLargeMessage(const std::string &reason);
+// The message box for a first answer that is not the viewer's page, with the reason.
+Text UnreadableAnswerMessage(const std::string &reason);
 // The failure reason of an answer past the body cap, as UTF-8 like every failure reason:
 // "答案超过 64 MB".
 std::string TooLargeReason(std::size_t cap);

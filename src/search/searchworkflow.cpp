@@ -154,7 +154,7 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
     // Matched as the UTF-8 it came in: a large first page is not converted twice.
     std::shared_ptr<const RegexSubject> first;
     std::string failure;
-    bool tooLarge = false;
+    auto failureKind = PageFetcher::Failure::None;
     PageFetcher firstRequest(
         client, keyword, 1, 1, m_settings, [&first](std::int32_t, HttpResponse &&response) {
             first = RegexSubject::FromUtf8(AnswerUtf8(std::move(response.body)));
@@ -162,9 +162,9 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
         });
     const bool answered = Drive(
         firstRequest, [this] { return stopWanted(); },
-        [&failure, &tooLarge](PageFetcher::Page &&page) {
+        [&failure, &failureKind](PageFetcher::Page &&page) {
             failure = std::move(page.failure);
-            tooLarge = page.tooLarge;
+            failureKind = page.kind;
         });
     m_report.requests = firstRequest.requestsStarted();
     if (answered)
@@ -174,11 +174,14 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
         return end(SearchOutcome::Stopped);
     }
     if (!failure.empty()) {
-        // An answer too large was no network fault: it has a message of its own.
+        // An answer too large or not the viewer's was no network fault: each has a message of
+        // its own, and none is taken for a search without results.
         m_report.unreachableReason = failure;
-        ShowMessageBox(
-            Value(tooLarge ? AnswerTooLargeMessage(failure) : UnreachableMessage(failure)),
-            Value(0), Value(SearchMessageTitle()));
+        const Text message =
+            failureKind == PageFetcher::Failure::TooLarge     ? AnswerTooLargeMessage(failure)
+            : failureKind == PageFetcher::Failure::Unreadable ? UnreadableAnswerMessage(failure)
+                                                              : UnreachableMessage(failure);
+        ShowMessageBox(Value(message), Value(0), Value(SearchMessageTitle()));
         return end(SearchOutcome::Unreachable);
     }
 
@@ -203,15 +206,20 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
         pageCount = 1;
 
     // Never more pages than the total can fill at the first page's row count, nor than the
-    // limit: a bogus last-page link must not make the search run for ever.
+    // limit: a bogus last-page link must not make the search run for ever. A total below the
+    // first page's own rows ("0" over a full page) is no bound: the last-page link decides.
     if (pageCount > 1) {
         std::int64_t bound = std::max(m_settings.pageLimit, 1);
         m_regex.Create(NameExpression());
         const std::int32_t firstRows = m_regex.Execute(first);
-        if (const auto total = TotalNumber(m_report.total); total && firstRows > 0)
+        if (const auto total = TotalNumber(m_report.total);
+            total && firstRows > 0 && *total >= firstRows)
             bound = std::clamp<std::int64_t>((*total + firstRows - 1) / firstRows, 1, bound);
         pageCount = static_cast<std::int32_t>(std::min<std::int64_t>(pageCount, bound));
     }
+    // The first answer is read again with the other pages: it need not wait in memory.
+    m_regex.Create(Text());
+    first.reset();
     return listPages(keyword, pageCount, client);
 }
 
@@ -240,50 +248,76 @@ SearchOutcome SearchWorkflow::listPages(const Text &keyword, std::int32_t pageCo
         });
     std::int64_t serial = 0;
     int failedInARow = 0;
-    const bool completed = Drive(
-        fetcher, [this] { return stopWanted(); },
-        [&](PageFetcher::Page &&page) {
-            PageOutcome outcome{page.number, 0, std::move(page.failure)};
-            if (const auto read = readings.find(page.number); read != readings.end()) {
-                if (outcome.failure.empty()) {
-                    outcome.rowsMissingCells = read->second.rowsMissingCells;
-                    outcome.cutShort = read->second.limitReached;
-                }
-                readings.erase(read);
-            }
+    std::vector<PageFetcher::Page> abandoned;
+    const auto onPage = [&](PageFetcher::Page &&page) {
+        // Pages handed back with the one that reached the row limit are not read.
+        if (m_report.rowLimitReached)
+            return;
+        PageOutcome outcome{page.number, 0, std::move(page.failure)};
+        outcome.requests = page.requests;
+        if (const auto read = readings.find(page.number); read != readings.end()) {
             if (outcome.failure.empty()) {
-                failedInARow = 0;
-                for (ResultRow &row : page.rows)
-                    row.setCell(SerialColumn, ToText(Value(++serial)));
-                outcome.rows = static_cast<std::int64_t>(page.rows.size());
-                m_window.appendRows(std::move(page.rows));
-            } else if (++failedInARow >= m_settings.failedPagesInARow && !fetcher.finished()) {
-                // The service has most likely gone away: ask for nothing more.
+                outcome.rowsMissingCells = read->second.rowsMissingCells;
+                outcome.cutShort = read->second.limitReached;
+                outcome.rowsUnreadable = read->second.rowsUnreadable;
+            }
+            readings.erase(read);
+        }
+        if (outcome.failure.empty()) {
+            failedInARow = 0;
+            // Past the row limit the search ends like a stopped one, the limit's rows listed.
+            const std::int64_t room = std::max<std::int64_t>(m_settings.rowLimit - serial, 0);
+            if (static_cast<std::int64_t>(page.rows.size()) > room) {
+                page.rows.resize(static_cast<std::size_t>(room));
+                m_report.rowLimitReached = true;
                 fetcher.stop();
             }
-            m_report.pages.push_back(std::move(outcome));
-            m_report.rows = serial;
-            if (page.number < pageCount)
-                m_window.showProgress(ProgressText(page.number + 1, pageCount, serial));
-        });
+            for (ResultRow &row : page.rows)
+                row.setCell(SerialColumn, ToText(Value(++serial)));
+            outcome.rows = static_cast<std::int64_t>(page.rows.size());
+            m_window.appendRows(std::move(page.rows));
+        } else if (++failedInARow >= m_settings.failedPagesInARow && !fetcher.finished()) {
+            // The service has most likely gone away: ask for nothing more. The pages already
+            // asked for are still reported, each with what became of it.
+            abandoned = fetcher.abandon("abandoned after " + std::to_string(failedInARow) +
+                                        " failed pages in a row");
+        }
+        m_report.pages.push_back(std::move(outcome));
+        m_report.rows = serial;
+        if (page.number < pageCount)
+            m_window.showProgress(ProgressText(page.number + 1, pageCount, serial));
+    };
+    const bool completed = Drive(
+        fetcher, [this] { return stopWanted(); }, onPage);
+    for (PageFetcher::Page &page : abandoned)
+        onPage(std::move(page));
     m_report.requests += fetcher.requestsStarted();
     m_report.pagesNotRead = std::max(pageCount - (fetcher.nextPage() - 1), 0);
 
+    if (m_report.rowLimitReached) {
+        m_report.pagesNotRead = std::max(pageCount - m_report.pages.back().page, 0);
+        m_window.setAnnouncement(RowLimitAnnouncement(m_report.total, m_settings.rowLimit));
+        return end(SearchOutcome::Stopped);
+    }
     if (!completed) {
         m_window.setAnnouncement(StoppedAnnouncement(&m_report.total, serial));
         return end(SearchOutcome::Stopped);
     }
     // A page cut short by a matching limit lost rows as surely as one that failed.
     std::vector<std::int32_t> failedPages;
-    for (const PageOutcome &page : m_report.pages)
+    std::vector<std::pair<std::int32_t, std::int64_t>> unreadableRows;
+    for (const PageOutcome &page : m_report.pages) {
         if (!page.failure.empty() || page.cutShort)
             failedPages.push_back(page.page);
-    if (failedPages.empty() && m_report.pagesNotRead == 0) {
+        else if (page.rowsUnreadable > 0)
+            unreadableRows.emplace_back(page.page, page.rowsUnreadable);
+    }
+    if (failedPages.empty() && unreadableRows.empty() && m_report.pagesNotRead == 0) {
         m_window.setAnnouncement(TotalAnnouncement(m_report.total));
         return end(SearchOutcome::Listed);
     }
-    m_window.setAnnouncement(
-        IncompleteAnnouncement(m_report.total, serial, failedPages, m_report.pagesNotRead));
+    m_window.setAnnouncement(IncompleteAnnouncement(m_report.total, serial, failedPages,
+                                                    m_report.pagesNotRead, unreadableRows));
     return end(SearchOutcome::Incomplete);
 }
 

@@ -41,10 +41,11 @@ struct Reply
     std::chrono::milliseconds delay{0};
 };
 
-// A good page holds "rows=N"; the reader turns that into N rows.
+// A good page holds "rows=N" (and escaped markup, as every viewer answer); the reader turns
+// that into N rows.
 Reply Rows(int n, std::chrono::milliseconds delay = 0ms)
 {
-    return {200, "rows=" + std::to_string(n), {}, delay};
+    return {200, "rows=" + std::to_string(n) + " &lt;br&gt;", {}, delay};
 }
 
 Reply Answer(int status, std::string body, std::string retryAfter = {})

@@ -52,8 +52,9 @@ std::string Lower(std::string s)
     return s;
 }
 
-const char *const kUsage = "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
-                           "[--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] KEYWORD\n";
+const char *const kUsage =
+    "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
+    "[--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] [--max-rows N] KEYWORD\n";
 
 // What jiujiu-cli writes for a usage error: the argument and what is wrong, then the usage.
 std::string UsageError(const std::string &why)

@@ -7,6 +7,10 @@
 #include "search/filetype.h"
 #include "search/resultexport.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -81,42 +85,67 @@ void CliWindow::setAnnouncement(const Text &text)
 
 void CliWindow::deleteAllRows()
 {
-    m_rows.clear();
+    m_pages.clear();
+    m_pageStarts.clear();
+    m_held = 0;
+    m_dropped = 0;
     m_written = 0;
+    m_listed = 0;
+}
+
+const ResultRow &CliWindow::row(std::size_t r) const
+{
+    const auto block = std::upper_bound(m_pageStarts.begin(), m_pageStarts.end(), r) - 1;
+    const auto at = static_cast<std::size_t>(block - m_pageStarts.begin());
+    return m_pages[at][r - *block];
+}
+
+ResultRow *CliWindow::heldRow(std::size_t r)
+{
+    if (r < m_dropped || r >= rowCount())
+        return nullptr;
+    return const_cast<ResultRow *>(&row(r));
 }
 
 int CliWindow::appendRow(const Text &caption)
 {
     // A row is complete once the next one starts; the last one at finish().
     flushCompleteRows();
-    m_rows.emplace_back();
-    m_rows.back().setCell(SerialColumn, caption);
-    return static_cast<int>(m_rows.size() - 1);
+    if (m_pages.empty()) {
+        m_pages.emplace_back();
+        m_pageStarts.push_back(m_dropped);
+    }
+    m_pages.back().emplace_back();
+    m_pages.back().back().setCell(SerialColumn, caption);
+    ++m_held;
+    ++m_listed;
+    return static_cast<int>(rowCount() - 1);
 }
 
 void CliWindow::appendRows(std::vector<ResultRow> &&rows)
 {
     flushCompleteRows();
-    // The first page's rows are taken over whole, not moved one by one.
-    if (m_rows.empty())
-        m_rows = std::move(rows);
-    else
-        m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()),
-                      std::make_move_iterator(rows.end()));
+    if (rows.empty())
+        return;
+    // A page's rows are taken over whole, not moved one by one.
+    const std::size_t count = rows.size();
+    m_pageStarts.push_back(rowCount());
+    m_pages.push_back(std::move(rows));
+    m_held += count;
+    m_listed += static_cast<std::int64_t>(count);
 }
 
 void CliWindow::setCell(int row, int column, const Text &text)
 {
-    if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size())
-        return;
-    m_rows[static_cast<std::size_t>(row)].setCell(column, text);
+    if (ResultRow *held = row < 0 ? nullptr : heldRow(static_cast<std::size_t>(row)))
+        held->setCell(column, text);
 }
 
 Text CliWindow::cellText(int row, int column)
 {
-    if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size())
-        return {};
-    return m_rows[static_cast<std::size_t>(row)][column];
+    if (const ResultRow *held = row < 0 ? nullptr : heldRow(static_cast<std::size_t>(row)))
+        return (*held)[column];
+    return {};
 }
 
 std::string CliWindow::EscapeTsvCell(std::string_view utf8)
@@ -174,7 +203,7 @@ bool CliWindow::accepted(const Listed &listed, const ResultJudge *judge) const
 {
     if (m_options.filter.isEmpty())
         return true;
-    const ResultRow &row = listed.row;
+    const ResultRow &row = *listed.row;
     const std::string key =
         ResultFilter::MatchKey(TextToUtf8(row[NameColumn]), TextToUtf8(row[LinkColumn]));
     FilterSubject subject;
@@ -183,12 +212,12 @@ bool CliWindow::accepted(const Listed &listed, const ResultJudge *judge) const
     subject.sources = row.sources();
     subject.status = m_marker.markOf(row.link()).status;
     std::string extension;
-    if (judge && !listed.members.empty()) {
-        const std::size_t first = listed.members.front();
+    if (judge && !listed.streamed) {
+        const std::size_t first = listed.index;
         subject.type = judge->type(first);
         subject.extension = judge->extension(first);
         subject.brokenLink = judge->brokenLink(first);
-        for (std::size_t member : listed.members)
+        for (std::size_t member : membersOf(listed))
             subject.suspicious = subject.suspicious || judge->suspicious(member);
     } else {
         extension = FileExtension(row.link().name);
@@ -210,7 +239,7 @@ void CliWindow::appendFormatted(std::string &out, const Listed &listed, bool fir
     for (int c = SerialColumn; c < kResultColumnCount; ++c) {
         if (c != SerialColumn)
             out += '\t';
-        const Text &cell = listed.row[c];
+        const Text &cell = (*listed.row)[c];
         if (AsciiPrefixLength(cell.data(), cell.size()) == cell.size())
             AppendTsvCell(out, cell);
         else
@@ -223,14 +252,16 @@ void CliWindow::appendFormatted(std::string &out, const Listed &listed, bool fir
 
 std::string CliWindow::formatted(const Listed &listed, bool first, const ResultJudge *judge) const
 {
-    const ResultRow &row = listed.row;
-    const auto source = [this](std::size_t r) -> const ResultRow & { return m_rows[r]; };
+    const ResultRow &row = *listed.row;
+    const auto source = [this](std::size_t r) -> const ResultRow & { return this->row(r); };
+    const std::vector<std::size_t> members =
+        listed.streamed ? std::vector<std::size_t>() : membersOf(listed);
     const auto warnings = [&] {
-        return judge ? judge->warnings(listed.members, source) : std::vector<Warning>();
+        return judge ? judge->warnings(members, source) : std::vector<Warning>();
     };
     std::vector<const ResultRow *> others;
-    for (std::size_t i = 1; i < listed.members.size(); ++i)
-        others.push_back(&m_rows[listed.members[i]]);
+    for (std::size_t i = 1; i < members.size(); ++i)
+        others.push_back(&this->row(members[i]));
     switch (m_options.format) {
     case Format::Csv:
         return (first ? CsvHeader() : std::string()) + CsvRecord(row, HintText(warnings(), others));
@@ -277,9 +308,46 @@ std::string CliWindow::formatted(const Listed &listed, bool first, const ResultJ
     return line;
 }
 
+std::vector<std::size_t> CliWindow::membersOf(const Listed &listed) const
+{
+    return listed.members ? *listed.members : std::vector<std::size_t>{listed.index};
+}
+
+void CliWindow::writeFailed()
+{
+    if (!m_writeError.empty())
+        return;
+    m_writeErrno = errno != 0 ? errno : EIO;
+    m_writeError = std::strerror(m_writeErrno);
+}
+
+bool CliWindow::write(const std::string &block)
+{
+    if (!m_writeError.empty())
+        return false;
+    errno = 0;
+    if (!block.empty() && std::fwrite(block.data(), 1, block.size(), m_out) != block.size()) {
+        writeFailed();
+        return false;
+    }
+    return true;
+}
+
+bool CliWindow::flushOutput()
+{
+    if (!m_writeError.empty())
+        return false;
+    errno = 0;
+    if (std::fflush(m_out) != 0 || std::ferror(m_out)) {
+        writeFailed();
+        return false;
+    }
+    return true;
+}
+
 void CliWindow::flushCompleteRows()
 {
-    if (m_options.buffered())
+    if (m_options.buffered() || !m_writeError.empty())
         return;
     // What is complete goes out in one write per half: a page of thousands of rows is
     // formatted on two threads, each into a block whose room is taken at once rather than
@@ -288,63 +356,72 @@ void CliWindow::flushCompleteRows()
     const std::size_t from = m_written;
     std::string out[2];
     std::size_t printed[2] = {0, 0};
-    InTwoHalves(m_rows.size() - from, kRowsForTwoThreads,
+    InTwoHalves(rowCount() - from, kRowsForTwoThreads,
                 [&](int half, std::size_t first, std::size_t last) {
                     std::size_t bytes = 0;
                     for (std::size_t r = from + first; r < from + last; ++r)
                         for (int c = SerialColumn; c < kResultColumnCount; ++c)
-                            bytes += m_rows[r][c].size() + 1;
+                            bytes += row(r)[c].size() + 1;
                     out[half].reserve(bytes + bytes / 8);
                     for (std::size_t r = from + first; r < from + last; ++r) {
-                        const Listed listed{m_rows[r], 1, {}};
+                        const Listed listed{&row(r), 1, r, nullptr, true};
                         if (!accepted(listed, nullptr))
                             continue;
                         appendFormatted(out[half], listed, false, nullptr);
                         ++printed[half];
                     }
                 });
-    m_written = m_rows.size();
+    m_written = rowCount();
     m_printed += printed[0] + printed[1];
     for (const std::string &block : out)
-        std::fwrite(block.data(), 1, block.size(), m_out);
+        write(block);
+    // Printed rows are needed no more: nothing asks for them again.
+    m_dropped += m_held;
+    m_held = 0;
+    m_pages.clear();
+    m_pageStarts.clear();
 }
 
 void CliWindow::showProgress(const Text &)
 {
     // Once a page rather than once a row: a flush per row costs more than the row.
     flushCompleteRows();
-    std::fflush(m_out);
+    flushOutput();
 }
 
-std::vector<CliWindow::Listed> CliWindow::mergedFilteredSorted(const ResultJudge &judge) const
+std::vector<CliWindow::Listed> CliWindow::mergedFilteredSorted(const ResultJudge *judge,
+                                                               const DuplicateGroups *groups,
+                                                               std::vector<ResultRow> &merged) const
 {
     std::vector<Listed> listed;
-    if (m_options.merge) {
+    const std::size_t count = rowCount();
+    if (groups) {
         // The window's rule: a file shows as its first row, with its copies' highest sources.
-        DuplicateGroups groups;
-        for (const ResultRow &row : m_rows)
-            groups.append(row.link().fileKey(), row.sources());
-        for (std::size_t r = 0; r < m_rows.size(); ++r) {
-            if (!groups.isFirst(r))
-                continue;
-            listed.push_back({MergedRow(m_rows[r], m_rows[groups.sourcesRow(r)]), groups.copies(r),
-                              groups.members(r)});
+        for (std::size_t r = 0; r < count; ++r)
+            if (groups->isFirst(r))
+                merged.push_back(MergedRow(row(r), row(groups->sourcesRow(r))));
+        std::size_t next = 0;
+        for (std::size_t r = 0; r < count; ++r) {
+            if (groups->isFirst(r))
+                listed.push_back(
+                    {&merged[next++], groups->copies(r), r, &groups->members(r), false});
         }
     } else {
-        for (std::size_t r = 0; r < m_rows.size(); ++r)
-            listed.push_back({m_rows[r], 1, {r}});
+        listed.reserve(count);
+        for (std::size_t r = 0; r < count; ++r)
+            listed.push_back({&row(r), 1, r, nullptr, false});
     }
-    std::erase_if(listed, [&](const Listed &l) { return !accepted(l, &judge); });
+    std::erase_if(listed, [&](const Listed &l) { return !accepted(l, judge); });
     if (!m_options.sort)
         return listed;
-    std::vector<ResultRow> rows;
+    std::vector<const ResultRow *> rows;
     rows.reserve(listed.size());
     for (const Listed &l : listed)
         rows.push_back(l.row);
     std::vector<Listed> sorted;
     sorted.reserve(listed.size());
     for (std::size_t at : SortedOrder(rows, *m_options.sort, Collator::ForEnvironment()))
-        sorted.push_back(std::move(listed[at]));
+        sorted.push_back(listed[at]);
     return sorted;
 }
 
@@ -355,21 +432,44 @@ void CliWindow::finish()
     m_finished = true;
     if (!m_options.buffered()) {
         flushCompleteRows();
-        std::fflush(m_out);
+        flushOutput();
         return;
     }
-    ResultJudge judge;
-    for (const ResultRow &row : m_rows)
-        judge.append(row);
-    judge.settle([this](std::size_t r) -> const ResultRow & { return m_rows[r]; });
-    const std::vector<Listed> listed = mergedFilteredSorted(judge);
+    // The judging's verdicts are printed by JSON and CSV and read by a filter on suspicion;
+    // for anything else it would only cost memory.
+    std::optional<ResultJudge> judge;
+    const std::size_t count = rowCount();
+    if (m_options.format == Format::Json || m_options.format == Format::Csv ||
+        m_options.filter.judgement().readsSuspicion()) {
+        judge.emplace();
+        for (std::size_t r = 0; r < count; ++r)
+            judge->append(row(r));
+        judge->settle([this](std::size_t r) -> const ResultRow & { return row(r); });
+    }
+    std::optional<DuplicateGroups> groups;
+    if (m_options.merge) {
+        groups.emplace();
+        for (std::size_t r = 0; r < count; ++r)
+            groups->append(row(r).link().fileKey(), row(r).sources());
+    }
+    std::vector<ResultRow> merged;
+    const std::vector<Listed> listed =
+        mergedFilteredSorted(judge ? &*judge : nullptr, groups ? &*groups : nullptr, merged);
+    // Written a block at a time: the output of a million rows is never held whole.
+    constexpr std::size_t kBlock = 1 << 20;
     std::string out = m_options.format == Format::Json ? "[" : "";
-    for (std::size_t i = 0; i < listed.size(); ++i)
-        appendFormatted(out, listed[i], i == 0, &judge);
+    out.reserve(kBlock + 4096);
+    for (std::size_t i = 0; i < listed.size() && m_writeError.empty(); ++i) {
+        appendFormatted(out, listed[i], i == 0, judge ? &*judge : nullptr);
+        if (out.size() >= kBlock) {
+            write(out);
+            out.clear();
+        }
+    }
     if (m_options.format == Format::Json)
         out += listed.empty() ? "]\n" : "\n]\n";
-    std::fwrite(out.data(), 1, out.size(), m_out);
-    std::fflush(m_out);
+    write(out);
+    flushOutput();
 }
 
 } // namespace jiujiu

@@ -7,6 +7,7 @@
 #include "search/resultrow.h"
 #include "search/searchwindow.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -14,6 +15,8 @@
 #include <vector>
 
 namespace jiujiu {
+
+class DuplicateGroups;
 
 // How jiujiu-cli prints what a search lists.
 struct CliOptions
@@ -70,10 +73,21 @@ public:
     Text cellText(int row, int column) override;
     int currentSelection() override { return -1; }
     void setSearchRunning(bool) override {}
-    bool stopRequested() override { return m_stopFlag && *m_stopFlag != 0; }
+    // Asked for by the flag, or forced by a failed write: nothing more could be printed.
+    bool stopRequested() override
+    {
+        return (m_stopFlag && *m_stopFlag != 0) || !m_writeError.empty();
+    }
 
     // Writes what is still unwritten: the last row, or every row merged, filtered and sorted.
     void finish();
+
+    // Why writing to the output failed (strerror's text), empty while every write worked.
+    const std::string &writeError() const { return m_writeError; }
+    // The error number of that failure (EPIPE for a closed pipe), 0 without one.
+    int writeErrno() const { return m_writeErrno; }
+    // Rows listed so far, printed or held; safe to read from any thread.
+    std::int64_t rowsListed() const { return m_listed.load(std::memory_order_relaxed); }
 
     // Where rows get their status (the filter's status: terms, JSON's "status"); without one
     // every row is new.
@@ -84,11 +98,16 @@ public:
     static std::string EscapeJsonString(std::string_view utf8);
 
 private:
+    // A row as printed: one of the listed rows, or a merged row standing for several. Points
+    // into the rows held, so sorting a million of them copies no text.
     struct Listed
     {
-        ResultRow row;
+        const ResultRow *row = nullptr;
         std::size_t copies = 1;
-        std::vector<std::size_t> members; // the rows it stands for, its own first; none streamed
+        std::size_t index = 0; // its own row among those listed
+        // The rows it stands for, its own first (merged rows); null: its own only.
+        const std::vector<std::size_t> *members = nullptr;
+        bool streamed = false; // printed as listed: nothing is known of the other rows
     };
 
     void flushCompleteRows();
@@ -98,7 +117,18 @@ private:
     std::string formatted(const Listed &listed, bool first, const ResultJudge *judge) const;
     void appendFormatted(std::string &out, const Listed &listed, bool first,
                          const ResultJudge *judge) const;
-    std::vector<Listed> mergedFilteredSorted(const ResultJudge &judge) const;
+    std::vector<Listed> mergedFilteredSorted(const ResultJudge *judge,
+                                             const DuplicateGroups *groups,
+                                             std::vector<ResultRow> &merged) const;
+    std::vector<std::size_t> membersOf(const Listed &listed) const;
+    // Held row r, counted over every row listed so far.
+    const ResultRow &row(std::size_t r) const;
+    ResultRow *heldRow(std::size_t r);
+    std::size_t rowCount() const { return m_dropped + m_held; }
+    // Writes a block to the output, unless a write failed before; false when it failed.
+    bool write(const std::string &block);
+    bool flushOutput();
+    void writeFailed();
 
     Text m_keyword;
     CliOptions m_options;
@@ -106,10 +136,18 @@ private:
     std::FILE *m_err;
     const volatile std::sig_atomic_t *m_stopFlag;
     Text m_lastAnnouncement;
-    std::vector<ResultRow> m_rows;
+    // The rows held, a page a block, so a million rows never move to grow; printed rows are
+    // dropped when nothing needs them later.
+    std::vector<std::vector<ResultRow>> m_pages;
+    std::vector<std::size_t> m_pageStarts; // the first row of each block
+    std::size_t m_held = 0;
+    std::size_t m_dropped = 0; // rows printed and let go, before the first held
     std::size_t m_written = 0;
     std::size_t m_printed = 0; // rows that passed the filter and were printed
+    std::atomic<std::int64_t> m_listed{0};
     bool m_finished = false;
+    std::string m_writeError;
+    int m_writeErrno = 0;
     ClientMarker m_marker;
 };
 

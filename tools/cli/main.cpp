@@ -2,11 +2,13 @@
 #include "cliwindow.h"
 #include "ed2kclient/clientdirectory.h"
 #include "runtime/codepage.h"
+#include "runtime/fatalerror.h"
 #include "runtime/outofmemory.h"
 #include "search/regexobject.h"
 #include "search/searchworkflow.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 
 using namespace jiujiu;
 
@@ -25,12 +28,17 @@ enum Exit
     Complete = 0,
     NoResults = 1,
     Usage = 2,
-    Incomplete = 3, // some pages could not be read, or the search was stopped
+    Incomplete = 3, // some pages or rows could not be read, the search was stopped, reached
+                    // its row limit or ran out of memory
     Unreachable = 4,
+    WriteError = 5, // standard output could not be written
 };
 
+// Rows at most, unless --max-rows says otherwise.
+constexpr long long kLargestRowLimit = 1000000000000LL;
+
 const char kUsage[] = "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
-                      "[--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] KEYWORD\n";
+                      "[--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] [--max-rows N] KEYWORD\n";
 
 const char kHelp[] =
     "\n"
@@ -50,6 +58,8 @@ const char kHelp[] =
     "                   (downloading), status:已取消 (cancelled), status:新 (new): what\n"
     "                   the ed2k client's files say of the file\n"
     "  --jobs N         fetch N result pages at a time (1 to 8, default 4)\n"
+    "  --max-rows N     list at most N rows (default 2000000), then stop as if\n"
+    "                   interrupted, saying so\n"
     "  --help           print this help and exit\n"
     "\n"
     "An option's value follows it as the next argument or after \"=\" (--jobs=2).\n"
@@ -59,8 +69,11 @@ const char kHelp[] =
     "The page-source viewer service is JIUJIU_VIEWER_HOST (host[:port]). The ed2k\n"
     "client's files are read (never written) from JIUJIU_ED2K_CLIENT_DIR, else ~/.aMule.\n"
     "Exit status: 0 every page listed, 1 no results, 2 empty keyword or bad usage,\n"
-    "3 incomplete (pages that could not be read are named on standard error) or stopped,\n"
-    "4 the service cannot be reached, or its first answer is over 64 MB.\n";
+    "3 incomplete (pages, or rows of a page, that could not be read are named on\n"
+    "standard error), stopped, over the row limit, or out of memory (what was listed\n"
+    "is said first), 4 the service cannot be reached, its first answer is over 64 MB\n"
+    "or is not the viewer's page, 5 standard output could not be written (a full\n"
+    "disk, an I/O error: \"写入输出失败：REASON\" on standard error).\n";
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
@@ -83,6 +96,7 @@ struct Options
 {
     CliOptions output;
     int jobs = 4;
+    long long maxRows = 2000000;
     const char *keyword = nullptr;
     bool help = false;
 };
@@ -99,6 +113,20 @@ std::string ParseJobs(std::string_view text, int &jobs)
     if (text.starts_with('-') || value < 1 || value > 8)
         return std::string(text) + " is not between 1 and 8";
     jobs = value;
+    return {};
+}
+
+// "--max-rows" takes 1 and up.
+std::string ParseMaxRows(std::string_view text, long long &rows)
+{
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+        return "'" + std::string(text) + "' is not a number";
+    long long value = 0;
+    for (const char c : text)
+        value = std::min(value * 10 + (c - '0'), kLargestRowLimit + 1);
+    if (value < 1 || value > kLargestRowLimit)
+        return std::string(text) + " is not between 1 and " + std::to_string(kLargestRowLimit);
+    rows = value;
     return {};
 }
 
@@ -161,7 +189,8 @@ std::string ParseOptions(int argc, char **argv, Options &options)
             options.output.format = CliOptions::Format::Json;
             continue;
         }
-        if (name != "--format" && name != "--sort" && name != "--filter" && name != "--jobs")
+        if (name != "--format" && name != "--sort" && name != "--filter" && name != "--jobs" &&
+            name != "--max-rows")
             return name + ": unknown option";
         if (!value) {
             if (i + 1 >= argc)
@@ -187,6 +216,8 @@ std::string ParseOptions(int argc, char **argv, Options &options)
                 options.output.filter = std::move(*filter);
             else
                 problem = error.what();
+        } else if (name == "--max-rows") {
+            problem = ParseMaxRows(*value, options.maxRows);
         } else {
             problem = ParseJobs(*value, options.jobs);
         }
@@ -204,6 +235,10 @@ void ReportPages(const SearchReport &report, SearchOutcome outcome)
     for (const PageOutcome &page : report.pages) {
         if (!page.failure.empty())
             std::fprintf(stderr, "page %d: %s\n", page.page, page.failure.c_str());
+        if (page.rowsUnreadable > 0)
+            std::fprintf(stderr, "page %d: %lld row%s could not be read\n", page.page,
+                         static_cast<long long>(page.rowsUnreadable),
+                         page.rowsUnreadable == 1 ? "" : "s");
         if (page.cutShort)
             std::fprintf(stderr, "page %d: read in part (a matching limit was reached)\n",
                          page.page);
@@ -215,8 +250,9 @@ void ReportPages(const SearchReport &report, SearchOutcome outcome)
     if (report.pagesNotRead > 0) {
         const int last = report.pageCount;
         const int first = last - report.pagesNotRead + 1;
-        const char *why =
-            outcome == SearchOutcome::Stopped ? "stopped" : "not asked for after failed pages";
+        const char *why = report.rowLimitReached ? "not read (the row limit was reached)"
+                          : outcome == SearchOutcome::Stopped ? "stopped"
+                                                              : "not asked for after failed pages";
         if (first == last)
             std::fprintf(stderr, "page %d: %s\n", first, why);
         else
@@ -259,9 +295,35 @@ constexpr bool kLeakChecked = false;
 // freeing them one by one only makes a script wait.
 [[noreturn]] void LeaveNow(int status)
 {
-    std::fflush(stdout);
     std::fflush(stderr);
     std::_Exit(status);
+}
+
+CliWindow *g_window = nullptr;
+
+// A fatal error (an allocation that failed) still says how far the search came, with the
+// status of an incomplete search. Runs with the memory reserve given back.
+void ReportFatalError(std::string_view message)
+{
+    std::fflush(stdout);
+    const std::string utf8 = TextToUtf8(Text(message));
+    std::fprintf(stderr, "搜索中断：%s，已列出 %lld 条\n", utf8.c_str(),
+                 g_window ? static_cast<long long>(g_window->rowsListed()) : 0LL);
+    std::fflush(stderr);
+    std::_Exit(Incomplete);
+}
+
+// A write to standard output that failed ends the program: a closed pipe as quietly as the
+// signal would have, anything else said and with its own status.
+[[noreturn]] void EndAfterWriteError(const CliWindow &window)
+{
+    if (window.writeErrno() == EPIPE) {
+        std::signal(SIGPIPE, SIG_DFL);
+        std::raise(SIGPIPE);
+    }
+    std::fprintf(stderr, "写入输出失败：%s\n", window.writeError().c_str());
+    std::fflush(stderr);
+    std::_Exit(WriteError);
 }
 
 } // namespace
@@ -285,6 +347,8 @@ int main(int argc, char **argv)
     // The headless services print message boxes to standard error as "title: text".
     CliWindow window(Utf8ToText(options.keyword), std::move(options.output), stdout, stderr,
                      &g_interrupted);
+    g_window = &window;
+    SetFatalErrorHook(ReportFatalError);
     // The client's files are read once: a search is over before they change much.
     window.setClientMarker(
         ClientMarker(std::make_shared<const ClientState>(ReadClientState(ClientDirectory()))));
@@ -292,10 +356,19 @@ int main(int argc, char **argv)
     SearchWorkflow workflow(window, regex);
     SearchSettings settings = workflow.settings();
     settings.parallelRequests = options.jobs;
+    settings.rowLimit = options.maxRows;
     workflow.setSettings(settings);
 
     const SearchOutcome outcome = workflow.StartSearch();
     window.finish();
+    if (!window.writeError().empty())
+        EndAfterWriteError(window);
+    // Closing standard output is its last write: some file systems only fail here. Everything
+    // was flushed, so nothing is written to it after.
+    if (::close(STDOUT_FILENO) != 0 && errno != EBADF) {
+        std::fprintf(stderr, "写入输出失败：%s\n", std::strerror(errno));
+        LeaveNow(WriteError);
+    }
     ReportPages(workflow.report(), outcome);
     const Exit status = ExitStatus(outcome);
     // A leak-checked build returns, so its checker still sees what the search would leak.

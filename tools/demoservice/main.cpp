@@ -43,15 +43,15 @@ constexpr std::size_t kRequestsPerConnection = 100;
 // A stalled request is held this long, longer than any client waits, then dropped.
 constexpr auto kStallTime = std::chrono::minutes(2);
 
-void Usage()
+void Usage(std::FILE *to)
 {
-    std::fprintf(stderr,
-                 "usage: jiujiu-demo-service [--port N] [--latency-ms N] [--rows-per-page N] "
-                 "[--log FILE] [--fail-pages LIST] [--retry-after N] [--drop-pages LIST] "
-                 "[--trickle-pages LIST] [--stall-pages LIST] [--flood-pages LIST] "
-                 "[--archive N]\n"
-                 "  LIST: page numbers separated by commas, e.g. 2,5\n"
-                 "  --archive N: N more resources named 档案馆.第NNNNNN卷.zip\n");
+    std::fprintf(to, "usage: jiujiu-demo-service [--port N] [--latency-ms N] [--rows-per-page N] "
+                     "[--log FILE] [--fail-pages LIST] [--retry-after N] [--drop-pages LIST] "
+                     "[--trickle-pages LIST] [--stall-pages LIST] [--flood-pages LIST] "
+                     "[--archive N]\n"
+                     "  LIST: page numbers separated by commas, e.g. 2,5\n"
+                     "  --archive N: N more resources named 档案馆.第NNNNNN卷.zip\n"
+                     "  --help: print this and exit\n");
 }
 
 bool ParseInt(const char *text, int low, int high, int &out)
@@ -154,8 +154,12 @@ std::string CloudPlayPage(const std::string &link)
 int main(int argc, char **argv)
 {
     Options options;
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        Usage(stdout);
+        return 0;
+    }
     if (!ParseOptions(argc, argv, options)) {
-        Usage();
+        Usage(stderr);
         return 2;
     }
     jiujiu::demo::SetArchiveSize(options.archive);
