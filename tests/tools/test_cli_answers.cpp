@@ -292,7 +292,10 @@ TEST(CliAnswers, PageReportsMatchTheServiceLog)
                 }
             } else if (std::regex_match(line, m, failed)) {
                 const int page = std::stoi(m[1]);
-                EXPECT_GE(asked[page], 1) << line;
+                // One abandoned in flight may not have reached the log, written after answers.
+                if (!m[2].str().starts_with("abandoned after")) {
+                    EXPECT_GE(asked[page], 1) << line;
+                }
                 if (failing.count(page) && asked[page] > 1) {
                     EXPECT_EQ(m[2], "HTTP 503") << line;
                 }
