@@ -56,11 +56,16 @@ void HttpClient::detachAll()
 
 std::vector<HttpClient::Finished> HttpClient::takeFinished()
 {
+    return takeFinished([](Ticket, std::size_t) { return true; });
+}
+
+std::vector<HttpClient::Finished> HttpClient::takeFinished(const Wanted &wanted)
+{
     // Each job is looked at once: one may finish while the others are looked at.
     std::vector<Finished> finished;
     std::vector<std::pair<Ticket, std::shared_ptr<HttpRequestJob>>> running;
     for (auto &entry : m_jobs) {
-        if (entry.second->finished())
+        if (entry.second->finished() && wanted(entry.first, entry.second->bodyBytes()))
             finished.push_back({entry.first, entry.second->take()});
         else
             running.push_back(std::move(entry));
@@ -71,10 +76,16 @@ std::vector<HttpClient::Finished> HttpClient::takeFinished()
 
 bool HttpClient::waitForFinished(std::chrono::milliseconds timeout)
 {
+    return waitForFinished(timeout, [](Ticket, std::size_t) { return true; });
+}
+
+bool HttpClient::waitForFinished(std::chrono::milliseconds timeout, const Wanted &wanted)
+{
     const std::uint64_t seen = m_wakeup->count();
-    const auto anyFinished = [this] {
-        return std::any_of(m_jobs.begin(), m_jobs.end(),
-                           [](const auto &entry) { return entry.second->finished(); });
+    const auto anyFinished = [&] {
+        return std::any_of(m_jobs.begin(), m_jobs.end(), [&](const auto &entry) {
+            return entry.second->finished() && wanted(entry.first, entry.second->bodyBytes());
+        });
     };
     if (anyFinished())
         return true;

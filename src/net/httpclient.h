@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -47,10 +48,16 @@ public:
 
     // Requests started and not yet taken.
     std::size_t pending() const { return m_jobs.size(); }
+    // Which finished requests a caller takes now, by ticket and body size; the others stay,
+    // their bodies within the budget, so transfers that would pass it wait.
+    using Wanted = std::function<bool(Ticket ticket, std::size_t bodyBytes)>;
+
     // The results of requests that have finished, in the order they were started.
     std::vector<Finished> takeFinished();
+    std::vector<Finished> takeFinished(const Wanted &wanted);
     // Waits at most `timeout` until a request not yet taken has finished; true when one has.
     bool waitForFinished(std::chrono::milliseconds timeout);
+    bool waitForFinished(std::chrono::milliseconds timeout, const Wanted &wanted);
 
     // Body bytes in memory and not yet taken: now, and the most at once so far.
     std::size_t bytesHeld() const;

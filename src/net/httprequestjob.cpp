@@ -38,6 +38,12 @@ bool HttpRequestJob::finished() const
     return m_done;
 }
 
+std::size_t HttpRequestJob::bodyBytes() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_done ? m_response.body.size() : 0;
+}
+
 HttpResponse HttpRequestJob::take()
 {
     HttpResponse response;

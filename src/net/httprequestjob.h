@@ -45,6 +45,8 @@ public:
     // Caller side: true once the transfer has finished, waiting at most `timeout` for it.
     bool waitFinished(std::chrono::milliseconds timeout);
     bool finished() const;
+    // Body bytes of the finished results, not yet taken.
+    std::size_t bodyBytes() const;
     // Moves the results out (once), giving their room in the budget back; empty while the
     // transfer is still running.
     HttpResponse take();

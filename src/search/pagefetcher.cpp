@@ -18,6 +18,10 @@ namespace {
 // Pages read ahead of the first one not yet handed back, per request in flight: bounds what
 // waits in memory while an early page is retried.
 constexpr std::int32_t kReadAheadPerRequest = 2;
+// Answers up to this size are read as they come; larger ones of pages behind the next to hand
+// back wait in the client, within its budget, so a search of huge pages holds the budget and
+// about one page's rows rather than every page read ahead.
+constexpr std::size_t kReadAtOnce = 1024 * 1024;
 // Redirects a form's answer may take.
 constexpr long kRedirectLimit = 5;
 
@@ -201,13 +205,18 @@ std::vector<PageFetcher::Page> PageFetcher::step(std::chrono::milliseconds timeo
         return pages;
     startWhatMayStart();
 
+    const HttpClient::Wanted wanted = [this](HttpClient::Ticket ticket, std::size_t bytes) {
+        const auto attempt = m_inFlight.find(ticket);
+        return bytes <= kReadAtOnce || attempt == m_inFlight.end() ||
+               attempt->second.page == m_nextToHand;
+    };
     const auto wait = waitTime(timeout);
     if (!m_inFlight.empty())
-        m_client.waitForFinished(wait);
+        m_client.waitForFinished(wait, wanted);
     else if (wait.count() > 0)
         std::this_thread::sleep_for(wait);
 
-    for (auto &finished : m_client.takeFinished()) {
+    for (auto &finished : m_client.takeFinished(wanted)) {
         const auto attempt = m_inFlight.find(finished.ticket);
         if (attempt == m_inFlight.end())
             continue;

@@ -21,6 +21,8 @@ namespace {
 
 // Pages with at least this many rows are formatted on two threads.
 constexpr std::size_t kRowsForTwoThreads = 2000;
+// Rows formatted and written at once.
+constexpr std::size_t kRowsPerSlice = 16384;
 
 // The first tab, carriage return, line feed or backslash at or after `from`, else the size:
 // sixteen bytes at a time, since cells are long and rarely hold one.
@@ -353,28 +355,33 @@ void CliWindow::flushCompleteRows()
     // formatted on two threads, each into a block whose room is taken at once rather than
     // doubled up to megabytes. Unbuffered formats have no first-row header, so the halves are
     // independent.
-    const std::size_t from = m_written;
-    std::string out[2];
-    std::size_t printed[2] = {0, 0};
-    InTwoHalves(rowCount() - from, kRowsForTwoThreads,
-                [&](int half, std::size_t first, std::size_t last) {
-                    std::size_t bytes = 0;
-                    for (std::size_t r = from + first; r < from + last; ++r)
-                        for (int c = SerialColumn; c < kResultColumnCount; ++c)
-                            bytes += row(r)[c].size() + 1;
-                    out[half].reserve(bytes + bytes / 8);
-                    for (std::size_t r = from + first; r < from + last; ++r) {
-                        const Listed listed{&row(r), 1, r, nullptr, true};
-                        if (!accepted(listed, nullptr))
-                            continue;
-                        appendFormatted(out[half], listed, false, nullptr);
-                        ++printed[half];
-                    }
-                });
-    m_written = rowCount();
-    m_printed += printed[0] + printed[1];
-    for (const std::string &block : out)
-        write(block);
+    // A slice at a time, so the text of a page of 100 000 rows is never held whole.
+    const std::size_t end = rowCount();
+    for (std::size_t from = m_written; from < end;) {
+        const std::size_t to = std::min(end, from + kRowsPerSlice);
+        std::string out[2];
+        std::size_t printed[2] = {0, 0};
+        InTwoHalves(to - from, kRowsForTwoThreads,
+                    [&](int half, std::size_t first, std::size_t last) {
+                        std::size_t bytes = 0;
+                        for (std::size_t r = from + first; r < from + last; ++r)
+                            for (int c = SerialColumn; c < kResultColumnCount; ++c)
+                                bytes += row(r)[c].size() + 1;
+                        out[half].reserve(bytes + bytes / 8);
+                        for (std::size_t r = from + first; r < from + last; ++r) {
+                            const Listed listed{&row(r), 1, r, nullptr, true};
+                            if (!accepted(listed, nullptr))
+                                continue;
+                            appendFormatted(out[half], listed, false, nullptr);
+                            ++printed[half];
+                        }
+                    });
+        m_printed += printed[0] + printed[1];
+        for (const std::string &block : out)
+            write(block);
+        from = to;
+    }
+    m_written = end;
     // Printed rows are needed no more: nothing asks for them again.
     m_dropped += m_held;
     m_held = 0;
