@@ -9,8 +9,8 @@
 #include "metwriter.h"
 #include "runtime/codepage.h"
 #include "scratchdirectory.h"
-#include "search/clientmarker.h"
-#include "search/resultrow.h"
+#include "results/clientmarker.h"
+#include "results/resultrow.h"
 
 #include <algorithm>
 #include <chrono>

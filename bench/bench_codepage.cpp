@@ -4,7 +4,7 @@
 #include "conversionreference.h"
 #include "resultpagegenerator.h"
 #include "runtime/codepage.h"
-#include "search/regexsubject.h"
+#include "regex/regexsubject.h"
 
 #include <benchmark/benchmark.h>
 #include <random>

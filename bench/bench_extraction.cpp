@@ -5,8 +5,8 @@
 #include "resultpagegenerator.h"
 #include "runtime/conversions.h"
 #include "search/answertext.h"
-#include "search/htmlreferences.h"
-#include "search/regexobject.h"
+#include "results/htmlreferences.h"
+#include "regex/regexobject.h"
 #include "search/resultpagereader.h"
 #include "search/searchexpressions.h"
 

@@ -8,7 +8,7 @@
 #include "childprocess.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
-#include "search/regexobject.h"
+#include "regex/regexobject.h"
 #include "search/searchwindow.h"
 #include "search/searchworkflow.h"
 

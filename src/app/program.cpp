@@ -9,7 +9,7 @@
 #include "runtime/process.h"
 #include "runtime/programdirectory.h"
 #include "runtime/uiservices.h"
-#include "search/regexobject.h"
+#include "regex/regexobject.h"
 #include "search/resultactions.h"
 #include "search/searchworkflow.h"
 #include "skinbinding.h"

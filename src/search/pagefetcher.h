@@ -2,7 +2,7 @@
 
 #include "net/httpclient.h"
 #include "runtime/value.h"
-#include "search/resultrow.h"
+#include "results/resultrow.h"
 #include "search/searchsettings.h"
 
 #include <chrono>

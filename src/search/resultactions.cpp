@@ -6,8 +6,8 @@
 #include "runtime/conversions.h"
 #include "runtime/settings.h"
 #include "runtime/uiservices.h"
-#include "search/ed2klink.h"
-#include "search/resultjudgement.h"
+#include "results/ed2klink.h"
+#include "results/resultjudgement.h"
 #include "search/searchwindow.h"
 #include "search/searchworkflow.h"
 

@@ -3,7 +3,7 @@
 #include "ed2kclient/clientdirectory.h"
 #include "ed2kclient/clientstate.h"
 #include "runtime/codepage.h"
-#include "search/ed2klink.h"
+#include "results/ed2klink.h"
 #include "ui/resultlistmodel.h"
 
 #include <QFileSystemWatcher>

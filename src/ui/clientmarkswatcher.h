@@ -1,7 +1,7 @@
 #pragma once
 
 #include "runtime/value.h"
-#include "search/clientmarker.h"
+#include "results/clientmarker.h"
 
 #include <QObject>
 #include <QPointer>

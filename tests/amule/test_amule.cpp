@@ -11,8 +11,8 @@
 #include "net/openaddress.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
-#include "search/clientmarker.h"
-#include "search/ed2klink.h"
+#include "results/clientmarker.h"
+#include "results/ed2klink.h"
 #include "search/resultactions.h"
 #include "search/searchwindow.h"
 

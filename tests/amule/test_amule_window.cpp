@@ -8,7 +8,7 @@
 #include "net/openaddress.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
-#include "search/resultrow.h"
+#include "results/resultrow.h"
 #include "ui/clientmarkswatcher.h"
 #include "ui/mainwindow.h"
 #include "ui/qtuiservices.h"

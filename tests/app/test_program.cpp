@@ -5,7 +5,7 @@
 #include "program.h"
 #include "runtime/codepage.h"
 #include "runtime/programdirectory.h"
-#include "search/regexobject.h"
+#include "regex/regexobject.h"
 #include "search/searchworkflow.h"
 #include "ui/cloudplay/cloudplay.h"
 #include "ui/controlproperties.h"

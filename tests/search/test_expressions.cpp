@@ -2,9 +2,9 @@
 #include "resultpagegenerator.h"
 #include "runtime/codepage.h"
 #include "search/answertext.h"
-#include "search/htmlreferences.h"
-#include "search/regexobject.h"
-#include "search/regexsubject.h"
+#include "results/htmlreferences.h"
+#include "regex/regexobject.h"
+#include "regex/regexsubject.h"
 #include "search/resultpagereader.h"
 #include "search/searchexpressions.h"
 

@@ -3,7 +3,7 @@
 #include "net/httpworkers.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
-#include "search/regexobject.h"
+#include "regex/regexobject.h"
 #include "search/searchtexts.h"
 #include "search/searchwindow.h"
 #include "search/searchworkflow.h"

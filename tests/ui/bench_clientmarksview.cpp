@@ -9,7 +9,7 @@
 #include "resultlistpage.h"
 #include "runtime/codepage.h"
 #include "scratchdirectory.h"
-#include "search/resultrow.h"
+#include "results/resultrow.h"
 #include "ui/clientmarkswatcher.h"
 #include "ui/reportlistview.h"
 #include "ui/resultfilterbar.h"

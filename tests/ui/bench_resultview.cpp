@@ -5,7 +5,7 @@
 
 #include "resultlistpage.h"
 #include "runtime/codepage.h"
-#include "search/resultrow.h"
+#include "results/resultrow.h"
 #include "ui/listcommands.h"
 #include "ui/reportlistview.h"
 #include "ui/resultfilterbar.h"

@@ -2,9 +2,9 @@
 // model, Qt's model tester, and jiujiu-cli's order for the same rows.
 #include "childprocess.h"
 #include "runtime/codepage.h"
-#include "search/collator.h"
-#include "search/resultfilter.h"
-#include "search/resultrow.h"
+#include "results/collator.h"
+#include "results/resultfilter.h"
+#include "results/resultrow.h"
 #include "ui/listcommands.h"
 #include "ui/reportlistview.h"
 #include "ui/resultlistmodel.h"

@@ -5,7 +5,7 @@
 #include "runtime/codepage.h"
 #include "runtime/conversions.h"
 #include "runtime/uiservices.h"
-#include "search/collator.h"
+#include "results/collator.h"
 #include "search/resultactions.h"
 #include "search/searchwindow.h"
 #include "ui/controlproperties.h"

@@ -2,10 +2,10 @@
 
 #include "runtime/codepage.h"
 #include "runtime/twohalves.h"
-#include "search/collator.h"
-#include "search/duplicategroups.h"
-#include "search/filetype.h"
-#include "search/resultexport.h"
+#include "results/collator.h"
+#include "results/duplicategroups.h"
+#include "results/filetype.h"
+#include "results/resultexport.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -3,7 +3,7 @@
 #include "ed2kclient/clientdirectory.h"
 #include "runtime/codepage.h"
 #include "runtime/outofmemory.h"
-#include "search/regexobject.h"
+#include "regex/regexobject.h"
 #include "search/searchworkflow.h"
 
 #include <algorithm>
