@@ -1,9 +1,9 @@
 // Arbitrary bytes as a result page: the six expressions on both engines, with the captured
 // texts checked against the subject's own bytes.
-#include "runtime/codepage.h"
 #include "regex/regexmatches.h"
 #include "regex/regexobject.h"
 #include "regex/regexsubject.h"
+#include "runtime/codepage.h"
 #include "search/searchexpressions.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "regex/regexcomponent.h"
 
-#include "runtime/codepage.h"
 #include "regex/regexmatcher.h"
 #include "regex/regexsubject.h"
+#include "runtime/codepage.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <algorithm>

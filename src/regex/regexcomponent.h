@@ -1,7 +1,7 @@
 #pragma once
 
-#include "runtime/value.h"
 #include "regex/literalprefix.h"
+#include "runtime/value.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "runtime/value.h"
 #include "regex/regexcomponent.h"
+#include "runtime/value.h"
 
 #include <cstdint>
 #include <memory>

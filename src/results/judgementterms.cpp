@@ -1,7 +1,7 @@
 #include "results/judgementterms.h"
 
-#include "runtime/asciicase.h"
 #include "results/resultfilter.h"
+#include "runtime/asciicase.h"
 
 #include <algorithm>
 #include <array>

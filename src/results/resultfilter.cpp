@@ -1,8 +1,8 @@
 #include "results/resultfilter.h"
 
+#include "results/sizetext.h"
 #include "runtime/asciicase.h"
 #include "runtime/utf8.h"
-#include "results/sizetext.h"
 
 #include <algorithm>
 #include <array>

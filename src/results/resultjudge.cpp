@@ -1,7 +1,7 @@
 #include "results/resultjudge.h"
 
-#include "runtime/codepage.h"
 #include "results/resultrow.h"
+#include "runtime/codepage.h"
 
 #include <algorithm>
 

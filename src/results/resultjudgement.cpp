@@ -1,7 +1,7 @@
 #include "results/resultjudgement.h"
 
-#include "runtime/codepage.h"
 #include "results/resultrow.h"
+#include "runtime/codepage.h"
 
 namespace jiujiu {
 

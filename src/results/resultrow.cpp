@@ -1,7 +1,7 @@
 #include "results/resultrow.h"
 
-#include "runtime/codepage.h"
 #include "results/sizetext.h"
+#include "runtime/codepage.h"
 
 namespace jiujiu {
 

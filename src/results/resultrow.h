@@ -1,7 +1,7 @@
 #pragma once
 
-#include "runtime/value.h"
 #include "results/ed2klink.h"
+#include "runtime/value.h"
 
 #include <array>
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "results/suspicionrules.h"
 
-#include "runtime/asciicase.h"
-#include "runtime/utf8.h"
 #include "results/ed2klink.h"
 #include "results/sizetext.h"
+#include "runtime/asciicase.h"
+#include "runtime/utf8.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "runtime/value.h"
 #include "results/clientmarker.h"
+#include "runtime/value.h"
 
 #include <QObject>
 #include <QPointer>

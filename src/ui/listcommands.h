@@ -1,7 +1,7 @@
 #pragma once
 
-#include "runtime/value.h"
 #include "results/resultrow.h"
+#include "runtime/value.h"
 #include "ui/controlreference.h"
 
 #include <cstdint>

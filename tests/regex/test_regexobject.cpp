@@ -1,6 +1,6 @@
-#include "runtime/codepage.h"
 #include "regex/regexmatches.h"
 #include "regex/regexobject.h"
+#include "runtime/codepage.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,8 +1,8 @@
 #include "conversionreference.h"
-#include "runtime/codepage.h"
 #include "regex/regexmatches.h"
 #include "regex/regexobject.h"
 #include "regex/regexsubject.h"
+#include "runtime/codepage.h"
 
 #include <gtest/gtest.h>
 #include <random>

@@ -1,6 +1,6 @@
 #include "resultpage.h"
-#include "runtime/codepage.h"
 #include "results/htmlreferences.h"
+#include "runtime/codepage.h"
 
 #include <gtest/gtest.h>
 #include <random>

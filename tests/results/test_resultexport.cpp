@@ -1,7 +1,7 @@
-#include "runtime/codepage.h"
 #include "results/atomicfile.h"
 #include "results/resultexport.h"
 #include "results/resultrow.h"
+#include "runtime/codepage.h"
 
 #include <csignal>
 #include <cstdlib>

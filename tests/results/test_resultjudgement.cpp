@@ -2,11 +2,11 @@
 // a corpus of ordinary results that must get none, and the judge fed a page at a time against
 // a judge that sees the whole list at once.
 #include "catalogue.h"
-#include "runtime/asciicase.h"
-#include "runtime/codepage.h"
 #include "results/resultjudge.h"
 #include "results/resultrow.h"
 #include "results/suspicionrules.h"
+#include "runtime/asciicase.h"
+#include "runtime/codepage.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

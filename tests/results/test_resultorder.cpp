@@ -1,7 +1,7 @@
-#include "runtime/codepage.h"
 #include "results/collator.h"
 #include "results/resultorder.h"
 #include "results/resultrow.h"
+#include "runtime/codepage.h"
 
 #include <gtest/gtest.h>
 

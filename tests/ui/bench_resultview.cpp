@@ -4,8 +4,8 @@
 // Usage: bench_resultview [ROWS]   (QT_QPA_PLATFORM=offscreen)
 
 #include "resultlistpage.h"
-#include "runtime/codepage.h"
 #include "results/resultrow.h"
+#include "runtime/codepage.h"
 #include "ui/listcommands.h"
 #include "ui/reportlistview.h"
 #include "ui/resultfilterbar.h"
