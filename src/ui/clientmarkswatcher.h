@@ -1,7 +1,7 @@
 #pragma once
 
+#include "results/clientmarker.h"
 #include "runtime/value.h"
-#include "search/clientmarker.h"
 
 #include <QObject>
 #include <QPointer>
