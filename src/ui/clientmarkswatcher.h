@@ -1,11 +1,6 @@
 #pragma once
 
 #include "runtime/value.h"
-// Kept from moc, which cannot parse the <concepts> it would reach through <compare>; the class
-// declares nothing for moc that needs it.
-#ifndef Q_MOC_RUN
-#include "results/clientmarker.h"
-#endif
 
 #include <QObject>
 #include <QPointer>
