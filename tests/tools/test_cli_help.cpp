@@ -9,8 +9,9 @@ namespace {
 
 TEST(CliHelp, HelpGoesToStandardOutputOtherOptionsStayErrors)
 {
-    const std::string usage = "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
-                              "[--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] KEYWORD\n";
+    const std::string usage =
+        "usage: jiujiu-cli [--format tsv|json|csv|links|xlsx] [--output FILE] "
+        "[--merge] [--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] KEYWORD\n";
     const struct
     {
         const char *what;

@@ -55,6 +55,8 @@ std::optional<CliOptions::Format> CliOptions::ParseFormat(std::string_view text)
         return Format::Csv;
     if (text == "links")
         return Format::Links;
+    if (text == "xlsx")
+        return Format::Xlsx;
     return std::nullopt;
 }
 
@@ -234,6 +236,8 @@ std::string CliWindow::formatted(const Listed &listed, bool first, const ResultJ
     switch (m_options.format) {
     case Format::Csv:
         return (first ? CsvHeader() : std::string()) + CsvRecord(row, HintText(warnings(), others));
+    case Format::Xlsx:
+        return {}; // a whole document, made in finish()
     case Format::Links:
         return LinkListLine(row);
     case Format::Json: {
@@ -275,6 +279,28 @@ std::string CliWindow::formatted(const Listed &listed, bool first, const ResultJ
     std::string line;
     appendFormatted(line, listed, first, judge);
     return line;
+}
+
+ExportNotes CliWindow::notes(const Listed &listed, const ResultJudge *judge) const
+{
+    ExportNotes notes;
+    const ResultRow &row = listed.row;
+    if (judge && !listed.members.empty()) {
+        const std::size_t first = listed.members.front();
+        notes.type = FileTypeText(judge->type(first), judge->extension(first));
+        std::vector<const ResultRow *> others;
+        for (std::size_t i = 1; i < listed.members.size(); ++i)
+            others.push_back(&m_rows[listed.members[i]]);
+        notes.hint = HintText(
+            judge->warnings(listed.members,
+                            [this](std::size_t r) -> const ResultRow & { return m_rows[r]; }),
+            others);
+    } else {
+        const std::string extension = FileExtension(row.link().name);
+        notes.type = FileTypeText(FileTypeOfExtension(extension), extension);
+    }
+    notes.status = RowStatusWord(m_marker.markOf(row.link()).status);
+    return notes;
 }
 
 void CliWindow::flushCompleteRows()
@@ -363,6 +389,21 @@ void CliWindow::finish()
         judge.append(row);
     judge.settle([this](std::size_t r) -> const ResultRow & { return m_rows[r]; });
     const std::vector<Listed> listed = mergedFilteredSorted(judge);
+    if (m_options.format == Format::Xlsx) {
+        std::vector<ResultRow> rows;
+        std::vector<ExportNotes> rowNotes;
+        rows.reserve(listed.size());
+        rowNotes.reserve(listed.size());
+        for (const Listed &l : listed) {
+            rows.push_back(l.row);
+            rowNotes.push_back(notes(l, &judge));
+        }
+        std::string document;
+        if (XlsxDocument(rows, rowNotes, TextToUtf8(m_keyword), document, &m_exportError))
+            std::fwrite(document.data(), 1, document.size(), m_out);
+        std::fflush(m_out);
+        return;
+    }
     std::string out = m_options.format == Format::Json ? "[" : "";
     for (std::size_t i = 0; i < listed.size(); ++i)
         appendFormatted(out, listed[i], i == 0, &judge);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/clientmarker.h"
+#include "search/resultexport.h"
 #include "search/resultfilter.h"
 #include "search/resultjudge.h"
 #include "search/resultorder.h"
@@ -24,6 +25,7 @@ struct CliOptions
         Json,  // one array of objects, size_bytes added
         Csv,   // the window's CSV export
         Links, // the ed2k links, one a line
+        Xlsx,  // the window's spreadsheet export, to a file
     };
 
     Format format = Format::Tsv;
@@ -37,9 +39,9 @@ struct CliOptions
     bool buffered() const
     {
         return merge || sort.has_value() || format == Format::Json || format == Format::Csv ||
-               filter.judgement().readsSuspicion();
+               format == Format::Xlsx || filter.judgement().readsSuspicion();
     }
-    // "tsv", "json", "csv", "links"; anything else is none.
+    // "tsv", "json", "csv", "links", "xlsx"; anything else is none.
     static std::optional<Format> ParseFormat(std::string_view text);
 };
 
@@ -74,6 +76,8 @@ public:
 
     // Writes what is still unwritten: the last row, or every row merged, filtered and sorted.
     void finish();
+    // Why finish() wrote no spreadsheet; empty when it did or the format is another.
+    const std::string &exportError() const { return m_exportError; }
 
     // Where rows get their status (the filter's status: terms, JSON's "status"); without one
     // every row is new.
@@ -99,6 +103,7 @@ private:
     void appendFormatted(std::string &out, const Listed &listed, bool first,
                          const ResultJudge *judge) const;
     std::vector<Listed> mergedFilteredSorted(const ResultJudge &judge) const;
+    ExportNotes notes(const Listed &listed, const ResultJudge *judge) const;
 
     Text m_keyword;
     CliOptions m_options;
@@ -111,6 +116,7 @@ private:
     std::size_t m_printed = 0; // rows that passed the filter and were printed
     bool m_finished = false;
     ClientMarker m_marker;
+    std::string m_exportError;
 };
 
 } // namespace jiujiu

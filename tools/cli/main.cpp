@@ -3,6 +3,7 @@
 #include "ed2kclient/clientdirectory.h"
 #include "runtime/codepage.h"
 #include "runtime/outofmemory.h"
+#include "search/atomicfile.h"
 #include "search/regexobject.h"
 #include "search/searchworkflow.h"
 
@@ -27,10 +28,11 @@ enum Exit
     Usage = 2,
     Incomplete = 3, // some pages could not be read, or the search was stopped
     Unreachable = 4,
+    WriteError = 5, // the output could not be written
 };
 
-const char kUsage[] = "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
-                      "[--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] KEYWORD\n";
+const char kUsage[] = "usage: jiujiu-cli [--format tsv|json|csv|links|xlsx] [--output FILE] "
+                      "[--merge] [--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] KEYWORD\n";
 
 const char kHelp[] =
     "\n"
@@ -39,7 +41,12 @@ const char kHelp[] =
     "\n"
     "  --format F       tsv (the default), json (one array; size_bytes and status\n"
     "                   added), csv (UTF-8 with BOM: 序号,名称,大小,大小(字节),资源数,链接)\n"
-    "                   or links (one ed2k link a line, as ed2k clients import them)\n"
+    "                   links (one ed2k link a line, as ed2k clients import them) or\n"
+    "                   xlsx (a spreadsheet: text cells stay text, links are clickable;\n"
+    "                   needs --output)\n"
+    "  --output FILE    write to FILE instead of standard output; FILE is replaced only\n"
+    "                   once it is whole, and stays as it was when the service cannot\n"
+    "                   be reached or the file cannot be written\n"
     "  --json           the same as --format json\n"
     "  --merge          one row per file (ed2k hash and size): the most sources, and the\n"
     "                   number of copies (a sixth TSV column, \"copies\" in JSON)\n"
@@ -60,7 +67,8 @@ const char kHelp[] =
     "client's files are read (never written) from JIUJIU_ED2K_CLIENT_DIR, else ~/.aMule.\n"
     "Exit status: 0 every page listed, 1 no results, 2 empty keyword or bad usage,\n"
     "3 incomplete (pages that could not be read are named on standard error) or stopped,\n"
-    "4 the service cannot be reached, or its first answer is over 64 MB.\n";
+    "4 the service cannot be reached, or its first answer is over 64 MB,\n"
+    "5 the output could not be written.\n";
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
@@ -82,6 +90,7 @@ void StopOnInterrupt()
 struct Options
 {
     CliOptions output;
+    const char *outputPath = nullptr;
     int jobs = 4;
     const char *keyword = nullptr;
     bool help = false;
@@ -161,7 +170,8 @@ std::string ParseOptions(int argc, char **argv, Options &options)
             options.output.format = CliOptions::Format::Json;
             continue;
         }
-        if (name != "--format" && name != "--sort" && name != "--filter" && name != "--jobs")
+        if (name != "--format" && name != "--sort" && name != "--filter" && name != "--jobs" &&
+            name != "--output")
             return name + ": unknown option";
         if (!value) {
             if (i + 1 >= argc)
@@ -175,10 +185,18 @@ std::string ParseOptions(int argc, char **argv, Options &options)
             if (formatGiven)
                 problem = "the output format is given twice";
             else if (!format)
-                problem = "unknown format '" + std::string(*value) + "' (tsv, json, csv or links)";
+                problem =
+                    "unknown format '" + std::string(*value) + "' (tsv, json, csv, links or xlsx)";
             else
                 options.output.format = *format;
             formatGiven = true;
+        } else if (name == "--output") {
+            if (options.outputPath)
+                problem = "the output file is given twice";
+            else if (value->empty())
+                problem = "the file name is empty";
+            else
+                options.outputPath = value->data(); // the rest of an argv string
         } else if (name == "--sort") {
             problem = ParseSort(*value, options.output.sort);
         } else if (name == "--filter") {
@@ -195,6 +213,8 @@ std::string ParseOptions(int argc, char **argv, Options &options)
     }
     if (!options.keyword)
         return "KEYWORD is missing";
+    if (options.output.format == CliOptions::Format::Xlsx && !options.outputPath)
+        return "--format xlsx: a spreadsheet goes to a file: give --output FILE";
     return {};
 }
 
@@ -243,6 +263,12 @@ Exit ExitStatus(SearchOutcome outcome)
     return Usage;
 }
 
+Exit WriteFailure(const std::string &why)
+{
+    std::fprintf(stderr, "写入输出失败：%s\n", why.c_str());
+    return WriteError;
+}
+
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kLeakChecked = true;
 #elif defined(__has_feature)
@@ -280,11 +306,19 @@ int main(int argc, char **argv)
         std::fputs(kHelp, stdout);
         return Complete;
     }
+    // The file is opened first: a search whose rows cannot be kept is not started.
+    std::optional<AtomicFile> file;
+    std::string why;
+    if (options.outputPath) {
+        file.emplace(options.outputPath);
+        if (!file->open(&why))
+            return WriteFailure(why);
+    }
     StopOnInterrupt();
 
     // The headless services print message boxes to standard error as "title: text".
-    CliWindow window(Utf8ToText(options.keyword), std::move(options.output), stdout, stderr,
-                     &g_interrupted);
+    CliWindow window(Utf8ToText(options.keyword), std::move(options.output),
+                     file ? file->stream() : stdout, stderr, &g_interrupted);
     // The client's files are read once: a search is over before they change much.
     window.setClientMarker(
         ClientMarker(std::make_shared<const ClientState>(ReadClientState(ClientDirectory()))));
@@ -297,7 +331,16 @@ int main(int argc, char **argv)
     const SearchOutcome outcome = workflow.StartSearch();
     window.finish();
     ReportPages(workflow.report(), outcome);
-    const Exit status = ExitStatus(outcome);
+    Exit status = ExitStatus(outcome);
+    // What was listed is kept, as on standard output; when nothing was read the file stays as
+    // it was. The temporary file goes before the quick exit, which runs no destructors.
+    if (file && status != Unreachable && status != Usage) {
+        if (!window.exportError().empty())
+            status = WriteFailure(window.exportError());
+        else if (!file->commit(&why))
+            status = WriteFailure(why);
+    }
+    file.reset();
     // A leak-checked build returns, so its checker still sees what the search would leak.
     if (!kLeakChecked)
         LeaveNow(status);
