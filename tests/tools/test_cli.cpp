@@ -358,7 +358,7 @@ TEST(Cli, ExitStatus)
         {{"--jobs"}, 2, UsageError("--jobs: a value is missing")},
         {{"--format", "xml", "a"},
          2,
-         UsageError("--format: unknown format 'xml' (tsv, json, csv or links)")},
+         UsageError("--format: unknown format 'xml' (tsv, json, csv, links or xlsx)")},
         {{"--format", "csv", "--json", "a"},
          2,
          UsageError("--json: the output format is given twice")},
