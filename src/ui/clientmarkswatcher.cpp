@@ -2,8 +2,8 @@
 
 #include "ed2kclient/clientdirectory.h"
 #include "ed2kclient/clientstate.h"
+#include "results/ed2klink.h"
 #include "runtime/codepage.h"
-#include "search/ed2klink.h"
 #include "ui/resultlistmodel.h"
 
 #include <QFileSystemWatcher>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "search/resultexport.h"
-#include "search/resultrow.h"
+#include "results/resultexport.h"
+#include "results/resultrow.h"
 
 #include <QObject>
 #include <QString>

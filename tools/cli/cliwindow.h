@@ -1,11 +1,11 @@
 #pragma once
 
-#include "search/clientmarker.h"
-#include "search/resultexport.h"
-#include "search/resultfilter.h"
-#include "search/resultjudge.h"
-#include "search/resultorder.h"
-#include "search/resultrow.h"
+#include "results/clientmarker.h"
+#include "results/resultexport.h"
+#include "results/resultfilter.h"
+#include "results/resultjudge.h"
+#include "results/resultorder.h"
+#include "results/resultrow.h"
 #include "search/searchwindow.h"
 
 #include <csignal>
