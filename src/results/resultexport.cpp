@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -78,6 +79,22 @@ std::string_view CellText(std::string_view utf8)
         CodePointAt(utf8, i, length);
     }
     return utf8;
+}
+
+// A spreadsheet reads "_xHHHH_" in a text as the character HHHH: a text that holds one
+// literally gets its underscore written as "_x005F_", so it reads back as it was.
+std::string SheetText(std::string_view utf8)
+{
+    const auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (utf8[i] == '_' && i + 6 < utf8.size() && utf8[i + 1] == 'x' && hex(utf8[i + 2]) &&
+            hex(utf8[i + 3]) && hex(utf8[i + 4]) && hex(utf8[i + 5]) && utf8[i + 6] == '_')
+            out += "_x005F_";
+        else
+            out += utf8[i];
+    }
+    return out;
 }
 
 // East Asian wide characters take two columns of a sheet, others one.
@@ -276,7 +293,8 @@ bool XlsxDocument(const std::vector<ResultRow> &rows, const std::vector<ExportNo
         widths[c] = std::max(widths[c], DisplayWidth(utf8));
         if (utf8.empty())
             return;
-        const std::string cell(CellText(utf8));
+        const std::string escaped = SheetText(utf8);
+        const std::string cell(CellText(escaped));
         worksheet_write_string(sheet, r, c, cell.c_str(), format);
     };
     const auto number = [&](lxw_row_t r, lxw_col_t c, double value, std::string_view shown,
@@ -318,8 +336,8 @@ bool XlsxDocument(const std::vector<ResultRow> &rows, const std::vector<ExportNo
             address.find("external:") == std::string::npos &&
             CellText(address).size() == address.size()) {
             widths[5] = std::max(widths[5], DisplayWidth(address));
-            linked = worksheet_write_url_opt(sheet, r, 5, address.c_str(), link, address.c_str(),
-                                             nullptr) == LXW_NO_ERROR;
+            linked = worksheet_write_url_opt(sheet, r, 5, address.c_str(), link,
+                                             SheetText(address).c_str(), nullptr) == LXW_NO_ERROR;
         }
         if (!linked)
             text(r, 5, address); // too long for a hyperlink, or past the sheet's 65530

@@ -5,8 +5,14 @@ cell COORD TYPE VALUE BOLD LINK FORMAT (tab-separated; \\, tab and line feed esc
 import re
 import sys
 import zipfile
+import xml.etree.ElementTree as ElementTree
 
 import openpyxl
+
+
+def unescaped(text):
+    """A text as a spreadsheet shows it: "_xHHHH_" is the character HHHH (ECMA-376 ST_Xstring)."""
+    return re.sub(r"_x([0-9A-Fa-f]{4})_", lambda m: chr(int(m.group(1), 16)), text)
 
 
 def escaped(value):
@@ -18,6 +24,14 @@ def main(path):
     with zipfile.ZipFile(path) as archive:
         formulas = sum(len(re.findall(rb"<f[ >/]", archive.read(name)))
                        for name in archive.namelist() if name.startswith("xl/worksheets/"))
+        # Shared strings from the XML itself: openpyxl undoes only part of the _xHHHH_ escapes.
+        ns = {"m": "http://schemas.openxmlformats.org/spreadsheetml/2006/main"}
+        table = ElementTree.fromstring(archive.read("xl/sharedStrings.xml"))
+        shared = [unescaped("".join(t.text or "" for t in si.iter("{%s}t" % ns["m"])))
+                  for si in table.findall("m:si", ns)]
+        sheetXml = ElementTree.fromstring(archive.read("xl/worksheets/sheet1.xml"))
+        texts = {c.get("r"): shared[int(c.find("m:v", ns).text)]
+                 for c in sheetXml.iter("{%s}c" % ns["m"]) if c.get("t") == "s"}
     book = openpyxl.load_workbook(path)
     sheet = book.worksheets[0]
     print("sheets\t%d" % len(book.worksheets))
@@ -28,7 +42,7 @@ def main(path):
         for cell in row:
             if cell.value is None:
                 continue
-            value = cell.value
+            value = texts.get(cell.coordinate, cell.value)
             if isinstance(value, float) and value.is_integer():
                 value = int(value)
             link = cell.hyperlink.target if cell.hyperlink is not None else ""

@@ -667,12 +667,14 @@ Spreadsheet ReadSpreadsheet(const fs::path &path)
 
 const std::string kHash = "0123456789ABCDEF0123456789ABCDEF";
 
-// Names a spreadsheet would read as numbers or formulas, Chinese with commas and quotes.
+// Names a spreadsheet would read as numbers, formulas or an escape, Chinese with commas and
+// quotes.
 const std::vector<jiujiu::demo::Resource> kTricky = {
     {"0012345", "1.00 GB", "5", "ed2k://|file|0012345|1073741824|" + kHash + "|/"},
     {"1e5", "2.0 MB", "7", "ed2k://|file|1e5|2097152|" + kHash + "|/"},
     {"=SUM(A1)", "3.0 MB", "9", "http://evil.example/a.mkv"},
-    {"周杰伦, \"最伟大的作品\"", "4.0 MB", "11", "ed2k://|file|a.mkv|4194304|" + kHash + "|/"},
+    {"周杰伦, \"最伟大的作品\" _x0041_", "4.0 MB", "11",
+     "ed2k://|file|a.mkv|4194304|" + kHash + "|/"},
 };
 
 // A loopback site that lists the resources on one page, whatever the keyword.
