@@ -1,10 +1,6 @@
 #pragma once
 
 #include "runtime/value.h"
-// moc cannot read <compare> when it is the first standard header it meets, as it is here.
-#ifndef Q_MOC_RUN
-#include "results/clientmarker.h"
-#endif
 
 #include <QObject>
 #include <QPointer>
