@@ -11,31 +11,6 @@
 namespace jiujiu {
 namespace {
 
-// Owns a file descriptor; close() reports the error a deferred write may only show there.
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-
-    int get() const { return m_fd; }
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
 bool Fail(std::string *error, const std::string &what, int number)
 {
     if (error)
@@ -65,52 +40,99 @@ std::string TemporaryName(const std::string &path)
 
 } // namespace
 
-bool WriteFileAtomically(const std::string &path, std::string_view bytes, std::string *error)
+AtomicFile::AtomicFile(std::string path) : m_path(std::move(path)) {}
+
+AtomicFile::~AtomicFile()
 {
-    if (path.empty() || path.back() == '/')
-        return Fail(error, path, EISDIR);
-
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = TemporaryName(path);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return Fail(error, DirectoryOf(path), errno);
+    m_stream.reset();
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        ::unlink(m_temporary.c_str());
     }
-    if (fd < 0)
-        return Fail(error, DirectoryOf(path), EEXIST);
-    FileDescriptor file(fd);
-    const auto abandon = [&](int number) {
-        ::unlink(temporary.c_str());
-        return Fail(error, path, number);
-    };
+}
 
-    // A file that is replaced keeps its permissions.
-    struct stat existing;
-    if (::stat(path.c_str(), &existing) == 0) {
-        if (S_ISDIR(existing.st_mode))
-            return abandon(EISDIR);
-        ::fchmod(file.get(), existing.st_mode & 07777);
-    }
-
+ssize_t AtomicFile::Write(void *self, const char *bytes, std::size_t size)
+{
+    auto *file = static_cast<AtomicFile *>(self);
     std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(file.get(), bytes.data() + written, bytes.size() - written);
+    while (written < size) {
+        const ssize_t n = ::write(file->m_fd, bytes + written, size - written);
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return abandon(errno);
+            if (file->m_writeError == 0)
+                file->m_writeError = errno;
+            return written > 0 ? static_cast<ssize_t>(written) : -1;
         }
         written += static_cast<std::size_t>(n);
     }
-    if (::fsync(file.get()) != 0 && errno != EINVAL)
-        return abandon(errno);
-    if (!file.close())
-        return abandon(errno);
-    if (::rename(temporary.c_str(), path.c_str()) != 0)
-        return abandon(errno);
+    return static_cast<ssize_t>(written);
+}
+
+bool AtomicFile::open(std::string *error)
+{
+    if (m_path.empty() || m_path.back() == '/')
+        return Fail(error, m_path, EISDIR);
+    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+        m_temporary = TemporaryName(m_path);
+        m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd < 0 && errno != EEXIST)
+            return Fail(error, DirectoryOf(m_path), errno);
+    }
+    if (m_fd < 0)
+        return Fail(error, DirectoryOf(m_path), EEXIST);
+
+    struct stat existing;
+    if (::stat(m_path.c_str(), &existing) == 0) {
+        if (S_ISDIR(existing.st_mode))
+            return abandon(error, EISDIR);
+        ::fchmod(m_fd, existing.st_mode & 07777);
+    }
+    const cookie_io_functions_t functions = {nullptr, &AtomicFile::Write, nullptr, nullptr};
+    m_stream.reset(::fopencookie(this, "w", functions));
+    if (!m_stream)
+        return abandon(error, errno);
     return true;
+}
+
+bool AtomicFile::abandon(std::string *error, int number)
+{
+    m_stream.reset();
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+        ::unlink(m_temporary.c_str());
+    }
+    return Fail(error, m_path, number != 0 ? number : EIO);
+}
+
+bool AtomicFile::commit(std::string *error)
+{
+    if (!m_stream)
+        return Fail(error, m_path, EBADF);
+    const bool flushed = std::fflush(m_stream.get()) == 0 && !std::ferror(m_stream.get());
+    if (!flushed || m_writeError != 0)
+        return abandon(error, m_writeError != 0 ? m_writeError : errno);
+    m_stream.reset();
+    if (::fsync(m_fd) != 0 && errno != EINVAL)
+        return abandon(error, errno);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0 || ::rename(m_temporary.c_str(), m_path.c_str()) != 0) {
+        const int number = errno;
+        ::unlink(m_temporary.c_str());
+        return Fail(error, m_path, number);
+    }
+    return true;
+}
+
+bool WriteFileAtomically(const std::string &path, std::string_view bytes, std::string *error)
+{
+    AtomicFile file(path);
+    if (!file.open(error))
+        return false;
+    std::fwrite(bytes.data(), 1, bytes.size(), file.stream());
+    return file.commit(error);
 }
 
 } // namespace jiujiu

@@ -164,6 +164,14 @@ std::string_view FileTypeName(FileType type)
     return kTypeNames[static_cast<std::size_t>(type)].chinese;
 }
 
+std::string FileTypeText(FileType type, std::string_view extension)
+{
+    std::string text(FileTypeName(type));
+    if (!extension.empty())
+        text.append("\xEF\xBC\x88.").append(extension).append("\xEF\xBC\x89"); // （.ext）
+    return text;
+}
+
 std::string_view FileTypeKeyword(FileType type)
 {
     return kTypeNames[static_cast<std::size_t>(type)].keyword;

@@ -34,6 +34,9 @@ bool RunsWhenOpened(std::string_view extension);
 
 // 视频, 音频, 图片, 文档, 压缩包, 光盘镜像, 程序, 其他 (UTF-8).
 std::string_view FileTypeName(FileType type);
+// The name with the extension, as the list's 类型 column shows it: "视频（.mkv）", or "其他"
+// for a name without one.
+std::string FileTypeText(FileType type, std::string_view extension);
 // video, audio, image, document, archive, disc, program, other.
 std::string_view FileTypeKeyword(FileType type);
 // Either name (the keyword without regard to ASCII case); none for anything else.

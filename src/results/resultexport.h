@@ -23,6 +23,26 @@ std::string CsvRecord(const ResultRow &row, std::string_view hint = {});
 // front, so a spreadsheet does not run it as a formula.
 std::string CsvField(std::string_view utf8);
 
+// What an export shows beside a row's own cells (UTF-8): its 类型, 提示 and client status.
+struct ExportNotes
+{
+    std::string type;
+    std::string hint;
+    std::string status;
+};
+
+// A spreadsheet (.xlsx) of the rows, notes[i] beside rows[i] (empty where there is none), on a
+// sheet named after the keyword (UTF-8): the bold header row 序号, 名称, 大小, 大小(字节), 资源数,
+// 链接, 类型, 提示, 状态 frozen above the rows. Every text cell is typed as a string, so a name
+// such as "0012345" or "=SUM(A1)" stays that text; the serial, the sources and the size in
+// bytes are numbers where the row has them; a well-formed ed2k link is also a hyperlink.
+// False with error set when the document cannot be made (no room for its temporary files).
+bool XlsxDocument(const std::vector<ResultRow> &rows, const std::vector<ExportNotes> &notes,
+                  std::string_view keyword, std::string &document, std::string *error = nullptr);
+// The keyword as a sheet's name: cut to 31 characters, the characters a sheet name refuses
+// ([ ] : * ? / \ and controls, an apostrophe at either end) replaced by "_"; "结果" when empty.
+std::string XlsxSheetName(std::string_view keyword);
+
 // The rows' ed2k links, one a line (LF), UTF-8 without a byte-order mark, as ed2k clients
 // import them. Rows whose link does not start with "ed2k://" (in any case) are left out; CR
 // and LF inside a link are dropped, so a line is always one link.

@@ -347,6 +347,8 @@ void MainWindow::setAnnouncement(const Text &text)
 void MainWindow::setSearchRunning(bool running)
 {
     m_searchRunning = running;
+    if (running && m_resultActions)
+        m_resultActions->setKeyword(m_keyword->text());
     m_search->setText(running ? QStringLiteral("停止搜索") : QStringLiteral("开始啾啾搜索"));
     m_stopShortcut->setEnabled(running);
 }

@@ -2,7 +2,9 @@
 
 #include "net/openaddress.h"
 #include "results/atomicfile.h"
+#include "results/filetype.h"
 #include "results/resultexport.h"
+#include "results/rowstatus.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
 #include "search/resultactions.h"
@@ -134,6 +136,20 @@ std::vector<std::string> ResultListActions::shownHints(const std::vector<int> &m
     return hints;
 }
 
+std::vector<ExportNotes> ResultListActions::shownNotes(const std::vector<int> &modelRows) const
+{
+    const ResultListModel &model = *m_view->listModel();
+    const std::vector<std::string> hints = shownHints(modelRows);
+    std::vector<ExportNotes> notes;
+    notes.reserve(modelRows.size());
+    for (std::size_t i = 0; i < modelRows.size(); ++i) {
+        const auto row = static_cast<std::size_t>(modelRows[i]);
+        notes.push_back({FileTypeText(model.judge().type(row), model.judge().extension(row)),
+                         hints[i], std::string(RowStatusWord(model.mark(modelRows[i]).status))});
+    }
+    return notes;
+}
+
 void ResultListActions::showAllNames()
 {
     const int row = m_view->currentSelection();
@@ -182,18 +198,31 @@ void ResultListActions::openInClient()
 
 ResultListActions::ExportFormat ResultListActions::FormatOf(const QString &path)
 {
+    if (path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+        return ExportFormat::Xlsx;
     return path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive) ? ExportFormat::Links
                                                                       : ExportFormat::Csv;
 }
 
 bool ResultListActions::WriteExport(const QString &path, ExportFormat format,
                                     const std::vector<ResultRow> &rows, QString *error,
-                                    const std::vector<std::string> &hints)
+                                    const std::vector<ExportNotes> &notes, const QString &keyword)
 {
-    const std::string document =
-        format == ExportFormat::Links ? LinkListDocument(rows) : CsvDocument(rows, hints);
+    std::string document;
     std::string why;
-    if (WriteFileAtomically(QFile::encodeName(path).toStdString(), document, &why))
+    bool made = true;
+    if (format == ExportFormat::Xlsx) {
+        made = XlsxDocument(rows, notes, keyword.toStdString(), document, &why);
+    } else if (format == ExportFormat::Links) {
+        document = LinkListDocument(rows);
+    } else {
+        std::vector<std::string> hints;
+        hints.reserve(notes.size());
+        for (const ExportNotes &note : notes)
+            hints.push_back(note.hint);
+        document = CsvDocument(rows, hints);
+    }
+    if (made && WriteFileAtomically(QFile::encodeName(path).toStdString(), document, &why))
         return true;
     if (error)
         *error = QString::fromLocal8Bit(why);
@@ -206,6 +235,7 @@ bool ResultListActions::exportRows(bool selectedOnly)
     if (rows.empty())
         return false;
 
+    const QString xlsxFilter = QStringLiteral("Excel 工作簿 (*.xlsx)");
     const QString csvFilter = QStringLiteral("CSV 表格 (*.csv)");
     const QString linksFilter = QStringLiteral("ed2k 链接列表 (*.txt)");
     QFileDialog dialog(m_view->window(), selectedOnly ? QStringLiteral("导出选中的结果")
@@ -214,20 +244,21 @@ bool ResultListActions::exportRows(bool selectedOnly)
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setNameFilters({csvFilter, linksFilter});
+    dialog.setNameFilters({xlsxFilter, csvFilter, linksFilter});
     dialog.setDirectory(QDir::home());
-    dialog.selectFile(QStringLiteral("啾啾结果.csv"));
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    dialog.selectFile(QStringLiteral("啾啾结果.xlsx"));
+    dialog.setDefaultSuffix(QStringLiteral("xlsx"));
     connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString &filter) {
         dialog.setDefaultSuffix(filter == linksFilter ? QStringLiteral("txt")
-                                                      : QStringLiteral("csv"));
+                                : filter == csvFilter ? QStringLiteral("csv")
+                                                      : QStringLiteral("xlsx"));
     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     const QString path = dialog.selectedFiles().constFirst();
 
     QString error;
-    if (WriteExport(path, FormatOf(path), shownRows(rows), &error, shownHints(rows)))
+    if (WriteExport(path, FormatOf(path), shownRows(rows), &error, shownNotes(rows), m_keyword))
         return true;
     const Text message = ToRuntimeText(QStringLiteral("导出失败，文件没有写入：\n%1\n%2")
                                            .arg(QDir::toNativeSeparators(path), error));

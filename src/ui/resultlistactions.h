@@ -1,5 +1,6 @@
 #pragma once
 
+#include "results/resultexport.h"
 #include "results/resultrow.h"
 
 #include <QObject>
@@ -17,8 +18,8 @@ class ReportListView;
 
 // What the result list offers besides the double-click: its context menu (云播放, 复制链接,
 // 用 ed2k 客户端打开, 复制名称, 查看全部名称, 导出选中…, 导出全部…), Ctrl+C, and export to CSV or
-// a link list. Links and names go to the clipboard one a line, as shown in the list. Broken
-// links are never played or opened: a message box says why.
+// a spreadsheet, CSV or a link list. Links and names go to the clipboard one a line, as shown in
+// the list. Broken links are never played or opened: a message box says why.
 class ResultListActions final : public QObject
 {
     Q_OBJECT
@@ -27,6 +28,7 @@ class ResultListActions final : public QObject
 public:
     enum class ExportFormat
     {
+        Xlsx,
         Csv,
         Links,
     };
@@ -50,6 +52,10 @@ public:
     std::vector<ResultRow> shownRows(const std::vector<int> &modelRows) const;
     // Their 提示 for an export: warnings, and a merged row's other listings.
     std::vector<std::string> shownHints(const std::vector<int> &modelRows) const;
+    // What a spreadsheet shows beside them: 类型, that 提示 and the client status.
+    std::vector<ExportNotes> shownNotes(const std::vector<int> &modelRows) const;
+    // The keyword of the search that listed the rows: a spreadsheet's sheet is named after it.
+    void setKeyword(const QString &keyword) { m_keyword = keyword; }
 
     void copyLinks();
     void copyNames();
@@ -59,12 +65,14 @@ public:
     // Asks for a file and writes the selected (or all shown) rows; false when nothing was
     // written (cancelled, nothing to write, or a failure the user was told of).
     bool exportRows(bool selectedOnly);
-    // Writes rows without asking: CSV, or the link list for ExportFormat::Links. On failure
-    // nothing is left at path and error says why.
+    // Writes rows without asking, in the format given; notes[i] beside rows[i] (CSV takes
+    // their 提示). On failure nothing is left at path and error says why.
     static bool WriteExport(const QString &path, ExportFormat format,
                             const std::vector<ResultRow> &rows, QString *error,
-                            const std::vector<std::string> &hints = {});
-    // The format a chosen file name asks for: .txt is a link list, anything else CSV.
+                            const std::vector<ExportNotes> &notes = {},
+                            const QString &keyword = {});
+    // The format a chosen file name asks for: .xlsx a spreadsheet, .txt a link list, anything
+    // else CSV.
     static ExportFormat FormatOf(const QString &path);
 
 signals:
@@ -79,6 +87,7 @@ private:
     QString joinedCells(int column) const;
 
     ReportListView *m_view;
+    QString m_keyword;
     QMenu *m_menu;
     QAction *m_play;
     QAction *m_copyLinks;

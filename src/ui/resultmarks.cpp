@@ -116,11 +116,7 @@ QString TypeText(const ResultListModel &model, int row)
 {
     const ResultJudge &judge = model.judge();
     const auto r = static_cast<std::size_t>(row);
-    const QString name = QString::fromUtf8(FileTypeName(judge.type(r)));
-    const std::string &extension = judge.extension(r);
-    return extension.empty()
-               ? name
-               : QStringLiteral("%1（.%2）").arg(name, QString::fromStdString(extension));
+    return QString::fromStdString(FileTypeText(judge.type(r), judge.extension(r)));
 }
 
 QString WarningLines(const std::vector<Warning> &warnings)

@@ -58,7 +58,7 @@ expect_field Priority optional
 
 depends=$(field Depends)
 echo "Depends: $depends"
-required=(libc6 libstdc++6 libcurl4 libpcre2-8-0 libglib2.0-bin)
+required=(libc6 libstdc++6 libcurl4 libpcre2-8-0 libxlsxwriter4 libglib2.0-bin)
 if [ "$gui" = gui ]; then
     required+=(libqt6core6 libqt6widgets6 libqt6webenginewidgets6 libqt6webenginecore6-bin libjpeg62-turbo)
 fi

@@ -8,9 +8,13 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -53,8 +57,9 @@ std::string Lower(std::string s)
 }
 
 const char *const kUsage =
-    "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
-    "[--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] [--max-rows N] KEYWORD\n";
+    "usage: jiujiu-cli [--format tsv|json|csv|links|xlsx] [--output FILE] "
+    "[--merge] [--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] [--max-rows N] "
+    "KEYWORD\n";
 
 // What jiujiu-cli writes for a usage error: the argument and what is wrong, then the usage.
 std::string UsageError(const std::string &why)
@@ -355,7 +360,7 @@ TEST(Cli, ExitStatus)
         {{"--jobs"}, 2, UsageError("--jobs: a value is missing")},
         {{"--format", "xml", "a"},
          2,
-         UsageError("--format: unknown format 'xml' (tsv, json, csv or links)")},
+         UsageError("--format: unknown format 'xml' (tsv, json, csv, links or xlsx)")},
         {{"--format", "csv", "--json", "a"},
          2,
          UsageError("--json: the output format is given twice")},
@@ -566,4 +571,324 @@ TEST(Cli, InterruptStopsLikeTheStopButton)
     EXPECT_EQ(errLines[1], "搜索已停止，为您找到[1000]枚资源，已列出 " +
                                std::to_string(lines.size()) + " 枚！双击复制、下载！");
     EXPECT_EQ(errLines[2], "pages " + std::to_string(lines.size() / 5 + 1) + "-200: stopped");
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A directory of its own for the test, removed with it.
+struct ScratchDirectory
+{
+    ScratchDirectory()
+    {
+        std::string pattern = (fs::temp_directory_path() / "jiujiu-cli-out-XXXXXX").string();
+        path = ::mkdtemp(pattern.data());
+    }
+    ~ScratchDirectory() { fs::remove_all(path); }
+    std::vector<std::string> names() const
+    {
+        std::vector<std::string> found;
+        for (const auto &entry : fs::directory_iterator(path))
+            found.push_back(entry.path().filename().string());
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+    fs::path path;
+};
+
+std::string ReadWhole(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// One cell as the independent reader saw it: type (s text, n number, f formula), value, bold,
+// hyperlink target, number format.
+struct Cell
+{
+    Cell() = default;
+    Cell(std::string type, std::string value, bool bold = false, std::string link = {},
+         std::string format = "General")
+        : type(std::move(type)), value(std::move(value)), bold(bold), link(std::move(link)),
+          format(std::move(format))
+    {}
+    std::string type, value;
+    bool bold = false;
+    std::string link, format;
+    friend bool operator==(const Cell &, const Cell &) = default;
+};
+std::ostream &operator<<(std::ostream &out, const Cell &c)
+{
+    return out << c.type << " '" << c.value << "' bold=" << c.bold << " link='" << c.link
+               << "' format=" << c.format;
+}
+
+struct Spreadsheet
+{
+    std::map<std::string, std::string> facts; // sheets, sheet, freeze, formulas
+    std::map<std::string, Cell> cells;        // by coordinate
+};
+
+std::string Unescaped(const std::string &field)
+{
+    std::string out;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\' || i + 1 == field.size()) {
+            out += field[i];
+            continue;
+        }
+        const char c = field[++i];
+        out += c == 't' ? '\t' : c == 'n' ? '\n' : c;
+    }
+    return out;
+}
+
+// The spreadsheet read back by openpyxl and Python's zipfile (tests/support/xlsxcells.py).
+Spreadsheet ReadSpreadsheet(const fs::path &path)
+{
+    const Result read = RunProgram({"/usr/bin/python3", JIUJIU_XLSX_CELLS, path.string()}, {});
+    EXPECT_EQ(read.status, 0) << read.err;
+    Spreadsheet sheet;
+    for (const std::string &line : OutputLines(read.out)) {
+        std::vector<std::string> fields;
+        std::size_t from = 0;
+        for (std::size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)
+            fields.push_back(Unescaped(line.substr(from, tab - from)));
+        fields.push_back(Unescaped(line.substr(from)));
+        if (fields[0] == "cell" && fields.size() == 7)
+            sheet.cells[fields[1]] =
+                Cell(fields[2], fields[3], fields[4] == "1", fields[5], fields[6]);
+        else if (fields.size() == 2)
+            sheet.facts[fields[0]] = fields[1];
+    }
+    return sheet;
+}
+
+const std::string kHash = "0123456789ABCDEF0123456789ABCDEF";
+
+// Names a spreadsheet would read as numbers, formulas or an escape, Chinese with commas and
+// quotes.
+const std::vector<jiujiu::demo::Resource> kTricky = {
+    {"0012345", "1.00 GB", "5", "ed2k://|file|0012345|1073741824|" + kHash + "|/"},
+    {"1e5", "2.0 MB", "7", "ed2k://|file|1e5|2097152|" + kHash + "|/"},
+    {"=SUM(A1)", "3.0 MB", "9", "http://evil.example/a.mkv"},
+    {"周杰伦, \"最伟大的作品\" _x0041_", "4.0 MB", "11",
+     "ed2k://|file|a.mkv|4194304|" + kHash + "|/"},
+};
+
+// A loopback site that lists the resources on one page, whatever the keyword.
+struct TrickySite
+{
+    TrickySite()
+    {
+        for (const auto &r : kTricky)
+            rows.push_back(&r);
+        server.server().Post("/Tools/PageCode.aspx", [this](const httplib::Request &request,
+                                                            httplib::Response &response) {
+            const std::string page = jiujiu::demo::SearchResultPage(
+                "x", rows, static_cast<long long>(rows.size()), 1, 1);
+            response.set_content(
+                jiujiu::demo::ViewerPage("http://" + request.get_param_value("q"), page),
+                "text/html; charset=utf-8");
+        });
+        started = server.start();
+        environment = {"JIUJIU_VIEWER_HOST=127.0.0.1:" + std::to_string(server.port()),
+                       "JIUJIU_ED2K_CLIENT_DIR=/nonexistent"};
+    }
+    std::vector<const jiujiu::demo::Resource *> rows;
+    jiujiu::test::TestServer server;
+    bool started = false;
+    std::vector<std::string> environment;
+};
+
+// A keyword with every character a sheet name refuses, longer than a sheet name may be.
+const std::string kKeyword =
+    "'周杰伦/演唱会:2004*[高清]?\\一二三四五六七八九十一二三四五六七八九十";
+
+} // namespace
+
+TEST(CliXlsx, CellsAreTypedTextStaysTextAndLinksAreClickable)
+{
+    TrickySite site;
+    ASSERT_TRUE(site.started);
+    ScratchDirectory dir;
+    const fs::path file = dir.path / "结果.xlsx";
+    const Result run = RunProgram(
+        {JIUJIU_CLI, "--format", "xlsx", "--output", file.string(), kKeyword}, site.environment);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    const Spreadsheet sheet = ReadSpreadsheet(file);
+
+    EXPECT_EQ(sheet.facts.at("sheets"), "1");
+    // Cut to 31 characters, [ ] : * ? / \ and the leading apostrophe replaced.
+    EXPECT_EQ(sheet.facts.at("sheet"), "_周杰伦_演唱会_2004__高清___一二三四五六七八九十一");
+    EXPECT_EQ(sheet.facts.at("freeze"), "A2") << "the header row is frozen";
+    EXPECT_EQ(sheet.facts.at("formulas"), "0");
+
+    const std::string mismatch = "链接里的文件名“a.mkv”与名称不符，下载到的可能是另一个文件";
+    const std::map<std::string, Cell> expected = {
+        {"A1", {"s", "序号", true}},
+        {"B1", {"s", "名称", true}},
+        {"C1", {"s", "大小", true}},
+        {"D1", {"s", "大小(字节)", true}},
+        {"E1", {"s", "资源数", true}},
+        {"F1", {"s", "链接", true}},
+        {"G1", {"s", "类型", true}},
+        {"H1", {"s", "提示", true}},
+        {"I1", {"s", "状态", true}},
+        // 0012345
+        {"A2", {"n", "1"}},
+        {"B2", {"s", "0012345"}},
+        {"C2", {"s", "1.00 GB"}},
+        {"D2", {"n", "1073741824", false, "", "#,##0"}},
+        {"E2", {"n", "5"}},
+        {"F2", {"s", kTricky[0].link, false, kTricky[0].link}},
+        {"G2", {"s", "其他"}},
+        {"I2", {"s", "新"}},
+        // 1e5
+        {"A3", {"n", "2"}},
+        {"B3", {"s", "1e5"}},
+        {"C3", {"s", "2.0 MB"}},
+        {"D3", {"n", "2097152", false, "", "#,##0"}},
+        {"E3", {"n", "7"}},
+        {"F3", {"s", kTricky[1].link, false, kTricky[1].link}},
+        {"G3", {"s", "其他"}},
+        {"I3", {"s", "新"}},
+        // =SUM(A1), a broken link: its text without a hyperlink
+        {"A4", {"n", "3"}},
+        {"B4", {"s", "=SUM(A1)"}},
+        {"C4", {"s", "3.0 MB"}},
+        {"D4", {"n", "3145728", false, "", "#,##0"}},
+        {"E4", {"n", "9"}},
+        {"F4", {"s", kTricky[2].link}},
+        {"G4", {"s", "其他"}},
+        {"H4", {"s", "链接无效：这不是 ed2k:// 链接"}},
+        {"I4", {"s", "新"}},
+        // Chinese, comma and quotes
+        {"A5", {"n", "4"}},
+        {"B5", {"s", kTricky[3].name}},
+        {"C5", {"s", "4.0 MB"}},
+        {"D5", {"n", "4194304", false, "", "#,##0"}},
+        {"E5", {"n", "11"}},
+        {"F5", {"s", kTricky[3].link, false, kTricky[3].link}},
+        {"G5", {"s", "视频（.mkv）"}},
+        {"H5", {"s", mismatch}},
+        {"I5", {"s", "新"}},
+    };
+    ASSERT_EQ(sheet.cells.size(), expected.size());
+    for (const auto &[coordinate, cell] : expected)
+        EXPECT_EQ(sheet.cells.at(coordinate), cell) << coordinate;
+}
+
+// The file as LibreOffice reads it, where it is installed.
+TEST(CliXlsx, LibreOfficeReadsTheSameTexts)
+{
+    if (!fs::exists("/usr/bin/soffice"))
+        GTEST_SKIP() << "LibreOffice (soffice, package libreoffice-calc-nogui) is not installed";
+    TrickySite site;
+    ASSERT_TRUE(site.started);
+    ScratchDirectory dir;
+    const fs::path file = dir.path / "results.xlsx";
+    ASSERT_EQ(RunProgram({JIUJIU_CLI, "--format=xlsx", "--output=" + file.string(), "x"},
+                         site.environment)
+                  .status,
+              0);
+    const Result converted = RunProgram(
+        {"soffice", "--headless", "-env:UserInstallation=file://" + dir.path.string() + "/profile",
+         "--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76", "--outdir", dir.path.string(),
+         file.string()},
+        {});
+    ASSERT_EQ(converted.status, 0) << converted.err;
+    const std::string csv = ReadWhole(dir.path / "results.csv");
+    for (const auto &r : kTricky) {
+        // Each name arrives as its text: quoted as CSV quotes it, or bare.
+        std::string quoted = "\"";
+        for (char c : r.name)
+            quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+        quoted += '"';
+        EXPECT_TRUE(csv.find("," + r.name + ",") != std::string::npos ||
+                    csv.find("," + quoted + ",") != std::string::npos)
+            << r.name << " in\n"
+            << csv;
+    }
+}
+
+TEST(CliOutput, EveryFormatGoesToTheFileAsItWouldToStandardOutput)
+{
+    const DemoServiceProcess service({"--rows-per-page", "5"});
+    ScratchDirectory dir;
+    for (const char *format : {"tsv", "json", "csv", "links"}) {
+        SCOPED_TRACE(format);
+        const fs::path file = dir.path / (std::string("out.") + format);
+        const Result printed =
+            RunProgram({JIUJIU_CLI, "--format", format, "jerry"}, service.environment());
+        const Result written =
+            RunProgram({JIUJIU_CLI, "--format", format, "--output", file.string(), "jerry"},
+                       service.environment());
+        EXPECT_EQ(written.status, 0) << written.err;
+        EXPECT_EQ(written.out, "");
+        EXPECT_FALSE(printed.out.empty());
+        EXPECT_EQ(ReadWhole(file), printed.out);
+    }
+}
+
+TEST(CliOutput, FailuresLeaveNoFileBehind)
+{
+    const DemoServiceProcess service({"--rows-per-page", "5"});
+    ScratchDirectory dir;
+    fs::create_directory(dir.path / "sub");
+    const fs::path old = dir.path / "old.json";
+    std::ofstream(old) << "old contents\n";
+    const std::string cli = JIUJIU_CLI;
+    struct Case
+    {
+        const char *name;
+        std::vector<std::string> args;
+        int status;
+        std::string err; // what standard error starts with
+    };
+    const Case cases[] = {
+        {"xlsx needs a file",
+         {cli, "--format", "xlsx", "jerry"},
+         2,
+         UsageError("--format xlsx: a spreadsheet goes to a file: give --output FILE")},
+        {"the file is given twice",
+         {cli, "--output", old.string(), "--output", old.string(), "jerry"},
+         2,
+         UsageError("--output: the output file is given twice")},
+        {"the directory is missing",
+         {cli, "--output", (dir.path / "no" / "a.tsv").string(), "jerry"},
+         5,
+         "写入输出失败：" + (dir.path / "no").string() + ": No such file or directory\n"},
+        {"the file is a directory",
+         {cli, "--output", (dir.path / "sub").string(), "jerry"},
+         5,
+         "写入输出失败："},
+        // The file-size limit stops the write half-way; the old file stays whole.
+        {"the write fails",
+         {"/bin/sh", "-c", "ulimit -f 1 && exec \"$0\" \"$@\"", cli, "--json", "--output",
+          old.string(), "jerry"},
+         5,
+         "写入输出失败：" + old.string() + ": File too large\n"},
+        {"the service cannot be reached", {cli, "--output", old.string(), "jerry"}, 4, ""},
+    };
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN); // children inherit it
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> environment = service.environment();
+        if (std::string(c.name) == "the service cannot be reached")
+            environment = {"JIUJIU_VIEWER_HOST=127.0.0.1:1"};
+        const Result r = RunProgram(c.args, environment);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_TRUE(r.err.starts_with(c.err) || r.err.find("\n" + c.err) != std::string::npos)
+            << r.err;
+        EXPECT_EQ(dir.names(), (std::vector<std::string>{"old.json", "sub"}));
+        EXPECT_TRUE(fs::is_empty(dir.path / "sub"));
+        EXPECT_EQ(ReadWhole(old), "old contents\n");
+    }
+    std::signal(SIGXFSZ, previousHandler);
 }

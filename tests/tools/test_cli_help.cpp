@@ -10,8 +10,9 @@ namespace {
 TEST(CliHelp, HelpGoesToStandardOutputOtherOptionsStayErrors)
 {
     const std::string usage =
-        "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
-        "[--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] [--max-rows N] KEYWORD\n";
+        "usage: jiujiu-cli [--format tsv|json|csv|links|xlsx] [--output FILE] "
+        "[--merge] [--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] [--max-rows N] "
+        "KEYWORD\n";
     const struct
     {
         const char *what;

@@ -1,5 +1,6 @@
 // The result list as the user works it: sorting, the filter row, merging, selection, keys,
 // the context menu and export, on the real main window under the offscreen platform.
+#include "childprocess.h"
 #include "mainwindowharness.h"
 #include "net/openaddress.h"
 #include "results/collator.h"
@@ -674,6 +675,46 @@ TEST_F(ExportTest, SelectedRowsToCsvAndAllRowsToALinkList)
                                    Samples()[5].link + "\n" + Samples()[0].link + "\n" +
                                    Samples()[3].link + "\n");
     EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ExportTest, SpreadsheetIsTheFirstChoiceWithItsSheetNamedAfterTheSearch)
+{
+    fill();
+    window->setKeyword(Utf8ToText("汤姆"));
+    window->setSearchRunning(true);
+    window->setSearchRunning(false);
+    window->setKeyword(Utf8ToText("typed since"));
+    const fs::path xlsx = directory / "结果.xlsx";
+    QStringList filters;
+    QString suffix;
+    QTimer::singleShot(0, window, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        filters = dialog->nameFilters();
+        suffix = dialog->defaultSuffix();
+        dialog->selectFile(QString::fromStdString(xlsx.string()));
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    ASSERT_TRUE(window->resultActions().exportRows(false));
+    EXPECT_EQ(filters, (QStringList{QStringLiteral("Excel 工作簿 (*.xlsx)"),
+                                    QStringLiteral("CSV 表格 (*.csv)"),
+                                    QStringLiteral("ed2k 链接列表 (*.txt)")}));
+    EXPECT_EQ(suffix, QStringLiteral("xlsx"));
+
+    jiujiu::test::ChildProcess reader({"/usr/bin/python3", JIUJIU_XLSX_CELLS, xlsx.string()});
+    std::string cells, err;
+    ASSERT_EQ(reader.finish(&cells, &err), 0) << err;
+    EXPECT_NE(cells.find("\nsheet\t汤姆\n"), std::string::npos) << cells;
+    // One row per shown row, its name as text, 类型 and 状态 beside it.
+    const int shown = static_cast<int>(list->shownRows().size());
+    ASSERT_GT(shown, 1);
+    for (int row = 2; row <= shown + 1; ++row) {
+        const std::string r = std::to_string(row);
+        EXPECT_NE(cells.find("\ncell\tB" + r + "\ts\t"), std::string::npos) << r;
+        EXPECT_NE(cells.find("\ncell\tG" + r + "\ts\t"), std::string::npos) << r;
+        EXPECT_NE(cells.find("\ncell\tI" + r + "\ts\t新\t"), std::string::npos) << r;
+    }
+    EXPECT_EQ(cells.find("\ncell\tB" + std::to_string(shown + 2) + "\t"), std::string::npos);
 }
 
 TEST_F(ExportTest, FailureIsReportedAndLeavesNoFile)

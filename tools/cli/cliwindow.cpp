@@ -61,6 +61,8 @@ std::optional<CliOptions::Format> CliOptions::ParseFormat(std::string_view text)
         return Format::Csv;
     if (text == "links")
         return Format::Links;
+    if (text == "xlsx")
+        return Format::Xlsx;
     return std::nullopt;
 }
 
@@ -267,6 +269,8 @@ std::string CliWindow::formatted(const Listed &listed, bool first, const ResultJ
     switch (m_options.format) {
     case Format::Csv:
         return (first ? CsvHeader() : std::string()) + CsvRecord(row, HintText(warnings(), others));
+    case Format::Xlsx:
+        return {}; // a whole document, made in finish()
     case Format::Links:
         return LinkListLine(row);
     case Format::Json: {
@@ -345,6 +349,28 @@ bool CliWindow::flushOutput()
         return false;
     }
     return true;
+}
+
+ExportNotes CliWindow::notes(const Listed &listed, const ResultJudge *judge) const
+{
+    ExportNotes notes;
+    const ResultRow &row = *listed.row;
+    if (judge && !listed.streamed) {
+        const std::vector<std::size_t> members = membersOf(listed);
+        notes.type = FileTypeText(judge->type(listed.index), judge->extension(listed.index));
+        std::vector<const ResultRow *> others;
+        for (std::size_t i = 1; i < members.size(); ++i)
+            others.push_back(&this->row(members[i]));
+        notes.hint = HintText(
+            judge->warnings(members,
+                            [this](std::size_t r) -> const ResultRow & { return this->row(r); }),
+            others);
+    } else {
+        const std::string extension = FileExtension(row.link().name);
+        notes.type = FileTypeText(FileTypeOfExtension(extension), extension);
+    }
+    notes.status = RowStatusWord(m_marker.markOf(row.link()).status);
+    return notes;
 }
 
 void CliWindow::flushCompleteRows()
@@ -447,7 +473,7 @@ void CliWindow::finish()
     std::optional<ResultJudge> judge;
     const std::size_t count = rowCount();
     if (m_options.format == Format::Json || m_options.format == Format::Csv ||
-        m_options.filter.judgement().readsSuspicion()) {
+        m_options.format == Format::Xlsx || m_options.filter.judgement().readsSuspicion()) {
         judge.emplace();
         for (std::size_t r = 0; r < count; ++r)
             judge->append(row(r));
@@ -462,6 +488,21 @@ void CliWindow::finish()
     std::vector<ResultRow> merged;
     const std::vector<Listed> listed =
         mergedFilteredSorted(judge ? &*judge : nullptr, groups ? &*groups : nullptr, merged);
+    if (m_options.format == Format::Xlsx) {
+        std::vector<ResultRow> rows;
+        std::vector<ExportNotes> rowNotes;
+        rows.reserve(listed.size());
+        rowNotes.reserve(listed.size());
+        for (const Listed &l : listed) {
+            rows.push_back(*l.row);
+            rowNotes.push_back(notes(l, judge ? &*judge : nullptr));
+        }
+        std::string document;
+        if (XlsxDocument(rows, rowNotes, TextToUtf8(m_keyword), document, &m_exportError))
+            write(document);
+        flushOutput();
+        return;
+    }
     // Written a block at a time: the output of a million rows is never held whole.
     constexpr std::size_t kBlock = 1 << 20;
     std::string out = m_options.format == Format::Json ? "[" : "";

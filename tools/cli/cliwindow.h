@@ -1,6 +1,7 @@
 #pragma once
 
 #include "results/clientmarker.h"
+#include "results/resultexport.h"
 #include "results/resultfilter.h"
 #include "results/resultjudge.h"
 #include "results/resultorder.h"
@@ -27,6 +28,7 @@ struct CliOptions
         Json,  // one array of objects, size_bytes added
         Csv,   // the window's CSV export
         Links, // the ed2k links, one a line
+        Xlsx,  // the window's spreadsheet export, to a file
     };
 
     Format format = Format::Tsv;
@@ -40,9 +42,9 @@ struct CliOptions
     bool buffered() const
     {
         return merge || sort.has_value() || format == Format::Json || format == Format::Csv ||
-               filter.judgement().readsSuspicion();
+               format == Format::Xlsx || filter.judgement().readsSuspicion();
     }
-    // "tsv", "json", "csv", "links"; anything else is none.
+    // "tsv", "json", "csv", "links", "xlsx"; anything else is none.
     static std::optional<Format> ParseFormat(std::string_view text);
 };
 
@@ -81,6 +83,8 @@ public:
 
     // Writes what is still unwritten: the last row, or every row merged, filtered and sorted.
     void finish();
+    // Why finish() wrote no spreadsheet; empty when it did or the format is another.
+    const std::string &exportError() const { return m_exportError; }
 
     // Why writing to the output failed (strerror's text), empty while every write worked.
     const std::string &writeError() const { return m_writeError; }
@@ -129,6 +133,7 @@ private:
     bool write(const std::string &block);
     bool flushOutput();
     void writeFailed();
+    ExportNotes notes(const Listed &listed, const ResultJudge *judge) const;
 
     Text m_keyword;
     CliOptions m_options;
@@ -149,6 +154,7 @@ private:
     std::string m_writeError;
     int m_writeErrno = 0;
     ClientMarker m_marker;
+    std::string m_exportError;
 };
 
 } // namespace jiujiu

@@ -2,6 +2,7 @@
 #include "cliwindow.h"
 #include "ed2kclient/clientdirectory.h"
 #include "regex/regexobject.h"
+#include "results/atomicfile.h"
 #include "runtime/codepage.h"
 #include "runtime/fatalerror.h"
 #include "runtime/outofmemory.h"
@@ -31,14 +32,15 @@ enum Exit
     Incomplete = 3, // some pages or rows could not be read, the search was stopped, reached
                     // its row limit or ran out of memory
     Unreachable = 4,
-    WriteError = 5, // standard output could not be written
+    WriteError = 5, // the output could not be written
 };
 
 // Rows at most, unless --max-rows says otherwise.
 constexpr long long kLargestRowLimit = 1000000000000LL;
 
-const char kUsage[] = "usage: jiujiu-cli [--format tsv|json|csv|links] [--merge] "
-                      "[--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] [--max-rows N] KEYWORD\n";
+const char kUsage[] = "usage: jiujiu-cli [--format tsv|json|csv|links|xlsx] [--output FILE] "
+                      "[--merge] [--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] [--max-rows N] "
+                      "KEYWORD\n";
 
 const char kHelp[] =
     "\n"
@@ -47,7 +49,12 @@ const char kHelp[] =
     "\n"
     "  --format F       tsv (the default), json (one array; size_bytes and status\n"
     "                   added), csv (UTF-8 with BOM: 序号,名称,大小,大小(字节),资源数,链接)\n"
-    "                   or links (one ed2k link a line, as ed2k clients import them)\n"
+    "                   links (one ed2k link a line, as ed2k clients import them) or\n"
+    "                   xlsx (a spreadsheet: text cells stay text, links are clickable;\n"
+    "                   needs --output)\n"
+    "  --output FILE    write to FILE instead of standard output; FILE is replaced only\n"
+    "                   once it is whole, and stays as it was when the service cannot\n"
+    "                   be reached or the file cannot be written\n"
     "  --json           the same as --format json\n"
     "  --merge          one row per file (ed2k hash and size): the most sources, and the\n"
     "                   number of copies (a sixth TSV column, \"copies\" in JSON)\n"
@@ -72,8 +79,8 @@ const char kHelp[] =
     "3 incomplete (pages, or rows of a page, that could not be read are named on\n"
     "standard error), stopped, over the row limit, or out of memory (what was listed\n"
     "is said first), 4 the service cannot be reached, its first answer is over 64 MB\n"
-    "or is not the viewer's page, 5 standard output could not be written (a full\n"
-    "disk, an I/O error: \"写入输出失败：REASON\" on standard error).\n";
+    "or is not the viewer's page, 5 the output could not be written (a full disk, an\n"
+    "I/O error: \"写入输出失败：REASON\" on standard error).\n";
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
@@ -95,6 +102,7 @@ void StopOnInterrupt()
 struct Options
 {
     CliOptions output;
+    const char *outputPath = nullptr;
     int jobs = 4;
     long long maxRows = 2000000;
     const char *keyword = nullptr;
@@ -190,7 +198,7 @@ std::string ParseOptions(int argc, char **argv, Options &options)
             continue;
         }
         if (name != "--format" && name != "--sort" && name != "--filter" && name != "--jobs" &&
-            name != "--max-rows")
+            name != "--max-rows" && name != "--output")
             return name + ": unknown option";
         if (!value) {
             if (i + 1 >= argc)
@@ -204,10 +212,18 @@ std::string ParseOptions(int argc, char **argv, Options &options)
             if (formatGiven)
                 problem = "the output format is given twice";
             else if (!format)
-                problem = "unknown format '" + std::string(*value) + "' (tsv, json, csv or links)";
+                problem =
+                    "unknown format '" + std::string(*value) + "' (tsv, json, csv, links or xlsx)";
             else
                 options.output.format = *format;
             formatGiven = true;
+        } else if (name == "--output") {
+            if (options.outputPath)
+                problem = "the output file is given twice";
+            else if (value->empty())
+                problem = "the file name is empty";
+            else
+                options.outputPath = value->data(); // the rest of an argv string
         } else if (name == "--sort") {
             problem = ParseSort(*value, options.output.sort);
         } else if (name == "--filter") {
@@ -226,6 +242,8 @@ std::string ParseOptions(int argc, char **argv, Options &options)
     }
     if (!options.keyword)
         return "KEYWORD is missing";
+    if (options.output.format == CliOptions::Format::Xlsx && !options.outputPath)
+        return "--format xlsx: a spreadsheet goes to a file: give --output FILE";
     return {};
 }
 
@@ -279,6 +297,12 @@ Exit ExitStatus(SearchOutcome outcome)
     return Usage;
 }
 
+Exit WriteFailure(const std::string &why)
+{
+    std::fprintf(stderr, "写入输出失败：%s\n", why.c_str());
+    return WriteError;
+}
+
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kLeakChecked = true;
 #elif defined(__has_feature)
@@ -315,13 +339,15 @@ void ReportFatalError(std::string_view message)
 
 // A write to standard output that failed ends the program: a closed pipe as quietly as the
 // signal would have, anything else said and with its own status.
-[[noreturn]] void EndAfterWriteError(const CliWindow &window)
+[[noreturn]] void EndAfterWriteError(const CliWindow &window, const char *path)
 {
     if (window.writeErrno() == EPIPE) {
         std::signal(SIGPIPE, SIG_DFL);
         std::raise(SIGPIPE);
     }
-    std::fprintf(stderr, "写入输出失败：%s\n", window.writeError().c_str());
+    // A file is named, as its other failures are.
+    std::fprintf(stderr, "写入输出失败：%s%s%s\n", path ? path : "", path ? ": " : "",
+                 window.writeError().c_str());
     std::fflush(stderr);
     std::_Exit(WriteError);
 }
@@ -342,11 +368,19 @@ int main(int argc, char **argv)
         std::fputs(kHelp, stdout);
         return Complete;
     }
+    // The file is opened first: a search whose rows cannot be kept is not started.
+    std::optional<AtomicFile> file;
+    std::string why;
+    if (options.outputPath) {
+        file.emplace(options.outputPath);
+        if (!file->open(&why))
+            return WriteFailure(why);
+    }
     StopOnInterrupt();
 
     // The headless services print message boxes to standard error as "title: text".
-    CliWindow window(Utf8ToText(options.keyword), std::move(options.output), stdout, stderr,
-                     &g_interrupted);
+    CliWindow window(Utf8ToText(options.keyword), std::move(options.output),
+                     file ? file->stream() : stdout, stderr, &g_interrupted);
     g_window = &window;
     SetFatalErrorHook(ReportFatalError);
     // The client's files are read once: a search is over before they change much.
@@ -361,16 +395,27 @@ int main(int argc, char **argv)
 
     const SearchOutcome outcome = workflow.StartSearch();
     window.finish();
-    if (!window.writeError().empty())
-        EndAfterWriteError(window);
+    if (!window.writeError().empty()) {
+        file.reset(); // a file half written is not left behind
+        EndAfterWriteError(window, options.outputPath);
+    }
     // Closing standard output is its last write: some file systems only fail here. Everything
     // was flushed, so nothing is written to it after.
-    if (::close(STDOUT_FILENO) != 0 && errno != EBADF) {
+    if (!file && ::close(STDOUT_FILENO) != 0 && errno != EBADF) {
         std::fprintf(stderr, "写入输出失败：%s\n", std::strerror(errno));
         LeaveNow(WriteError);
     }
     ReportPages(workflow.report(), outcome);
-    const Exit status = ExitStatus(outcome);
+    Exit status = ExitStatus(outcome);
+    // What was listed is kept, as on standard output; when nothing was read the file stays as
+    // it was. The temporary file goes before the quick exit, which runs no destructors.
+    if (file && status != Unreachable && status != Usage) {
+        if (!window.exportError().empty())
+            status = WriteFailure(window.exportError());
+        else if (!file->commit(&why))
+            status = WriteFailure(why);
+    }
+    file.reset();
     // A leak-checked build returns, so its checker still sees what the search would leak.
     if (!kLeakChecked)
         LeaveNow(status);
