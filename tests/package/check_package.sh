@@ -117,6 +117,12 @@ changelog_version=$(gzip -dc "$doc/changelog.gz" | dpkg-parsechangelog -l- -SVer
     fail "changelog's latest entry is '$changelog_version', not '$version'"
 grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
     "$doc/copyright" || fail "copyright is not in the machine-readable format"
+# Every stanza names an SPDX licence, and the project's own files are GPL-2.0-or-later.
+awk '/^Files: \*$/ {getline; getline; print}' "$doc/copyright" | grep -qx 'License: GPL-2.0-or-later' ||
+    fail "copyright does not license Files: * under GPL-2.0-or-later"
+# A project's own licence name (LicenseRef-..., jiujiu-...) is no identifier a distribution knows.
+grep '^License:' "$doc/copyright" | grep -vE '^License: [A-Z][A-Za-z0-9.]*(-[0-9.]+)?(-only|-or-later)?$' &&
+    fail "copyright names a licence that is no SPDX identifier"
 
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $3 * 256 + $4 "x" $7 * 256 + $8}'; }
 if [ "$gui" = gui ]; then
