@@ -15,6 +15,7 @@
 #include "skinbinding.h"
 #include "ui/clientmarkswatcher.h"
 #include "ui/cloudplay/cloudplay.h"
+#include "ui/desktoptheme.h"
 #include "ui/mainwindow.h"
 #include "ui/visualstyle.h"
 #include "ui/windowregistry.h"
@@ -82,7 +83,10 @@ RegexObject *ProgramRegex()
 
 void OnMainWindowCreated()
 {
-    AttachSkin();
+    // The built-in skin is a light one: a dark desktop or a style of the user's choice keeps
+    // its own look.
+    if (FollowDesktopTheme())
+        AttachSkin();
     SetVisualStyle(2);
     RunCommandLine(UpdaterCommandLine(ProgramDirectory()));
     FocusControl(MainWindow::control(MainWindow::KeywordBox));

@@ -6,6 +6,7 @@
 #include "runtime/settings.h"
 #include "ui/announcementlabel.h"
 #include "ui/clientmarkswatcher.h"
+#include "ui/contrast.h"
 #include "ui/jpegdecoder.h"
 #include "ui/keycodes.h"
 #include "ui/pagecontrol.h"
@@ -18,6 +19,7 @@
 #include "ui/windowregistry.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QGuiApplication>
@@ -54,9 +56,11 @@ QMargins FrameMargins(const QWidget &window)
     return frame.isNull() ? FallbackFrame : frame;
 }
 
-QColor Rgb(int r, int g, int b)
+// Legible on the window and on the page it lies over.
+QColor TextColour(const QColor &colour, const QPalette &palette)
 {
-    return QColor(r, g, b);
+    return LegibleColour(LegibleColour(colour, palette.color(QPalette::Window)),
+                         palette.color(QPalette::Base));
 }
 
 QPixmap ResourcePicture(const QString &path)
@@ -139,7 +143,6 @@ MainWindow::MainWindow() : QWidget(nullptr)
     m_announcement->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_announcement->setIndent(12); // clear of the first toolbar button it lies over
     m_announcement->setAttribute(Qt::WA_TransparentForMouseEvents);
-    SetTextColour(m_announcement, Rgb(0, 136, 255));
     setAnnouncement(announcementText());
 
     m_pages = new PageControl(this);
@@ -159,6 +162,7 @@ MainWindow::MainWindow() : QWidget(nullptr)
                    ? button->mapTo(this, QPoint()).x() - m_announcement->x()
                    : m_announcement->width();
     });
+    colourTexts();
     fitOuterSize();
     centreOnScreen();
 
@@ -244,14 +248,13 @@ void MainWindow::buildFirstPage(QWidget *page)
     logo1->setPixmap(ResourcePicture(QStringLiteral(":/jiujiu/logo1.jpg")));
     logo1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    auto *disclaimer = new QLabel(page);
+    auto *disclaimer = m_disclaimer = new QLabel(page);
     disclaimer->setObjectName(QStringLiteral("标签1"));
     disclaimer->setGeometry(83, 371, 597, 37);
     disclaimer->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
     disclaimer->setTextFormat(Qt::PlainText);
     disclaimer->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     disclaimer->setText(ForDisplay(disclaimerText()));
-    SetTextColour(disclaimer, Rgb(128, 128, 128));
 
     m_search = new QPushButton(QStringLiteral("开始啾啾搜索"), page);
     m_search->setObjectName(QStringLiteral("按钮1"));
@@ -361,6 +364,20 @@ void MainWindow::runToolbarCommand(int index)
         OpenAddress(Value(siteAddress() + "/?updata"));
     if (index == 14)
         OpenAddress(Value(siteAddress() + "/?fb"));
+}
+
+void MainWindow::colourTexts()
+{
+    const QPalette palette = this->palette();
+    SetTextColour(m_announcement, TextColour(QColor(0, 136, 255), palette));
+    SetTextColour(m_disclaimer, TextColour(QColor(128, 128, 128), palette));
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)
+        colourTexts();
+    QWidget::changeEvent(event);
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)

@@ -3,6 +3,7 @@
 #include "search/filetype.h"
 #include "search/resultfilter.h"
 #include "search/sizetext.h"
+#include "ui/markcolours.h"
 #include "ui/resultlistproxy.h"
 
 #include <QCheckBox>
@@ -25,7 +26,8 @@ namespace {
 void MarkBad(QLineEdit *field, bool bad)
 {
     QPalette palette = field->palette();
-    palette.setColor(QPalette::Text, bad ? QColor(200, 0, 0) : QPalette().color(QPalette::Text));
+    palette.setColor(QPalette::Text,
+                     bad ? FieldErrorColour(QPalette()) : QPalette().color(QPalette::Text));
     field->setPalette(palette);
 }
 

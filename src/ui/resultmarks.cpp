@@ -3,10 +3,14 @@
 #include "search/duplicategroups.h"
 #include "search/filetype.h"
 #include "search/resultjudge.h"
+#include "ui/contrast.h"
+#include "ui/markcolours.h"
 #include "ui/resultlistmodel.h"
 
 #include <QColor>
 #include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -22,35 +26,33 @@ enum class Mark
     Broken,
 };
 
-struct TypeLook
+QString TagOf(FileType type)
 {
-    QString tag;
-    QColor colour;
-};
+    static const std::array<QString, kFileTypeCount> tags = {
+        QStringLiteral("视频"), QStringLiteral("音频"), QStringLiteral("图片"),
+        QStringLiteral("文档"), QStringLiteral("压缩"), QStringLiteral("镜像"),
+        QStringLiteral("程序"), QStringLiteral("其他"),
+    };
+    return tags[static_cast<std::size_t>(type)];
+}
 
-const TypeLook &LookOf(FileType type)
+QColor ListBackground()
 {
-    static const std::array<TypeLook, kFileTypeCount> looks = {{
-        {QStringLiteral("视频"), QColor(41, 110, 214)},
-        {QStringLiteral("音频"), QColor(142, 68, 173)},
-        {QStringLiteral("图片"), QColor(39, 154, 86)},
-        {QStringLiteral("文档"), QColor(196, 132, 16)},
-        {QStringLiteral("压缩"), QColor(128, 96, 64)},
-        {QStringLiteral("镜像"), QColor(22, 140, 140)},
-        {QStringLiteral("程序"), QColor(192, 57, 43)},
-        {QStringLiteral("其他"), QColor(140, 148, 150)},
-    }};
-    return looks[static_cast<std::size_t>(type)];
+    return QGuiApplication::palette().color(QPalette::Base);
 }
 
 constexpr int kTagWidth = 28;
 constexpr int kMarkLeft = 31;
 
-// The tag and mark before a name, drawn once for each type and mark.
+// The tag and mark before a name, drawn once for each type and mark on a light and on a dark
+// list.
 const QPixmap &MarkPixmap(FileType type, Mark mark)
 {
-    static std::array<QPixmap, kFileTypeCount * 3> pixmaps;
-    QPixmap &pixmap = pixmaps[static_cast<std::size_t>(type) * 3 + static_cast<std::size_t>(mark)];
+    static std::array<QPixmap, kFileTypeCount * 3 * 2> pixmaps;
+    const QColor background = ListBackground();
+    QPixmap &pixmap =
+        pixmaps[(static_cast<std::size_t>(type) * 3 + static_cast<std::size_t>(mark)) * 2 +
+                (IsDarkColour(background) ? 1 : 0)];
     if (!pixmap.isNull())
         return pixmap;
     const QSize size = ResultMarkSize();
@@ -61,20 +63,22 @@ const QPixmap &MarkPixmap(FileType type, Mark mark)
     QFont font = painter.font();
     font.setPixelSize(10);
     painter.setFont(font);
-    const TypeLook &look = LookOf(type);
+    const BadgeColours tagColours = TypeTagColours(type, background);
     const QRectF tag(0.5, 1.5, kTagWidth, size.height() - 3);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(look.colour);
+    painter.setBrush(tagColours.fill);
     painter.drawRoundedRect(tag, 3, 3);
-    painter.setPen(Qt::white);
-    painter.drawText(tag, Qt::AlignCenter, look.tag);
+    painter.setPen(tagColours.text);
+    painter.drawText(tag, Qt::AlignCenter, TagOf(type));
     if (mark == Mark::None)
         return pixmap;
 
     const QRectF sign(kMarkLeft + 0.5, 1.5, size.height() - 3, size.height() - 3);
+    const BadgeColours signColours = WarningSignColours(
+        mark == Mark::Broken ? WarningSign::Broken : WarningSign::Suspicious, background);
     painter.setPen(Qt::NoPen);
+    painter.setBrush(signColours.fill);
     if (mark == Mark::Broken) {
-        painter.setBrush(QColor(200, 30, 30));
         painter.drawEllipse(sign);
     } else {
         QPainterPath triangle;
@@ -82,12 +86,11 @@ const QPixmap &MarkPixmap(FileType type, Mark mark)
         triangle.lineTo(sign.right(), sign.bottom());
         triangle.lineTo(sign.left(), sign.bottom());
         triangle.closeSubpath();
-        painter.setBrush(QColor(235, 140, 20));
         painter.drawPath(triangle);
     }
     font.setBold(true);
     painter.setFont(font);
-    painter.setPen(Qt::white);
+    painter.setPen(signColours.text);
     painter.drawText(sign.adjusted(0, mark == Mark::Broken ? 0 : 2, 0, 0), Qt::AlignCenter,
                      mark == Mark::Broken ? QStringLiteral("×") : QStringLiteral("!"));
     return pixmap;
@@ -208,7 +211,7 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
         return {};
     case Qt::ForegroundRole:
         // A broken link's row is greyed: there is nothing to download.
-        return broken ? QVariant(QColor(150, 150, 150)) : QVariant();
+        return broken ? QVariant(BrokenRowColour(QGuiApplication::palette())) : QVariant();
     case Qt::FontRole:
         if (broken && column == LinkColumn) {
             QFont struck; // only strike-out is set: the view's font gives the rest

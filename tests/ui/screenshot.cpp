@@ -3,12 +3,14 @@
 // and sorted, and the list's context menu; then the demo's 假货 rows with their type tags and
 // warning marks, the columns 类型 and 提示 and the header menu that shows them, a name's tool
 // tip, the type choice with 隐藏可疑, the names of a merged row, and a broken link refused.
+// The palette is the desktop's, as the program follows it.
 // Usage: jiujiu-ui-screenshot OUTPUT_DIR
 
 #include "catalogue.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
 #include "search/resultactions.h"
+#include "ui/desktoptheme.h"
 #include "ui/listcommands.h"
 #include "ui/mainwindow.h"
 #include "ui/qtuiservices.h"
@@ -78,6 +80,7 @@ int main(int argc, char **argv)
 
     RegisterMainWindowDescription([](MainWindow &window) {
         QObject::connect(&window, &MainWindow::created, &window, [] {
+            FollowDesktopTheme(); // GTK_THEME=Adwaita:dark gives the dark pictures
             SetVisualStyle(2);
             FocusControl(MainWindow::control(MainWindow::KeywordBox));
         });

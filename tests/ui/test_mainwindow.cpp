@@ -2,6 +2,7 @@
 #include "runtime/codepage.h"
 #include "runtime/settings.h"
 #include "ui/announcementlabel.h"
+#include "ui/contrast.h"
 #include "ui/listcommands.h"
 #include "ui/mainwindow.h"
 #include "ui/pagecontrol.h"
@@ -217,9 +218,16 @@ TEST_F(MainWindowTest, TextsFontsAndColours)
     QLabel *announcement = child<QLabel>("标签3");
     EXPECT_EQ(announcement->text(),
               QStringLiteral("啾啾公告：记住啾啾神器官网唷！QIKU+SQ(神器) = jiujiu.example"));
-    EXPECT_EQ(announcement->palette().color(QPalette::WindowText), QColor(0, 136, 255));
     QLabel *disclaimer = child<QLabel>("标签1");
-    EXPECT_EQ(disclaimer->palette().color(QPalette::WindowText), QColor(128, 128, 128));
+    // The form's blue and grey, darkened until they read on the window and its pages.
+    for (QLabel *label : {announcement, disclaimer}) {
+        const QColor colour = label->palette().color(QPalette::WindowText);
+        EXPECT_GE(ContrastRatio(colour, QApplication::palette().color(QPalette::Window)),
+                  kLegibleContrast);
+        EXPECT_GE(ContrastRatio(colour, QApplication::palette().color(QPalette::Base)),
+                  kLegibleContrast);
+    }
+    EXPECT_GT(announcement->palette().color(QPalette::WindowText).blue(), 128);
     const Text disclaimerText = MainWindow::disclaimerText();
     const std::string utf8 = TextToUtf8(disclaimerText);
     EXPECT_EQ(
