@@ -163,6 +163,7 @@ MainWindow::MainWindow() : QWidget(nullptr)
                    : m_announcement->width();
     });
     colourTexts();
+    describeControls();
     fitOuterSize();
     centreOnScreen();
 
@@ -371,6 +372,46 @@ void MainWindow::colourTexts()
     const QPalette palette = this->palette();
     SetTextColour(m_announcement, TextColour(QColor(0, 136, 255), palette));
     SetTextColour(m_disclaimer, TextColour(QColor(128, 128, 128), palette));
+}
+
+void MainWindow::describeControls()
+{
+    const auto describe = [](QWidget *widget, const QString &name, const QString &description) {
+        widget->setAccessibleName(name);
+        widget->setAccessibleDescription(description);
+    };
+    setAccessibleDescription(tr("按关键字搜索 ed2k 资源"));
+    describe(m_toolbar, tr("工具条"), tr("返回首页、获取新版和意见反馈"));
+    for (QAction *action : m_toolbar->actions()) {
+        QWidget *button = m_toolbar->widgetForAction(action);
+        if (!button || action->isSeparator())
+            continue;
+        const int index = action->property("toolbarIndex").toInt();
+        if (index == 0)
+            describe(button, action->text(), tr("回到输入关键字的首页"));
+        else if (index == 13)
+            describe(button, action->text(), tr("在浏览器里打开官网的下载页"));
+        else if (index == 14)
+            describe(button, action->text(), tr("在浏览器里打开官网的反馈页"));
+        else
+            describe(button, tr("空位"), tr("工具条上没有功能的空位"));
+    }
+    describe(m_announcement, tr("公告"), tr("公告，搜索时显示进度和结果"));
+    describe(m_pages, tr("页面"), tr("首页输入关键字，显示页列出搜索结果"));
+    describe(m_pages->tabBar(), tr("页面标签"), tr("在首页和显示页之间切换"));
+    // A tab bar speaks of its current tab: the tab's tip is its description.
+    m_pages->tabBar()->setTabToolTip(0, tr("输入关键字开始搜索"));
+    m_pages->tabBar()->setTabToolTip(1, tr("搜索结果的列表和筛选"));
+    if (auto *logo = findChild<QLabel *>(QStringLiteral("LOGO")))
+        describe(logo, tr("啾啾神器标志"), tr("啾啾神器的标志图片"));
+    if (auto *logo = findChild<QLabel *>(QStringLiteral("LOGO1")))
+        describe(logo, tr("啾啾神器标志"), tr("啾啾神器的标志图片"));
+    describe(m_disclaimer, tr("使用须知"), tr("使用须知和联系方式"));
+    describe(m_keyword, tr("关键字"), tr("要搜索的关键字，按回车开始搜索"));
+    describe(m_search, m_search->text(), tr("开始搜索；搜索时再按一次停止"));
+    describe(m_list, tr("搜索结果"),
+             tr("每行一个资源：序号、名称、大小、资源数和链接。双击或回车播放或下载，右键菜单有更多"
+                "操作"));
 }
 
 void MainWindow::changeEvent(QEvent *event)

@@ -128,6 +128,8 @@ private:
     void placeFilterBar();
     // The announcement's blue and the disclaimer's grey, legible on the palette in use.
     void colourTexts();
+    // Names and descriptions for a screen reader: the form's object names are no words.
+    void describeControls();
 
     CloseQuery m_closeQuery;
     QToolBar *m_toolbar = nullptr;

@@ -215,6 +215,19 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     for (QCheckBox *toggle : {m_merge, m_hideSuspicious, m_hideKnown})
         connect(toggle, &QCheckBox::toggled, this, &ResultFilterBar::updateOptionsButton);
 
+    // Names for a screen reader; the tool tips are the descriptions.
+    m_text->setAccessibleName(tr("筛选"));
+    m_minSize->setAccessibleName(tr("最小大小"));
+    m_maxSize->setAccessibleName(tr("最大大小"));
+    m_minSources->setAccessibleName(tr("最少资源数"));
+    m_minSources->setAccessibleDescription(tr("只列出至少有这么多资源的结果；0 不限"));
+    m_type->setAccessibleName(tr("类型"));
+    m_options->setAccessibleName(tr("选项"));
+    m_status->setAccessibleName(tr("筛选结果数"));
+    m_status->setAccessibleDescription(tr("筛选后显示的行数和总行数"));
+    for (QCheckBox *toggle : {m_merge, m_hideSuspicious, m_hideKnown})
+        toggle->setAccessibleName(toggle->text());
+
     m_typing->setSingleShot(true);
     m_typing->setInterval(TypingPauseMs);
     connect(m_typing, &QTimer::timeout, this, &ResultFilterBar::applyNow);

@@ -275,6 +275,9 @@ QVariant ResultListModel::withStatus(int row, int column, int role, QVariant jud
 {
     // The status from the ed2k client: the row's colour (a broken link's grey wins), and a line
     // in the name's tool tip.
+    if (role == Qt::AccessibleTextRole && column == NameColumn && judged.isValid())
+        return judged.toString() + QStringLiteral("，状态：") +
+               QString::fromUtf8(RowStatusWord(mark(row).status));
     if (const RowMark &rowMark = mark(row); rowMark.status != RowStatus::New) {
         if (role == Qt::ForegroundRole && !judged.isValid())
             return QBrush(

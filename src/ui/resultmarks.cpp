@@ -10,9 +10,9 @@
 #include <QColor>
 #include <QFont>
 #include <QGuiApplication>
-#include <QPalette>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
 #include <QPixmap>
 #include <array>
 
@@ -242,6 +242,19 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
         default:
             return {};
         }
+    case Qt::AccessibleTextRole:
+        // What a screen reader says of the name: the marks and colours in words.
+        if (column == NameColumn) {
+            QStringList parts{model.cellText(row, NameColumn),
+                              QStringLiteral("类型：") + TypeText(model, row)};
+            QStringList warnings;
+            for (const Warning &warning : ShownWarnings(model, row, merged))
+                warnings << QString::fromStdString(warning.text);
+            if (!warnings.isEmpty())
+                parts << QStringLiteral("提示：") + warnings.join(QStringLiteral("；"));
+            return parts.join(QStringLiteral("，"));
+        }
+        return {};
     case Qt::TextAlignmentRole:
         if (column >= ResultListModel::ColumnCount)
             return Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter).toInt();
