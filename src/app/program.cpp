@@ -16,11 +16,13 @@
 #include "ui/clientmarkswatcher.h"
 #include "ui/cloudplay/cloudplay.h"
 #include "ui/desktoptheme.h"
+#include "ui/interfacelanguage.h"
 #include "ui/mainwindow.h"
 #include "ui/visualstyle.h"
 #include "ui/windowregistry.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <chrono>
 
 namespace jiujiu {
@@ -122,6 +124,7 @@ void StartProgram()
     });
 
     MapSkinEngine();
+    InstallInterfaceLanguage(QLocale::system());
 
     RegisterMainWindowDescription([](MainWindow &window) {
         if (g_program)

@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
@@ -125,7 +126,9 @@ MainWindow::MainWindow() : QWidget(nullptr)
 {
     InstallFontSubstitutions();
     setObjectName(QStringLiteral("启动窗口"));
-    setWindowTitle(ToQString(titleText()));
+    // The window's own texts in the interface's language; the core keeps the Chinese ones.
+    setWindowTitle(QCoreApplication::translate("jiujiu", "啾啾神器 - BT种子搜索神器 - 官方网站：") +
+                   ToQString(HostSetting(Host::Site)));
     setWindowIcon(QIcon(QStringLiteral(":/jiujiu/jiujiu.png")));
     // Fixed border, title bar and system menu, minimise but no maximise, closable.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -149,8 +152,8 @@ MainWindow::MainWindow() : QWidget(nullptr)
     m_pages->setObjectName(QStringLiteral("高级选择夹1"));
     m_pages->setGeometry(5, 40, 784, 416);
     m_pages->setFont(FormFont(QStringLiteral("微软雅黑"), -16));
-    buildFirstPage(m_pages->addPage(QStringLiteral("首页")));
-    buildSecondPage(m_pages->addPage(QStringLiteral("显示")));
+    buildFirstPage(m_pages->addPage(QCoreApplication::translate("jiujiu", "首页")));
+    buildSecondPage(m_pages->addPage(QCoreApplication::translate("jiujiu", "显示")));
     m_pages->setCurrentIndex(0);
 
     m_announcement->raise();
@@ -200,12 +203,12 @@ void MainWindow::buildToolbar()
         bool separator;
     };
     Item items[ToolbarItemCount] = {};
-    items[0] = {"返回首页", 3, false};
+    items[0] = {QT_TRANSLATE_NOOP("jiujiu", "返回首页"), 3, false};
     for (int i = 1; i <= 11; ++i)
         items[i] = {"", -1, false};
     items[12] = {"", -1, true};
-    items[13] = {"获取新版", 0, false};
-    items[14] = {"意见反馈", 1, false};
+    items[13] = {QT_TRANSLATE_NOOP("jiujiu", "获取新版"), 0, false};
+    items[14] = {QT_TRANSLATE_NOOP("jiujiu", "意见反馈"), 1, false};
     items[15] = {"", -1, true};
 
     for (int index = 0; index < ToolbarItemCount; ++index) {
@@ -216,7 +219,8 @@ void MainWindow::buildToolbar()
         action->setEnabled(true);
         if (item.separator)
             continue;
-        action->setText(QString::fromUtf8(item.caption));
+        action->setText(*item.caption ? QCoreApplication::translate("jiujiu", item.caption)
+                                      : QString());
         if (item.image >= 0)
             action->setIcon(ToolbarImage(item.image));
         if (QWidget *button = m_toolbar->widgetForAction(action)) {
@@ -255,9 +259,12 @@ void MainWindow::buildFirstPage(QWidget *page)
     disclaimer->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
     disclaimer->setTextFormat(Qt::PlainText);
     disclaimer->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    disclaimer->setText(ForDisplay(disclaimerText()));
+    disclaimer->setText(QCoreApplication::translate(
+        "jiujiu",
+        "请在法律许可范围内进行使用，禁止使用本工具进行分享和传播色情、盗版等违法资源。绿色上网，"
+        "健康你我！\n如有任何版权或其他问题，请与“kefu@jiujiu.example”联系，我们会尽快处理！"));
 
-    m_search = new QPushButton(QStringLiteral("开始啾啾搜索"), page);
+    m_search = new QPushButton(QCoreApplication::translate("jiujiu", "开始啾啾搜索"), page);
     m_search->setObjectName(QStringLiteral("按钮1"));
     m_search->setGeometry(237, 211, 264, 48);
     m_search->setFont(FormFont(QStringLiteral("宋体"), -21));
@@ -351,7 +358,8 @@ void MainWindow::setAnnouncement(const Text &text)
 void MainWindow::setSearchRunning(bool running)
 {
     m_searchRunning = running;
-    m_search->setText(running ? QStringLiteral("停止搜索") : QStringLiteral("开始啾啾搜索"));
+    m_search->setText(running ? QCoreApplication::translate("jiujiu", "停止搜索")
+                              : QCoreApplication::translate("jiujiu", "开始啾啾搜索"));
     m_stopShortcut->setEnabled(running);
 }
 
@@ -380,38 +388,56 @@ void MainWindow::describeControls()
         widget->setAccessibleName(name);
         widget->setAccessibleDescription(description);
     };
-    setAccessibleDescription(tr("按关键字搜索 ed2k 资源"));
-    describe(m_toolbar, tr("工具条"), tr("返回首页、获取新版和意见反馈"));
+    setAccessibleDescription(QCoreApplication::translate("jiujiu", "按关键字搜索 ed2k 资源"));
+    describe(m_toolbar, QCoreApplication::translate("jiujiu", "工具条"),
+             QCoreApplication::translate("jiujiu", "返回首页、获取新版和意见反馈"));
     for (QAction *action : m_toolbar->actions()) {
         QWidget *button = m_toolbar->widgetForAction(action);
         if (!button || action->isSeparator())
             continue;
         const int index = action->property("toolbarIndex").toInt();
         if (index == 0)
-            describe(button, action->text(), tr("回到输入关键字的首页"));
+            describe(button, action->text(),
+                     QCoreApplication::translate("jiujiu", "回到输入关键字的首页"));
         else if (index == 13)
-            describe(button, action->text(), tr("在浏览器里打开官网的下载页"));
+            describe(button, action->text(),
+                     QCoreApplication::translate("jiujiu", "在浏览器里打开官网的下载页"));
         else if (index == 14)
-            describe(button, action->text(), tr("在浏览器里打开官网的反馈页"));
+            describe(button, action->text(),
+                     QCoreApplication::translate("jiujiu", "在浏览器里打开官网的反馈页"));
         else
-            describe(button, tr("空位"), tr("工具条上没有功能的空位"));
+            describe(button, QCoreApplication::translate("jiujiu", "空位"),
+                     QCoreApplication::translate("jiujiu", "工具条上没有功能的空位"));
     }
-    describe(m_announcement, tr("公告"), tr("公告，搜索时显示进度和结果"));
-    describe(m_pages, tr("页面"), tr("首页输入关键字，显示页列出搜索结果"));
-    describe(m_pages->tabBar(), tr("页面标签"), tr("在首页和显示页之间切换"));
+    describe(m_announcement, QCoreApplication::translate("jiujiu", "公告"),
+             QCoreApplication::translate("jiujiu", "公告，搜索时显示进度和结果"));
+    describe(m_pages, QCoreApplication::translate("jiujiu", "页面"),
+             QCoreApplication::translate("jiujiu", "首页输入关键字，显示页列出搜索结果"));
+    describe(m_pages->tabBar(), QCoreApplication::translate("jiujiu", "页面标签"),
+             QCoreApplication::translate("jiujiu", "在首页和显示页之间切换"));
     // A tab bar speaks of its current tab: the tab's tip is its description.
-    m_pages->tabBar()->setTabToolTip(0, tr("输入关键字开始搜索"));
-    m_pages->tabBar()->setTabToolTip(1, tr("搜索结果的列表和筛选"));
+    m_pages->tabBar()->setTabToolTip(0,
+                                     QCoreApplication::translate("jiujiu", "输入关键字开始搜索"));
+    m_pages->tabBar()->setTabToolTip(1,
+                                     QCoreApplication::translate("jiujiu", "搜索结果的列表和筛选"));
     if (auto *logo = findChild<QLabel *>(QStringLiteral("LOGO")))
-        describe(logo, tr("啾啾神器标志"), tr("啾啾神器的标志图片"));
+        describe(logo, QCoreApplication::translate("jiujiu", "啾啾神器标志"),
+                 QCoreApplication::translate("jiujiu", "啾啾神器的标志图片"));
     if (auto *logo = findChild<QLabel *>(QStringLiteral("LOGO1")))
-        describe(logo, tr("啾啾神器标志"), tr("啾啾神器的标志图片"));
-    describe(m_disclaimer, tr("使用须知"), tr("使用须知和联系方式"));
-    describe(m_keyword, tr("关键字"), tr("要搜索的关键字，按回车开始搜索"));
-    describe(m_search, m_search->text(), tr("开始搜索；搜索时再按一次停止"));
-    describe(m_list, tr("搜索结果"),
-             tr("每行一个资源：序号、名称、大小、资源数和链接。双击或回车播放或下载，右键菜单有更多"
-                "操作"));
+        describe(logo, QCoreApplication::translate("jiujiu", "啾啾神器标志"),
+                 QCoreApplication::translate("jiujiu", "啾啾神器的标志图片"));
+    describe(m_disclaimer, QCoreApplication::translate("jiujiu", "使用须知"),
+             QCoreApplication::translate("jiujiu", "使用须知和联系方式"));
+    describe(m_keyword, QCoreApplication::translate("jiujiu", "关键字"),
+             QCoreApplication::translate("jiujiu", "要搜索的关键字，按回车开始搜索"));
+    describe(m_search, m_search->text(),
+             QCoreApplication::translate("jiujiu", "开始搜索；搜索时再按一次停止"));
+    describe(
+        m_list, QCoreApplication::translate("jiujiu", "搜索结果"),
+        QCoreApplication::translate(
+            "jiujiu",
+            "每行一个资源：序号、名称、大小、资源数和链接。双击或回车播放或下载，右键菜单有更多"
+            "操作"));
 }
 
 void MainWindow::changeEvent(QEvent *event)

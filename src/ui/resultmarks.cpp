@@ -5,9 +5,11 @@
 #include "search/resultjudge.h"
 #include "ui/contrast.h"
 #include "ui/markcolours.h"
+#include "ui/qttext.h"
 #include "ui/resultlistmodel.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
 #include <QPainter>
@@ -28,12 +30,19 @@ enum class Mark
 
 QString TagOf(FileType type)
 {
-    static const std::array<QString, kFileTypeCount> tags = {
-        QStringLiteral("视频"), QStringLiteral("音频"), QStringLiteral("图片"),
-        QStringLiteral("文档"), QStringLiteral("压缩"), QStringLiteral("镜像"),
-        QStringLiteral("程序"), QStringLiteral("其他"),
+    // Short words: the tag is 28 pixels wide.
+    static constexpr struct
+    {
+        const char *source;
+        const char *comment;
+    } tags[kFileTypeCount] = {
+        QT_TRANSLATE_NOOP3("jiujiu", "视频", "tag"), QT_TRANSLATE_NOOP3("jiujiu", "音频", "tag"),
+        QT_TRANSLATE_NOOP3("jiujiu", "图片", "tag"), QT_TRANSLATE_NOOP3("jiujiu", "文档", "tag"),
+        QT_TRANSLATE_NOOP3("jiujiu", "压缩", "tag"), QT_TRANSLATE_NOOP3("jiujiu", "镜像", "tag"),
+        QT_TRANSLATE_NOOP3("jiujiu", "程序", "tag"), QT_TRANSLATE_NOOP3("jiujiu", "其他", "tag"),
     };
-    return tags[static_cast<std::size_t>(type)];
+    const auto &tag = tags[static_cast<std::size_t>(type)];
+    return QCoreApplication::translate("jiujiu", tag.source, tag.comment);
 }
 
 QColor ListBackground()
@@ -119,11 +128,11 @@ QString TypeText(const ResultListModel &model, int row)
 {
     const ResultJudge &judge = model.judge();
     const auto r = static_cast<std::size_t>(row);
-    const QString name = QString::fromUtf8(FileTypeName(judge.type(r)));
+    const QString name = UiWord(FileTypeName(judge.type(r)));
     const std::string &extension = judge.extension(r);
-    return extension.empty()
-               ? name
-               : QStringLiteral("%1（.%2）").arg(name, QString::fromStdString(extension));
+    return extension.empty() ? name
+                             : QCoreApplication::translate("jiujiu", "%1（.%2）")
+                                   .arg(name, QString::fromStdString(extension));
 }
 
 QString WarningLines(const std::vector<Warning> &warnings)
@@ -137,7 +146,7 @@ QString WarningLines(const std::vector<Warning> &warnings)
 QString NameToolTip(const ResultListModel &model, int row, bool merged)
 {
     QStringList lines{model.cellText(row, NameColumn),
-                      QStringLiteral("类型：") + TypeText(model, row)};
+                      QCoreApplication::translate("jiujiu", "类型：") + TypeText(model, row)};
     const QString warnings = WarningLines(ShownWarnings(model, row, merged));
     if (!warnings.isEmpty())
         lines << warnings;
@@ -145,10 +154,11 @@ QString NameToolTip(const ResultListModel &model, int row, bool merged)
         // A tool tip shows the first listings; the dialog of 查看全部名称 shows them all.
         constexpr qsizetype kShown = 15;
         const QStringList listings = ListingLines(model, row);
-        lines << QStringLiteral("同一文件列出了 %1 次：").arg(listings.size());
+        lines
+            << QCoreApplication::translate("jiujiu", "同一文件列出了 %1 次：").arg(listings.size());
         lines << listings.mid(0, kShown);
         if (listings.size() > kShown)
-            lines << QStringLiteral("……还有 %1 次，见右键菜单“查看全部名称”")
+            lines << QCoreApplication::translate("jiujiu", "……还有 %1 次，见右键菜单“查看全部名称”")
                          .arg(listings.size() - kShown);
     }
     return lines.join(QLatin1Char('\n'));
@@ -190,7 +200,7 @@ QStringList ListingLines(const ResultListModel &model, int row)
     QStringList lines;
     for (std::size_t member : Members(model, row, true)) {
         const int m = static_cast<int>(member);
-        lines << QStringLiteral("序号 %1  %2  （资源 %3）")
+        lines << QCoreApplication::translate("jiujiu", "序号 %1  %2  （资源 %3）")
                      .arg(model.cellText(m, SerialColumn), model.cellText(m, NameColumn),
                           model.cellText(m, SourcesColumn));
     }
@@ -221,7 +231,7 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
         return {};
     case Qt::DisplayRole:
         if (column == ResultListModel::TypeColumn)
-            return QString::fromUtf8(FileTypeName(judge.type(static_cast<std::size_t>(row))));
+            return UiWord(FileTypeName(judge.type(static_cast<std::size_t>(row))));
         if (column == ResultListModel::HintColumn)
             return ShownHint(model, row, merged, false);
         return {};
@@ -236,7 +246,7 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
                    QString::fromStdString(
                        BrokenLinkWarning(judge.linkProblem(static_cast<std::size_t>(row))).text);
         case ResultListModel::TypeColumn:
-            return QStringLiteral("类型：") + TypeText(model, row);
+            return QCoreApplication::translate("jiujiu", "类型：") + TypeText(model, row);
         case ResultListModel::HintColumn:
             return WarningLines(ShownWarnings(model, row, merged));
         default:
@@ -246,13 +256,15 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
         // What a screen reader says of the name: the marks and colours in words.
         if (column == NameColumn) {
             QStringList parts{model.cellText(row, NameColumn),
-                              QStringLiteral("类型：") + TypeText(model, row)};
+                              QCoreApplication::translate("jiujiu", "类型：") +
+                                  TypeText(model, row)};
             QStringList warnings;
             for (const Warning &warning : ShownWarnings(model, row, merged))
                 warnings << QString::fromStdString(warning.text);
             if (!warnings.isEmpty())
-                parts << QStringLiteral("提示：") + warnings.join(QStringLiteral("；"));
-            return parts.join(QStringLiteral("，"));
+                parts << QCoreApplication::translate("jiujiu", "提示：") +
+                             warnings.join(QCoreApplication::translate("jiujiu", "；"));
+            return parts.join(QCoreApplication::translate("jiujiu", "，"));
         }
         return {};
     case Qt::TextAlignmentRole:

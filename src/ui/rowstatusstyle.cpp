@@ -1,5 +1,7 @@
 #include "ui/rowstatusstyle.h"
 
+#include <QCoreApplication>
+
 namespace jiujiu {
 
 QColor RowStatusColour(RowStatus status, const QColor &background)
@@ -30,16 +32,19 @@ QString RowStatusToolTip(const RowMark &mark)
     case RowStatus::New:
         return {};
     case RowStatus::Known:
-        return QStringLiteral("已有：ed2k 客户端里已有这个文件（下载过或正在共享）");
+        return QCoreApplication::translate("jiujiu",
+                                           "已有：ed2k 客户端里已有这个文件（下载过或正在共享）");
     case RowStatus::Downloading:
         if (mark.donePermille)
-            return QStringLiteral("下载中：ed2k 客户端正在下载这个文件，已完成 %1%")
+            return QCoreApplication::translate("jiujiu",
+                                               "下载中：ed2k 客户端正在下载这个文件，已完成 %1%")
                 .arg(*mark.donePermille / 10.0, 0, 'f', 1);
-        return QStringLiteral("下载中：ed2k 客户端正在下载这个文件");
+        return QCoreApplication::translate("jiujiu", "下载中：ed2k 客户端正在下载这个文件");
     case RowStatus::Cancelled:
-        return QStringLiteral("已取消：这个文件曾在 ed2k 客户端里取消下载");
+        return QCoreApplication::translate("jiujiu", "已取消：这个文件曾在 ed2k 客户端里取消下载");
     case RowStatus::HandedOver:
-        return QStringLiteral("已交给客户端：这次已把链接交给 ed2k 客户端，它的下载列表里还没有");
+        return QCoreApplication::translate(
+            "jiujiu", "已交给客户端：这次已把链接交给 ed2k 客户端，它的下载列表里还没有");
     }
     return {};
 }

@@ -11,6 +11,7 @@
 #include "runtime/uiservices.h"
 #include "search/resultactions.h"
 #include "ui/desktoptheme.h"
+#include "ui/interfacelanguage.h"
 #include "ui/listcommands.h"
 #include "ui/mainwindow.h"
 #include "ui/qtuiservices.h"
@@ -31,6 +32,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPixmap>
@@ -74,6 +76,7 @@ int main(int argc, char **argv)
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
+    InstallInterfaceLanguage(QLocale::system()); // LANG=en_US.UTF-8 gives the English window
     QtUiServices services;
     services.setAnswerer([](const Text &, int, const Text &) { return IdOk; });
     SetUiServices(&services);
