@@ -664,7 +664,7 @@ TEST_F(EnglishMainWindowTest, TitleButtonsAndTabsInEnglish)
               QStringLiteral("Jiujiu - ed2k resource search - web site: jiujiu.example"));
     EXPECT_EQ(child<QPushButton>("按钮1")->text(), QStringLiteral("Start searching"));
     EXPECT_EQ(toolbarAction(0)->text(), QStringLiteral("Home"));
-    EXPECT_EQ(toolbarAction(13)->text(), QStringLiteral("Get the new version"));
+    EXPECT_EQ(toolbarAction(13)->text(), QStringLiteral("Update"));
     EXPECT_EQ(toolbarAction(14)->text(), QStringLiteral("Feedback"));
     QTabBar *tabs = window->findChild<QTabBar *>();
     ASSERT_NE(tabs, nullptr);
