@@ -7,10 +7,10 @@
 #include "ed2kclient/clientdirectory.h"
 #include "ed2kclient/clientstate.h"
 #include "metwriter.h"
+#include "results/clientmarker.h"
+#include "results/resultrow.h"
 #include "runtime/codepage.h"
 #include "scratchdirectory.h"
-#include "search/clientmarker.h"
-#include "search/resultrow.h"
 
 #include <algorithm>
 #include <chrono>

@@ -2,9 +2,9 @@
 // over the whole input (what they did before ASCII runs were copied in bulk), on a result
 // page of 8 000 rows (mostly ASCII markup), on pure ASCII and on text that is half Chinese.
 #include "conversionreference.h"
+#include "regex/regexsubject.h"
 #include "resultpagegenerator.h"
 #include "runtime/codepage.h"
-#include "search/regexsubject.h"
 
 #include <benchmark/benchmark.h>
 #include <random>

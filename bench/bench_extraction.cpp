@@ -2,11 +2,11 @@
 // once, then the rows. BM_ExtractPage prepares each column expression once per page and
 // takes its j-th match for row j; BM_ReadPageByRow and BM_ReadPageByColumn compare the two
 // ways of reading rows from the answer as it comes (UTF-8) to decoded, typed rows.
+#include "regex/regexobject.h"
 #include "resultpagegenerator.h"
+#include "results/htmlreferences.h"
 #include "runtime/conversions.h"
 #include "search/answertext.h"
-#include "search/htmlreferences.h"
-#include "search/regexobject.h"
 #include "search/resultpagereader.h"
 #include "search/searchexpressions.h"
 

@@ -3,7 +3,7 @@
 // words, the same word over and over, bounds, Chinese words, one long phrase. Target: each
 // under 10 ms. Then narrows() when one key is typed at the end of such a filter, which the
 // window asks on every key.
-#include "search/resultfilter.h"
+#include "results/resultfilter.h"
 
 #include <benchmark/benchmark.h>
 #include <string>

@@ -6,9 +6,9 @@
 //
 //   bench_search [--pages N] [--latency-ms N] [--runs N] [--jobs N]
 #include "childprocess.h"
+#include "regex/regexobject.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
-#include "search/regexobject.h"
 #include "search/searchwindow.h"
 #include "search/searchworkflow.h"
 

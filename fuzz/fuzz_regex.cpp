@@ -1,9 +1,9 @@
 // Arbitrary bytes as a result page: the six expressions on both engines, with the captured
 // texts checked against the subject's own bytes.
+#include "regex/regexmatches.h"
+#include "regex/regexobject.h"
+#include "regex/regexsubject.h"
 #include "runtime/codepage.h"
-#include "search/regexmatches.h"
-#include "search/regexobject.h"
-#include "search/regexsubject.h"
 #include "search/searchexpressions.h"
 
 #include <cstdint>

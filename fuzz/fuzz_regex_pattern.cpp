@@ -1,8 +1,8 @@
 // Arbitrary pattern and subject (split at the first zero byte, the first byte choosing the
 // flags): nothing may crash, matches stay inside the subject, and both engines agree
 // whenever neither ran into a limit.
-#include "search/regexmatches.h"
-#include "search/regexobject.h"
+#include "regex/regexmatches.h"
+#include "regex/regexobject.h"
 
 #include <cstdint>
 #include <cstdlib>

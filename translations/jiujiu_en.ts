@@ -31,7 +31,7 @@
         <source>请在法律许可范围内进行使用，禁止使用本工具进行分享和传播色情、盗版等违法资源。绿色上网，健康你我！
 如有任何版权或其他问题，请与“kefu@jiujiu.example”联系，我们会尽快处理！</source>
         <translation>Use this tool only as the law allows: never to share or spread pornography, pirated copies or other unlawful material.
-For copyright or any other question, write to "kefu@jiujiu.example"; we will answer as soon as we can.</translation>
+For copyright or any other question, write to &quot;kefu@jiujiu.example&quot;; we will answer as soon as we can.</translation>
     </message>
     <message>
         <source>开始啾啾搜索</source>
@@ -59,11 +59,11 @@ For copyright or any other question, write to "kefu@jiujiu.example"; we will ans
     </message>
     <message>
         <source>在浏览器里打开官网的下载页</source>
-        <translation>Opens the web site's download page in the browser</translation>
+        <translation>Opens the web site&apos;s download page in the browser</translation>
     </message>
     <message>
         <source>在浏览器里打开官网的反馈页</source>
-        <translation>Opens the web site's feedback page in the browser</translation>
+        <translation>Opens the web site&apos;s feedback page in the browser</translation>
     </message>
     <message>
         <source>空位</source>
@@ -234,38 +234,38 @@ For copyright or any other question, write to "kefu@jiujiu.example"; we will ans
 size&gt;=700MB、size&lt;2GB、sources&gt;=10 限定大小和资源数；
 type:视频、ext:mkv 限定类型和扩展名；-链接无效、-可疑 隐藏无效链接和可疑结果；
 status:已有、status:下载中、status:已取消、status:新 按 ed2k 客户端里的状态筛选</source>
-        <translation>Words separated by blanks must all be in the name or link (case never matters); -word excludes; "…" keeps a phrase;
+        <translation>Words separated by blanks must all be in the name or link (case never matters); -word excludes; &quot;…&quot; keeps a phrase;
 size&gt;=700MB, size&lt;2GB, sources&gt;=10 bound the size and the sources;
 type:video, ext:mkv keep a kind or extension; -链接无效 and -可疑 hide broken links and suspicious results;
 status:known, status:downloading, status:cancelled, status:new select by what the ed2k client has</translation>
     </message>
     <message>
         <source>“%1”后面缺少大小，如 size&gt;=700MB</source>
-        <translation>"%1" lacks a size after it, as in size&gt;=700MB</translation>
+        <translation>&quot;%1&quot; lacks a size after it, as in size&gt;=700MB</translation>
     </message>
     <message>
         <source>“%1”后面缺少资源数，如 sources&gt;=10</source>
-        <translation>"%1" lacks a number of sources after it, as in sources&gt;=10</translation>
+        <translation>&quot;%1&quot; lacks a number of sources after it, as in sources&gt;=10</translation>
     </message>
     <message>
         <source>“%1”不是大小，应写作 700MB、1.5GB 这样</source>
-        <translation>"%1" is no size; write it like 700MB or 1.5GB</translation>
+        <translation>&quot;%1&quot; is no size; write it like 700MB or 1.5GB</translation>
     </message>
     <message>
         <source>大小“%1”太大了</source>
-        <translation>The size "%1" is too large</translation>
+        <translation>The size &quot;%1&quot; is too large</translation>
     </message>
     <message>
         <source>“%1”不是资源数（0 或更大的整数）</source>
-        <translation>"%1" is no number of sources (a whole number, 0 or more)</translation>
+        <translation>&quot;%1&quot; is no number of sources (a whole number, 0 or more)</translation>
     </message>
     <message>
         <source>资源数“%1”太大了</source>
-        <translation>The number of sources "%1" is too large</translation>
+        <translation>The number of sources &quot;%1&quot; is too large</translation>
     </message>
     <message>
         <source>“%1”不是比较符号，请用 &lt;、&lt;=、&gt; 或 &gt;=</source>
-        <translation>"%1" is no comparison; use &lt;, &lt;=, &gt; or &gt;=</translation>
+        <translation>&quot;%1&quot; is no comparison; use &lt;, &lt;=, &gt; or &gt;=</translation>
     </message>
     <message>
         <source>资源数只能限定下限（&gt; 或 &gt;=）</source>
@@ -281,16 +281,16 @@ status:known, status:downloading, status:cancelled, status:new select by what th
     </message>
     <message>
         <source>“:”后面缺少扩展名，如 ext:mkv</source>
-        <translation>":" lacks an extension after it, as in ext:mkv</translation>
+        <translation>&quot;:&quot; lacks an extension after it, as in ext:mkv</translation>
     </message>
     <message>
         <source>“%1”不是状态，请用 已有、下载中、已取消、新 或 已交给客户端</source>
-        <translation>"%1" is no status; use known, downloading, cancelled, new or handed</translation>
+        <translation>&quot;%1&quot; is no status; use known, downloading, cancelled, new or handed</translation>
     </message>
     <message>
         <source>筛选词“%1”有误：%2
 列表仍按上一次有效的筛选显示。</source>
-        <translation>The filter term "%1" is wrong: %2
+        <translation>The filter term &quot;%1&quot; is wrong: %2
 The list keeps the last filter that could be read.</translation>
     </message>
     <message>
@@ -319,7 +319,7 @@ The list keeps the last filter that could be read.</translation>
     </message>
     <message>
         <source>筛选 (Ctrl+F)：词语 -排除 &quot;短语&quot; size&gt;=1GB</source>
-        <translation>Filter (Ctrl+F): words -exclude "a phrase" size&gt;=1GB</translation>
+        <translation>Filter (Ctrl+F): words -exclude &quot;a phrase&quot; size&gt;=1GB</translation>
     </message>
     <message>
         <source>大小范围，如 700MB、1.5GB；空着不限</source>
@@ -355,11 +355,11 @@ The list keeps the last filter that could be read.</translation>
     </message>
     <message>
         <source>只列出这一类文件（看链接里文件名的扩展名）</source>
-        <translation>Lists only this kind of file (by the extension of the link's file name)</translation>
+        <translation>Lists only this kind of file (by the extension of the link&apos;s file name)</translation>
     </message>
     <message>
         <source>隐藏带 ! 标记的可疑结果（原因见名称的提示）；无效链接用 -链接无效 隐藏</source>
-        <translation>Hides the suspicious results marked ! (the name's tool tip says why); -链接无效 hides broken links</translation>
+        <translation>Hides the suspicious results marked ! (the name&apos;s tool tip says why); -链接无效 hides broken links</translation>
     </message>
     <message>
         <source>不列出 ed2k 客户端里已有（下载过或正在共享）的文件</source>
@@ -523,7 +523,7 @@ The list keeps the last filter that could be read.</translation>
     </message>
     <message>
         <source>……还有 %1 次，见右键菜单“查看全部名称”</source>
-        <translation>… %1 more, see "All names" in the context menu</translation>
+        <translation>… %1 more, see &quot;All names&quot; in the context menu</translation>
     </message>
     <message>
         <source>序号 %1  %2  （资源 %3）</source>

@@ -2,6 +2,7 @@
 
 #include "mainsearchwindow.h"
 #include "net/httprequest.h"
+#include "regex/regexobject.h"
 #include "runtime/codepage.h"
 #include "runtime/conversions.h"
 #include "runtime/fatalerror.h"
@@ -9,7 +10,6 @@
 #include "runtime/process.h"
 #include "runtime/programdirectory.h"
 #include "runtime/uiservices.h"
-#include "search/regexobject.h"
 #include "search/resultactions.h"
 #include "search/searchworkflow.h"
 #include "skinbinding.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "net/httpclient.h"
+#include "results/resultrow.h"
 #include "runtime/value.h"
-#include "search/resultrow.h"
 #include "search/searchsettings.h"
 
 #include <chrono>

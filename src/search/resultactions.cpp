@@ -2,12 +2,12 @@
 
 #include "net/openaddress.h"
 #include "net/urlencoding.h"
+#include "results/ed2klink.h"
+#include "results/resultjudgement.h"
 #include "runtime/codepage.h"
 #include "runtime/conversions.h"
 #include "runtime/settings.h"
 #include "runtime/uiservices.h"
-#include "search/ed2klink.h"
-#include "search/resultjudgement.h"
 #include "search/searchwindow.h"
 #include "search/searchworkflow.h"
 

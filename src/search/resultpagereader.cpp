@@ -1,11 +1,11 @@
 #include "search/resultpagereader.h"
 
+#include "regex/regexmatcher.h"
+#include "regex/regexsubject.h"
+#include "results/htmlreferences.h"
 #include "runtime/codepage.h"
 #include "runtime/twohalves.h"
 #include "search/answertext.h"
-#include "search/htmlreferences.h"
-#include "search/regexmatcher.h"
-#include "search/regexsubject.h"
 #include "search/searchexpressions.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8

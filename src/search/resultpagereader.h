@@ -1,7 +1,7 @@
 #pragma once
 
-#include "search/regexcomponent.h"
-#include "search/resultrow.h"
+#include "regex/regexcomponent.h"
+#include "results/resultrow.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "results/resultrow.h"
 #include "runtime/value.h"
-#include "search/resultrow.h"
 #include "search/searchreport.h"
 #include "search/searchrequest.h"
 #include "search/searchsettings.h"

@@ -2,8 +2,9 @@
 
 #include "ed2kclient/clientdirectory.h"
 #include "ed2kclient/clientstate.h"
+#include "results/clientmarker.h"
+#include "results/ed2klink.h"
 #include "runtime/codepage.h"
-#include "search/ed2klink.h"
 #include "ui/resultlistmodel.h"
 
 #include <QFileSystemWatcher>
@@ -28,7 +29,8 @@ ClientMarksWatcher::ClientMarksWatcher(ResultListModel *model, QObject *parent)
 
 ClientMarksWatcher::ClientMarksWatcher(ResultListModel *model, fs::path dir, QObject *parent)
     : QObject(parent), m_model(model), m_dir(std::move(dir)),
-      m_watcher(new QFileSystemWatcher(this)), m_settle(new QTimer(this))
+      m_marker(std::make_unique<ClientMarker>()), m_watcher(new QFileSystemWatcher(this)),
+      m_settle(new QTimer(this))
 {
     m_settle->setSingleShot(true);
     m_settle->setInterval(SettleMs);
@@ -36,7 +38,7 @@ ClientMarksWatcher::ClientMarksWatcher(ResultListModel *model, fs::path dir, QOb
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_settle,
             qOverload<>(&QTimer::start));
     connect(m_watcher, &QFileSystemWatcher::fileChanged, m_settle, qOverload<>(&QTimer::start));
-    m_model->setMarker(&m_marker);
+    m_model->setMarker(m_marker.get());
     if (!m_dir.empty())
         startReading();
 }
@@ -83,8 +85,8 @@ void ClientMarksWatcher::applyState(std::shared_ptr<const ClientState> state,
 {
     m_reading = false;
     watch(paths);
-    if (!(*state == m_marker.state())) {
-        m_marker.setState(std::move(state));
+    if (!(*state == m_marker->state())) {
+        m_marker->setState(std::move(state));
         if (m_model)
             m_model->remark();
     }
@@ -121,7 +123,7 @@ void ClientMarksWatcher::watch(const std::vector<fs::path> &paths)
 void ClientMarksWatcher::noteHandedOver(const std::vector<Text> &links)
 {
     for (const Text &link : links)
-        m_marker.noteHandedOver(Ed2kLink::Parse(TextToUtf8(link)));
+        m_marker->noteHandedOver(Ed2kLink::Parse(TextToUtf8(link)));
     if (m_model)
         m_model->remark();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "runtime/value.h"
-#include "search/clientmarker.h"
 
 #include <QObject>
 #include <QPointer>
@@ -15,6 +14,7 @@ class QTimer;
 
 namespace jiujiu {
 
+class ClientMarker;
 class ClientState;
 class ResultListModel;
 
@@ -37,7 +37,7 @@ public:
     ~ClientMarksWatcher() override;
 
     const std::filesystem::path &directory() const { return m_dir; }
-    const ClientMarker &marker() const { return m_marker; }
+    const ClientMarker &marker() const { return *m_marker; }
 
     // Links handed to the client in this run (runtime texts).
     void noteHandedOver(const std::vector<Text> &links);
@@ -57,7 +57,8 @@ private:
 
     QPointer<ResultListModel> m_model; // may go first when both have one parent
     std::filesystem::path m_dir;
-    ClientMarker m_marker;
+    // Behind a pointer: moc cannot read the standard headers the marker's header brings in.
+    std::unique_ptr<ClientMarker> m_marker;
     QFileSystemWatcher *m_watcher;
     QTimer *m_settle;
     std::thread m_reader;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/filetype.h"
+#include "results/filetype.h"
 
 #include <QColor>
 

@@ -1,6 +1,6 @@
 #include "ui/reportlistview.h"
 
-#include "search/collator.h"
+#include "results/collator.h"
 #include "ui/resultcolumnsmenu.h"
 #include "ui/resultlistmodel.h"
 #include "ui/resultlistproxy.h"

@@ -1,8 +1,8 @@
 #include "ui/resultfilterbar.h"
 
-#include "search/filetype.h"
-#include "search/resultfilter.h"
-#include "search/sizetext.h"
+#include "results/filetype.h"
+#include "results/resultfilter.h"
+#include "results/sizetext.h"
 #include "ui/markcolours.h"
 #include "ui/qttext.h"
 #include "ui/resultlistproxy.h"

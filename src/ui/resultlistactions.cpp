@@ -1,11 +1,11 @@
 #include "ui/resultlistactions.h"
 
 #include "net/openaddress.h"
+#include "results/atomicfile.h"
+#include "results/resultexport.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
-#include "search/atomicfile.h"
 #include "search/resultactions.h"
-#include "search/resultexport.h"
 #include "ui/qttext.h"
 #include "ui/reportlistview.h"
 #include "ui/resultlistmodel.h"

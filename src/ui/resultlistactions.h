@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/resultrow.h"
+#include "results/resultrow.h"
 
 #include <QObject>
 #include <QString>

@@ -1,9 +1,9 @@
 #include "ui/resultlistmodel.h"
 
+#include "results/clientmarker.h"
+#include "results/collator.h"
+#include "results/resultfilter.h"
 #include "runtime/codepage.h"
-#include "search/clientmarker.h"
-#include "search/collator.h"
-#include "search/resultfilter.h"
 #include "ui/qttext.h"
 #include "ui/resultmarks.h"
 #include "ui/rowstatusstyle.h"

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "search/duplicategroups.h"
-#include "search/resultjudge.h"
-#include "search/resultorder.h"
-#include "search/resultrow.h"
-#include "search/rowstatus.h"
+#include "results/duplicategroups.h"
+#include "results/resultjudge.h"
+#include "results/resultorder.h"
+#include "results/resultrow.h"
+#include "results/rowstatus.h"
 
 #include <QAbstractTableModel>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "search/resultfilter.h"
-#include "search/resultorder.h"
+#include "results/resultfilter.h"
+#include "results/resultorder.h"
 
 #include <QAbstractProxyModel>
 #include <vector>

@@ -1,8 +1,8 @@
 #include "ui/resultmarks.h"
 
-#include "search/duplicategroups.h"
-#include "search/filetype.h"
-#include "search/resultjudge.h"
+#include "results/duplicategroups.h"
+#include "results/filetype.h"
+#include "results/resultjudge.h"
 #include "ui/contrast.h"
 #include "ui/markcolours.h"
 #include "ui/qttext.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "search/resultjudgement.h"
-#include "search/resultorder.h"
+#include "results/resultjudgement.h"
+#include "results/resultorder.h"
 
 #include <QSize>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/rowstatus.h"
+#include "results/rowstatus.h"
 #include "ui/contrast.h"
 
 #include <QColor>

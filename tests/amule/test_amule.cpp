@@ -9,10 +9,10 @@
 #include "ed2kclient/clientdirectory.h"
 #include "ed2khash.h"
 #include "net/openaddress.h"
+#include "results/clientmarker.h"
+#include "results/ed2klink.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
-#include "search/clientmarker.h"
-#include "search/ed2klink.h"
 #include "search/resultactions.h"
 #include "search/searchwindow.h"
 

@@ -1,10 +1,10 @@
+#include "regex/regexobject.h"
+#include "regex/regexsubject.h"
 #include "resultpage.h"
 #include "resultpagegenerator.h"
+#include "results/htmlreferences.h"
 #include "runtime/codepage.h"
 #include "search/answertext.h"
-#include "search/htmlreferences.h"
-#include "search/regexobject.h"
-#include "search/regexsubject.h"
 #include "search/resultpagereader.h"
 #include "search/searchexpressions.h"
 

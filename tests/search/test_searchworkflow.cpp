@@ -1,9 +1,9 @@
 #include "memorysearchwindow.h"
 #include "net/httplimits.h"
 #include "net/httpworkers.h"
+#include "regex/regexobject.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
-#include "search/regexobject.h"
 #include "search/searchtexts.h"
 #include "search/searchwindow.h"
 #include "search/searchworkflow.h"
@@ -523,7 +523,11 @@ TEST_F(SearchWorkflowTest, HostilePagesListEachRowWithItsOwnCells)
          {{"second", "2 MB", "2", Link(2)}},
          0},
         {"control bytes, DEL and a C1 control are dropped",
-         first + Row("se\x01" "c\x1B[31mond\x7F\xC2\x9B", "2 MB", "2", Link(2)) + third,
+         first +
+             Row("se\x01"
+                 "c\x1B[31mond\x7F\xC2\x9B",
+                 "2 MB", "2", Link(2)) +
+             third,
          {{"sec[31mond", "2 MB", "2", Link(2)}},
          0},
         {"a reference to a control character stays text",

@@ -7,9 +7,9 @@
 
 #include "metwriter.h"
 #include "resultlistpage.h"
+#include "results/resultrow.h"
 #include "runtime/codepage.h"
 #include "scratchdirectory.h"
-#include "search/resultrow.h"
 #include "ui/clientmarkswatcher.h"
 #include "ui/reportlistview.h"
 #include "ui/resultfilterbar.h"

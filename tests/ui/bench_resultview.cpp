@@ -4,8 +4,8 @@
 // Usage: bench_resultview [ROWS]   (QT_QPA_PLATFORM=offscreen)
 
 #include "resultlistpage.h"
+#include "results/resultrow.h"
 #include "runtime/codepage.h"
-#include "search/resultrow.h"
 #include "ui/listcommands.h"
 #include "ui/reportlistview.h"
 #include "ui/resultfilterbar.h"

@@ -1,10 +1,10 @@
 // The result list's proxy against references: a proxy worked out from scratch over the same
 // model, Qt's model tester, and jiujiu-cli's order for the same rows.
 #include "childprocess.h"
+#include "results/collator.h"
+#include "results/resultfilter.h"
+#include "results/resultrow.h"
 #include "runtime/codepage.h"
-#include "search/collator.h"
-#include "search/resultfilter.h"
-#include "search/resultrow.h"
 #include "ui/listcommands.h"
 #include "ui/reportlistview.h"
 #include "ui/resultlistmodel.h"

@@ -2,10 +2,10 @@
 // the context menu and export, on the real main window under the offscreen platform.
 #include "mainwindowharness.h"
 #include "net/openaddress.h"
+#include "results/collator.h"
 #include "runtime/codepage.h"
 #include "runtime/conversions.h"
 #include "runtime/uiservices.h"
-#include "search/collator.h"
 #include "search/resultactions.h"
 #include "search/searchwindow.h"
 #include "ui/controlproperties.h"

@@ -1,6 +1,6 @@
 // The marks' colours on light, skinned and dark palettes, and which palette the desktop asks for.
 
-#include "search/rowstatus.h"
+#include "results/rowstatus.h"
 #include "ui/contrast.h"
 #include "ui/desktoptheme.h"
 #include "ui/markcolours.h"

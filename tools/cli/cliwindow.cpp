@@ -1,11 +1,11 @@
 #include "cliwindow.h"
 
+#include "results/collator.h"
+#include "results/duplicategroups.h"
+#include "results/filetype.h"
+#include "results/resultexport.h"
 #include "runtime/codepage.h"
 #include "runtime/twohalves.h"
-#include "search/collator.h"
-#include "search/duplicategroups.h"
-#include "search/filetype.h"
-#include "search/resultexport.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

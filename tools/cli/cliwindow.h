@@ -1,10 +1,10 @@
 #pragma once
 
-#include "search/clientmarker.h"
-#include "search/resultfilter.h"
-#include "search/resultjudge.h"
-#include "search/resultorder.h"
-#include "search/resultrow.h"
+#include "results/clientmarker.h"
+#include "results/resultfilter.h"
+#include "results/resultjudge.h"
+#include "results/resultorder.h"
+#include "results/resultrow.h"
 #include "search/searchwindow.h"
 
 #include <csignal>

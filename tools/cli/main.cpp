@@ -1,9 +1,9 @@
 // jiujiu-cli [OPTIONS] KEYWORD: the search without a window, for scripts.
 #include "cliwindow.h"
 #include "ed2kclient/clientdirectory.h"
+#include "regex/regexobject.h"
 #include "runtime/codepage.h"
 #include "runtime/outofmemory.h"
-#include "search/regexobject.h"
 #include "search/searchworkflow.h"
 
 #include <algorithm>

@@ -1,0 +1,157 @@
+#include "results/ed2klink.h"
+
+#include "runtime/asciicase.h"
+#include "runtime/codepage.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace jiujiu {
+namespace {
+
+bool IsDigits(std::string_view s)
+{
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Hexadecimal digit values by byte, -1 for the rest: a page has thousands of hashes to check.
+constexpr std::array<signed char, 256> kHexDigits = [] {
+    std::array<signed char, 256> digits{};
+    for (int c = 0; c < 256; ++c)
+        digits[static_cast<std::size_t>(c)] = -1;
+    for (int d = 0; d < 10; ++d)
+        digits[static_cast<std::size_t>('0' + d)] = static_cast<signed char>(d);
+    for (int d = 0; d < 6; ++d) {
+        digits[static_cast<std::size_t>('a' + d)] = static_cast<signed char>(10 + d);
+        digits[static_cast<std::size_t>('A' + d)] = static_cast<signed char>(10 + d);
+    }
+    return digits;
+}();
+
+int HexDigit(char c)
+{
+    return kHexDigits[static_cast<unsigned char>(c)];
+}
+
+bool IsHash(std::string_view s)
+{
+    return s.size() == 32 &&
+           std::all_of(s.begin(), s.end(), [](char c) { return HexDigit(c) >= 0; });
+}
+
+// Decimal digits to a number; none on overflow.
+std::optional<std::uint64_t> ReadSize(std::string_view digits)
+{
+    std::uint64_t value = 0;
+    for (char c : digits) {
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (UINT64_MAX - digit) / 10)
+            return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+// "%E5%95%BE.mkv" spells UTF-8 and is decoded; anything else stays as it is.
+std::string DecodedName(std::string_view name)
+{
+    if (name.find('%') == std::string_view::npos)
+        return std::string(name);
+    std::string out;
+    out.reserve(name.size());
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] != '%') {
+            out += name[i];
+            continue;
+        }
+        if (i + 2 >= name.size() || HexDigit(name[i + 1]) < 0 || HexDigit(name[i + 2]) < 0)
+            return std::string(name);
+        out += static_cast<char>(HexDigit(name[i + 1]) * 16 + HexDigit(name[i + 2]));
+        i += 2;
+    }
+    return IsValidUtf8(out) ? out : std::string(name);
+}
+
+} // namespace
+
+std::string Ed2kLink::fileKey() const
+{
+    if (hash.empty() || !size)
+        return {};
+    return hash + ':' + std::to_string(*size);
+}
+
+Ed2kLink Ed2kLink::Parse(std::string_view utf8)
+{
+    Ed2kLink link;
+    if (utf8.empty())
+        return link;
+    constexpr std::string_view scheme = "ed2k://|";
+    constexpr std::string_view file = "file|";
+    if (!AsciiEqualsIgnoringCase(utf8.substr(0, scheme.size()), scheme)) {
+        link.problem = Problem::NotEd2k;
+        return link;
+    }
+    std::string_view rest = utf8.substr(scheme.size());
+    if (!AsciiEqualsIgnoringCase(rest.substr(0, file.size()), file)) {
+        link.problem = Problem::NotFileLink;
+        return link;
+    }
+    rest.remove_prefix(file.size());
+
+    std::vector<std::string_view> fields;
+    fields.reserve(8);
+    while (true) {
+        const std::size_t bar = rest.find('|');
+        fields.push_back(rest.substr(0, bar));
+        if (bar == std::string_view::npos)
+            break;
+        rest.remove_prefix(bar + 1);
+    }
+    // NAME|SIZE|HASH; a name holding "|" only moves the pair further right.
+    std::size_t at = 1;
+    while (at + 1 < fields.size() && !(IsDigits(fields[at]) && IsHash(fields[at + 1])))
+        ++at;
+    if (at + 1 >= fields.size()) {
+        // No readable pair: say what is wrong with the plain layout.
+        link.name = DecodedName(fields[0]);
+        if (link.name.empty())
+            link.problem = Problem::NoName;
+        else if (fields.size() < 2 || !IsDigits(fields[1]))
+            link.problem = Problem::BadSize;
+        else
+            link.problem = Problem::BadHash;
+        if (fields.size() >= 2 && IsDigits(fields[1]))
+            link.size = ReadSize(fields[1]);
+        return link;
+    }
+
+    std::string name;
+    for (std::size_t i = 0; i < at; ++i) {
+        if (i)
+            name += '|';
+        name += fields[i];
+    }
+    link.name = DecodedName(name);
+    link.size = ReadSize(fields[at]);
+    link.hash = AsciiLowered(fields[at + 1]);
+    // What follows the hash: optional parts, then the closing "/" as the last field.
+    for (std::size_t i = at + 2; i + 1 < fields.size(); ++i) {
+        link.extra += fields[i];
+        link.extra += '|';
+    }
+    const bool closed = at + 2 < fields.size() && fields.back() == "/";
+    if (link.name.empty())
+        link.problem = Problem::NoName;
+    else if (!link.size || *link.size == 0 || *link.size > kMaxSize)
+        link.problem = Problem::SizeOutOfRange;
+    else if (!closed)
+        link.problem = Problem::Unterminated;
+    else
+        link.problem = Problem::None;
+    return link;
+}
+
+} // namespace jiujiu
