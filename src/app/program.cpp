@@ -15,11 +15,14 @@
 #include "skinbinding.h"
 #include "ui/clientmarkswatcher.h"
 #include "ui/cloudplay/cloudplay.h"
+#include "ui/desktoptheme.h"
+#include "ui/interfacelanguage.h"
 #include "ui/mainwindow.h"
 #include "ui/visualstyle.h"
 #include "ui/windowregistry.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <chrono>
 
 namespace jiujiu {
@@ -82,7 +85,10 @@ RegexObject *ProgramRegex()
 
 void OnMainWindowCreated()
 {
-    AttachSkin();
+    // The built-in skin is a light one: a dark desktop or a style of the user's choice keeps
+    // its own look.
+    if (FollowDesktopTheme())
+        AttachSkin();
     SetVisualStyle(2);
     RunCommandLine(UpdaterCommandLine(ProgramDirectory()));
     FocusControl(MainWindow::control(MainWindow::KeywordBox));
@@ -118,6 +124,7 @@ void StartProgram()
     });
 
     MapSkinEngine();
+    InstallInterfaceLanguage(QLocale::system());
 
     RegisterMainWindowDescription([](MainWindow &window) {
         if (g_program)

@@ -26,10 +26,12 @@ struct RowMark
     friend bool operator==(const RowMark &, const RowMark &) = default;
 };
 
-// 新, 已有, 下载中, 已取消, 已交给客户端 (UTF-8): the words of status: filter terms and of
-// jiujiu-cli's JSON.
+// 新, 已有, 下载中, 已取消, 已交给客户端 (UTF-8): the words of status: filter terms, TSV/CSV
+// and the window.
 std::string_view RowStatusWord(RowStatus status);
-// One of those words, or new, known, downloading, cancelled (canceled), handed in any case.
+// none, known, downloading, cancelled, handed: jiujiu-cli's JSON, one vocabulary with its type.
+std::string_view RowStatusIdentifier(RowStatus status);
+// One of the words, or new (none), known, downloading, cancelled (canceled), handed in any case.
 std::optional<RowStatus> ParseRowStatus(std::string_view utf8);
 
 // The word after "status:" or "状态:" (the colon also full-width, the field name in any case);

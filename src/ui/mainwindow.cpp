@@ -6,6 +6,7 @@
 #include "runtime/settings.h"
 #include "ui/announcementlabel.h"
 #include "ui/clientmarkswatcher.h"
+#include "ui/contrast.h"
 #include "ui/jpegdecoder.h"
 #include "ui/keycodes.h"
 #include "ui/pagecontrol.h"
@@ -18,7 +19,9 @@
 #include "ui/windowregistry.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
@@ -54,9 +57,11 @@ QMargins FrameMargins(const QWidget &window)
     return frame.isNull() ? FallbackFrame : frame;
 }
 
-QColor Rgb(int r, int g, int b)
+// Legible on the window and on the page it lies over.
+QColor TextColour(const QColor &colour, const QPalette &palette)
 {
-    return QColor(r, g, b);
+    return LegibleColour(LegibleColour(colour, palette.color(QPalette::Window)),
+                         palette.color(QPalette::Base));
 }
 
 QPixmap ResourcePicture(const QString &path)
@@ -121,7 +126,9 @@ MainWindow::MainWindow() : QWidget(nullptr)
 {
     InstallFontSubstitutions();
     setObjectName(QStringLiteral("启动窗口"));
-    setWindowTitle(ToQString(titleText()));
+    // The window's own texts in the interface's language; the core keeps the Chinese ones.
+    setWindowTitle(QCoreApplication::translate("jiujiu", "啾啾神器 - BT种子搜索神器 - 官方网站：") +
+                   ToQString(HostSetting(Host::Site)));
     setWindowIcon(QIcon(QStringLiteral(":/jiujiu/jiujiu.png")));
     // Fixed border, title bar and system menu, minimise but no maximise, closable.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -139,15 +146,14 @@ MainWindow::MainWindow() : QWidget(nullptr)
     m_announcement->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_announcement->setIndent(12); // clear of the first toolbar button it lies over
     m_announcement->setAttribute(Qt::WA_TransparentForMouseEvents);
-    SetTextColour(m_announcement, Rgb(0, 136, 255));
     setAnnouncement(announcementText());
 
     m_pages = new PageControl(this);
     m_pages->setObjectName(QStringLiteral("高级选择夹1"));
     m_pages->setGeometry(5, 40, 784, 416);
     m_pages->setFont(FormFont(QStringLiteral("微软雅黑"), -16));
-    buildFirstPage(m_pages->addPage(QStringLiteral("首页")));
-    buildSecondPage(m_pages->addPage(QStringLiteral("显示")));
+    buildFirstPage(m_pages->addPage(QCoreApplication::translate("jiujiu", "首页")));
+    buildSecondPage(m_pages->addPage(QCoreApplication::translate("jiujiu", "显示")));
     m_pages->setCurrentIndex(0);
 
     m_announcement->raise();
@@ -159,6 +165,8 @@ MainWindow::MainWindow() : QWidget(nullptr)
                    ? button->mapTo(this, QPoint()).x() - m_announcement->x()
                    : m_announcement->width();
     });
+    colourTexts();
+    describeControls();
     fitOuterSize();
     centreOnScreen();
 
@@ -195,12 +203,12 @@ void MainWindow::buildToolbar()
         bool separator;
     };
     Item items[ToolbarItemCount] = {};
-    items[0] = {"返回首页", 3, false};
+    items[0] = {QT_TRANSLATE_NOOP("jiujiu", "返回首页"), 3, false};
     for (int i = 1; i <= 11; ++i)
         items[i] = {"", -1, false};
     items[12] = {"", -1, true};
-    items[13] = {"获取新版", 0, false};
-    items[14] = {"意见反馈", 1, false};
+    items[13] = {QT_TRANSLATE_NOOP("jiujiu", "获取新版"), 0, false};
+    items[14] = {QT_TRANSLATE_NOOP("jiujiu", "意见反馈"), 1, false};
     items[15] = {"", -1, true};
 
     for (int index = 0; index < ToolbarItemCount; ++index) {
@@ -211,7 +219,8 @@ void MainWindow::buildToolbar()
         action->setEnabled(true);
         if (item.separator)
             continue;
-        action->setText(QString::fromUtf8(item.caption));
+        action->setText(*item.caption ? QCoreApplication::translate("jiujiu", item.caption)
+                                      : QString());
         if (item.image >= 0)
             action->setIcon(ToolbarImage(item.image));
         if (QWidget *button = m_toolbar->widgetForAction(action)) {
@@ -244,16 +253,18 @@ void MainWindow::buildFirstPage(QWidget *page)
     logo1->setPixmap(ResourcePicture(QStringLiteral(":/jiujiu/logo1.jpg")));
     logo1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    auto *disclaimer = new QLabel(page);
+    auto *disclaimer = m_disclaimer = new QLabel(page);
     disclaimer->setObjectName(QStringLiteral("标签1"));
     disclaimer->setGeometry(83, 371, 597, 37);
     disclaimer->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
     disclaimer->setTextFormat(Qt::PlainText);
     disclaimer->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    disclaimer->setText(ForDisplay(disclaimerText()));
-    SetTextColour(disclaimer, Rgb(128, 128, 128));
+    disclaimer->setText(QCoreApplication::translate(
+        "jiujiu",
+        "请在法律许可范围内进行使用，禁止使用本工具进行分享和传播色情、盗版等违法资源。绿色上网，"
+        "健康你我！\n如有任何版权或其他问题，请与“kefu@jiujiu.example”联系，我们会尽快处理！"));
 
-    m_search = new QPushButton(QStringLiteral("开始啾啾搜索"), page);
+    m_search = new QPushButton(QCoreApplication::translate("jiujiu", "开始啾啾搜索"), page);
     m_search->setObjectName(QStringLiteral("按钮1"));
     m_search->setGeometry(237, 211, 264, 48);
     m_search->setFont(FormFont(QStringLiteral("宋体"), -21));
@@ -349,7 +360,8 @@ void MainWindow::setSearchRunning(bool running)
     m_searchRunning = running;
     if (running && m_resultActions)
         m_resultActions->setKeyword(m_keyword->text());
-    m_search->setText(running ? QStringLiteral("停止搜索") : QStringLiteral("开始啾啾搜索"));
+    m_search->setText(running ? QCoreApplication::translate("jiujiu", "停止搜索")
+                              : QCoreApplication::translate("jiujiu", "开始啾啾搜索"));
     m_stopShortcut->setEnabled(running);
 }
 
@@ -363,6 +375,78 @@ void MainWindow::runToolbarCommand(int index)
         OpenAddress(Value(siteAddress() + "/?updata"));
     if (index == 14)
         OpenAddress(Value(siteAddress() + "/?fb"));
+}
+
+void MainWindow::colourTexts()
+{
+    const QPalette palette = this->palette();
+    SetTextColour(m_announcement, TextColour(QColor(0, 136, 255), palette));
+    SetTextColour(m_disclaimer, TextColour(QColor(128, 128, 128), palette));
+}
+
+void MainWindow::describeControls()
+{
+    const auto describe = [](QWidget *widget, const QString &name, const QString &description) {
+        widget->setAccessibleName(name);
+        widget->setAccessibleDescription(description);
+    };
+    setAccessibleDescription(QCoreApplication::translate("jiujiu", "按关键字搜索 ed2k 资源"));
+    describe(m_toolbar, QCoreApplication::translate("jiujiu", "工具条"),
+             QCoreApplication::translate("jiujiu", "返回首页、获取新版和意见反馈"));
+    for (QAction *action : m_toolbar->actions()) {
+        QWidget *button = m_toolbar->widgetForAction(action);
+        if (!button || action->isSeparator())
+            continue;
+        const int index = action->property("toolbarIndex").toInt();
+        if (index == 0)
+            describe(button, action->text(),
+                     QCoreApplication::translate("jiujiu", "回到输入关键字的首页"));
+        else if (index == 13)
+            describe(button, action->text(),
+                     QCoreApplication::translate("jiujiu", "在浏览器里打开官网的下载页"));
+        else if (index == 14)
+            describe(button, action->text(),
+                     QCoreApplication::translate("jiujiu", "在浏览器里打开官网的反馈页"));
+        else
+            describe(button, QCoreApplication::translate("jiujiu", "空位"),
+                     QCoreApplication::translate("jiujiu", "工具条上没有功能的空位"));
+    }
+    describe(m_announcement, QCoreApplication::translate("jiujiu", "公告"),
+             QCoreApplication::translate("jiujiu", "公告，搜索时显示进度和结果"));
+    describe(m_pages, QCoreApplication::translate("jiujiu", "页面"),
+             QCoreApplication::translate("jiujiu", "首页输入关键字，显示页列出搜索结果"));
+    describe(m_pages->tabBar(), QCoreApplication::translate("jiujiu", "页面标签"),
+             QCoreApplication::translate("jiujiu", "在首页和显示页之间切换"));
+    // A tab bar speaks of its current tab: the tab's tip is its description.
+    m_pages->tabBar()->setTabToolTip(0,
+                                     QCoreApplication::translate("jiujiu", "输入关键字开始搜索"));
+    m_pages->tabBar()->setTabToolTip(1,
+                                     QCoreApplication::translate("jiujiu", "搜索结果的列表和筛选"));
+    if (auto *logo = findChild<QLabel *>(QStringLiteral("LOGO")))
+        describe(logo, QCoreApplication::translate("jiujiu", "啾啾神器标志"),
+                 QCoreApplication::translate("jiujiu", "啾啾神器的标志图片"));
+    if (auto *logo = findChild<QLabel *>(QStringLiteral("LOGO1")))
+        describe(logo, QCoreApplication::translate("jiujiu", "啾啾神器标志"),
+                 QCoreApplication::translate("jiujiu", "啾啾神器的标志图片"));
+    describe(m_disclaimer, QCoreApplication::translate("jiujiu", "使用须知"),
+             QCoreApplication::translate("jiujiu", "使用须知和联系方式"));
+    describe(m_keyword, QCoreApplication::translate("jiujiu", "关键字"),
+             QCoreApplication::translate("jiujiu", "要搜索的关键字，按回车开始搜索"));
+    describe(m_search, m_search->text(),
+             QCoreApplication::translate("jiujiu", "开始搜索；搜索时再按一次停止"));
+    describe(
+        m_list, QCoreApplication::translate("jiujiu", "搜索结果"),
+        QCoreApplication::translate(
+            "jiujiu",
+            "每行一个资源：序号、名称、大小、资源数和链接。双击或回车播放或下载，右键菜单有更多"
+            "操作"));
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)
+        colourTexts();
+    QWidget::changeEvent(event);
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)

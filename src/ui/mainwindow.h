@@ -118,6 +118,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void buildToolbar();
@@ -125,12 +126,17 @@ private:
     void buildSecondPage(QWidget *page);
     void fitOuterSize();
     void placeFilterBar();
+    // The announcement's blue and the disclaimer's grey, legible on the palette in use.
+    void colourTexts();
+    // Names and descriptions for a screen reader: the form's object names are no words.
+    void describeControls();
 
     CloseQuery m_closeQuery;
     QToolBar *m_toolbar = nullptr;
     AnnouncementLabel *m_announcement = nullptr;
     PageControl *m_pages = nullptr;
     StatisticsBrowser *m_statistics = nullptr;
+    QLabel *m_disclaimer = nullptr;
     QLineEdit *m_keyword = nullptr;
     QPushButton *m_search = nullptr;
     QShortcut *m_stopShortcut = nullptr;

@@ -2,7 +2,9 @@
 
 #include "runtime/codepage.h"
 
+#include <QCoreApplication>
 #include <algorithm>
+#include <string>
 
 namespace jiujiu {
 
@@ -35,6 +37,22 @@ Text ToRuntimeText(const QString &text)
     if (IsAscii(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()))))
         return utf8.toStdString();
     return Utf8ToText(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+}
+
+// The words the core gives the window, for the translations.
+[[maybe_unused]] constexpr const char *kCoreWords[] = {
+    QT_TRANSLATE_NOOP("jiujiu", "视频"),         QT_TRANSLATE_NOOP("jiujiu", "音频"),
+    QT_TRANSLATE_NOOP("jiujiu", "图片"),         QT_TRANSLATE_NOOP("jiujiu", "文档"),
+    QT_TRANSLATE_NOOP("jiujiu", "压缩包"),       QT_TRANSLATE_NOOP("jiujiu", "光盘镜像"),
+    QT_TRANSLATE_NOOP("jiujiu", "程序"),         QT_TRANSLATE_NOOP("jiujiu", "其他"),
+    QT_TRANSLATE_NOOP("jiujiu", "新"),           QT_TRANSLATE_NOOP("jiujiu", "已有"),
+    QT_TRANSLATE_NOOP("jiujiu", "下载中"),       QT_TRANSLATE_NOOP("jiujiu", "已取消"),
+    QT_TRANSLATE_NOOP("jiujiu", "已交给客户端"),
+};
+
+QString UiWord(std::string_view utf8)
+{
+    return QCoreApplication::translate("jiujiu", std::string(utf8).c_str());
 }
 
 } // namespace jiujiu

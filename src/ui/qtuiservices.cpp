@@ -6,6 +6,7 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -107,15 +108,19 @@ std::unique_ptr<QMessageBox> MakeMessageBox(const Text &text, int style, const T
     box->setTextFormat(Qt::PlainText);
     box->setIcon(IconFor(style));
     box->setStandardButtons(ButtonsFor(style));
-    // Chinese captions whatever translations the system has, as the program's users expect.
+    // The program's own captions (Chinese, or its English translation), not Qt's.
     static const std::pair<QMessageBox::StandardButton, const char *> captions[] = {
-        {QMessageBox::Ok, "确定"},    {QMessageBox::Cancel, "取消"}, {QMessageBox::Abort, "中止"},
-        {QMessageBox::Retry, "重试"}, {QMessageBox::Ignore, "忽略"}, {QMessageBox::Yes, "是"},
-        {QMessageBox::No, "否"},
+        {QMessageBox::Ok, QT_TRANSLATE_NOOP("jiujiu", "确定")},
+        {QMessageBox::Cancel, QT_TRANSLATE_NOOP("jiujiu", "取消")},
+        {QMessageBox::Abort, QT_TRANSLATE_NOOP("jiujiu", "中止")},
+        {QMessageBox::Retry, QT_TRANSLATE_NOOP("jiujiu", "重试")},
+        {QMessageBox::Ignore, QT_TRANSLATE_NOOP("jiujiu", "忽略")},
+        {QMessageBox::Yes, QT_TRANSLATE_NOOP("jiujiu", "是")},
+        {QMessageBox::No, QT_TRANSLATE_NOOP("jiujiu", "否")},
     };
     for (const auto &[which, caption] : captions)
         if (QAbstractButton *button = box->button(which))
-            button->setText(QString::fromUtf8(caption));
+            button->setText(QCoreApplication::translate("jiujiu", caption));
     const auto order = ButtonOrder(style);
     const std::size_t defaultIndex = static_cast<std::size_t>((style >> 8) & 0xF);
     box->setDefaultButton(order[defaultIndex < order.size() ? defaultIndex : 0]);

@@ -5,6 +5,7 @@
 #include "ui/resultlistproxy.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QMenu>
 
@@ -25,8 +26,8 @@ ResultColumnsMenu::ResultColumnsMenu(ReportListView *view)
     : QObject(view), m_view(view), m_menu(new QMenu(view))
 {
     m_menu->setObjectName(QStringLiteral("列菜单"));
-    m_type = m_menu->addAction(QStringLiteral("类型"));
-    m_hint = m_menu->addAction(QStringLiteral("提示"));
+    m_type = m_menu->addAction(QCoreApplication::translate("jiujiu", "类型"));
+    m_hint = m_menu->addAction(QCoreApplication::translate("jiujiu", "提示"));
     for (QAction *action : {m_type, m_hint}) {
         action->setCheckable(true);
         connect(action, &QAction::toggled, this, [this, action](bool on) {

@@ -3,10 +3,13 @@
 #include "results/filetype.h"
 #include "results/resultfilter.h"
 #include "results/sizetext.h"
+#include "ui/markcolours.h"
+#include "ui/qttext.h"
 #include "ui/resultlistproxy.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,7 +28,8 @@ namespace {
 void MarkBad(QLineEdit *field, bool bad)
 {
     QPalette palette = field->palette();
-    palette.setColor(QPalette::Text, bad ? QColor(200, 0, 0) : QPalette().color(QPalette::Text));
+    palette.setColor(QPalette::Text,
+                     bad ? FieldErrorColour(QPalette()) : QPalette().color(QPalette::Text));
     field->setPalette(palette);
 }
 
@@ -41,11 +45,11 @@ std::optional<std::uint64_t> BoundOf(QLineEdit *field)
 
 QString FilterHelp()
 {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "jiujiu",
         "空格分开的词都要出现在名称或链接里（不分大小写）；-词 排除；\"…\" 整句；\n"
         "size>=700MB、size<2GB、sources>=10 限定大小和资源数；\n"
         "type:视频、ext:mkv 限定类型和扩展名；-链接无效、-可疑 隐藏无效链接和可疑结果；\n"
-
         "status:已有、status:下载中、status:已取消、status:新 按 ed2k 客户端里的状态筛选");
 }
 
@@ -58,46 +62,54 @@ QString FilterErrorText(const ResultFilter::Error &error)
     QString reason;
     switch (error.reason) {
     case Reason::MissingSize:
-        reason = QStringLiteral("“%1”后面缺少大小，如 size>=700MB").arg(comparison);
+        reason = QCoreApplication::translate("jiujiu", "“%1”后面缺少大小，如 size>=700MB")
+                     .arg(comparison);
         break;
     case Reason::MissingCount:
-        reason = QStringLiteral("“%1”后面缺少资源数，如 sources>=10").arg(comparison);
+        reason = QCoreApplication::translate("jiujiu", "“%1”后面缺少资源数，如 sources>=10")
+                     .arg(comparison);
         break;
     case Reason::NotASize:
-        reason = QStringLiteral("“%1”不是大小，应写作 700MB、1.5GB 这样").arg(value);
+        reason = QCoreApplication::translate("jiujiu", "“%1”不是大小，应写作 700MB、1.5GB 这样")
+                     .arg(value);
         break;
     case Reason::SizeTooLarge:
-        reason = QStringLiteral("大小“%1”太大了").arg(value);
+        reason = QCoreApplication::translate("jiujiu", "大小“%1”太大了").arg(value);
         break;
     case Reason::NotACount:
-        reason = QStringLiteral("“%1”不是资源数（0 或更大的整数）").arg(value);
+        reason =
+            QCoreApplication::translate("jiujiu", "“%1”不是资源数（0 或更大的整数）").arg(value);
         break;
     case Reason::CountTooLarge:
-        reason = QStringLiteral("资源数“%1”太大了").arg(value);
+        reason = QCoreApplication::translate("jiujiu", "资源数“%1”太大了").arg(value);
         break;
     case Reason::NoSuchComparison:
-        reason = QStringLiteral("“%1”不是比较符号，请用 <、<=、> 或 >=").arg(comparison);
+        reason = QCoreApplication::translate("jiujiu", "“%1”不是比较符号，请用 <、<=、> 或 >=")
+                     .arg(comparison);
         break;
     case Reason::SourcesMinimumOnly:
-        reason = QStringLiteral("资源数只能限定下限（> 或 >=）");
+        reason = QCoreApplication::translate("jiujiu", "资源数只能限定下限（> 或 >=）");
         break;
     case Reason::ExcludedBound:
-        reason = QStringLiteral("范围不能用 - 排除，请改用相反的比较");
+        reason = QCoreApplication::translate("jiujiu", "范围不能用 - 排除，请改用相反的比较");
         break;
     case Reason::MissingType:
     case Reason::UnknownType:
-        reason = QStringLiteral("类型应是 视频、音频、图片、文档、压缩包、光盘镜像、程序 或 其他");
+        reason = QCoreApplication::translate(
+            "jiujiu", "类型应是 视频、音频、图片、文档、压缩包、光盘镜像、程序 或 其他");
         break;
     case Reason::MissingExtension:
-        reason = QStringLiteral("“:”后面缺少扩展名，如 ext:mkv");
+        reason = QCoreApplication::translate("jiujiu", "“:”后面缺少扩展名，如 ext:mkv");
         break;
     case Reason::MissingStatus:
     case Reason::UnknownStatus:
-        reason = QStringLiteral("“%1”不是状态，请用 已有、下载中、已取消、新 或 已交给客户端")
+        reason = QCoreApplication::translate(
+                     "jiujiu", "“%1”不是状态，请用 已有、下载中、已取消、新 或 已交给客户端")
                      .arg(value);
         break;
     }
-    return QStringLiteral("筛选词“%1”有误：%2\n列表仍按上一次有效的筛选显示。")
+    return QCoreApplication::translate("jiujiu",
+                                       "筛选词“%1”有误：%2\n列表仍按上一次有效的筛选显示。")
         .arg(QString::fromUtf8(error.term), reason);
 }
 
@@ -117,9 +129,10 @@ void ResultFilterBar::updateOptionsButton()
     for (const QCheckBox *toggle : {m_merge, m_hideSuspicious, m_hideKnown})
         if (toggle->isChecked())
             on << toggle->text();
-    m_options->setToolTip(on.isEmpty()
-                              ? QStringLiteral("合并重复、隐藏可疑、隐藏已有：都没有打开")
-                              : QStringLiteral("已打开：") + on.join(QStringLiteral("、")));
+    m_options->setToolTip(on.isEmpty() ? QCoreApplication::translate(
+                                             "jiujiu", "合并重复、隐藏可疑、隐藏已有：都没有打开")
+                                       : QCoreApplication::translate("jiujiu", "已打开：") +
+                                             on.join(QCoreApplication::translate("jiujiu", "、")));
     QFont font = m_options->font();
     font.setBold(m_hideSuspicious->isChecked() || m_hideKnown->isChecked());
     m_options->setFont(font);
@@ -128,15 +141,18 @@ void ResultFilterBar::updateOptionsButton()
 ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     : QWidget(parent), m_proxy(proxy), m_expression(std::make_unique<ResultFilter>()),
       m_text(new QLineEdit(this)), m_minSize(new QLineEdit(this)), m_maxSize(new QLineEdit(this)),
-      m_minSources(new QSpinBox(this)), m_merge(new QCheckBox(QStringLiteral("合并重复"), this)),
+      m_minSources(new QSpinBox(this)),
+      m_merge(new QCheckBox(QCoreApplication::translate("jiujiu", "合并重复"), this)),
       m_status(new QLabel(this)), m_typing(new QTimer(this)), m_statusUpdate(new QTimer(this)),
       m_type(new QComboBox(this)),
-      m_hideSuspicious(new QCheckBox(QStringLiteral("隐藏可疑"), this)),
-      m_hideKnown(new QCheckBox(QStringLiteral("隐藏已有"), this)), m_options(new QToolButton(this))
+      m_hideSuspicious(new QCheckBox(QCoreApplication::translate("jiujiu", "隐藏可疑"), this)),
+      m_hideKnown(new QCheckBox(QCoreApplication::translate("jiujiu", "隐藏已有"), this)),
+      m_options(new QToolButton(this))
 {
     setObjectName(QStringLiteral("筛选栏"));
     m_text->setObjectName(QStringLiteral("筛选框"));
-    m_text->setPlaceholderText(QStringLiteral("筛选 (Ctrl+F)：词语 -排除 \"短语\" size>=1GB"));
+    m_text->setPlaceholderText(
+        QCoreApplication::translate("jiujiu", "筛选 (Ctrl+F)：词语 -排除 \"短语\" size>=1GB"));
     m_text->setClearButtonEnabled(true);
     m_text->setToolTip(FilterHelp());
 
@@ -144,33 +160,36 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     m_maxSize->setObjectName(QStringLiteral("最大大小"));
     for (QLineEdit *field : {m_minSize, m_maxSize}) {
         field->setFixedWidth(64);
-        field->setToolTip(QStringLiteral("大小范围，如 700MB、1.5GB；空着不限"));
+        field->setToolTip(
+            QCoreApplication::translate("jiujiu", "大小范围，如 700MB、1.5GB；空着不限"));
     }
-    m_minSize->setPlaceholderText(QStringLiteral("最小大小"));
-    m_maxSize->setPlaceholderText(QStringLiteral("最大大小"));
+    m_minSize->setPlaceholderText(QCoreApplication::translate("jiujiu", "最小大小"));
+    m_maxSize->setPlaceholderText(QCoreApplication::translate("jiujiu", "最大大小"));
 
     m_minSources->setObjectName(QStringLiteral("最少资源数"));
     m_minSources->setRange(0, 999999);
-    m_minSources->setPrefix(QStringLiteral("资源≥"));
-    m_minSources->setSpecialValueText(QStringLiteral("资源不限"));
+    m_minSources->setPrefix(QCoreApplication::translate("jiujiu", "资源≥"));
+    m_minSources->setSpecialValueText(QCoreApplication::translate("jiujiu", "资源不限"));
     m_minSources->setFixedWidth(92);
-    m_minSources->setToolTip(QStringLiteral("最少资源数"));
+    m_minSources->setToolTip(QCoreApplication::translate("jiujiu", "最少资源数"));
 
     m_merge->setObjectName(QStringLiteral("合并重复"));
     m_merge->setChecked(proxy->mergeDuplicates());
-    m_merge->setToolTip(
-        QStringLiteral("同一文件（ed2k 散列和大小相同）只列一行，取最多的资源数，名称后标 ×N"));
+    m_merge->setToolTip(QCoreApplication::translate(
+        "jiujiu", "同一文件（ed2k 散列和大小相同）只列一行，取最多的资源数，名称后标 ×N"));
 
     m_type->setObjectName(QStringLiteral("类型"));
-    m_type->addItem(QStringLiteral("全部类型"));
+    m_type->addItem(QCoreApplication::translate("jiujiu", "全部类型"));
     for (int t = 0; t < kFileTypeCount; ++t)
-        m_type->addItem(QString::fromUtf8(FileTypeName(static_cast<FileType>(t))), t);
-    m_type->setToolTip(QStringLiteral("只列出这一类文件（看链接里文件名的扩展名）"));
+        m_type->addItem(UiWord(FileTypeName(static_cast<FileType>(t))), t);
+    m_type->setToolTip(
+        QCoreApplication::translate("jiujiu", "只列出这一类文件（看链接里文件名的扩展名）"));
     m_hideSuspicious->setObjectName(QStringLiteral("隐藏可疑"));
-    m_hideSuspicious->setToolTip(
-        QStringLiteral("隐藏带 ! 标记的可疑结果（原因见名称的提示）；无效链接用 -链接无效 隐藏"));
+    m_hideSuspicious->setToolTip(QCoreApplication::translate(
+        "jiujiu", "隐藏带 ! 标记的可疑结果（原因见名称的提示）；无效链接用 -链接无效 隐藏"));
     m_hideKnown->setObjectName(QStringLiteral("隐藏已有"));
-    m_hideKnown->setToolTip(QStringLiteral("不列出 ed2k 客户端里已有（下载过或正在共享）的文件"));
+    m_hideKnown->setToolTip(QCoreApplication::translate(
+        "jiujiu", "不列出 ed2k 客户端里已有（下载过或正在共享）的文件"));
 
     m_status->setObjectName(QStringLiteral("筛选状态"));
     m_status->setTextFormat(Qt::PlainText);
@@ -194,7 +213,7 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     // The three toggles drop down from one button: beside the page tabs there is no room for
     // them and a filter box wide enough to type into.
     m_options->setObjectName(QStringLiteral("显示选项"));
-    m_options->setText(QStringLiteral("选项"));
+    m_options->setText(QCoreApplication::translate("jiujiu", "选项"));
     m_options->setPopupMode(QToolButton::InstantPopup);
     m_options->setToolButtonStyle(Qt::ToolButtonTextOnly);
     auto *menu = new QMenu(m_options);
@@ -212,6 +231,21 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     updateOptionsButton();
     for (QCheckBox *toggle : {m_merge, m_hideSuspicious, m_hideKnown})
         connect(toggle, &QCheckBox::toggled, this, &ResultFilterBar::updateOptionsButton);
+
+    // Names for a screen reader; the tool tips are the descriptions.
+    m_text->setAccessibleName(QCoreApplication::translate("jiujiu", "筛选"));
+    m_minSize->setAccessibleName(QCoreApplication::translate("jiujiu", "最小大小"));
+    m_maxSize->setAccessibleName(QCoreApplication::translate("jiujiu", "最大大小"));
+    m_minSources->setAccessibleName(QCoreApplication::translate("jiujiu", "最少资源数"));
+    m_minSources->setAccessibleDescription(
+        QCoreApplication::translate("jiujiu", "只列出至少有这么多资源的结果；0 不限"));
+    m_type->setAccessibleName(QCoreApplication::translate("jiujiu", "类型"));
+    m_options->setAccessibleName(QCoreApplication::translate("jiujiu", "选项"));
+    m_status->setAccessibleName(QCoreApplication::translate("jiujiu", "筛选结果数"));
+    m_status->setAccessibleDescription(
+        QCoreApplication::translate("jiujiu", "筛选后显示的行数和总行数"));
+    for (QCheckBox *toggle : {m_merge, m_hideSuspicious, m_hideKnown})
+        toggle->setAccessibleName(toggle->text());
 
     m_typing->setSingleShot(true);
     m_typing->setInterval(TypingPauseMs);
@@ -305,7 +339,7 @@ void ResultFilterBar::updateStatus()
     if (m_proxy->filter().isEmpty())
         m_status->clear();
     else
-        m_status->setText(QStringLiteral("显示 %1 / 共 %2")
+        m_status->setText(QCoreApplication::translate("jiujiu", "显示 %1 / 共 %2")
                               .arg(m_proxy->rowCount())
                               .arg(m_proxy->unfilteredCount()));
     placeStatus();

@@ -16,6 +16,7 @@
 #include "ui/resultnamesdialog.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QItemSelectionModel>
@@ -36,15 +37,15 @@ ResultListActions::ResultListActions(ReportListView *view)
     : QObject(view), m_view(view), m_menu(new QMenu(view))
 {
     m_menu->setObjectName(QStringLiteral("结果菜单"));
-    m_play = m_menu->addAction(QStringLiteral("云播放"));
-    m_copyLinks = m_menu->addAction(QStringLiteral("复制链接"));
+    m_play = m_menu->addAction(QCoreApplication::translate("jiujiu", "云播放"));
+    m_copyLinks = m_menu->addAction(QCoreApplication::translate("jiujiu", "复制链接"));
     m_copyLinks->setShortcut(QKeySequence::Copy); // shown in the menu; the view takes the keys
-    m_open = m_menu->addAction(QStringLiteral("用 ed2k 客户端打开"));
-    m_copyNames = m_menu->addAction(QStringLiteral("复制名称"));
-    m_allNames = m_menu->addAction(QStringLiteral("查看全部名称"));
+    m_open = m_menu->addAction(QCoreApplication::translate("jiujiu", "用 ed2k 客户端打开"));
+    m_copyNames = m_menu->addAction(QCoreApplication::translate("jiujiu", "复制名称"));
+    m_allNames = m_menu->addAction(QCoreApplication::translate("jiujiu", "查看全部名称"));
     m_menu->addSeparator();
-    m_exportSelected = m_menu->addAction(QStringLiteral("导出选中…"));
-    m_exportAll = m_menu->addAction(QStringLiteral("导出全部…"));
+    m_exportSelected = m_menu->addAction(QCoreApplication::translate("jiujiu", "导出选中…"));
+    m_exportAll = m_menu->addAction(QCoreApplication::translate("jiujiu", "导出全部…"));
 
     connect(m_play, &QAction::triggered, this, [this] {
         const int row = m_view->currentSelection();
@@ -235,18 +236,19 @@ bool ResultListActions::exportRows(bool selectedOnly)
     if (rows.empty())
         return false;
 
-    const QString xlsxFilter = QStringLiteral("Excel 工作簿 (*.xlsx)");
-    const QString csvFilter = QStringLiteral("CSV 表格 (*.csv)");
-    const QString linksFilter = QStringLiteral("ed2k 链接列表 (*.txt)");
-    QFileDialog dialog(m_view->window(), selectedOnly ? QStringLiteral("导出选中的结果")
-                                                      : QStringLiteral("导出全部结果"));
+    const QString xlsxFilter = QCoreApplication::translate("jiujiu", "Excel 工作簿 (*.xlsx)");
+    const QString csvFilter = QCoreApplication::translate("jiujiu", "CSV 表格 (*.csv)");
+    const QString linksFilter = QCoreApplication::translate("jiujiu", "ed2k 链接列表 (*.txt)");
+    QFileDialog dialog(m_view->window(),
+                       selectedOnly ? QCoreApplication::translate("jiujiu", "导出选中的结果")
+                                    : QCoreApplication::translate("jiujiu", "导出全部结果"));
     dialog.setObjectName(QStringLiteral("导出对话框"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilters({xlsxFilter, csvFilter, linksFilter});
     dialog.setDirectory(QDir::home());
-    dialog.selectFile(QStringLiteral("啾啾结果.xlsx"));
+    dialog.selectFile(QCoreApplication::translate("jiujiu", "啾啾结果.xlsx"));
     dialog.setDefaultSuffix(QStringLiteral("xlsx"));
     connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString &filter) {
         dialog.setDefaultSuffix(filter == linksFilter ? QStringLiteral("txt")
@@ -260,8 +262,9 @@ bool ResultListActions::exportRows(bool selectedOnly)
     QString error;
     if (WriteExport(path, FormatOf(path), shownRows(rows), &error, shownNotes(rows), m_keyword))
         return true;
-    const Text message = ToRuntimeText(QStringLiteral("导出失败，文件没有写入：\n%1\n%2")
-                                           .arg(QDir::toNativeSeparators(path), error));
+    const Text message =
+        ToRuntimeText(QCoreApplication::translate("jiujiu", "导出失败，文件没有写入：\n%1\n%2")
+                          .arg(QDir::toNativeSeparators(path), error));
     ShowMessageBox(Value(message), Value(MbOk | MbIconWarning), Value(MessageTitle()));
     return false;
 }

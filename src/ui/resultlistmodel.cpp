@@ -9,6 +9,7 @@
 #include "ui/rowstatusstyle.h"
 
 #include <QBrush>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPalette>
 #include <algorithm>
@@ -19,11 +20,12 @@ namespace jiujiu {
 const std::array<ResultListModel::Column, ResultListModel::ColumnCount> &ResultListModel::Columns()
 {
     static const std::array<Column, ColumnCount> columns = {{
-        {QStringLiteral("序号"), 40, Qt::AlignLeft | Qt::AlignVCenter},
-        {QStringLiteral("名称"), 400, Qt::AlignLeft | Qt::AlignVCenter},
-        {QStringLiteral("大小"), 60, Qt::AlignLeft | Qt::AlignVCenter},
-        {QStringLiteral("资源数"), 50, Qt::AlignHCenter | Qt::AlignVCenter},
-        {QStringLiteral("下载链接[双击]"), 200, Qt::AlignLeft | Qt::AlignVCenter},
+        {QCoreApplication::translate("jiujiu", "序号"), 40, Qt::AlignLeft | Qt::AlignVCenter},
+        {QCoreApplication::translate("jiujiu", "名称"), 400, Qt::AlignLeft | Qt::AlignVCenter},
+        {QCoreApplication::translate("jiujiu", "大小"), 60, Qt::AlignLeft | Qt::AlignVCenter},
+        {QCoreApplication::translate("jiujiu", "资源数"), 50, Qt::AlignHCenter | Qt::AlignVCenter},
+        {QCoreApplication::translate("jiujiu", "下载链接[双击]"), 200,
+         Qt::AlignLeft | Qt::AlignVCenter},
     }};
     return columns;
 }
@@ -275,6 +277,9 @@ QVariant ResultListModel::withStatus(int row, int column, int role, QVariant jud
 {
     // The status from the ed2k client: the row's colour (a broken link's grey wins), and a line
     // in the name's tool tip.
+    if (role == Qt::AccessibleTextRole && column == NameColumn && judged.isValid())
+        return judged.toString() + QCoreApplication::translate("jiujiu", "，状态：") +
+               UiWord(RowStatusWord(mark(row).status));
     if (const RowMark &rowMark = mark(row); rowMark.status != RowStatus::New) {
         if (role == Qt::ForegroundRole && !judged.isValid())
             return QBrush(
@@ -311,8 +316,8 @@ QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation == Qt::Horizontal && section >= ColumnCount && section < ViewColumnCount &&
         (role == Qt::DisplayRole || role == Qt::TextAlignmentRole))
         return role == Qt::DisplayRole
-                   ? QVariant(section == TypeColumn ? QStringLiteral("类型")
-                                                    : QStringLiteral("提示"))
+                   ? QVariant(section == TypeColumn ? QCoreApplication::translate("jiujiu", "类型")
+                                                    : QCoreApplication::translate("jiujiu", "提示"))
                    : QVariant(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter).toInt());
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return {};

@@ -3,12 +3,18 @@
 #include "results/duplicategroups.h"
 #include "results/filetype.h"
 #include "results/resultjudge.h"
+#include "ui/contrast.h"
+#include "ui/markcolours.h"
+#include "ui/qttext.h"
 #include "ui/resultlistmodel.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QFont>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
 #include <QPixmap>
 #include <array>
 
@@ -22,35 +28,40 @@ enum class Mark
     Broken,
 };
 
-struct TypeLook
+QString TagOf(FileType type)
 {
-    QString tag;
-    QColor colour;
-};
+    // Short words: the tag is 28 pixels wide.
+    static constexpr struct
+    {
+        const char *source;
+        const char *comment;
+    } tags[kFileTypeCount] = {
+        QT_TRANSLATE_NOOP3("jiujiu", "视频", "tag"), QT_TRANSLATE_NOOP3("jiujiu", "音频", "tag"),
+        QT_TRANSLATE_NOOP3("jiujiu", "图片", "tag"), QT_TRANSLATE_NOOP3("jiujiu", "文档", "tag"),
+        QT_TRANSLATE_NOOP3("jiujiu", "压缩", "tag"), QT_TRANSLATE_NOOP3("jiujiu", "镜像", "tag"),
+        QT_TRANSLATE_NOOP3("jiujiu", "程序", "tag"), QT_TRANSLATE_NOOP3("jiujiu", "其他", "tag"),
+    };
+    const auto &tag = tags[static_cast<std::size_t>(type)];
+    return QCoreApplication::translate("jiujiu", tag.source, tag.comment);
+}
 
-const TypeLook &LookOf(FileType type)
+QColor ListBackground()
 {
-    static const std::array<TypeLook, kFileTypeCount> looks = {{
-        {QStringLiteral("视频"), QColor(41, 110, 214)},
-        {QStringLiteral("音频"), QColor(142, 68, 173)},
-        {QStringLiteral("图片"), QColor(39, 154, 86)},
-        {QStringLiteral("文档"), QColor(196, 132, 16)},
-        {QStringLiteral("压缩"), QColor(128, 96, 64)},
-        {QStringLiteral("镜像"), QColor(22, 140, 140)},
-        {QStringLiteral("程序"), QColor(192, 57, 43)},
-        {QStringLiteral("其他"), QColor(140, 148, 150)},
-    }};
-    return looks[static_cast<std::size_t>(type)];
+    return QGuiApplication::palette().color(QPalette::Base);
 }
 
 constexpr int kTagWidth = 28;
 constexpr int kMarkLeft = 31;
 
-// The tag and mark before a name, drawn once for each type and mark.
+// The tag and mark before a name, drawn once for each type and mark on a light and on a dark
+// list.
 const QPixmap &MarkPixmap(FileType type, Mark mark)
 {
-    static std::array<QPixmap, kFileTypeCount * 3> pixmaps;
-    QPixmap &pixmap = pixmaps[static_cast<std::size_t>(type) * 3 + static_cast<std::size_t>(mark)];
+    static std::array<QPixmap, kFileTypeCount * 3 * 2> pixmaps;
+    const QColor background = ListBackground();
+    QPixmap &pixmap =
+        pixmaps[(static_cast<std::size_t>(type) * 3 + static_cast<std::size_t>(mark)) * 2 +
+                (IsDarkColour(background) ? 1 : 0)];
     if (!pixmap.isNull())
         return pixmap;
     const QSize size = ResultMarkSize();
@@ -61,20 +72,22 @@ const QPixmap &MarkPixmap(FileType type, Mark mark)
     QFont font = painter.font();
     font.setPixelSize(10);
     painter.setFont(font);
-    const TypeLook &look = LookOf(type);
+    const BadgeColours tagColours = TypeTagColours(type, background);
     const QRectF tag(0.5, 1.5, kTagWidth, size.height() - 3);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(look.colour);
+    painter.setBrush(tagColours.fill);
     painter.drawRoundedRect(tag, 3, 3);
-    painter.setPen(Qt::white);
-    painter.drawText(tag, Qt::AlignCenter, look.tag);
+    painter.setPen(tagColours.text);
+    painter.drawText(tag, Qt::AlignCenter, TagOf(type));
     if (mark == Mark::None)
         return pixmap;
 
     const QRectF sign(kMarkLeft + 0.5, 1.5, size.height() - 3, size.height() - 3);
+    const BadgeColours signColours = WarningSignColours(
+        mark == Mark::Broken ? WarningSign::Broken : WarningSign::Suspicious, background);
     painter.setPen(Qt::NoPen);
+    painter.setBrush(signColours.fill);
     if (mark == Mark::Broken) {
-        painter.setBrush(QColor(200, 30, 30));
         painter.drawEllipse(sign);
     } else {
         QPainterPath triangle;
@@ -82,12 +95,11 @@ const QPixmap &MarkPixmap(FileType type, Mark mark)
         triangle.lineTo(sign.right(), sign.bottom());
         triangle.lineTo(sign.left(), sign.bottom());
         triangle.closeSubpath();
-        painter.setBrush(QColor(235, 140, 20));
         painter.drawPath(triangle);
     }
     font.setBold(true);
     painter.setFont(font);
-    painter.setPen(Qt::white);
+    painter.setPen(signColours.text);
     painter.drawText(sign.adjusted(0, mark == Mark::Broken ? 0 : 2, 0, 0), Qt::AlignCenter,
                      mark == Mark::Broken ? QStringLiteral("×") : QStringLiteral("!"));
     return pixmap;
@@ -116,7 +128,11 @@ QString TypeText(const ResultListModel &model, int row)
 {
     const ResultJudge &judge = model.judge();
     const auto r = static_cast<std::size_t>(row);
-    return QString::fromStdString(FileTypeText(judge.type(r), judge.extension(r)));
+    const QString name = UiWord(FileTypeName(judge.type(r)));
+    const std::string &extension = judge.extension(r);
+    return extension.empty() ? name
+                             : QCoreApplication::translate("jiujiu", "%1（.%2）")
+                                   .arg(name, QString::fromStdString(extension));
 }
 
 QString WarningLines(const std::vector<Warning> &warnings)
@@ -130,7 +146,7 @@ QString WarningLines(const std::vector<Warning> &warnings)
 QString NameToolTip(const ResultListModel &model, int row, bool merged)
 {
     QStringList lines{model.cellText(row, NameColumn),
-                      QStringLiteral("类型：") + TypeText(model, row)};
+                      QCoreApplication::translate("jiujiu", "类型：") + TypeText(model, row)};
     const QString warnings = WarningLines(ShownWarnings(model, row, merged));
     if (!warnings.isEmpty())
         lines << warnings;
@@ -138,10 +154,11 @@ QString NameToolTip(const ResultListModel &model, int row, bool merged)
         // A tool tip shows the first listings; the dialog of 查看全部名称 shows them all.
         constexpr qsizetype kShown = 15;
         const QStringList listings = ListingLines(model, row);
-        lines << QStringLiteral("同一文件列出了 %1 次：").arg(listings.size());
+        lines
+            << QCoreApplication::translate("jiujiu", "同一文件列出了 %1 次：").arg(listings.size());
         lines << listings.mid(0, kShown);
         if (listings.size() > kShown)
-            lines << QStringLiteral("……还有 %1 次，见右键菜单“查看全部名称”")
+            lines << QCoreApplication::translate("jiujiu", "……还有 %1 次，见右键菜单“查看全部名称”")
                          .arg(listings.size() - kShown);
     }
     return lines.join(QLatin1Char('\n'));
@@ -183,7 +200,7 @@ QStringList ListingLines(const ResultListModel &model, int row)
     QStringList lines;
     for (std::size_t member : Members(model, row, true)) {
         const int m = static_cast<int>(member);
-        lines << QStringLiteral("序号 %1  %2  （资源 %3）")
+        lines << QCoreApplication::translate("jiujiu", "序号 %1  %2  （资源 %3）")
                      .arg(model.cellText(m, SerialColumn), model.cellText(m, NameColumn),
                           model.cellText(m, SourcesColumn));
     }
@@ -204,7 +221,7 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
         return {};
     case Qt::ForegroundRole:
         // A broken link's row is greyed: there is nothing to download.
-        return broken ? QVariant(QColor(150, 150, 150)) : QVariant();
+        return broken ? QVariant(BrokenRowColour(QGuiApplication::palette())) : QVariant();
     case Qt::FontRole:
         if (broken && column == LinkColumn) {
             QFont struck; // only strike-out is set: the view's font gives the rest
@@ -214,7 +231,7 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
         return {};
     case Qt::DisplayRole:
         if (column == ResultListModel::TypeColumn)
-            return QString::fromUtf8(FileTypeName(judge.type(static_cast<std::size_t>(row))));
+            return UiWord(FileTypeName(judge.type(static_cast<std::size_t>(row))));
         if (column == ResultListModel::HintColumn)
             return ShownHint(model, row, merged, false);
         return {};
@@ -229,12 +246,27 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
                    QString::fromStdString(
                        BrokenLinkWarning(judge.linkProblem(static_cast<std::size_t>(row))).text);
         case ResultListModel::TypeColumn:
-            return QStringLiteral("类型：") + TypeText(model, row);
+            return QCoreApplication::translate("jiujiu", "类型：") + TypeText(model, row);
         case ResultListModel::HintColumn:
             return WarningLines(ShownWarnings(model, row, merged));
         default:
             return {};
         }
+    case Qt::AccessibleTextRole:
+        // What a screen reader says of the name: the marks and colours in words.
+        if (column == NameColumn) {
+            QStringList parts{model.cellText(row, NameColumn),
+                              QCoreApplication::translate("jiujiu", "类型：") +
+                                  TypeText(model, row)};
+            QStringList warnings;
+            for (const Warning &warning : ShownWarnings(model, row, merged))
+                warnings << QString::fromStdString(warning.text);
+            if (!warnings.isEmpty())
+                parts << QCoreApplication::translate("jiujiu", "提示：") +
+                             warnings.join(QCoreApplication::translate("jiujiu", "；"));
+            return parts.join(QCoreApplication::translate("jiujiu", "，"));
+        }
+        return {};
     case Qt::TextAlignmentRole:
         if (column >= ResultListModel::ColumnCount)
             return Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter).toInt();

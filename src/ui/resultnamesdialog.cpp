@@ -3,6 +3,7 @@
 #include "ui/resultlistmodel.h"
 #include "ui/resultmarks.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,12 +17,13 @@ ResultNamesDialog::ResultNamesDialog(const ResultListModel &model, int row, QWid
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("全部名称"));
-    setWindowTitle(QStringLiteral("全部名称"));
+    setWindowTitle(QCoreApplication::translate("jiujiu", "全部名称"));
     const std::vector<std::size_t> &members =
         model.duplicates().members(static_cast<std::size_t>(row));
 
     auto *summary = new QLabel(
-        QStringLiteral("同一文件（散列和大小相同）列出了 %1 次，列表里显示的是第一次的名称。")
+        QCoreApplication::translate(
+            "jiujiu", "同一文件（散列和大小相同）列出了 %1 次，列表里显示的是第一次的名称。")
             .arg(members.size()),
         this);
     summary->setTextFormat(Qt::PlainText);
@@ -29,8 +31,10 @@ ResultNamesDialog::ResultNamesDialog(const ResultListModel &model, int row, QWid
 
     auto *table = new QTableWidget(static_cast<int>(members.size()), 4, this);
     table->setObjectName(QStringLiteral("名称表"));
-    table->setHorizontalHeaderLabels({QStringLiteral("序号"), QStringLiteral("名称"),
-                                      QStringLiteral("资源数"), QStringLiteral("大小")});
+    table->setHorizontalHeaderLabels({QCoreApplication::translate("jiujiu", "序号"),
+                                      QCoreApplication::translate("jiujiu", "名称"),
+                                      QCoreApplication::translate("jiujiu", "资源数"),
+                                      QCoreApplication::translate("jiujiu", "大小")});
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->verticalHeader()->hide();
@@ -56,7 +60,8 @@ ResultNamesDialog::ResultNamesDialog(const ResultListModel &model, int row, QWid
         layout->addWidget(hint);
     }
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("关闭"));
+    buttons->button(QDialogButtonBox::Close)
+        ->setText(QCoreApplication::translate("jiujiu", "关闭"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     resize(560, 320);

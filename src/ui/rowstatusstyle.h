@@ -1,6 +1,7 @@
 #pragma once
 
 #include "results/rowstatus.h"
+#include "ui/contrast.h"
 
 #include <QColor>
 #include <QString>
@@ -14,10 +15,6 @@ namespace jiujiu {
 // The text colour of a row of that status on that background, darkened or lightened until it
 // reads at a contrast of at least 4.5 : 1 (WCAG's rule for text); invalid for new rows.
 QColor RowStatusColour(RowStatus status, const QColor &background);
-
-// The contrast ratio of two colours, 1 to 21.
-double ContrastRatio(const QColor &a, const QColor &b);
-inline constexpr double kLegibleContrast = 4.5;
 
 // The line the name's tool tip gains: "已有：…", "下载中：… 42.5%"…; empty for new rows.
 QString RowStatusToolTip(const RowMark &mark);

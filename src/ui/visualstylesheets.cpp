@@ -1,5 +1,7 @@
 #include "ui/visualstylesheets.h"
 
+#include "ui/contrast.h"
+
 #include <QApplication>
 #include <QPalette>
 #include <algorithm>
@@ -19,6 +21,23 @@ QString Gradient(const QColor &top, const QColor &bottom)
         .arg(Css(top), Css(bottom));
 }
 
+// The scheme on the palette in use: on a dark one its light faces become the palette's button
+// colour with a hint of their hue, its accent is lightened until it reads on the window, and
+// the faces' text reads on the faces.
+VisualStyleScheme OnPalette(const VisualStyleScheme &scheme, const QPalette &app)
+{
+    VisualStyleScheme s = scheme;
+    const QColor window = app.color(QPalette::Window);
+    if (IsDarkColour(window)) {
+        const QColor button = app.color(QPalette::Button);
+        for (QColor *face : {&s.light, &s.dark, &s.hover, &s.pressed})
+            *face = MixedColour(button, *face, 0.12);
+        s.frame = MixedColour(button, s.frame, 0.5);
+    }
+    s.accent = LegibleColour(s.accent, window);
+    return s;
+}
+
 } // namespace
 
 const VisualStyleScheme &VisualStyleSchemeFor(int style)
@@ -36,8 +55,9 @@ const VisualStyleScheme &VisualStyleSchemeFor(int style)
 
 QString VisualStyleSheet(StyledKind kind, int style)
 {
-    const VisualStyleScheme &s = VisualStyleSchemeFor(style);
     const QPalette app = QApplication::palette();
+    const VisualStyleScheme s = OnPalette(VisualStyleSchemeFor(style), app);
+    const QString faceText = Css(LegibleColour(app.color(QPalette::ButtonText), s.dark));
     const QString frame = Css(s.frame);
     const QString off = Css(VisualStyleDisabledFrameColour());
     const QString face = Css(app.color(QPalette::Button));
@@ -52,12 +72,12 @@ QString VisualStyleSheet(StyledKind kind, int style)
     case StyledKind::PushButton:
         return QStringLiteral(
                    "QPushButton { border: 1px solid %1; border-radius: 3px; background: %2;"
-                   " padding: 2px 10px; min-height: 18px; }"
+                   " padding: 2px 10px; min-height: 18px; color: %9; }"
                    "QPushButton:hover { background: %3; }"
                    "QPushButton:pressed, QPushButton:checked { background: %4; }"
                    "QPushButton:default, QPushButton:focus { border: 1px solid %5; }"
                    "QPushButton:disabled { border-color: %6; background: %7; color: %8; }")
-            .arg(frame, normal, hover, pressed, accent, off, face, grey);
+            .arg(frame, normal, hover, pressed, accent, off, face, grey, faceText);
     case StyledKind::CheckBox:
         return QStringLiteral(
                    "QCheckBox { spacing: 5px; }"
@@ -101,13 +121,13 @@ QString VisualStyleSheet(StyledKind kind, int style)
     case StyledKind::ComboBox:
         return QStringLiteral(
                    "QComboBox { border: 1px solid %1; border-radius: 2px; padding: 1px 18px 1px"
-                   " 4px; background: %2; }"
+                   " 4px; background: %2; color: %9; }"
                    "QComboBox:editable { background: %3; }"
                    "QComboBox:hover { border-color: %4; }"
                    "QComboBox::drop-down { subcontrol-origin: padding; subcontrol-position: top"
                    " right; width: 16px; border-left: 1px solid %1; background: %5; }"
                    "QComboBox:disabled { border-color: %6; background: %7; color: %8; }")
-            .arg(frame, normal, base, Css(s.accent), pressed, off, face, grey);
+            .arg(frame, normal, base, Css(s.accent), pressed, off, face, grey, faceText);
     case StyledKind::ComboList:
         return QStringLiteral(
                    "QAbstractItemView { border: 1px solid %1; background: %2; outline: 0;"

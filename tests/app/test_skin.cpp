@@ -133,7 +133,7 @@ TEST_F(SkinTest, AttachChangesTheLookAndDetachRestoresItExactly)
     EXPECT_EQ(qApp->styleSheet(), SourceFile("jiujiu.qss"));
     EXPECT_EQ(window->palette().color(QPalette::Window), QColor(0xEE, 0xF3, 0xF9));
     EXPECT_EQ(window->findChild<QTreeView *>()->palette().color(QPalette::Highlight),
-              QColor(0x2F, 0x80, 0xD1));
+              QColor(0x2A, 0x74, 0xBF));
     const QImage skinned = Look(*window);
     EXPECT_NE(skinned, before);
     // Windows made later are skinned too.

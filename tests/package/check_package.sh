@@ -84,7 +84,8 @@ expected=(./usr/bin/jiujiu-cli ./usr/share/man/man1/jiujiu-cli.1.gz
     ./usr/share/doc/jiujiu/copyright ./usr/share/doc/jiujiu/changelog.gz)
 if [ "$gui" = gui ]; then
     expected+=(./usr/bin/jiujiu ./usr/share/man/man1/jiujiu.1.gz
-        ./usr/share/applications/jiujiu.desktop)
+        ./usr/share/applications/example.jiujiu.Jiujiu.desktop
+        ./usr/share/metainfo/example.jiujiu.Jiujiu.metainfo.xml)
     for size in 16 32 48 64 128 256; do
         expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/jiujiu.png")
     done
@@ -117,6 +118,12 @@ changelog_version=$(gzip -dc "$doc/changelog.gz" | dpkg-parsechangelog -l- -SVer
     fail "changelog's latest entry is '$changelog_version', not '$version'"
 grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
     "$doc/copyright" || fail "copyright is not in the machine-readable format"
+# Every stanza names an SPDX licence, and the project's own files are GPL-2.0-or-later.
+awk '/^Files: \*$/ {getline; getline; print}' "$doc/copyright" | grep -qx 'License: GPL-2.0-or-later' ||
+    fail "copyright does not license Files: * under GPL-2.0-or-later"
+# A project's own licence name (LicenseRef-..., jiujiu-...) is no identifier a distribution knows.
+grep '^License:' "$doc/copyright" | grep -vE '^License: [A-Z][A-Za-z0-9.]*(-[0-9.]+)?(-only|-or-later)?$' &&
+    fail "copyright names a licence that is no SPDX identifier"
 
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $3 * 256 + $4 "x" $7 * 256 + $8}'; }
 if [ "$gui" = gui ]; then
@@ -124,12 +131,37 @@ if [ "$gui" = gui ]; then
         dir=$(basename "$(dirname "$(dirname "$icon")")")
         [ "$(png_size "$icon")" = "$dir" ] || fail "$icon is $(png_size "$icon"), not $dir"
     done
-    desktop="$root/usr/share/applications/jiujiu.desktop"
+    desktop="$root/usr/share/applications/example.jiujiu.Jiujiu.desktop"
+    metainfo="$root/usr/share/metainfo/example.jiujiu.Jiujiu.metainfo.xml"
     grep -qx 'Exec=jiujiu' "$desktop" || fail "desktop entry does not run jiujiu"
     grep -qx 'Icon=jiujiu' "$desktop" || fail "desktop entry names another icon"
+    # The validators' errors fail; their hints are printed.
     if command -v desktop-file-validate >/dev/null; then
         desktop-file-validate "$desktop" || fail "desktop entry does not validate"
+    else
+        fail "desktop-file-validate is not installed (scripts/setup installs it)"
     fi
+    if command -v appstreamcli >/dev/null; then
+        for how in validate validate-tree; do
+            target=$metainfo
+            [ $how = validate ] || target=$root
+            appstream_out=$(appstreamcli $how --no-net "$target" 2>&1) || true
+            printf '%s\n' "$appstream_out"
+            grep -q '^E: ' <<<"$appstream_out" && fail "appstreamcli $how has errors"
+            grep -q 'Validation was successful\|Validation failed' <<<"$appstream_out" ||
+                fail "appstreamcli $how did not run"
+        done
+    else
+        fail "appstreamcli is not installed (scripts/setup installs it)"
+    fi
+    # Its releases are the changelog's versions, with their dates.
+    want_releases=$(gzip -dc "$doc/changelog.gz" | dpkg-parsechangelog -l- --all --format rfc822 |
+        awk '/^Version:/ {v = $2} /^Timestamp:/ {print v, $2}' |
+        while read -r v stamp; do echo "$v $(date -u -d "@$stamp" +%F)"; done)
+    got_releases=$(grep -o '<release version="[^"]*" date="[^"]*"' "$metainfo" |
+        sed 's/<release version="\([^"]*\)" date="\([^"]*\)"/\1 \2/')
+    [ "$got_releases" = "$want_releases" ] ||
+        fail "metainfo releases '$got_releases' are not the changelog's '$want_releases'"
 fi
 if command -v groff >/dev/null; then
     for page in "$root"/usr/share/man/man1/*.gz; do

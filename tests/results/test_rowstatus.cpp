@@ -122,7 +122,9 @@ TEST(StatusFilter, TermsAcceptRowsOfTheirStatus)
         {"status:canceled", "00010"},
         {"status:cancelled", "00010"},
         {"status:新", "10000"},
+        {"status:none", "10000"}, // JSON's word for it
         {"status:已交给客户端", "00001"},
+        {"status:handed", "00001"},
         {"status:已有 status:新", "00000"}, // terms are ANDed
         {"-status:新 -status:已有", "00111"},
     };

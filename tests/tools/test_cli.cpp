@@ -144,7 +144,7 @@ TEST(Cli, JsonOutput)
                          "\", \"size_bytes\": " + std::to_string(SizeBytes(e.size)) +
                          ", \"sources\": \"" + e.sources + "\", \"link\": \"" + e.link +
                          "\", \"type\": \"video\", \"ext\": \"" + ext +
-                         "\", \"names\": [], \"warnings\": [], \"status\": \"新\"}\n]\n");
+                         "\", \"names\": [], \"warnings\": [], \"status\": \"none\"}\n]\n");
 }
 
 TEST(Cli, FormatsCsvAndLinks)

@@ -52,12 +52,12 @@ TEST(CliClientMarks, StatusInJsonAndFilterTerms)
     std::vector<std::string> env = service.environment();
     env.push_back("JIUJIU_ED2K_CLIENT_DIR=" + client.path().string());
 
-    // JSON: every row says its status.
+    // JSON: every row says its status, as an English identifier like its type.
     ChildProcess json({JIUJIU_CLI, "--json", "jerry"}, env);
     std::string out, err;
     ASSERT_EQ(json.finish(&out, &err), 0) << err;
     const std::map<std::string, std::string> expected = {
-        {known, "已有"}, {downloading, "下载中"}, {cancelled, "已取消"}};
+        {known, "known"}, {downloading, "downloading"}, {cancelled, "cancelled"}};
     std::size_t rows = 0;
     for (const std::string &line : test::OutputLines(out)) {
         const auto at = line.find("\"link\": \"");
@@ -66,8 +66,8 @@ TEST(CliClientMarks, StatusInJsonAndFilterTerms)
         ++rows;
         const std::string link = line.substr(at + 9, line.find('"', at + 9) - at - 9);
         const auto status = expected.find(link);
-        EXPECT_NE(line.find("\"status\": \"" + (status == expected.end() ? "新" : status->second) +
-                            "\"}"),
+        EXPECT_NE(line.find("\"status\": \"" +
+                            (status == expected.end() ? "none" : status->second) + "\"}"),
                   std::string::npos)
             << line;
     }

@@ -48,4 +48,30 @@ TEST(CliHelp, HelpGoesToStandardOutputOtherOptionsStayErrors)
     }
 }
 
+// --help follows the messages' locale: Chinese under a Chinese one, English under any other.
+TEST(CliHelp, FollowsTheLocale)
+{
+    const struct
+    {
+        std::vector<std::string> env;
+        const char *expected; // a line of that help
+    } rows[] = {
+        {{"LANG=zh_CN.UTF-8"}, "退出状态："},
+        {{"LANG=en_US.UTF-8"}, "Exit status:"},
+        {{"LANG=C"}, "Exit status:"},
+        {{"LANG=en_US.UTF-8", "LC_MESSAGES=zh_TW.UTF-8"}, "退出状态："},
+        {{"LANG=zh_CN.UTF-8", "LC_ALL=C.UTF-8"}, "Exit status:"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.env.back());
+        std::vector<std::string> env = row.env;
+        env.push_back("JIUJIU_VIEWER_HOST=127.0.0.1:1");
+        jiujiu::test::ChildProcess cli({JIUJIU_CLI, "--help"}, env);
+        std::string out, err;
+        EXPECT_EQ(cli.finish(&out, &err), 0);
+        EXPECT_TRUE(out.starts_with("usage: jiujiu-cli ")) << out;
+        EXPECT_NE(out.find(row.expected), std::string::npos) << out;
+    }
+}
+
 } // namespace

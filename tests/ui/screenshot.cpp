@@ -3,12 +3,15 @@
 // and sorted, and the list's context menu; then the demo's 假货 rows with their type tags and
 // warning marks, the columns 类型 and 提示 and the header menu that shows them, a name's tool
 // tip, the type choice with 隐藏可疑, the names of a merged row, and a broken link refused.
+// The palette is the desktop's, as the program follows it.
 // Usage: jiujiu-ui-screenshot OUTPUT_DIR
 
 #include "catalogue.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
 #include "search/resultactions.h"
+#include "ui/desktoptheme.h"
+#include "ui/interfacelanguage.h"
 #include "ui/listcommands.h"
 #include "ui/mainwindow.h"
 #include "ui/qtuiservices.h"
@@ -29,6 +32,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPixmap>
@@ -72,12 +76,14 @@ int main(int argc, char **argv)
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
+    InstallInterfaceLanguage(QLocale::system()); // LANG=en_US.UTF-8 gives the English window
     QtUiServices services;
     services.setAnswerer([](const Text &, int, const Text &) { return IdOk; });
     SetUiServices(&services);
 
     RegisterMainWindowDescription([](MainWindow &window) {
         QObject::connect(&window, &MainWindow::created, &window, [] {
+            FollowDesktopTheme(); // GTK_THEME=Adwaita:dark gives the dark pictures
             SetVisualStyle(2);
             FocusControl(MainWindow::control(MainWindow::KeywordBox));
         });

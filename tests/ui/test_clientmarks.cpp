@@ -21,12 +21,17 @@
 #include "ui/rowstatusstyle.h"
 #include "ui/windowregistry.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QStyleFactory>
+#include <QTabBar>
 #include <QTest>
 #include <cmath>
 #include <filesystem>
@@ -327,4 +332,74 @@ TEST(ClientMarkColours, LegibleInBothStylesAndDrawnUnderTheSkin)
         view.listModel()->setMarker(nullptr);
     }
     qApp->setStyleSheet(previousSheet);
+}
+
+// A screen reader's view of the real window: every control named in words and described, and a
+// row's name read with its type, status and warnings.
+TEST_F(ClientMarksTest, ScreenReaderHearsNamesDescriptionsAndRowMarks)
+{
+    std::vector<ResultRow> extra;
+    extra.emplace_back(
+        "6", "trailer.avi.exe", "1 KB", "5",
+        Utf8ToText("ed2k://|file|trailer.avi.exe|1000|" + std::string(32, 'f') + "|/"));
+    extra.emplace_back("7", "broken.mkv", "1 KB", "5",
+                       Utf8ToText("ed2k://|file|broken.mkv|1000|xyz|/"));
+    list->listModel()->appendRows(std::move(extra));
+    ASSERT_TRUE(statusesBecome({"已有", "新", "下载中", "新", "已取消", "新", "新"}));
+
+    int controls = 0;
+    for (QWidget *widget : window->findChildren<QWidget *>()) {
+        const bool control =
+            qobject_cast<QAbstractButton *>(widget) || qobject_cast<QLineEdit *>(widget) ||
+            qobject_cast<QComboBox *>(widget) || qobject_cast<QAbstractSpinBox *>(widget) ||
+            qobject_cast<QTabBar *>(widget) || qobject_cast<ReportListView *>(widget);
+        // Qt's own parts (a spin box's editor, the toolbar's extension button, a tab bar's
+        // scroll buttons, a line edit's clear button, the table's corner) speak for their owner.
+        QWidget *parent = widget->parentWidget();
+        if (!control || widget->objectName().startsWith(QLatin1String("qt_")) ||
+            qobject_cast<QAbstractSpinBox *>(parent) || qobject_cast<QTabBar *>(parent) ||
+            qobject_cast<QLineEdit *>(parent) || qobject_cast<ReportListView *>(parent))
+            continue;
+        ++controls;
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_NE(face, nullptr);
+        const QString name = face->text(QAccessible::Name);
+        SCOPED_TRACE(widget->metaObject()->className() + std::string(" ") +
+                     widget->objectName().toStdString() + " '" + name.toStdString() + "'");
+        EXPECT_FALSE(name.trimmed().isEmpty());
+        // A tab bar is its current tab's name; each tab has its description.
+        if (auto *tabs = qobject_cast<QTabBar *>(widget)) {
+            ASSERT_EQ(tabs->count(), 2);
+            for (int tab = 0; tab < tabs->count(); ++tab)
+                EXPECT_FALSE(face->child(tab)->text(QAccessible::Description).isEmpty()) << tab;
+            continue;
+        }
+        EXPECT_FALSE(face->text(QAccessible::Description).trimmed().isEmpty());
+    }
+    EXPECT_GE(controls, 25);
+
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(list);
+    ASSERT_TRUE(table && table->tableInterface());
+    const auto spoken = [&](const char *name) {
+        for (int row = 0; row < list->model()->rowCount(); ++row)
+            if (list->model()->index(row, NameColumn).data().toString() == QString::fromUtf8(name))
+                if (QAccessibleInterface *cell = table->tableInterface()->cellAt(row, NameColumn))
+                    return cell->text(QAccessible::Name).toStdString();
+        return std::string("no row ") + name;
+    };
+    const struct
+    {
+        const char *name;
+        const char *said;
+    } rows[] = {
+        {"loading.iso", "loading.iso，类型：光盘镜像（.iso），状态：下载中"},
+        {"trailer.avi.exe",
+         "trailer.avi.exe，类型：程序（.exe），提示：文件名以 .avi.exe 结尾：看着像视频，"
+         "打开却会运行程序，状态：新"},
+        {"broken.mkv",
+         "broken.mkv，类型：视频（.mkv），提示：链接无效：链接里的散列不是 32 位十六进制数，"
+         "状态：新"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(spoken(row.name), row.said);
 }

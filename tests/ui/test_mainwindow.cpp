@@ -2,6 +2,8 @@
 #include "runtime/codepage.h"
 #include "runtime/settings.h"
 #include "ui/announcementlabel.h"
+#include "ui/contrast.h"
+#include "ui/interfacelanguage.h"
 #include "ui/listcommands.h"
 #include "ui/mainwindow.h"
 #include "ui/pagecontrol.h"
@@ -17,6 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -217,9 +220,16 @@ TEST_F(MainWindowTest, TextsFontsAndColours)
     QLabel *announcement = child<QLabel>("标签3");
     EXPECT_EQ(announcement->text(),
               QStringLiteral("啾啾公告：记住啾啾神器官网唷！QIKU+SQ(神器) = jiujiu.example"));
-    EXPECT_EQ(announcement->palette().color(QPalette::WindowText), QColor(0, 136, 255));
     QLabel *disclaimer = child<QLabel>("标签1");
-    EXPECT_EQ(disclaimer->palette().color(QPalette::WindowText), QColor(128, 128, 128));
+    // The form's blue and grey, darkened until they read on the window and its pages.
+    for (QLabel *label : {announcement, disclaimer}) {
+        const QColor colour = label->palette().color(QPalette::WindowText);
+        EXPECT_GE(ContrastRatio(colour, QApplication::palette().color(QPalette::Window)),
+                  kLegibleContrast);
+        EXPECT_GE(ContrastRatio(colour, QApplication::palette().color(QPalette::Base)),
+                  kLegibleContrast);
+    }
+    EXPECT_GT(announcement->palette().color(QPalette::WindowText).blue(), 128);
     const Text disclaimerText = MainWindow::disclaimerText();
     const std::string utf8 = TextToUtf8(disclaimerText);
     EXPECT_EQ(
@@ -619,4 +629,48 @@ TEST(StatisticsVisit, EmptyHostSkipsIt)
     EXPECT_EQ(window.statisticsBrowser().lastAddress(), "");
     EXPECT_EQ(window.statisticsBrowser().runningVisits(), 0);
     qunsetenv("JIUJIU_STATS_HOST");
+}
+
+// Under an English locale the window's own texts are English; any other locale keeps the form's
+// Chinese (the translation's source language).
+class EnglishMainWindowTest : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(InstallInterfaceLanguage(QLocale(QStringLiteral("en_US"))));
+        MainWindowTest::SetUp();
+    }
+    void TearDown() override
+    {
+        MainWindowTest::TearDown();
+        RemoveInterfaceLanguage();
+    }
+};
+
+TEST(InterfaceLanguage, EnglishOnlyUnderAnEnglishLocale)
+{
+    for (const char *name : {"zh_CN", "zh_TW", "C", "de_DE", "ja_JP"})
+        EXPECT_FALSE(InstallInterfaceLanguage(QLocale(QString::fromLatin1(name)))) << name;
+    for (const char *name : {"en_US", "en_GB"}) {
+        EXPECT_TRUE(InstallInterfaceLanguage(QLocale(QString::fromLatin1(name)))) << name;
+        RemoveInterfaceLanguage();
+    }
+}
+
+TEST_F(EnglishMainWindowTest, TitleButtonsAndTabsInEnglish)
+{
+    EXPECT_EQ(window->windowTitle(),
+              QStringLiteral("Jiujiu - ed2k resource search - web site: jiujiu.example"));
+    EXPECT_EQ(child<QPushButton>("按钮1")->text(), QStringLiteral("Start searching"));
+    EXPECT_EQ(toolbarAction(0)->text(), QStringLiteral("Home"));
+    EXPECT_EQ(toolbarAction(13)->text(), QStringLiteral("Update"));
+    EXPECT_EQ(toolbarAction(14)->text(), QStringLiteral("Feedback"));
+    QTabBar *tabs = window->findChild<QTabBar *>();
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Home"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("Results"));
+    EXPECT_EQ(child<QLineEdit>("编辑框1")->accessibleName(), QStringLiteral("Keyword"));
+    QHeaderView *header = child<ReportListView>("超级列表框_查询显示")->horizontalHeader();
+    EXPECT_EQ(header->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Name"));
 }

@@ -302,8 +302,8 @@ std::string CliWindow::formatted(const Listed &listed, bool first, const ResultJ
         json += "]";
         if (m_options.merge)
             json += ", \"copies\": " + std::to_string(listed.copies);
-        json +=
-            ", \"status\": " + EscapeJsonString(RowStatusWord(m_marker.markOf(row.link()).status));
+        json += ", \"status\": " +
+                EscapeJsonString(RowStatusIdentifier(m_marker.markOf(row.link()).status));
         return json + "}";
     }
     case Format::Tsv:

@@ -62,8 +62,9 @@ const char kHelp[] =
     "  --filter EXPR    words ANDed, -word excludes, \"a phrase\", size>=700MB, size<2GB,\n"
     "                   sources>=10; case-insensitive over name and link; a bound that\n"
     "                   cannot be read is a usage error; status:已有 (known), status:下载中\n"
-    "                   (downloading), status:已取消 (cancelled), status:新 (new): what\n"
-    "                   the ed2k client's files say of the file\n"
+    "                   (downloading), status:已取消 (cancelled), status:已交给客户端\n"
+    "                   (handed), status:新 (new, none): what the ed2k client's files say\n"
+    "                   of the file; JSON's status is the English word\n"
     "  --jobs N         fetch N result pages at a time (1 to 8, default 4)\n"
     "  --max-rows N     list at most N rows (default 2000000), then stop as if\n"
     "                   interrupted, saying so\n"
@@ -81,6 +82,47 @@ const char kHelp[] =
     "is said first), 4 the service cannot be reached, its first answer is over 64 MB\n"
     "or is not the viewer's page, 5 the output could not be written (a full disk, an\n"
     "I/O error: \"写入输出失败：REASON\" on standard error).\n";
+
+// The same help under a Chinese locale.
+const char kHelpChinese[] =
+    "\n"
+    "按关键字 KEYWORD 搜索 ed2k 资源，每列出一个资源就打印一行：序号、名称、大小、\n"
+    "资源数和 ed2k 链接，以制表符分隔（UTF-8）。\n"
+    "\n"
+    "  --format F       tsv（默认）、json（一个数组，另有 size_bytes 和 status）、\n"
+    "                   csv（带 BOM 的 UTF-8：序号,名称,大小,大小(字节),资源数,链接）\n"
+    "                   或 links（每行一个 ed2k 链接，可直接导入 ed2k 客户端）\n"
+    "  --json           同 --format json\n"
+    "  --merge          同一文件（ed2k 散列和大小）只列一行：取最多的资源数，并给出\n"
+    "                   重复次数（TSV 的第六列，JSON 的 \"copies\"）\n"
+    "  --sort C[:desc]  serial、name、size、sources 或 link；大小按字节，读不出的排最后\n"
+    "  --filter EXPR    词语都要出现，-词 排除，\"短语\"，size>=700MB、size<2GB、\n"
+    "                   sources>=10；不分大小写，查名称和链接；读不出的范围算用法错误；\n"
+    "                   status:已有、status:下载中、status:已取消、status:已交给客户端、\n"
+    "                   status:新：按 ed2k 客户端的文件筛选；JSON 的 status 用英文词\n"
+    "                   （known、downloading、cancelled、handed、none）\n"
+    "  --jobs N         同时读取 N 页结果（1 到 8，默认 4）\n"
+    "  --help           打印本说明后退出\n"
+    "\n"
+    "选项的值跟在选项后面作为下一个参数，或写在“=”后（--jobs=2）。\n"
+    "以 = + - @ TAB 或 CR 开头的 CSV 单元格前面加一个撇号，电子表格就把它当文字显示，\n"
+    "不会当公式执行。\n"
+    "Ctrl-C 停止搜索；已打印的行照旧有效。\n"
+    "网页源码查看服务是 JIUJIU_VIEWER_HOST（host[:port]）。ed2k 客户端的文件从\n"
+    "JIUJIU_ED2K_CLIENT_DIR 读取（从不写入），没有设置时从 ~/.aMule 读取。\n"
+    "退出状态：0 每页都列出了，1 没有结果，2 关键字为空或用法错误，\n"
+    "3 不完整（读不出的页在标准错误上列出）或已停止，\n"
+    "4 连不上服务，或它的第一个答案超过 64 MB。\n";
+
+// The help in the language of the messages' locale (LC_ALL, else LC_MESSAGES, else LANG):
+// Chinese under a Chinese one, English under any other.
+const char *HelpText()
+{
+    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        if (const char *value = std::getenv(name); value && *value)
+            return std::string_view(value).starts_with("zh") ? kHelpChinese : kHelp;
+    return kHelp;
+}
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
@@ -365,7 +407,7 @@ int main(int argc, char **argv)
     }
     if (options.help) {
         std::fputs(kUsage, stdout);
-        std::fputs(kHelp, stdout);
+        std::fputs(HelpText(), stdout);
         return Complete;
     }
     // The file is opened first: a search whose rows cannot be kept is not started.
