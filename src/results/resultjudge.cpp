@@ -8,14 +8,6 @@
 namespace jiujiu {
 namespace {
 
-std::uint64_t HexValue(std::string_view digits)
-{
-    std::uint64_t value = 0;
-    for (char c : digits)
-        value = value << 4 | static_cast<std::uint64_t>(c <= '9' ? c - '0' : c - 'a' + 10);
-    return value;
-}
-
 bool IsMedia(FileType type)
 {
     return type == FileType::Video || type == FileType::Audio;
@@ -89,12 +81,11 @@ void ResultJudge::read(std::size_t at, const ResultRow &result)
         if (rules[i].scope == SuspicionRule::Scope::Row && rules[i].check(facts, none))
             row.rowBits |= static_cast<std::uint16_t>(1u << i);
 
-    const Ed2kLink &link = result.link();
     row.group = -1;
-    if (link.hash.size() != 32 || !link.size)
+    const auto file = result.link().file();
+    if (!file)
         return;
-    row.file = {HexValue(std::string_view(link.hash).substr(0, 16)),
-                HexValue(std::string_view(link.hash).substr(16)), *link.size};
+    row.file = *file;
     std::string key = NameKey(facts.fileName);
     if (key.empty())
         return;

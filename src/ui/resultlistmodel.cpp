@@ -120,7 +120,7 @@ int ResultListModel::appendRows(std::vector<ResultRow> rows)
     std::vector<std::size_t> regrouped;
     for (Row &row : added) {
         const ResultRow &r = row.result;
-        for (std::size_t changed : m_duplicates.append(r.link().fileKey(), r.sources()))
+        for (std::size_t changed : m_duplicates.append(r.link().file(), r.sources()))
             if (changed < static_cast<std::size_t>(first))
                 regrouped.push_back(changed);
         m_rows.push_back(std::move(row));
@@ -165,8 +165,8 @@ void ResultListModel::cellChanged(int row, int column)
         [[fallthrough]];
     case SourcesColumn:
         // Rows whose merged look changed (the group's first row) are repainted and re-filtered.
-        for (std::size_t changed : m_duplicates.update(
-                 static_cast<std::size_t>(row), r.result.link().fileKey(), r.result.sources()))
+        for (std::size_t changed : m_duplicates.update(static_cast<std::size_t>(row),
+                                                       r.result.link().file(), r.result.sources()))
             if (changed != static_cast<std::size_t>(row))
                 noteChanged(static_cast<int>(changed));
         return;

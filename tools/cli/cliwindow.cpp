@@ -323,7 +323,7 @@ std::vector<CliWindow::Listed> CliWindow::mergedFilteredSorted(const ResultJudge
         // The window's rule: a file shows as its first row, with its copies' highest sources.
         DuplicateGroups groups;
         for (const ResultRow &row : m_rows)
-            groups.append(row.link().fileKey(), row.sources());
+            groups.append(row.link().file(), row.sources());
         for (std::size_t r = 0; r < m_rows.size(); ++r) {
             if (!groups.isFirst(r))
                 continue;
