@@ -1,12 +1,17 @@
 #include "results/resultjudge.h"
 
 #include "results/resultrow.h"
+#include "results/suspicionrules.h"
 #include "runtime/codepage.h"
 
 #include <algorithm>
 
 namespace jiujiu {
 namespace {
+
+// Above every rule's bit: whether the link is broken.
+constexpr std::uint16_t kBrokenLinkBit = 1u << kMaxSuspicionRules;
+static_assert(kMaxSuspicionRules < 16, "the rules and the broken-link bit share 16 bits");
 
 bool IsMedia(FileType type)
 {
@@ -122,7 +127,7 @@ void ResultJudge::leave(std::size_t at)
 std::uint16_t ResultJudge::Verdict(const Row &row)
 {
     const bool broken = row.problem != Ed2kLink::Problem::None;
-    return static_cast<std::uint16_t>(row.rowBits | row.listBits | (broken ? 1u << 15 : 0u));
+    return static_cast<std::uint16_t>(row.rowBits | row.listBits | (broken ? kBrokenLinkBit : 0u));
 }
 
 void ResultJudge::queue(std::size_t at)

@@ -38,13 +38,16 @@ ResultListModel::ResultListModel(const Collator &collator, QObject *parent)
 
 ResultListModel::~ResultListModel() = default;
 
-void ResultListModel::deriveKeys(Row &row) const
+void ResultListModel::deriveKeys(Row &row, int changedColumn) const
 {
     const ResultRow &r = row.result;
     row.matchKey = ResultFilter::MatchKey(TextToUtf8(r[NameColumn]), TextToUtf8(r[LinkColumn]));
-    row.nameKey = SortKey::Collated(m_collator.sortKey(r[NameColumn]));
-    row.linkKey.reset();
-    row.mark = m_marker ? m_marker->markOf(r.link()) : RowMark{};
+    if (changedColumn != LinkColumn)
+        row.nameKey = SortKey::Collated(m_collator.sortKey(r[NameColumn]));
+    if (changedColumn != NameColumn) {
+        row.linkKey.reset();
+        row.mark = m_marker ? m_marker->markOf(r.link()) : RowMark{};
+    }
 }
 
 void ResultListModel::setMarker(const ClientMarker *marker)
@@ -153,15 +156,10 @@ void ResultListModel::cellChanged(int row, int column)
     switch (column) {
     case NameColumn:
         // Made now, a row at a time during the search, so a click on 名称 only compares.
-        r.matchKey = ResultFilter::MatchKey(TextToUtf8(r.result[NameColumn]),
-                                            TextToUtf8(r.result[LinkColumn]));
-        r.nameKey = SortKey::Collated(m_collator.sortKey(r.result[NameColumn]));
+        deriveKeys(r, NameColumn);
         return;
     case LinkColumn:
-        r.matchKey = ResultFilter::MatchKey(TextToUtf8(r.result[NameColumn]),
-                                            TextToUtf8(r.result[LinkColumn]));
-        r.linkKey.reset();
-        r.mark = m_marker ? m_marker->markOf(r.result.link()) : RowMark{};
+        deriveKeys(r, LinkColumn);
         [[fallthrough]];
     case SourcesColumn:
         // Rows whose merged look changed (the group's first row) are repainted and re-filtered.

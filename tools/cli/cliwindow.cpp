@@ -15,9 +15,6 @@ namespace jiujiu {
 
 namespace {
 
-// Pages with at least this many rows are formatted on two threads.
-constexpr std::size_t kRowsForTwoThreads = 2000;
-
 // The first tab, carriage return, line feed or backslash at or after `from`, else the size:
 // sixteen bytes at a time, since cells are long and rarely hold one.
 std::size_t NextToEscape(std::string_view s, std::size_t from)
@@ -62,11 +59,6 @@ CliWindow::CliWindow(Text keyword, CliOptions options, std::FILE *out, std::FILE
                      const volatile std::sig_atomic_t *stopFlag)
     : m_keyword(std::move(keyword)), m_options(std::move(options)), m_out(out), m_err(err),
       m_stopFlag(stopFlag)
-{}
-
-CliWindow::CliWindow(Text keyword, Format format, std::FILE *out, std::FILE *err,
-                     const volatile std::sig_atomic_t *stopFlag)
-    : CliWindow(std::move(keyword), CliOptions{format, false, std::nullopt, {}}, out, err, stopFlag)
 {}
 
 CliWindow::~CliWindow() = default;
