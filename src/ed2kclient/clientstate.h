@@ -25,8 +25,6 @@ public:
     bool isCancelled(const Md4Hash &hash) const;
 
     std::size_t knownCount() const { return m_known.size(); }
-    std::size_t downloadCount() const { return m_downloads.size(); }
-    std::size_t cancelledCount() const { return m_cancelled.size(); }
 
     friend bool operator==(const ClientState &, const ClientState &) = default;
 

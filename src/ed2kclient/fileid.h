@@ -1,7 +1,8 @@
 #pragma once
 
+// <compare> comes with <array>: moc, which reads this header as C++17, fails on <compare>
+// named on its own.
 #include <array>
-#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -40,6 +41,12 @@ private:
             word = word << 8 | hash[half * 8 + i];
         return word;
     }
+};
+
+// For unordered containers of files.
+struct FileIdHash
+{
+    std::size_t operator()(const FileId &file) const;
 };
 
 // 32 hexadecimal digits (either case) as a hash; none for anything else.

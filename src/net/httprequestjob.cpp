@@ -21,15 +21,8 @@ void HttpRequestJob::finish(HttpResponse response, std::size_t budgeted)
         m_budgeted = budgeted;
         m_done = true;
     }
-    m_finished.notify_all();
     if (wakeup)
         wakeup->notify();
-}
-
-bool HttpRequestJob::waitFinished(std::chrono::milliseconds timeout)
-{
-    std::unique_lock lock(m_mutex);
-    return m_finished.wait_for(lock, timeout, [this] { return m_done; });
 }
 
 bool HttpRequestJob::finished() const

@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -42,8 +41,7 @@ public:
     // Transfer side: stores the results, whose body holds `budgeted` bytes of the budget, and
     // wakes the caller.
     void finish(HttpResponse response, std::size_t budgeted = 0);
-    // Caller side: true once the transfer has finished, waiting at most `timeout` for it.
-    bool waitFinished(std::chrono::milliseconds timeout);
+    // Caller side: true once the transfer has finished.
     bool finished() const;
     // Body bytes of the finished results, not yet taken.
     std::size_t bodyBytes() const;
@@ -53,7 +51,6 @@ public:
 
 private:
     mutable std::mutex m_mutex;
-    std::condition_variable m_finished;
     bool m_done = false;
     HttpResponse m_response;
     std::size_t m_budgeted = 0;

@@ -2,19 +2,12 @@
 
 #include "regex/regexmatches.h"
 #include "regex/regexsubject.h"
+#include "runtime/asciictype.h"
 
 #include <algorithm>
 #include <limits>
 
 namespace jiujiu {
-namespace {
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-} // namespace
 
 RegexObject::RegexObject(RegexEngine engine) : m_engine(engine) {}
 
@@ -83,10 +76,10 @@ Text RegexObject::Replace(std::string_view source, std::string_view replacement)
             } else if (next == '\'') {
                 out.append(text.substr(end));
                 ++i;
-            } else if (IsDigit(next)) {
+            } else if (IsAsciiDigit(next)) {
                 std::size_t group = static_cast<std::size_t>(next - '0');
                 std::size_t used = 1;
-                if (i + 2 < replacement.size() && IsDigit(replacement[i + 2])) {
+                if (i + 2 < replacement.size() && IsAsciiDigit(replacement[i + 2])) {
                     const std::size_t two = group * 10 + (replacement[i + 2] - '0');
                     if (two >= 1 && two <= groups) {
                         group = two;

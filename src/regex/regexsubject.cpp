@@ -136,12 +136,4 @@ std::size_t RegexSubject::TextOffset(std::size_t utf8Offset) const
     return std::min<std::size_t>(c.text + (utf8Offset - c.utf8), m_text.size());
 }
 
-std::size_t RegexSubject::Utf8CharLength(std::size_t utf8Offset) const
-{
-    if (utf8Offset >= m_utf8.size())
-        return 1;
-    return std::min(Utf8Length(static_cast<unsigned char>(m_utf8[utf8Offset])),
-                    m_utf8.size() - utf8Offset);
-}
-
 } // namespace jiujiu

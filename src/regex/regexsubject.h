@@ -28,7 +28,6 @@ public:
 
     // Empty when tooLarge() or made from UTF-8.
     const Text &text() const { return m_text; }
-    bool isUtf8() const { return m_isUtf8; }
     // The runtime text of a stretch given in TextOffset()s.
     Text Slice(std::size_t start, std::size_t end) const;
     const std::string &utf8() const { return m_utf8; }
@@ -36,8 +35,6 @@ public:
 
     // Byte offset in text() of a character boundary given as a byte offset in utf8().
     std::size_t TextOffset(std::size_t utf8Offset) const;
-    // Length in bytes of the UTF-8 character starting at utf8Offset (1 at the end).
-    std::size_t Utf8CharLength(std::size_t utf8Offset) const;
 
 private:
     // Where the two byte streams stand after a character that is not ASCII; between two

@@ -20,31 +20,21 @@ void ClientMarker::setState(std::shared_ptr<const ClientState> state)
     m_state = state ? std::move(state) : std::make_shared<const ClientState>();
 }
 
-std::optional<FileId> ClientMarker::FileOf(const Ed2kLink &link)
-{
-    if (!link.size)
-        return std::nullopt;
-    const auto hash = ParseMd4Hex(link.hash);
-    if (!hash)
-        return std::nullopt;
-    return FileId{*hash, *link.size};
-}
-
 void ClientMarker::noteHandedOver(const Ed2kLink &link)
 {
-    if (const auto file = FileOf(link))
+    if (const auto file = link.file())
         m_handedOver.try_emplace(*file, m_state->isCancelled(file->hash));
 }
 
 bool ClientMarker::wasHandedOver(const Ed2kLink &link) const
 {
-    const auto file = FileOf(link);
+    const auto file = link.file();
     return file && m_handedOver.contains(*file);
 }
 
 RowMark ClientMarker::markOf(const Ed2kLink &link) const
 {
-    const auto file = FileOf(link);
+    const auto file = link.file();
     if (!file)
         return {};
     if (const PartMet *download = m_state->download(*file)) {

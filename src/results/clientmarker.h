@@ -36,9 +36,6 @@ public:
 
     RowMark markOf(const Ed2kLink &link) const;
 
-    // The file a link names: its hash and size; none when it names none.
-    static std::optional<FileId> FileOf(const Ed2kLink &link);
-
 private:
     std::shared_ptr<const ClientState> m_state;
     // Handed-over files, each with whether the client had it cancelled at the time.

@@ -1,16 +1,10 @@
 #include "results/duplicategroups.h"
 
-#include "results/ed2klink.h"
 #include "results/resultrow.h"
 
 #include <algorithm>
 
 namespace jiujiu {
-std::string DuplicateGroups::Key(std::string_view link)
-{
-    return Ed2kLink::Parse(link).fileKey();
-}
-
 void DuplicateGroups::clear()
 {
     m_rows.clear();
@@ -23,7 +17,7 @@ std::size_t DuplicateGroups::joinGroup(std::size_t row)
 {
     Row &r = m_rows[row];
     std::size_t g;
-    const auto found = r.key.empty() ? m_groupOfKey.end() : m_groupOfKey.find(r.key);
+    const auto found = !r.key ? m_groupOfKey.end() : m_groupOfKey.find(*r.key);
     if (found != m_groupOfKey.end()) {
         g = found->second;
     } else {
@@ -34,8 +28,8 @@ std::size_t DuplicateGroups::joinGroup(std::size_t row)
             g = m_groups.size();
             m_groups.emplace_back();
         }
-        if (!r.key.empty())
-            m_groupOfKey.emplace(r.key, g);
+        if (r.key)
+            m_groupOfKey.emplace(*r.key, g);
     }
     r.group = g;
     auto &members = m_groups[g].members;
@@ -65,8 +59,8 @@ void DuplicateGroups::leaveGroup(std::size_t row)
     if (!group.members.empty())
         group.first = group.members.front();
     if (group.members.empty()) {
-        if (!m_rows[row].key.empty())
-            m_groupOfKey.erase(m_rows[row].key);
+        if (m_rows[row].key)
+            m_groupOfKey.erase(*m_rows[row].key);
         m_freeGroups.push_back(g);
         return;
     }
@@ -85,11 +79,11 @@ void DuplicateGroups::refreshBest(Group &group)
     }
 }
 
-std::vector<std::size_t> DuplicateGroups::append(std::string key,
+std::vector<std::size_t> DuplicateGroups::append(std::optional<FileId> key,
                                                  std::optional<std::int64_t> sources)
 {
     const std::size_t row = m_rows.size();
-    m_rows.push_back(Row{std::move(key), sources, 0});
+    m_rows.push_back(Row{key, sources, 0});
     const std::size_t g = joinGroup(row);
     std::vector<std::size_t> changed{row};
     if (m_groups[g].members.front() != row)
@@ -97,7 +91,7 @@ std::vector<std::size_t> DuplicateGroups::append(std::string key,
     return changed;
 }
 
-std::vector<std::size_t> DuplicateGroups::update(std::size_t row, std::string key,
+std::vector<std::size_t> DuplicateGroups::update(std::size_t row, std::optional<FileId> key,
                                                  std::optional<std::int64_t> sources)
 {
     if (row >= m_rows.size())
@@ -110,7 +104,7 @@ std::vector<std::size_t> DuplicateGroups::update(std::size_t row, std::string ke
     leaveGroup(row);
     if (!m_groups[oldGroup].members.empty())
         changed.push_back(m_groups[oldGroup].members.front());
-    r.key = std::move(key);
+    r.key = key;
     r.sources = sources;
     const std::size_t g = joinGroup(row);
     if (m_groups[g].members.front() != row)
@@ -120,14 +114,14 @@ std::vector<std::size_t> DuplicateGroups::update(std::size_t row, std::string ke
     return changed;
 }
 
-void DuplicateGroups::insert(std::size_t row, std::string key, std::optional<std::int64_t> sources)
+void DuplicateGroups::insert(std::size_t row, std::optional<FileId> key,
+                             std::optional<std::int64_t> sources)
 {
     if (row >= m_rows.size()) {
-        append(std::move(key), sources);
+        append(key, sources);
         return;
     }
-    m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(row),
-                  Row{std::move(key), sources, 0});
+    m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(row), Row{key, sources, 0});
     rebuild();
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "ed2kclient/fileid.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -18,22 +18,18 @@ class ResultRow;
 class DuplicateGroups final
 {
 public:
-    // "0123…cdef:1048576" for ed2k://|file|NAME|1048576|0123…CDEF|…/ (hash in lower case),
-    // empty when the link names no file: such rows are never merged. Ed2kLink::fileKey().
-    static std::string Key(std::string_view link);
-
     void clear();
     std::size_t rowCount() const { return m_rows.size(); }
     // Rows left once every group is merged into one.
     std::size_t groupCount() const { return m_groups.size() - m_freeGroups.size(); }
 
     // Adds a row at the end; answers the rows whose merged look changed.
-    std::vector<std::size_t> append(std::string key, std::optional<std::int64_t> sources);
+    std::vector<std::size_t> append(std::optional<FileId> key, std::optional<std::int64_t> sources);
     // Changes a row's key or sources; answers the rows whose merged look changed.
-    std::vector<std::size_t> update(std::size_t row, std::string key,
+    std::vector<std::size_t> update(std::size_t row, std::optional<FileId> key,
                                     std::optional<std::int64_t> sources);
     // Inserts a row before row (list rows below move down by one).
-    void insert(std::size_t row, std::string key, std::optional<std::int64_t> sources);
+    void insert(std::size_t row, std::optional<FileId> key, std::optional<std::int64_t> sources);
 
     // The row that stands for this row's group: its first member.
     std::size_t first(std::size_t row) const;
@@ -49,7 +45,7 @@ public:
 private:
     struct Row
     {
-        std::string key;
+        std::optional<FileId> key; // none: the link names no file, never merged
         std::optional<std::int64_t> sources;
         std::size_t group = 0;
     };
@@ -68,7 +64,7 @@ private:
     std::vector<Row> m_rows;
     std::vector<Group> m_groups;
     std::vector<std::size_t> m_freeGroups;
-    std::unordered_map<std::string, std::size_t> m_groupOfKey;
+    std::unordered_map<FileId, std::size_t, FileIdHash> m_groupOfKey;
 };
 
 // A group as the merged list shows it: its first row, with the source count of the member

@@ -1,10 +1,10 @@
 #include "results/ed2klink.h"
 
 #include "runtime/asciicase.h"
+#include "runtime/asciictype.h"
 #include "runtime/codepage.h"
 
 #include <algorithm>
-#include <array>
 #include <vector>
 
 namespace jiujiu {
@@ -12,33 +12,13 @@ namespace {
 
 bool IsDigits(std::string_view s)
 {
-    return !s.empty() &&
-           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// Hexadecimal digit values by byte, -1 for the rest: a page has thousands of hashes to check.
-constexpr std::array<signed char, 256> kHexDigits = [] {
-    std::array<signed char, 256> digits{};
-    for (int c = 0; c < 256; ++c)
-        digits[static_cast<std::size_t>(c)] = -1;
-    for (int d = 0; d < 10; ++d)
-        digits[static_cast<std::size_t>('0' + d)] = static_cast<signed char>(d);
-    for (int d = 0; d < 6; ++d) {
-        digits[static_cast<std::size_t>('a' + d)] = static_cast<signed char>(10 + d);
-        digits[static_cast<std::size_t>('A' + d)] = static_cast<signed char>(10 + d);
-    }
-    return digits;
-}();
-
-int HexDigit(char c)
-{
-    return kHexDigits[static_cast<unsigned char>(c)];
+    return !s.empty() && std::all_of(s.begin(), s.end(), IsAsciiDigit);
 }
 
 bool IsHash(std::string_view s)
 {
     return s.size() == 32 &&
-           std::all_of(s.begin(), s.end(), [](char c) { return HexDigit(c) >= 0; });
+           std::all_of(s.begin(), s.end(), [](char c) { return AsciiHexValue(c) >= 0; });
 }
 
 // Decimal digits to a number; none on overflow.
@@ -66,9 +46,10 @@ std::string DecodedName(std::string_view name)
             out += name[i];
             continue;
         }
-        if (i + 2 >= name.size() || HexDigit(name[i + 1]) < 0 || HexDigit(name[i + 2]) < 0)
+        if (i + 2 >= name.size() || AsciiHexValue(name[i + 1]) < 0 ||
+            AsciiHexValue(name[i + 2]) < 0)
             return std::string(name);
-        out += static_cast<char>(HexDigit(name[i + 1]) * 16 + HexDigit(name[i + 2]));
+        out += static_cast<char>(AsciiHexValue(name[i + 1]) * 16 + AsciiHexValue(name[i + 2]));
         i += 2;
     }
     return IsValidUtf8(out) ? out : std::string(name);
@@ -76,11 +57,11 @@ std::string DecodedName(std::string_view name)
 
 } // namespace
 
-std::string Ed2kLink::fileKey() const
+std::optional<FileId> Ed2kLink::file() const
 {
-    if (hash.empty() || !size)
-        return {};
-    return hash + ':' + std::to_string(*size);
+    if (!hash || !size)
+        return std::nullopt;
+    return FileId{*hash, *size};
 }
 
 Ed2kLink Ed2kLink::Parse(std::string_view utf8)
@@ -136,7 +117,7 @@ Ed2kLink Ed2kLink::Parse(std::string_view utf8)
     }
     link.name = DecodedName(name);
     link.size = ReadSize(fields[at]);
-    link.hash = AsciiLowered(fields[at + 1]);
+    link.hash = ParseMd4Hex(fields[at + 1]);
     // What follows the hash: optional parts, then the closing "/" as the last field.
     for (std::size_t i = at + 2; i + 1 < fields.size(); ++i) {
         link.extra += fields[i];

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ed2kclient/fileid.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,15 +33,15 @@ struct Ed2kLink
     // The file name (UTF-8), percent escapes decoded when they spell UTF-8.
     std::string name;
     std::optional<std::uint64_t> size;
-    std::string hash; // 32 lower-case hexadecimal digits, empty when none was read
+    std::optional<Md4Hash> hash; // none when no 32 hexadecimal digits were read
     // Everything after the hash up to the closing "/", e.g. "h=...|p=...|".
     std::string extra;
     Problem problem = Problem::Empty;
 
     bool valid() const { return problem == Problem::None; }
-    // "hash:size", the identity of the file; empty when the link names no file. Rows with the
-    // same key list the same file.
-    std::string fileKey() const;
+    // The file the link names: hash and size; none when it names none. Rows with the same file
+    // list the same file.
+    std::optional<FileId> file() const;
 
     // Reads a link given as UTF-8. A name holding "|" is read up to the first "|SIZE|HASH".
     static Ed2kLink Parse(std::string_view utf8);

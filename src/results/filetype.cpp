@@ -1,6 +1,7 @@
 #include "results/filetype.h"
 
 #include "runtime/asciicase.h"
+#include "runtime/asciictype.h"
 
 #include <array>
 #include <unordered_map>
@@ -123,11 +124,6 @@ constexpr std::array<TypeNames, kFileTypeCount> kTypeNames = {{
     {"程序", "program"},
     {"其他", "other"},
 }};
-
-bool IsAsciiAlnum(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
 
 } // namespace
 

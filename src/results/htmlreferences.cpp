@@ -1,5 +1,6 @@
 #include "results/htmlreferences.h"
 
+#include "runtime/asciictype.h"
 #include "runtime/codepage.h"
 #include "runtime/utf8.h"
 
@@ -28,22 +29,6 @@ constexpr std::array<NamedReference, 5> NamedReferences = {{
     {"apos", '\''},
 }};
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-int HexValue(char c)
-{
-    if (IsDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The code point of "#123" or "#x7B" (the part between "&" and ";"), if it names a character.
 std::optional<std::uint32_t> NumericReference(std::string_view body)
 {
@@ -55,7 +40,7 @@ std::optional<std::uint32_t> NumericReference(std::string_view body)
         return std::nullopt;
     std::uint32_t value = 0;
     for (char c : digits) {
-        const int d = hex ? HexValue(c) : (IsDigit(c) ? c - '0' : -1);
+        const int d = hex ? AsciiHexValue(c) : (IsAsciiDigit(c) ? c - '0' : -1);
         if (d < 0)
             return std::nullopt;
         value = value * (hex ? 16 : 10) + static_cast<std::uint32_t>(d);

@@ -1,6 +1,7 @@
 #include "results/resultjudge.h"
 
 #include "results/resultrow.h"
+#include "results/suspicionrules.h"
 #include "runtime/codepage.h"
 
 #include <algorithm>
@@ -8,13 +9,9 @@
 namespace jiujiu {
 namespace {
 
-std::uint64_t HexValue(std::string_view digits)
-{
-    std::uint64_t value = 0;
-    for (char c : digits)
-        value = value << 4 | static_cast<std::uint64_t>(c <= '9' ? c - '0' : c - 'a' + 10);
-    return value;
-}
+// Above every rule's bit: whether the link is broken.
+constexpr std::uint16_t kBrokenLinkBit = 1u << kMaxSuspicionRules;
+static_assert(kMaxSuspicionRules < 16, "the rules and the broken-link bit share 16 bits");
 
 bool IsMedia(FileType type)
 {
@@ -89,12 +86,11 @@ void ResultJudge::read(std::size_t at, const ResultRow &result)
         if (rules[i].scope == SuspicionRule::Scope::Row && rules[i].check(facts, none))
             row.rowBits |= static_cast<std::uint16_t>(1u << i);
 
-    const Ed2kLink &link = result.link();
     row.group = -1;
-    if (link.hash.size() != 32 || !link.size)
+    const auto file = result.link().file();
+    if (!file)
         return;
-    row.file = {HexValue(std::string_view(link.hash).substr(0, 16)),
-                HexValue(std::string_view(link.hash).substr(16)), *link.size};
+    row.file = *file;
     std::string key = NameKey(facts.fileName);
     if (key.empty())
         return;
@@ -131,7 +127,7 @@ void ResultJudge::leave(std::size_t at)
 std::uint16_t ResultJudge::Verdict(const Row &row)
 {
     const bool broken = row.problem != Ed2kLink::Problem::None;
-    return static_cast<std::uint16_t>(row.rowBits | row.listBits | (broken ? 1u << 15 : 0u));
+    return static_cast<std::uint16_t>(row.rowBits | row.listBits | (broken ? kBrokenLinkBit : 0u));
 }
 
 void ResultJudge::queue(std::size_t at)

@@ -68,14 +68,6 @@ public:
                                   const RowSource &source) const;
 
 private:
-    // An ed2k file: the hash's 128 bits and the size.
-    struct FileId
-    {
-        std::uint64_t high = 0;
-        std::uint64_t low = 0;
-        std::uint64_t size = 0;
-        friend auto operator<=>(const FileId &, const FileId &) = default;
-    };
     struct Row
     {
         std::string extension;

@@ -1,6 +1,7 @@
 #include "results/sizetext.h"
 
 #include "runtime/asciicase.h"
+#include "runtime/asciictype.h"
 
 #include <array>
 #include <cmath>
@@ -12,11 +13,6 @@ namespace {
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
 }
 
 std::string_view Trim(std::string_view s)
@@ -36,10 +32,10 @@ bool ReadGroupedDigits(std::string_view &s, std::string &digits)
     bool sawComma = false;
     while (i < s.size()) {
         const char c = s[i];
-        if (IsDigit(c)) {
+        if (IsAsciiDigit(c)) {
             digits += c;
             ++group;
-        } else if (c == ',' && group > 0 && i + 1 < s.size() && IsDigit(s[i + 1])) {
+        } else if (c == ',' && group > 0 && i + 1 < s.size() && IsAsciiDigit(s[i + 1])) {
             if (sawComma && group != 3)
                 return false;
             if (!sawComma && group > 3)
@@ -83,7 +79,7 @@ std::optional<std::uint64_t> ParseSizeText(std::string_view text)
     std::string fraction;
     if (!s.empty() && s.front() == '.') {
         s.remove_prefix(1);
-        while (!s.empty() && IsDigit(s.front())) {
+        while (!s.empty() && IsAsciiDigit(s.front())) {
             fraction += s.front();
             s.remove_prefix(1);
         }

@@ -3,6 +3,7 @@
 #include "results/ed2klink.h"
 #include "results/sizetext.h"
 #include "runtime/asciicase.h"
+#include "runtime/asciictype.h"
 #include "runtime/utf8.h"
 
 #include <algorithm>
@@ -13,16 +14,6 @@ namespace jiujiu {
 namespace {
 
 constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool IsAsciiAlnum(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
 
 // Blanks, punctuation and symbols: what separates the words of a name.
 bool IsSeparator(char32_t c)
@@ -303,7 +294,7 @@ std::optional<std::string> TooSmallForSeason(const RowFacts &row, const ListFact
         bool season = HasWord(simplified, "season");
         for (std::size_t at = 0; !season && at + 3 <= simplified.size(); ++at)
             season = simplified[at] == 's' && (at == 0 || !IsAsciiAlnum(simplified[at - 1])) &&
-                     IsDigit(simplified[at + 1]) && IsDigit(simplified[at + 2]);
+                     IsAsciiDigit(simplified[at + 1]) && IsAsciiDigit(simplified[at + 2]);
         if (season)
             marker = "complete season";
     }

@@ -16,10 +16,6 @@
 namespace jiujiu {
 namespace {
 
-// Pages with at least this many rows read them on two threads: a thread costs far less than a
-// thousand rows.
-constexpr std::size_t kRowsForTwoThreads = 2000;
-
 // Group 1 of a match as it stands in the answer.
 std::string_view Group1(std::string_view utf8, const std::size_t *offsets)
 {

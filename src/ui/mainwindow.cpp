@@ -39,6 +39,33 @@
 namespace jiujiu {
 namespace {
 
+// Each control's object name: the skin and the window's users find the controls by them.
+struct NamedControl
+{
+    MainWindow::Control id;
+    const char *name;
+};
+constexpr NamedControl kControlNames[] = {
+    {MainWindow::Toolbar, "工具条1"},    {MainWindow::Announcement, "标签3"},
+    {MainWindow::Pages, "高级选择夹1"},  {MainWindow::StatisticsView, "超文本浏览框4"},
+    {MainWindow::Logo, "LOGO"},          {MainWindow::Logo1, "LOGO1"},
+    {MainWindow::Disclaimer, "标签1"},   {MainWindow::SearchButton, "按钮1"},
+    {MainWindow::KeywordBox, "编辑框1"}, {MainWindow::ResultList, "超级列表框_查询显示"},
+};
+
+QString ControlName(MainWindow::Control id)
+{
+    for (const NamedControl &control : kControlNames)
+        if (control.id == id)
+            return QString::fromUtf8(control.name);
+    return {};
+}
+
+// Toolbar items with a command of their own.
+constexpr int kHomeItem = 0;      // 返回首页
+constexpr int kUpdateItem = 13;   // 获取新版
+constexpr int kFeedbackItem = 14; // 意见反馈
+
 // The frame a Windows fixed dialog border and caption add, used when the platform reports
 // none (offscreen, or X without a window manager).
 constexpr QMargins FallbackFrame(3, 26, 3, 3);
@@ -139,7 +166,7 @@ MainWindow::MainWindow() : QWidget(nullptr)
     buildToolbar();
 
     m_announcement = new AnnouncementLabel(this);
-    m_announcement->setObjectName(QStringLiteral("标签3"));
+    m_announcement->setObjectName(ControlName(MainWindow::Announcement));
     m_announcement->setGeometry(66, 3, 610, 32);
     m_announcement->setFont(FormFont(QStringLiteral("微软雅黑"), -14));
     m_announcement->setTextFormat(Qt::PlainText);
@@ -149,7 +176,7 @@ MainWindow::MainWindow() : QWidget(nullptr)
     setAnnouncement(announcementText());
 
     m_pages = new PageControl(this);
-    m_pages->setObjectName(QStringLiteral("高级选择夹1"));
+    m_pages->setObjectName(ControlName(MainWindow::Pages));
     m_pages->setGeometry(5, 40, 784, 416);
     m_pages->setFont(FormFont(QStringLiteral("微软雅黑"), -16));
     buildFirstPage(m_pages->addPage(QCoreApplication::translate("jiujiu", "首页")));
@@ -160,7 +187,9 @@ MainWindow::MainWindow() : QWidget(nullptr)
     // The text stops short of the toolbar's buttons on the right, the first of them 获取新版.
     m_announcement->setClearFrom([this] {
         const QList<QAction *> actions = m_toolbar->actions();
-        QWidget *button = actions.size() > 13 ? m_toolbar->widgetForAction(actions[13]) : nullptr;
+        QWidget *button = actions.size() > kUpdateItem
+                              ? m_toolbar->widgetForAction(actions[kUpdateItem])
+                              : nullptr;
         return button && button->isVisible()
                    ? button->mapTo(this, QPoint()).x() - m_announcement->x()
                    : m_announcement->width();
@@ -188,7 +217,7 @@ void MainWindow::setCloseQuery(CloseQuery query)
 void MainWindow::buildToolbar()
 {
     m_toolbar = new QToolBar(this);
-    m_toolbar->setObjectName(QStringLiteral("工具条1"));
+    m_toolbar->setObjectName(ControlName(MainWindow::Toolbar));
     m_toolbar->setMovable(false);
     m_toolbar->setFloatable(false);
     m_toolbar->setIconSize(QSize(ToolbarImageSize, ToolbarImageSize));
@@ -203,12 +232,12 @@ void MainWindow::buildToolbar()
         bool separator;
     };
     Item items[ToolbarItemCount] = {};
-    items[0] = {QT_TRANSLATE_NOOP("jiujiu", "返回首页"), 3, false};
+    items[kHomeItem] = {QT_TRANSLATE_NOOP("jiujiu", "返回首页"), 3, false};
     for (int i = 1; i <= 11; ++i)
         items[i] = {"", -1, false};
     items[12] = {"", -1, true};
-    items[13] = {QT_TRANSLATE_NOOP("jiujiu", "获取新版"), 0, false};
-    items[14] = {QT_TRANSLATE_NOOP("jiujiu", "意见反馈"), 1, false};
+    items[kUpdateItem] = {QT_TRANSLATE_NOOP("jiujiu", "获取新版"), 0, false};
+    items[kFeedbackItem] = {QT_TRANSLATE_NOOP("jiujiu", "意见反馈"), 1, false};
     items[15] = {"", -1, true};
 
     for (int index = 0; index < ToolbarItemCount; ++index) {
@@ -238,23 +267,23 @@ void MainWindow::buildToolbar()
 void MainWindow::buildFirstPage(QWidget *page)
 {
     m_statistics = new StatisticsBrowser(page);
-    m_statistics->setObjectName(QStringLiteral("超文本浏览框4"));
+    m_statistics->setObjectName(ControlName(MainWindow::StatisticsView));
     m_statistics->setGeometry(0, 400, 1, 1);
 
     auto *logo = new QLabel(page);
-    logo->setObjectName(QStringLiteral("LOGO"));
+    logo->setObjectName(ControlName(MainWindow::Logo));
     logo->setGeometry(166, 46, 440, 84);
     logo->setPixmap(ResourcePicture(QStringLiteral(":/jiujiu/logo.jpg")));
     logo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     auto *logo1 = new QLabel(logo);
-    logo1->setObjectName(QStringLiteral("LOGO1"));
+    logo1->setObjectName(ControlName(MainWindow::Logo1));
     logo1->setGeometry(-1, 1, 440, 84);
     logo1->setPixmap(ResourcePicture(QStringLiteral(":/jiujiu/logo1.jpg")));
     logo1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     auto *disclaimer = m_disclaimer = new QLabel(page);
-    disclaimer->setObjectName(QStringLiteral("标签1"));
+    disclaimer->setObjectName(ControlName(MainWindow::Disclaimer));
     disclaimer->setGeometry(83, 371, 597, 37);
     disclaimer->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
     disclaimer->setTextFormat(Qt::PlainText);
@@ -265,7 +294,7 @@ void MainWindow::buildFirstPage(QWidget *page)
         "健康你我！\n如有任何版权或其他问题，请与“kefu@jiujiu.example”联系，我们会尽快处理！"));
 
     m_search = new QPushButton(QCoreApplication::translate("jiujiu", "开始啾啾搜索"), page);
-    m_search->setObjectName(QStringLiteral("按钮1"));
+    m_search->setObjectName(ControlName(MainWindow::SearchButton));
     m_search->setGeometry(237, 211, 264, 48);
     m_search->setFont(FormFont(QStringLiteral("宋体"), -21));
     m_search->setAutoDefault(false);
@@ -283,7 +312,7 @@ void MainWindow::buildFirstPage(QWidget *page)
     connect(m_stopShortcut, &QShortcut::activated, this, &MainWindow::stopRequested);
 
     m_keyword = new QLineEdit(page);
-    m_keyword->setObjectName(QStringLiteral("编辑框1"));
+    m_keyword->setObjectName(ControlName(MainWindow::KeywordBox));
     m_keyword->setGeometry(157, 154, 456, 32);
     m_keyword->setFont(FormFont(QStringLiteral("宋体"), -20));
     m_keyword->installEventFilter(this);
@@ -292,7 +321,7 @@ void MainWindow::buildFirstPage(QWidget *page)
 void MainWindow::buildSecondPage(QWidget *page)
 {
     m_list = new ReportListView(page);
-    m_list->setObjectName(QStringLiteral("超级列表框_查询显示"));
+    m_list->setObjectName(ControlName(MainWindow::ResultList));
     m_list->setGeometry(8, 32, 771, 382);
     m_list->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
     connect(m_list, &ReportListView::itemDoubleClicked, this, &MainWindow::resultDoubleClicked);
@@ -367,13 +396,13 @@ void MainWindow::setSearchRunning(bool running)
 
 void MainWindow::runToolbarCommand(int index)
 {
-    if (index == 0) {
+    if (index == kHomeItem) {
         setCurrentPage(0);
         setAnnouncement(announcementText());
     }
-    if (index == 13)
+    if (index == kUpdateItem)
         OpenAddress(Value(siteAddress() + "/?updata"));
-    if (index == 14)
+    if (index == kFeedbackItem)
         OpenAddress(Value(siteAddress() + "/?fb"));
 }
 
@@ -513,18 +542,8 @@ void RegisterMainWindowDescription(std::function<void(MainWindow &window)> conne
             connect(*window);
         return window;
     };
-    description.controls = {
-        {MainWindow::Toolbar, QStringLiteral("工具条1")},
-        {MainWindow::Announcement, QStringLiteral("标签3")},
-        {MainWindow::Pages, QStringLiteral("高级选择夹1")},
-        {MainWindow::StatisticsView, QStringLiteral("超文本浏览框4")},
-        {MainWindow::Logo, QStringLiteral("LOGO")},
-        {MainWindow::Logo1, QStringLiteral("LOGO1")},
-        {MainWindow::Disclaimer, QStringLiteral("标签1")},
-        {MainWindow::SearchButton, QStringLiteral("按钮1")},
-        {MainWindow::KeywordBox, QStringLiteral("编辑框1")},
-        {MainWindow::ResultList, QStringLiteral("超级列表框_查询显示")},
-    };
+    for (const NamedControl &control : kControlNames)
+        description.controls.push_back({control.id, QString::fromUtf8(control.name)});
     RegisterWindowDescription(std::move(description));
 }
 

@@ -35,18 +35,19 @@ public:
     static constexpr int ToolbarItemCount = 16;
 
     static constexpr WindowReference Reference = {0x00010001, 0x00020001};
+    // The controls; their object names are listed once, in mainwindow.cpp.
     enum Control : std::uint32_t
     {
-        Toolbar = 0x00030001,        // 工具条1
-        Announcement = 0x00030002,   // 标签3
-        Pages = 0x00030003,          // 高级选择夹1
-        StatisticsView = 0x00030004, // 超文本浏览框4
-        Logo = 0x00030005,           // LOGO
-        Logo1 = 0x00030006,          // LOGO1
-        Disclaimer = 0x00030007,     // 标签1
-        SearchButton = 0x00030008,   // 按钮1
-        KeywordBox = 0x00030009,     // 编辑框1
-        ResultList = 0x0003000A,     // 超级列表框_查询显示
+        Toolbar = 0x00030001,
+        Announcement = 0x00030002,
+        Pages = 0x00030003,
+        StatisticsView = 0x00030004,
+        Logo = 0x00030005,
+        Logo1 = 0x00030006,
+        Disclaimer = 0x00030007,
+        SearchButton = 0x00030008,
+        KeywordBox = 0x00030009,
+        ResultList = 0x0003000A,
     };
     static ControlReference control(Control id) { return {Reference.window, id}; }
 

@@ -40,13 +40,16 @@ ResultListModel::ResultListModel(const Collator &collator, QObject *parent)
 
 ResultListModel::~ResultListModel() = default;
 
-void ResultListModel::deriveKeys(Row &row) const
+void ResultListModel::deriveKeys(Row &row, int changedColumn) const
 {
     const ResultRow &r = row.result;
     row.matchKey = ResultFilter::MatchKey(TextToUtf8(r[NameColumn]), TextToUtf8(r[LinkColumn]));
-    row.nameKey = SortKey::Collated(m_collator.sortKey(r[NameColumn]));
-    row.linkKey.reset();
-    row.mark = m_marker ? m_marker->markOf(r.link()) : RowMark{};
+    if (changedColumn != LinkColumn)
+        row.nameKey = SortKey::Collated(m_collator.sortKey(r[NameColumn]));
+    if (changedColumn != NameColumn) {
+        row.linkKey.reset();
+        row.mark = m_marker ? m_marker->markOf(r.link()) : RowMark{};
+    }
 }
 
 void ResultListModel::setMarker(const ClientMarker *marker)
@@ -122,7 +125,7 @@ int ResultListModel::appendRows(std::vector<ResultRow> rows)
     std::vector<std::size_t> regrouped;
     for (Row &row : added) {
         const ResultRow &r = row.result;
-        for (std::size_t changed : m_duplicates.append(r.link().fileKey(), r.sources()))
+        for (std::size_t changed : m_duplicates.append(r.link().file(), r.sources()))
             if (changed < static_cast<std::size_t>(first))
                 regrouped.push_back(changed);
         m_rows.push_back(std::move(row));
@@ -155,20 +158,15 @@ void ResultListModel::cellChanged(int row, int column)
     switch (column) {
     case NameColumn:
         // Made now, a row at a time during the search, so a click on 名称 only compares.
-        r.matchKey = ResultFilter::MatchKey(TextToUtf8(r.result[NameColumn]),
-                                            TextToUtf8(r.result[LinkColumn]));
-        r.nameKey = SortKey::Collated(m_collator.sortKey(r.result[NameColumn]));
+        deriveKeys(r, NameColumn);
         return;
     case LinkColumn:
-        r.matchKey = ResultFilter::MatchKey(TextToUtf8(r.result[NameColumn]),
-                                            TextToUtf8(r.result[LinkColumn]));
-        r.linkKey.reset();
-        r.mark = m_marker ? m_marker->markOf(r.result.link()) : RowMark{};
+        deriveKeys(r, LinkColumn);
         [[fallthrough]];
     case SourcesColumn:
         // Rows whose merged look changed (the group's first row) are repainted and re-filtered.
-        for (std::size_t changed : m_duplicates.update(
-                 static_cast<std::size_t>(row), r.result.link().fileKey(), r.result.sources()))
+        for (std::size_t changed : m_duplicates.update(static_cast<std::size_t>(row),
+                                                       r.result.link().file(), r.result.sources()))
             if (changed != static_cast<std::size_t>(row))
                 noteChanged(static_cast<int>(changed));
         return;

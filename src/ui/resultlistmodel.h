@@ -130,7 +130,8 @@ private:
     void flushChanges();
     // After a cell of an existing row changed: its keys, and its group.
     void cellChanged(int row, int column);
-    void deriveKeys(Row &row) const;
+    // All of a row's keys, or those a change of changedColumn (name or link) touches.
+    void deriveKeys(Row &row, int changedColumn = -1) const;
 
     // The judge's verdicts that changed, noted for views like changed cells.
     void noteJudged();

@@ -188,11 +188,11 @@ TEST(AmuleClientFiles, ReaderFindsWhatAmuledHashedQueuedAndCancelled)
         "ed2k://|file|下载中 大文件.iso|5000000000|00112233445566778899AABBCCDDEEFF|/");
     const Ed2kLink cancelled =
         Ed2kLink::Parse("ed2k://|file|cancel me.avi|734003200|FEDCBA9876543210FEDCBA9876543210|/");
-    const auto file = [](const Ed2kLink &link) { return *ClientMarker::FileOf(link); };
+    const auto file = [](const Ed2kLink &link) { return *link.file(); };
 
     for (const Ed2kLink *link : {&queued, &cancelled}) {
         const std::string text = "ed2k://|file|" + link->name + "|" + std::to_string(*link->size) +
-                                 "|" + link->hash + "|/";
+                                 "|" + Md4Hex(*link->hash) + "|/";
         test::ChildProcess tool({test::FindProgram("ed2k"), "-c", config.string() + "/", text});
         ASSERT_EQ(tool.finish(), 0) << text;
     }
@@ -208,7 +208,8 @@ TEST(AmuleClientFiles, ReaderFindsWhatAmuledHashedQueuedAndCancelled)
     }
 
     std::string output;
-    ASSERT_TRUE(daemon.command(test::FindProgram("amulecmd"), "cancel " + cancelled.hash, &output))
+    ASSERT_TRUE(
+        daemon.command(test::FindProgram("amulecmd"), "cancel " + Md4Hex(*cancelled.hash), &output))
         << output;
     state = WaitForState(config, [&](const ClientState &s) {
         return s.isCancelled(file(cancelled).hash) && !s.download(file(cancelled));

@@ -1,4 +1,5 @@
 #include "results/duplicategroups.h"
+#include "results/ed2klink.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -9,6 +10,25 @@ using namespace jiujiu;
 namespace {
 
 constexpr const char *kHash = "0123456789ABCDEF0123456789abcdef";
+
+// A file named by a short text, so that tables read as names; none for "".
+std::optional<FileId> Key(std::string_view name)
+{
+    if (name.empty())
+        return std::nullopt;
+    FileId file;
+    for (std::size_t i = 0; i < name.size() && i < file.hash.size(); ++i)
+        file.hash[i] = static_cast<std::uint8_t>(name[i]);
+    file.size = name.size();
+    return file;
+}
+
+// "hash:size" of the file a link names, "" when it names none.
+std::string KeyOfLink(std::string_view link)
+{
+    const auto file = Ed2kLink::Parse(link).file();
+    return file ? Md4Hex(file->hash) + ":" + std::to_string(file->size) : std::string();
+}
 
 } // namespace
 
@@ -39,20 +59,20 @@ TEST(DuplicateGroups, KeyOfALink)
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(DuplicateGroups::Key(row.link), row.key);
+        EXPECT_EQ(KeyOfLink(row.link), row.key);
     }
 }
 
 TEST(DuplicateGroups, HighestSourcesFirstRow)
 {
     DuplicateGroups groups;
-    groups.append("a", 5);            // 0
-    groups.append("b", 1);            // 1
-    groups.append("a", 9);            // 2
-    groups.append("", 50);            // 3: no key, never merged
-    groups.append("", 60);            // 4
-    groups.append("a", 9);            // 5: a tie keeps the earlier member
-    groups.append("c", std::nullopt); // 6
+    groups.append(Key("a"), 5);            // 0
+    groups.append(Key("b"), 1);            // 1
+    groups.append(Key("a"), 9);            // 2
+    groups.append(Key(""), 50);            // 3: no key, never merged
+    groups.append(Key(""), 60);            // 4
+    groups.append(Key("a"), 9);            // 5: a tie keeps the earlier member
+    groups.append(Key("c"), std::nullopt); // 6
     EXPECT_EQ(groups.first(2), 0u);
     EXPECT_EQ(groups.first(5), 0u);
     EXPECT_TRUE(groups.isFirst(0));
@@ -70,14 +90,14 @@ TEST(DuplicateGroups, HighestSourcesFirstRow)
 TEST(DuplicateGroups, ReportsTheRowsWhoseMergedLookChanged)
 {
     DuplicateGroups groups;
-    groups.append("", std::nullopt); // a row is listed before its cells are set
-    groups.append("", std::nullopt);
-    EXPECT_EQ(groups.update(0, "k", 3), (std::vector<std::size_t>{0}));
-    EXPECT_EQ(groups.update(1, "k", 7), (std::vector<std::size_t>{0, 1}));
-    EXPECT_TRUE(groups.update(1, "k", 7).empty()); // no change
+    groups.append(Key(""), std::nullopt); // a row is listed before its cells are set
+    groups.append(Key(""), std::nullopt);
+    EXPECT_EQ(groups.update(0, Key("k"), 3), (std::vector<std::size_t>{0}));
+    EXPECT_EQ(groups.update(1, Key("k"), 7), (std::vector<std::size_t>{0, 1}));
+    EXPECT_TRUE(groups.update(1, Key("k"), 7).empty()); // no change
     EXPECT_EQ(groups.groupSources(0), 7);
     // The first member leaves: the second one stands for the group now.
-    EXPECT_EQ(groups.update(0, "other", 3), (std::vector<std::size_t>{0, 1}));
+    EXPECT_EQ(groups.update(0, Key("other"), 3), (std::vector<std::size_t>{0, 1}));
     EXPECT_TRUE(groups.isFirst(1));
     EXPECT_EQ(groups.copies(1), 1u);
 }
@@ -106,15 +126,15 @@ TEST(DuplicateGroups, IncrementalMatchesRegroupingFromScratch)
         Entry e = randomEntry();
         if (what < 5 || reference.empty()) {
             reference.push_back(e);
-            groups.append(e.key, e.sources);
+            groups.append(Key(e.key), e.sources);
         } else if (what < 9) {
             const std::size_t row = random() % reference.size();
             reference[row] = e;
-            groups.update(row, e.key, e.sources);
+            groups.update(row, Key(e.key), e.sources);
         } else {
             const std::size_t row = random() % reference.size();
             reference.insert(reference.begin() + static_cast<std::ptrdiff_t>(row), e);
-            groups.insert(row, e.key, e.sources);
+            groups.insert(row, Key(e.key), e.sources);
         }
         ASSERT_EQ(groups.rowCount(), reference.size());
         std::map<std::string, std::vector<std::size_t>> members;

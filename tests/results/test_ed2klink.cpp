@@ -52,12 +52,13 @@ TEST(Ed2kLink, ReadsNameSizeHashAndWhatIsWrong)
         const Ed2kLink link = Ed2kLink::Parse(c.link);
         EXPECT_EQ(link.name, c.name);
         EXPECT_EQ(link.size, c.size);
-        EXPECT_EQ(link.hash, c.hash);
+        EXPECT_EQ(link.hash ? Md4Hex(*link.hash) : std::string(), c.hash);
         EXPECT_EQ(link.problem, c.problem);
         EXPECT_EQ(link.extra, c.extra);
-        EXPECT_EQ(link.fileKey(), c.hash.empty() || !c.size
-                                      ? std::string()
-                                      : c.hash + ":" + std::to_string(*c.size));
+        const auto file = link.file();
+        EXPECT_EQ(file ? Md4Hex(file->hash) + ":" + std::to_string(file->size) : std::string(),
+                  c.hash.empty() || !c.size ? std::string()
+                                            : c.hash + ":" + std::to_string(*c.size));
     }
 }
 

@@ -19,8 +19,6 @@ namespace jiujiu {
 
 namespace {
 
-// Pages with at least this many rows are formatted on two threads.
-constexpr std::size_t kRowsForTwoThreads = 2000;
 // Rows formatted and written at once.
 constexpr std::size_t kRowsPerSlice = 16384;
 
@@ -70,11 +68,6 @@ CliWindow::CliWindow(Text keyword, CliOptions options, std::FILE *out, std::FILE
                      const volatile std::sig_atomic_t *stopFlag)
     : m_keyword(std::move(keyword)), m_options(std::move(options)), m_out(out), m_err(err),
       m_stopFlag(stopFlag)
-{}
-
-CliWindow::CliWindow(Text keyword, Format format, std::FILE *out, std::FILE *err,
-                     const volatile std::sig_atomic_t *stopFlag)
-    : CliWindow(std::move(keyword), CliOptions{format, false, std::nullopt, {}}, out, err, stopFlag)
 {}
 
 CliWindow::~CliWindow() = default;

@@ -59,8 +59,6 @@ public:
 
     CliWindow(Text keyword, CliOptions options, std::FILE *out, std::FILE *err,
               const volatile std::sig_atomic_t *stopFlag = nullptr);
-    CliWindow(Text keyword, Format format, std::FILE *out, std::FILE *err,
-              const volatile std::sig_atomic_t *stopFlag = nullptr);
     ~CliWindow() override;
 
     Text keyword() override { return m_keyword; }
