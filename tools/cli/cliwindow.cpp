@@ -476,7 +476,7 @@ void CliWindow::finish()
     if (m_options.merge) {
         groups.emplace();
         for (std::size_t r = 0; r < count; ++r)
-            groups->append(row(r).link().fileKey(), row(r).sources());
+            groups->append(row(r).link().file(), row(r).sources());
     }
     std::vector<ResultRow> merged;
     const std::vector<Listed> listed =
