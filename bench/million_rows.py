@@ -15,20 +15,9 @@ import subprocess
 import sys
 import time
 
+from compare_cli_python import start_service
+
 ARCHIVE_KEYWORD = "档案馆"
-
-
-def start_service(bin_dir, rows, per_page):
-    service = subprocess.Popen(
-        [os.path.join(bin_dir, "jiujiu-demo-service"), "--rows-per-page", str(per_page),
-         "--archive", str(rows)],
-        stdout=subprocess.PIPE, text=True)
-    line = service.stdout.readline().strip()
-    prefix = "listening on http://"
-    if not line.startswith(prefix):
-        service.kill()
-        sys.exit("the demo service did not start: %r" % line)
-    return service, line[len(prefix):]
 
 
 def run(command, env):
@@ -55,7 +44,7 @@ def main():
     parser.add_argument("--jobs", type=int, default=4)
     args = parser.parse_args()
     per_page = (args.rows + args.pages - 1) // args.pages
-    service, host = start_service(args.bin, args.rows, per_page)
+    service, host = start_service(args.bin, per_page, args.rows)
     try:
         env = dict(os.environ, JIUJIU_VIEWER_HOST=host, JIUJIU_SEARCH_HOST="s.example",
                    JIUJIU_ED2K_CLIENT_DIR="/nonexistent", LC_ALL="C")
