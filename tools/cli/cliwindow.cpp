@@ -6,6 +6,7 @@
 #include "results/resultexport.h"
 #include "runtime/codepage.h"
 #include "runtime/twohalves.h"
+#include "store/seenfiles.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -72,6 +73,35 @@ CliWindow::CliWindow(Text keyword, CliOptions options, std::FILE *out, std::FILE
 
 CliWindow::~CliWindow() = default;
 
+void CliWindow::setSeenFiles(std::shared_ptr<const SeenFiles> seen)
+{
+    m_seen = std::move(seen);
+}
+
+bool CliWindow::isNew(const ResultRow &row) const
+{
+    return m_seen && row.link().valid() && m_seen->isNew(row.link().file());
+}
+
+void CliWindow::notePrinted(const ResultRow &row, std::size_t &count,
+                            std::vector<std::string> &names) const
+{
+    if (!isNew(row))
+        return;
+    ++count;
+    if (names.size() < kNewNamesKept)
+        names.push_back(TextToUtf8(row[NameColumn]));
+}
+
+void CliWindow::keepFiles(std::size_t from, std::size_t to)
+{
+    if (!m_seen)
+        return;
+    for (std::size_t r = from; r < to; ++r)
+        if (const Ed2kLink &link = row(r).link(); link.valid())
+            m_listedFiles.push_back(*link.file());
+}
+
 void CliWindow::setAnnouncement(const Text &text)
 {
     if (text == m_lastAnnouncement)
@@ -88,6 +118,7 @@ void CliWindow::deleteAllRows()
     m_dropped = 0;
     m_written = 0;
     m_listed = 0;
+    m_listedFiles.clear();
 }
 
 const ResultRow &CliWindow::row(std::size_t r) const
@@ -198,9 +229,11 @@ std::string CliWindow::EscapeJsonString(std::string_view utf8)
 
 bool CliWindow::accepted(const Listed &listed, const ResultJudge *judge) const
 {
+    const ResultRow &row = *listed.row;
+    if (m_options.newOnly && !isNew(row))
+        return false;
     if (m_options.filter.isEmpty())
         return true;
-    const ResultRow &row = *listed.row;
     const std::string key =
         ResultFilter::MatchKey(TextToUtf8(row[NameColumn]), TextToUtf8(row[LinkColumn]));
     FilterSubject subject;
@@ -297,6 +330,8 @@ std::string CliWindow::formatted(const Listed &listed, bool first, const ResultJ
             json += ", \"copies\": " + std::to_string(listed.copies);
         json += ", \"status\": " +
                 EscapeJsonString(RowStatusIdentifier(m_marker.markOf(row.link()).status));
+        if (m_seen)
+            json += std::string(", \"new\": ") + (isNew(row) ? "true" : "false");
         return json + "}";
     }
     case Format::Tsv:
@@ -380,6 +415,8 @@ void CliWindow::flushCompleteRows()
         const std::size_t to = std::min(end, from + kRowsPerSlice);
         std::string out[2];
         std::size_t printed[2] = {0, 0};
+        std::size_t fresh[2] = {0, 0};
+        std::vector<std::string> names[2];
         InTwoHalves(to - from, kRowsForTwoThreads,
                     [&](int half, std::size_t first, std::size_t last) {
                         std::size_t bytes = 0;
@@ -393,13 +430,20 @@ void CliWindow::flushCompleteRows()
                                 continue;
                             appendFormatted(out[half], listed, false, nullptr);
                             ++printed[half];
+                            notePrinted(*listed.row, fresh[half], names[half]);
                         }
                     });
         m_printed += printed[0] + printed[1];
+        m_newPrinted += fresh[0] + fresh[1];
+        for (std::vector<std::string> &half : names)
+            for (std::string &name : half)
+                if (m_newNames.size() < kNewNamesKept)
+                    m_newNames.push_back(std::move(name));
         for (const std::string &block : out)
             write(block);
         from = to;
     }
+    keepFiles(m_written, end);
     m_written = end;
     // Printed rows are needed no more: nothing asks for them again.
     m_dropped += m_held;
@@ -465,6 +509,7 @@ void CliWindow::finish()
     // for anything else it would only cost memory.
     std::optional<ResultJudge> judge;
     const std::size_t count = rowCount();
+    keepFiles(0, count);
     if (m_options.format == Format::Json || m_options.format == Format::Csv ||
         m_options.format == Format::Xlsx || m_options.filter.judgement().readsSuspicion()) {
         judge.emplace();
@@ -481,6 +526,9 @@ void CliWindow::finish()
     std::vector<ResultRow> merged;
     const std::vector<Listed> listed =
         mergedFilteredSorted(judge ? &*judge : nullptr, groups ? &*groups : nullptr, merged);
+    if (m_seen)
+        for (const Listed &l : listed)
+            notePrinted(*l.row, m_newPrinted, m_newNames);
     if (m_options.format == Format::Xlsx) {
         std::vector<ResultRow> rows;
         std::vector<ExportNotes> rowNotes;

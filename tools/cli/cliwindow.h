@@ -11,6 +11,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 namespace jiujiu {
 
 class DuplicateGroups;
+class SeenFiles;
 
 // How jiujiu-cli prints what a search lists.
 struct CliOptions
@@ -36,6 +38,8 @@ struct CliOptions
     bool merge = false;
     std::optional<SortRequest> sort;
     ResultFilter filter;
+    // Only the rows no earlier run of the saved search listed.
+    bool newOnly = false;
 
     // Merging and sorting need every row before the first is printed, and so do JSON, CSV and
     // a filter on suspicion, whose warnings look at the whole list.
@@ -94,6 +98,16 @@ public:
     // Where rows get their status (the filter's status: terms, JSON's "status"); without one
     // every row is new.
     void setClientMarker(ClientMarker marker) { m_marker = std::move(marker); }
+    // A saved search's run: what its earlier runs listed tells which rows are new (JSON's
+    // "new", --new-only), and the files this one lists are kept for the store.
+    void setSeenFiles(std::shared_ptr<const SeenFiles> seen);
+    // The files of the rows listed with a well-formed link, in the order listed (after
+    // finish(); only with seen files).
+    std::vector<FileId> takeListedFiles() { return std::move(m_listedFiles); }
+    // The new rows printed: how many, and the names of the first few (UTF-8).
+    std::size_t newRowsPrinted() const { return m_newPrinted; }
+    const std::vector<std::string> &firstNewNames() const { return m_newNames; }
+    static constexpr std::size_t kNewNamesKept = 5;
 
     static std::string EscapeTsvCell(std::string_view utf8);
     static void AppendTsvCell(std::string &out, std::string_view utf8);
@@ -132,6 +146,11 @@ private:
     bool flushOutput();
     void writeFailed();
     ExportNotes notes(const Listed &listed, const ResultJudge *judge) const;
+    bool isNew(const ResultRow &row) const;
+    void keepFiles(std::size_t from, std::size_t to);
+    // Counts a printed row that is new, keeping its name among the first few.
+    void notePrinted(const ResultRow &row, std::size_t &count,
+                     std::vector<std::string> &names) const;
 
     Text m_keyword;
     CliOptions m_options;
@@ -153,6 +172,10 @@ private:
     int m_writeErrno = 0;
     ClientMarker m_marker;
     std::string m_exportError;
+    std::shared_ptr<const SeenFiles> m_seen;
+    std::vector<FileId> m_listedFiles;
+    std::size_t m_newPrinted = 0;
+    std::vector<std::string> m_newNames;
 };
 
 } // namespace jiujiu
