@@ -162,14 +162,10 @@ Store::Connected Store::connect(bool create, bool readOnly)
     if (m_db->opened() != SQLITE_OK)
         return outcome(m_db->opened());
     sqlite3_busy_timeout(m_db->handle(), kBusyTimeoutMs);
-    // Reading the schema finds a file that is no database; the journal mode needs a write.
+    // Reading the schema finds a file that is no database.
     std::int64_t objects = 0;
     if (const int code = m_db->queryInteger("SELECT count(*) FROM sqlite_schema", objects))
         return outcome(code);
-    if (!readOnly)
-        if (const int code = m_db->exec("PRAGMA journal_mode=WAL"))
-            return outcome(code);
-    m_db->exec("PRAGMA synchronous=NORMAL");
     std::int64_t version = 0;
     if (const int code = m_db->queryInteger("PRAGMA user_version", version))
         return outcome(code);
@@ -184,6 +180,11 @@ Store::Connected Store::connect(bool create, bool readOnly)
         m_db.reset();
         return Connected::Broken;
     }
+    // Only a store of this program's is changed, even by its journal mode.
+    if (!readOnly)
+        if (const int code = m_db->exec("PRAGMA journal_mode=WAL"))
+            return outcome(code);
+    m_db->exec("PRAGMA synchronous=NORMAL");
     if (version < kSchemaVersion) {
         if (readOnly) {
             m_error = "its schema is older and the store cannot be written";
@@ -463,12 +464,12 @@ bool Store::recordRun(std::int64_t searchId, std::vector<FileId> files, const Ru
         return failed(code);
 
     SqliteStatement unseen(m_db->handle(), "DELETE FROM seen WHERE search = ? AND last_seen < ?");
-    if (code = unseen.bind(1, searchId).bind(2, now - kUnseenSeconds).step(); code != SQLITE_DONE)
+    if (code = unseen.bind(1, searchId).bind(2, now - m_unseenSeconds).step(); code != SQLITE_DONE)
         return failed(code);
     SqliteStatement count(m_db->handle(), "SELECT count(*) FROM seen WHERE search = ?");
     if (code = count.bind(1, searchId).step(); code != SQLITE_ROW)
         return failed(code);
-    if (const std::int64_t over = count.integer(0) - kMaxFilesPerSearch; over > 0) {
+    if (const std::int64_t over = count.integer(0) - m_maxFiles; over > 0) {
         SqliteStatement oldest(m_db->handle(),
                                "DELETE FROM seen WHERE search = ?1 AND (high, low, size) IN"
                                " (SELECT high, low, size FROM seen WHERE search = ?1"

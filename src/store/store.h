@@ -55,6 +55,13 @@ public:
     Store &operator=(const Store &) = delete;
 
     const std::filesystem::path &path() const { return m_path; }
+    // The bounds of what a saved search has seen (kUnseenSeconds, kMaxFilesPerSearch unless
+    // set).
+    void setPruning(std::int64_t unseenSeconds, std::int64_t maxFiles)
+    {
+        m_unseenSeconds = unseenSeconds;
+        m_maxFiles = maxFiles;
+    }
     // Opened for reading only (a directory that cannot be written): every change fails.
     bool readOnly() const { return m_readOnly; }
 
@@ -111,6 +118,8 @@ private:
     std::filesystem::path m_path;
     std::unique_ptr<SqliteDatabase> m_db;
     bool m_readOnly = false;
+    std::int64_t m_unseenSeconds = kUnseenSeconds;
+    std::int64_t m_maxFiles = kMaxFilesPerSearch;
     std::string m_error;
     std::string m_notice;
 };

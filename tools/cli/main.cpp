@@ -745,6 +745,8 @@ int main(int argc, char **argv)
             return WriteFailure(why);
     }
     StopOnInterrupt();
+    // A file size limit fails the write, which is then reported, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     // The headless services print message boxes to standard error as "title: text".
     const bool notify = options.notify;
