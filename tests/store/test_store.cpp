@@ -126,11 +126,11 @@ TEST(Store, NewSinceEarlierRuns)
         bool complete;
         std::set<int> expectedNew;
     } const runs[] = {
-        {{1, 2, 3}, true, {}},                 // the baseline
-        {{1, 2, 3, 4, 5}, true, {4, 5}},       // two appeared
-        {{1, 2}, false, {}},                   // incomplete: 3, 4, 5 are not gone
-        {{1, 2, 3, 4, 5, 6}, true, {6}},       // so only 6 is new
-        {{6, 7, 7, 8}, true, {7, 8}},          // a file listed twice counts once
+        {{1, 2, 3}, true, {}},           // the baseline
+        {{1, 2, 3, 4, 5}, true, {4, 5}}, // two appeared
+        {{1, 2}, false, {}},             // incomplete: 3, 4, 5 are not gone
+        {{1, 2, 3, 4, 5, 6}, true, {6}}, // so only 6 is new
+        {{6, 7, 7, 8}, true, {7, 8}},    // a file listed twice counts once
     };
     std::int64_t now = 1000000;
     for (const Run &run : runs) {
@@ -151,10 +151,9 @@ TEST(Store, NewSinceEarlierRuns)
             files.push_back(File(7));
         const std::int64_t newFiles = seen->countNew(files);
         EXPECT_EQ(newFiles, static_cast<std::int64_t>(run.expectedNew.size()));
-        ASSERT_TRUE(store->recordRun(search.id, files,
-                                     {now, static_cast<std::int64_t>(files.size()), newFiles,
-                                      run.complete},
-                                     now + 5))
+        ASSERT_TRUE(store->recordRun(
+            search.id, files,
+            {now, static_cast<std::int64_t>(files.size()), newFiles, run.complete}, now + 5))
             << store->error();
         now += 3600;
         const auto list = store->list();
@@ -281,7 +280,8 @@ TEST(Store, BrokenFilesAreRenamedAsideNeverDeleted)
         std::vector<fs::path> aside;
         for (const auto &entry : fs::directory_iterator(scratch.path()))
             if (entry.path().filename().string().starts_with("store.db.broken-") &&
-                !entry.path().string().ends_with("-wal") && !entry.path().string().ends_with("-shm"))
+                !entry.path().string().ends_with("-wal") &&
+                !entry.path().string().ends_with("-shm"))
                 aside.push_back(entry.path());
         ASSERT_EQ(aside.size(), 1u);
         EXPECT_TRUE(Contents(aside[0]) == before) << "the file renamed aside was changed";

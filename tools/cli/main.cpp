@@ -711,6 +711,8 @@ void NotifyNewRows(const SavedRun &run, const CliWindow &window)
 int main(int argc, char **argv)
 {
     InstallAllocationFailureHandler();
+    // A file size limit fails the write, which is then reported, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     Options options;
     if (const std::string problem = ParseOptions(argc, argv, options); !problem.empty()) {
         std::fprintf(stderr, "%s\n", problem.c_str());
@@ -745,8 +747,6 @@ int main(int argc, char **argv)
             return WriteFailure(why);
     }
     StopOnInterrupt();
-    // A file size limit fails the write, which is then reported, instead of ending the program.
-    std::signal(SIGXFSZ, SIG_IGN);
 
     // The headless services print message boxes to standard error as "title: text".
     const bool notify = options.notify;
