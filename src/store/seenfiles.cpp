@@ -19,11 +19,31 @@ SeenFiles::SeenFiles(std::vector<Key> keys, bool baseline)
     // The store answers in key order; a hand-made list may not.
     if (!std::is_sorted(m_keys.begin(), m_keys.end()))
         std::sort(m_keys.begin(), m_keys.end());
+    m_slots.assign((std::size_t{1} << 16) + 1, 0);
+    for (const Key &key : m_keys)
+        ++m_slots[Slot(key) + 1];
+    for (std::size_t i = 1; i < m_slots.size(); ++i)
+        m_slots[i] += m_slots[i - 1];
+}
+
+std::size_t SeenFiles::Slot(const Key &key)
+{
+    // In the keys' signed order: the sign bit flipped.
+    return static_cast<std::size_t>((static_cast<std::uint64_t>(key.high) >> 48) ^ 0x8000);
+}
+
+bool SeenFiles::contains(const Key &key) const
+{
+    if (m_keys.empty())
+        return false;
+    const std::size_t slot = Slot(key);
+    return std::binary_search(m_keys.begin() + m_slots[slot], m_keys.begin() + m_slots[slot + 1],
+                              key);
 }
 
 bool SeenFiles::isNew(const std::optional<FileId> &file) const
 {
-    return m_baseline && file && !std::binary_search(m_keys.begin(), m_keys.end(), KeyOf(*file));
+    return m_baseline && file && !contains(KeyOf(*file));
 }
 
 std::int64_t SeenFiles::countNew(const std::vector<FileId> &files) const
@@ -32,7 +52,7 @@ std::int64_t SeenFiles::countNew(const std::vector<FileId> &files) const
         return 0;
     std::vector<Key> fresh;
     for (const FileId &file : files)
-        if (const Key key = KeyOf(file); !std::binary_search(m_keys.begin(), m_keys.end(), key))
+        if (const Key key = KeyOf(file); !contains(key))
             fresh.push_back(key);
     std::sort(fresh.begin(), fresh.end());
     return std::unique(fresh.begin(), fresh.end()) - fresh.begin();

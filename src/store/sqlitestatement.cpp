@@ -35,6 +35,14 @@ SqliteStatement &SqliteStatement::bind(int index, std::string_view text)
     return *this;
 }
 
+SqliteStatement &SqliteStatement::bindBlob(int index, const void *bytes, std::size_t size)
+{
+    // An empty blob is still a blob, not NULL.
+    static const char kNothing = 0;
+    sqlite3_bind_blob64(m_statement.get(), index, size ? bytes : &kNothing, size, SQLITE_TRANSIENT);
+    return *this;
+}
+
 int SqliteStatement::step()
 {
     if (m_prepared != SQLITE_OK)
@@ -60,6 +68,15 @@ std::string SqliteStatement::text(int column) const
     return bytes
                ? std::string(reinterpret_cast<const char *>(bytes), static_cast<std::size_t>(size))
                : std::string();
+}
+
+std::string_view SqliteStatement::blob(int column) const
+{
+    const void *bytes = sqlite3_column_blob(m_statement.get(), column);
+    const int size = sqlite3_column_bytes(m_statement.get(), column);
+    return bytes
+               ? std::string_view(static_cast<const char *>(bytes), static_cast<std::size_t>(size))
+               : std::string_view();
 }
 
 bool SqliteStatement::isNull(int column) const

@@ -24,6 +24,7 @@ public:
 
     SqliteStatement &bind(int index, std::int64_t value);
     SqliteStatement &bind(int index, std::string_view text);
+    SqliteStatement &bindBlob(int index, const void *bytes, std::size_t size);
     // SQLITE_ROW, SQLITE_DONE or the error's code.
     int step();
     // Ready to run again with new values.
@@ -31,6 +32,8 @@ public:
 
     std::int64_t integer(int column) const;
     std::string text(int column) const;
+    // The bytes of a blob column, valid until the next step or reset.
+    std::string_view blob(int column) const;
     bool isNull(int column) const;
 
 private:

@@ -1,6 +1,7 @@
 #include "store/store.h"
 
 #include "ed2kclient/fileid.h"
+#include "store/seenblock.h"
 #include "store/seenfiles.h"
 #include "store/sqlitedatabase.h"
 #include "store/sqlitestatement.h"
@@ -10,8 +11,10 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <sqlite3.h>
 #include <system_error>
+#include <tuple>
 #include <utility>
 
 namespace jiujiu {
@@ -34,10 +37,9 @@ const char *const kMigrations[] = {
     " started INTEGER NOT NULL, finished INTEGER NOT NULL, rows INTEGER NOT NULL,"
     " new_files INTEGER NOT NULL, complete INTEGER NOT NULL);"
     "CREATE INDEX runs_of_search ON runs(search, id);"
-    // The hash as two words and the size: integer keys compare fastest.
-    "CREATE TABLE seen(search INTEGER NOT NULL, high INTEGER NOT NULL, low INTEGER NOT NULL,"
-    " size INTEGER NOT NULL, first_seen INTEGER NOT NULL, last_seen INTEGER NOT NULL,"
-    " PRIMARY KEY(search, high, low, size)) WITHOUT ROWID;"
+    // A block of files a row (SeenBlock): the keys first, so marking reads no times.
+    "CREATE TABLE seen(search INTEGER NOT NULL, block INTEGER NOT NULL, keys BLOB NOT NULL,"
+    " times BLOB NOT NULL, PRIMARY KEY(search, block)) WITHOUT ROWID;"
     "CREATE TABLE history(keyword TEXT PRIMARY KEY, used INTEGER NOT NULL);"
     "CREATE TABLE settings(key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID;",
 };
@@ -180,6 +182,12 @@ Store::Connected Store::connect(bool create, bool readOnly)
         m_db.reset();
         return Connected::Broken;
     }
+    // Large pages: the blocks of seen files are blobs of tens of kilobytes. Only a new, empty
+    // file takes a page size.
+    if (!readOnly && version == 0 && objects == 0)
+        m_db->exec("PRAGMA page_size = 65536");
+    // A run rewrites every block of a large search: its pages stay in memory until the commit.
+    m_db->exec("PRAGMA cache_size = -65536");
     // Only a store of this program's is changed, even by its journal mode.
     if (!readOnly)
         if (const int code = m_db->exec("PRAGMA journal_mode=WAL"))
@@ -406,18 +414,109 @@ std::optional<SeenFiles> Store::seenFiles(std::int64_t searchId)
     int code = runs.bind(1, searchId).step();
     const bool baseline = code == SQLITE_ROW && runs.integer(0) > 0;
     std::vector<SeenFiles::Key> keys;
+    bool readable = true;
     if (code == SQLITE_ROW) {
-        SqliteStatement files(m_db->handle(), "SELECT high, low, size FROM seen WHERE search = ?"
-                                              " ORDER BY high, low, size");
-        files.bind(1, searchId);
-        while ((code = files.step()) == SQLITE_ROW)
-            keys.push_back({files.integer(0), files.integer(1), files.integer(2)});
+        SqliteStatement blocks(m_db->handle(),
+                               "SELECT keys FROM seen WHERE search = ? ORDER BY block");
+        blocks.bind(1, searchId);
+        while (readable && (code = blocks.step()) == SQLITE_ROW)
+            readable = SeenBlock::DecodeKeys(blocks.blob(0), keys);
     }
     m_db->exec("COMMIT");
+    if (!readable || !std::is_sorted(keys.begin(), keys.end()))
+        return failed(SQLITE_CORRUPT, "a block of seen files cannot be read"), std::nullopt;
     if (code != SQLITE_DONE)
         return failed(code), std::nullopt;
     return SeenFiles(std::move(keys), baseline);
 }
+
+std::optional<std::map<std::int64_t, SeenBlock>> Store::readBlocks(std::int64_t searchId)
+{
+    std::map<std::int64_t, SeenBlock> blocks;
+    SqliteStatement query(m_db->handle(), "SELECT block, keys, times FROM seen WHERE search = ?");
+    query.bind(1, searchId);
+    int code = SQLITE_OK;
+    while ((code = query.step()) == SQLITE_ROW) {
+        SeenBlock &block = blocks[query.integer(0)];
+        if (!SeenBlock::DecodeKeys(query.blob(1), block.keys) ||
+            !SeenBlock::DecodeTimes(query.blob(2), block.times) ||
+            block.keys.size() != block.times.size())
+            return failed(SQLITE_CORRUPT, "a block of seen files cannot be read"), std::nullopt;
+    }
+    if (code != SQLITE_DONE)
+        return failed(code), std::nullopt;
+    return blocks;
+}
+
+namespace {
+
+// The block's files with the run's (ascending, each once) seen now, and without those unseen
+// since before `unseenBefore`.
+void Merge(SeenBlock &block, const SeenFiles::Key *run, const SeenFiles::Key *runEnd,
+           std::int64_t now, std::int64_t unseenBefore)
+{
+    SeenBlock merged;
+    merged.keys.reserve(block.keys.size() + static_cast<std::size_t>(runEnd - run));
+    merged.times.reserve(merged.keys.capacity());
+    std::size_t i = 0;
+    while (i < block.keys.size() || run != runEnd) {
+        if (run == runEnd || (i < block.keys.size() && block.keys[i] < *run)) {
+            if (block.times[i].last >= unseenBefore) {
+                merged.keys.push_back(block.keys[i]);
+                merged.times.push_back(block.times[i]);
+            }
+            ++i;
+        } else if (i < block.keys.size() && block.keys[i] == *run) {
+            merged.keys.push_back(block.keys[i]);
+            merged.times.push_back({block.times[i].first, now});
+            ++i;
+            ++run;
+        } else {
+            merged.keys.push_back(*run++);
+            merged.times.push_back({now, now});
+        }
+    }
+    block = std::move(merged);
+}
+
+// Drops the `over` files unseen longest (then first seen longest ago) of all blocks.
+void DropOldest(std::map<std::int64_t, SeenBlock> &blocks, std::size_t over)
+{
+    struct Age
+    {
+        SeenBlock::Times times;
+        std::int64_t block;
+        std::size_t index;
+    };
+    std::vector<Age> ages;
+    for (auto &[number, block] : blocks)
+        for (std::size_t i = 0; i < block.times.size(); ++i)
+            ages.push_back({block.times[i], number, i});
+    const auto older = [](const Age &a, const Age &b) {
+        return std::tie(a.times.last, a.times.first) < std::tie(b.times.last, b.times.first);
+    };
+    std::nth_element(ages.begin(), ages.begin() + static_cast<std::ptrdiff_t>(over), ages.end(),
+                     older);
+    std::map<std::int64_t, std::vector<std::size_t>> dropped;
+    for (std::size_t a = 0; a < over; ++a)
+        dropped[ages[a].block].push_back(ages[a].index);
+    for (auto &[number, indexes] : dropped) {
+        SeenBlock &block = blocks[number];
+        std::sort(indexes.begin(), indexes.end());
+        SeenBlock kept;
+        for (std::size_t i = 0, d = 0; i < block.keys.size(); ++i) {
+            if (d < indexes.size() && indexes[d] == i) {
+                ++d;
+                continue;
+            }
+            kept.keys.push_back(block.keys[i]);
+            kept.times.push_back(block.times[i]);
+        }
+        block = std::move(kept);
+    }
+}
+
+} // namespace
 
 bool Store::recordRun(std::int64_t searchId, std::vector<FileId> files, const RunRecord &run,
                       std::int64_t now)
@@ -425,7 +524,7 @@ bool Store::recordRun(std::int64_t searchId, std::vector<FileId> files, const Ru
     m_error.clear();
     if (!m_db)
         return failed(SQLITE_MISUSE, "the store is closed");
-    // In key order, each once: the writes walk the table's pages in order.
+    // In key order, each once: each block's share is one stretch.
     std::vector<SeenFiles::Key> keys;
     keys.reserve(files.size());
     for (const FileId &file : files)
@@ -445,15 +544,51 @@ bool Store::recordRun(std::int64_t searchId, std::vector<FileId> files, const Ru
     }
     if (code != SQLITE_ROW)
         return failed(code);
-    SqliteStatement seen(m_db->handle(),
-                         "INSERT INTO seen(search, high, low, size, first_seen, last_seen)"
-                         " VALUES(?1, ?2, ?3, ?4, ?5, ?5) ON CONFLICT DO UPDATE"
-                         " SET last_seen = excluded.last_seen");
-    for (const SeenFiles::Key &key : keys) {
-        seen.bind(1, searchId).bind(2, key.high).bind(3, key.low).bind(4, key.size).bind(5, now);
-        if (code = seen.step(); code != SQLITE_DONE)
+    // Read inside the transaction: a run recorded meanwhile by another process is kept.
+    std::optional<std::map<std::int64_t, SeenBlock>> blocks = readBlocks(searchId);
+    if (!blocks)
+        return false;
+    for (auto at = keys.begin(); at != keys.end();) {
+        const std::int64_t number = SeenBlock::BlockOf(*at);
+        const auto end = std::find_if(at, keys.end(), [number](const auto &key) {
+            return SeenBlock::BlockOf(key) != number;
+        });
+        (*blocks)[number]; // a block of new files only
+        at = end;
+    }
+    std::size_t total = 0;
+    auto run_at = keys.begin();
+    for (auto &[number, block] : *blocks) {
+        const auto from = std::find_if(run_at, keys.end(), [number = number](const auto &key) {
+            return SeenBlock::BlockOf(key) >= number;
+        });
+        const auto to = std::find_if(from, keys.end(), [number = number](const auto &key) {
+            return SeenBlock::BlockOf(key) != number;
+        });
+        Merge(block, keys.data() + (from - keys.begin()), keys.data() + (to - keys.begin()), now,
+              now - m_unseenSeconds);
+        total += block.keys.size();
+        run_at = to;
+    }
+    if (total > static_cast<std::size_t>(m_maxFiles))
+        DropOldest(*blocks, total - static_cast<std::size_t>(m_maxFiles));
+
+    SqliteStatement write(m_db->handle(), "INSERT OR REPLACE INTO seen(search, block, keys, times)"
+                                          " VALUES(?, ?, ?, ?)");
+    SqliteStatement drop(m_db->handle(), "DELETE FROM seen WHERE search = ? AND block = ?");
+    for (const auto &[number, block] : *blocks) {
+        SqliteStatement &statement = block.keys.empty() ? drop : write;
+        statement.bind(1, searchId).bind(2, number);
+        std::string encodedKeys, encodedTimes;
+        if (!block.keys.empty()) {
+            encodedKeys = block.encodedKeys();
+            encodedTimes = block.encodedTimes();
+            statement.bindBlob(3, encodedKeys.data(), encodedKeys.size());
+            statement.bindBlob(4, encodedTimes.data(), encodedTimes.size());
+        }
+        if (code = statement.step(); code != SQLITE_DONE)
             return failed(code);
-        seen.reset();
+        statement.reset();
     }
     SqliteStatement record(m_db->handle(),
                            "INSERT INTO runs(search, started, finished, rows, new_files, complete)"
@@ -462,21 +597,6 @@ bool Store::recordRun(std::int64_t searchId, std::vector<FileId> files, const Ru
     record.bind(5, run.newFiles).bind(6, std::int64_t{run.complete});
     if (code = record.step(); code != SQLITE_DONE)
         return failed(code);
-
-    SqliteStatement unseen(m_db->handle(), "DELETE FROM seen WHERE search = ? AND last_seen < ?");
-    if (code = unseen.bind(1, searchId).bind(2, now - m_unseenSeconds).step(); code != SQLITE_DONE)
-        return failed(code);
-    SqliteStatement count(m_db->handle(), "SELECT count(*) FROM seen WHERE search = ?");
-    if (code = count.bind(1, searchId).step(); code != SQLITE_ROW)
-        return failed(code);
-    if (const std::int64_t over = count.integer(0) - m_maxFiles; over > 0) {
-        SqliteStatement oldest(m_db->handle(),
-                               "DELETE FROM seen WHERE search = ?1 AND (high, low, size) IN"
-                               " (SELECT high, low, size FROM seen WHERE search = ?1"
-                               " ORDER BY last_seen, first_seen LIMIT ?2)");
-        if (code = oldest.bind(1, searchId).bind(2, over).step(); code != SQLITE_DONE)
-            return failed(code);
-    }
     SqliteStatement runs(m_db->handle(),
                          "DELETE FROM runs WHERE search = ?1 AND id <= (SELECT id FROM runs"
                          " WHERE search = ?1 ORDER BY id DESC LIMIT 1 OFFSET ?2)");

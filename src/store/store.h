@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 namespace jiujiu {
 
 class SeenFiles;
+struct SeenBlock;
 class SqliteDatabase;
 struct FileId;
 
@@ -114,6 +116,7 @@ private:
     bool failed(int code);
     bool failed(int code, const std::string &why);
     bool execute(const char *sql);
+    std::optional<std::map<std::int64_t, SeenBlock>> readBlocks(std::int64_t searchId);
 
     std::filesystem::path m_path;
     std::unique_ptr<SqliteDatabase> m_db;

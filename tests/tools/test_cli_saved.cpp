@@ -223,7 +223,7 @@ TEST_F(SavedSearches, KilledAtRandomMomentsKeepsEveryCompletedRun)
         status == 0 ? ++completed : ++killed;
         ASSERT_TRUE(intact()) << "after run " << i;
         ASSERT_EQ(query("SELECT count(*) FROM runs WHERE complete = 1 AND rows = 3000"), completed);
-        ASSERT_EQ(query("SELECT count(*) FROM seen"), 3000);
+        ASSERT_EQ(query("SELECT sum(length(keys)) / 24 FROM seen"), 3000);
     }
     EXPECT_GT(killed, 5);
     EXPECT_GT(completed, 2);
@@ -246,7 +246,7 @@ TEST_F(SavedSearches, TwoRunsOfOneSearchAtOnce)
     }
     EXPECT_TRUE(intact());
     EXPECT_EQ(query("SELECT count(*) FROM runs"), 3);
-    EXPECT_EQ(query("SELECT count(*) FROM seen"), 3500);
+    EXPECT_EQ(query("SELECT sum(length(keys)) / 24 FROM seen"), 3500);
 }
 
 // A file system that takes no more (here a file size limit): the rows print, the store says it
@@ -312,3 +312,47 @@ TEST_F(SavedSearches, GarbageStoreIsRenamedAside)
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(OutputLines(run({"--list-saved"}).out).size(), 1u);
 }
+
+#ifdef JIUJIU_NOTIFICATION_STANDIN
+// --notify on a private session bus with a stand-in notification server: one notification with
+// the count and the first names when there are new rows, none without; no bus: said, rows
+// printed.
+TEST_F(SavedSearches, NotifiesNewRowsOnTheSessionBus)
+{
+    ChildProcess bus({"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=1"});
+    const std::string address = "DBUS_SESSION_BUS_ADDRESS=" + bus.readOutputLine();
+    ASSERT_GT(address.size(), 30u);
+    ChildProcess server({JIUJIU_NOTIFICATION_STANDIN}, {address});
+    ASSERT_EQ(server.readOutputLine(), "ready");
+    serve(10);
+    ASSERT_EQ(run({"--save", "档案", "档案馆"}).status, 0);
+    serve(17);
+    const std::vector<std::string> watch = {"--saved", "档案", "--new-only", "--notify"};
+    std::vector<std::string> args = watch;
+    args.insert(args.begin(), {"/usr/bin/env", address, JIUJIU_CLI});
+    ChildProcess cli(args, environment());
+    std::string out, err;
+    EXPECT_EQ(cli.finish(&out, &err), 0) << err;
+    EXPECT_EQ(Volumes(out), Range(11, 17));
+    std::string expected = "啾啾神器：“档案”有 7 个新资源\t";
+    for (int n = 11; n <= 15; ++n)
+        expected += "档案馆.第0000" + std::to_string(n) + "卷.zip" + (n < 15 ? "\\n" : "\\n……");
+    EXPECT_EQ(server.readOutputLine(), expected);
+    // Nothing new: no notification, so the next line the server prints is the next run's.
+    ChildProcess quiet(args, environment());
+    std::string quietOut;
+    EXPECT_EQ(quiet.finish(&quietOut), 0);
+    EXPECT_EQ(quietOut, "");
+    serve(18);
+    ChildProcess one(args, environment());
+    EXPECT_EQ(one.finish(), 0);
+    EXPECT_EQ(server.readOutputLine(), "啾啾神器：“档案”有 1 个新资源\t档案馆.第000018卷.zip");
+    // No session bus at all.
+    serve(19);
+    const Result r = run(
+        watch, {"/usr/bin/env", "DBUS_SESSION_BUS_ADDRESS=", "XDG_RUNTIME_DIR=" + m_home.string()});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Volumes(r.out), Range(19, 19));
+    EXPECT_NE(r.err.find("没有发出桌面通知：no session bus"), std::string::npos) << r.err;
+}
+#endif
