@@ -122,14 +122,16 @@ constexpr std::array<ErrorText, 14> kErrors = {{
 }};
 
 // "a, b or c" in English, "a、b 或 c" in Chinese.
+// English choices that hold " or " themselves are all joined by commas.
 template <class Names>
-std::string Choices(FilterLanguage language, int count, Names names)
+std::string Choices(FilterLanguage language, int count, Names names, bool pairs = false)
 {
     const bool english = language == FilterLanguage::English;
     std::string out;
     for (int i = 0; i < count; ++i) {
         if (i > 0)
-            out += i + 1 < count ? (english ? ", " : "、") : (english ? " or " : " 或 ");
+            out += i + 1 < count || (english && pairs) ? (english ? ", " : "、")
+                                                       : (english ? " or " : " 或 ");
         out += names(i);
     }
     return out;
@@ -147,13 +149,16 @@ std::string TypeChoices(FilterLanguage language)
 std::string StatusChoices(FilterLanguage language)
 {
     const auto statuses = StatusTermOrder();
-    return Choices(language, static_cast<int>(statuses.size()), [&](int i) {
-        const RowStatus status = statuses[static_cast<std::size_t>(i)];
-        std::string choice(RowStatusTermWord(status));
-        if (language == FilterLanguage::English)
-            choice.append(" or ").append(RowStatusTermEnglish(status));
-        return choice;
-    });
+    return Choices(
+        language, static_cast<int>(statuses.size()),
+        [&](int i) {
+            const RowStatus status = statuses[static_cast<std::size_t>(i)];
+            std::string choice(RowStatusTermWord(status));
+            if (language == FilterLanguage::English)
+                choice.append(" or ").append(RowStatusTermEnglish(status));
+            return choice;
+        },
+        true);
 }
 
 std::string Filled(std::string_view text, std::string_view value, std::string_view comparison,
@@ -186,19 +191,38 @@ std::string Filled(std::string_view text, std::string_view value, std::string_vi
     return out;
 }
 
+// Columns a text takes in a terminal: CJK characters (three UTF-8 bytes and more) take two.
+std::size_t Columns(std::string_view text)
+{
+    std::size_t columns = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        columns += byte < 0x80 ? 1 : byte >= 0xE0 ? 2 : byte >= 0xC0 ? 1 : 0;
+    }
+    return columns;
+}
+
+// The piece a help line may break after: a blank alone, a word up to the next blank, or up to
+// and with the next Chinese comma, semicolon or enumeration comma.
+std::size_t PieceLength(std::string_view text)
+{
+    if (text.front() == ' ')
+        return 1;
+    std::size_t end = 0;
+    while (end < text.size() && text[end] != ' ') {
+        for (std::string_view mark : {"，", "；", "、"})
+            if (text.substr(end).starts_with(mark))
+                return end + mark.size();
+        ++end;
+    }
+    return end;
+}
+
 } // namespace
 
 std::span<const FilterTermSpec> FilterTerms()
 {
     return kTerms;
-}
-
-const FilterTermSpec &FilterTermOf(FilterTermKind kind)
-{
-    for (const FilterTermSpec &term : kTerms)
-        if (term.kind == kind)
-            return term;
-    return kTerms.front();
 }
 
 std::optional<FilterFieldTerm> ReadFilterTerm(std::string_view token)
@@ -228,29 +252,44 @@ std::string FilterErrorText(FilterErrorReason reason, std::string_view value,
     return {};
 }
 
-std::string FilterHelpText(FilterLanguage language, std::string_view indent)
+std::string FilterHelpText(FilterLanguage language, std::string_view indent, std::size_t width)
 {
     const bool english = language == FilterLanguage::English;
     constexpr std::size_t kExampleWidth = 14;
+    const std::size_t start = Columns(indent) + kExampleWidth;
     std::string out;
     for (const FilterTermSpec &term : kTerms) {
+        std::string words = Filled(english ? term.helpEnglish : term.helpChinese, {}, {}, language);
+        if (term.shape != Shape::Text && term.english != term.chinese)
+            words.append(english ? " [" : "［")
+                .append(term.english)
+                .append(english ? " or " : " 或 ")
+                .append(term.chinese)
+                .append(english ? "]" : "］");
         out += indent;
         out += term.example;
-        // Examples are ASCII but for a few CJK characters, each two columns wide.
-        std::size_t columns = 0;
-        for (std::size_t i = 0; i < term.example.size(); ++i) {
-            const auto c = static_cast<unsigned char>(term.example[i]);
-            if (c < 0x80)
-                ++columns;
-            else if (c >= 0xE0)
-                columns += 2;
-        }
-        out.append(columns < kExampleWidth ? kExampleWidth - columns : 1, ' ');
-        out += Filled(english ? term.helpEnglish : term.helpChinese, {}, {}, language);
-        if (term.shape != Shape::Text && term.english != term.chinese) {
-            out += english ? " [" : "［";
-            out.append(term.english).append(english ? " or " : " 或 ").append(term.chinese);
-            out += english ? "]" : "］";
+        const std::size_t columns = Columns(indent) + Columns(term.example);
+        out.append(columns < start ? start - columns : 1, ' ');
+        // Lines break at blanks and after Chinese punctuation, the rest aligned under the first.
+        std::size_t at = start;
+        std::string_view rest = words;
+        while (!rest.empty()) {
+            const std::size_t piece = PieceLength(rest);
+            const std::string_view text = rest.substr(0, piece);
+            if (width > 0 && at > start && at + Columns(text) > width) {
+                while (out.ends_with(' '))
+                    out.pop_back();
+                out += '\n';
+                out.append(start, ' ');
+                at = start;
+                if (text == " ") {
+                    rest.remove_prefix(piece);
+                    continue;
+                }
+            }
+            out += text;
+            at += Columns(text);
+            rest.remove_prefix(piece);
         }
         out += '\n';
     }

@@ -76,7 +76,6 @@ struct FilterTermSpec
 
 // The table, one entry a kind, in the order the help lists them.
 std::span<const FilterTermSpec> FilterTerms();
-const FilterTermSpec &FilterTermOf(FilterTermKind kind);
 
 // A token (without its "-") read as a Bound, FieldValue or Bare term. For a Bound, value
 // starts at the comparison; for a FieldValue, after the colon; for a Bare term it is empty.
@@ -94,8 +93,8 @@ std::optional<FilterFieldTerm> ReadFilterTerm(std::string_view token);
 std::string FilterErrorText(FilterErrorReason reason, std::string_view value,
                             std::string_view comparison, FilterLanguage language);
 
-// The filter's help: one line a term kind, "example  what it does", each line starting with
-// indent; the Chinese help follows the same table.
-std::string FilterHelpText(FilterLanguage language, std::string_view indent);
+// The filter's help: a line a term kind, "example  what it does", each starting with indent;
+// with a width, the words wrap to lines of at most that many columns where they can.
+std::string FilterHelpText(FilterLanguage language, std::string_view indent, std::size_t width = 0);
 
 } // namespace jiujiu

@@ -5,6 +5,7 @@
 #include "net/urlencoding.h"
 #include "regex/regexobject.h"
 #include "regex/regexsubject.h"
+#include "runtime/asciictype.h"
 #include "runtime/conversions.h"
 #include "runtime/uiservices.h"
 #include "search/answertext.h"
@@ -40,7 +41,7 @@ std::optional<std::int64_t> TotalNumber(const Text &captured)
     bool digits = false;
     for (std::size_t i = first; i <= last; ++i) {
         const char c = text[i];
-        if (c >= '0' && c <= '9') {
+        if (IsAsciiDigit(c)) {
             digits = true;
             total = std::min(total * 10 + (c - '0'), kLargestTotal);
         } else if (c != ',' || !digits) {

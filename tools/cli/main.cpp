@@ -126,7 +126,7 @@ std::string HelpText()
     constexpr std::string_view kFilterTerms = "%FILTER%";
     help.replace(help.find(kFilterTerms), kFilterTerms.size(),
                  FilterHelpText(chinese ? FilterLanguage::Chinese : FilterLanguage::English,
-                                "                     "));
+                                "                     ", 80));
     return help;
 }
 
