@@ -65,8 +65,10 @@ void ResultList::derive(const ResultRow &row, Facts &facts) const
 
 void ResultList::makeKeys(const ResultRow &row, Facts &facts) const
 {
-    if (m_options.keepSortKeys)
-        facts.nameKey = SortKey::Collated(m_collator.sortKey(row[NameColumn]));
+    if (!m_options.eager)
+        return;
+    derive(row, facts);
+    facts.nameKey = SortKey::Collated(m_collator.sortKey(row[NameColumn]));
 }
 
 ResultJudge::RowSource ResultList::rowSource() const
@@ -150,13 +152,13 @@ std::vector<std::size_t> ResultList::setCell(std::size_t row, int column, const 
     r.setCell(column, text);
     if (column != SerialColumn && m_options.judge)
         m_judge.update(row, r);
-    if (column == NameColumn || column == LinkColumn)
-        facts.derived = false;
-    if (column == NameColumn)
-        // Made now, a row at a time during the search, so a click on 名称 only compares.
-        makeKeys(r, facts);
     if (column == LinkColumn)
         facts.linkKey.reset();
+    if (column == NameColumn || column == LinkColumn) {
+        facts.derived = false;
+        // Made now, a row at a time during the search, so a click on 名称 only compares.
+        makeKeys(r, facts);
+    }
     std::vector<std::size_t> changed;
     if ((column == LinkColumn || column == SourcesColumn) && m_options.group)
         for (std::size_t other : m_groups.update(row, r.link().file(), r.sources()))
@@ -293,11 +295,16 @@ bool ResultList::accepts(std::size_t row, const ResultFilter &filter, bool merge
         return false;
     if (filter.isEmpty())
         return true;
-    const Facts &f = facts(row);
+    // One look-up of the row's block: a filter reads every row.
+    const auto [block, at] = locate(row);
+    const ResultRow &result = m_blocks[block].rows[at];
+    Facts &f = m_blocks[block].facts[at];
+    if (!f.derived)
+        derive(result, f);
     FilterSubject subject;
     subject.matchKey = f.matchKey;
-    subject.bytes = this->row(row).bytes();
-    subject.sources = shownSources(row, merged);
+    subject.bytes = result.bytes();
+    subject.sources = merged && m_options.group ? m_groups.groupSources(row) : result.sources();
     subject.type = f.type;
     subject.extension = f.extension;
     subject.brokenLink = f.broken;
@@ -323,7 +330,7 @@ SortKey ResultList::sortKey(std::size_t row, int column, bool merged) const
             return *f.nameKey;
         break;
     case LinkColumn:
-        if (m_options.keepSortKeys) {
+        if (m_options.eager) {
             Facts &f = factsOf(row);
             if (!f.linkKey)
                 f.linkKey = SortKey::Collated(m_collator.sortKey(this->row(row)[LinkColumn]));

@@ -40,9 +40,10 @@ public:
     {
         bool judge = true; // verdicts on the rows (suspicion, warnings)
         bool group = true; // duplicate groups, for the merged list
-        // Sort keys kept with the rows, the names' made as they come, so a click on a column
-        // only compares; without, made for each sort.
-        bool keepSortKeys = true;
+        // What is worked out from a row (sort keys included) made as it comes, and sort keys
+        // kept: a list filtered and sorted again and again, where a click only compares.
+        // Without, worked out when first asked and sort keys made for each sort.
+        bool eager = true;
     };
 
     explicit ResultList(const Collator &collator);
@@ -80,8 +81,8 @@ public:
     void setMarker(const ClientMarker *marker) { m_marker = marker; }
     std::vector<std::size_t> remark();
 
-    // What a held row says by itself, worked out once (when first asked, or again after its
-    // name or link changed).
+    // What a held row says by itself, worked out once (as it comes or when first asked; again
+    // after its name or link changed).
     FileType type(std::size_t row) const { return facts(row).type; }
     const std::string &extension(std::size_t row) const { return facts(row).extension; }
     bool brokenLink(std::size_t row) const { return facts(row).broken; }

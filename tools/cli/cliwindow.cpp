@@ -57,7 +57,7 @@ ResultList::Options ListOptions(const CliOptions &options)
         options.format == CliOptions::Format::Json || options.format == CliOptions::Format::Csv ||
         options.format == CliOptions::Format::Xlsx || options.filter.judgement().readsSuspicion();
     list.group = options.merge;
-    list.keepSortKeys = false; // sorted once, at the end
+    list.eager = false; // streamed, or sorted once at the end
     return list;
 }
 
@@ -193,10 +193,12 @@ void CliWindow::appendFormatted(std::string &out, std::size_t row, bool first) c
         return;
     }
     // Straight into the output: pages come by the thousand rows, mostly ASCII cells.
+    const ResultRow &cells = m_rows.row(row);
     for (int c = SerialColumn; c < kResultColumnCount; ++c) {
         if (c != SerialColumn)
             out += '\t';
-        const Text &cell = m_rows.shownCell(row, c, m_options.merge);
+        const Text &cell =
+            c == SourcesColumn ? m_rows.shownCell(row, c, m_options.merge) : cells[c];
         if (AsciiPrefixLength(cell.data(), cell.size()) == cell.size())
             AppendTsvCell(out, cell);
         else
