@@ -185,7 +185,9 @@ void ResultListProxy::setFilter(const ResultFilter &filter)
     cancelFilter();
     m_filter = filter;
     if (narrower) {
+        // In list order: rows are held a page a block, read best one after the other.
         m_pending = m_shown;
+        std::sort(m_pending.begin(), m_pending.end());
     } else {
         m_pending.resize(m_accepted.size());
         std::iota(m_pending.begin(), m_pending.end(), 0);
