@@ -74,6 +74,8 @@ public:
     int currentSelection() override { return -1; }
     void setSearchRunning(bool) override {}
     // Asked for by the flag, or forced by a failed write: nothing more could be printed.
+    // Each new line of the note goes to standard error as it comes.
+    void setServiceNote(const Text &note) override;
     bool stopRequested() override
     {
         return (m_stopFlag && *m_stopFlag != 0) || !m_writeError.empty();
@@ -139,6 +141,7 @@ private:
     std::FILE *m_err;
     const volatile std::sig_atomic_t *m_stopFlag;
     Text m_lastAnnouncement;
+    std::size_t m_noteWritten = 0; // bytes of the service note already on standard error
     // The rows held, a page a block, so a million rows never move to grow; printed rows are
     // dropped when nothing needs them later.
     std::vector<std::vector<ResultRow>> m_pages;
