@@ -9,6 +9,7 @@
 #include "search/searchexpressions.h"
 
 #include <algorithm>
+#include <cstring>
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
@@ -93,7 +94,11 @@ ResultPageReader::Page ResultPageReader::readUtf8(std::string_view utf8)
     page.rows.resize(names.size());
     std::int64_t rowStarts = 0;
     const std::string_view marker = RowStartMarker();
-    for (auto at = utf8.find(marker); at != std::string_view::npos; at = utf8.find(marker, at + 1))
+    // memmem, not string_view::find: the marker's first character is everywhere in a page.
+    for (const char *at = utf8.data(), *end = at + utf8.size();
+         (at = static_cast<const char *>(
+              ::memmem(at, static_cast<std::size_t>(end - at), marker.data(), marker.size())));
+         ++at)
         ++rowStarts;
     page.rowsUnreadable =
         std::max<std::int64_t>(rowStarts - static_cast<std::int64_t>(names.size()), 0);
