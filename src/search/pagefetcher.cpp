@@ -108,10 +108,17 @@ void PageFetcher::judge(const Attempt &attempt, HttpResponse &&response)
             std::min<std::chrono::milliseconds>(*response.retryAfter, m_settings.retryAfterLimit);
     if (response.succeeded()) {
         // Compressed although the request did not ask for it: decoded within the same cap.
-        switch (DecodeContent(response.body, response.contentEncoding, m_bodyCap)) {
+        auto decoding = DecodeContent(response.body, response.contentEncoding, m_bodyCap);
+        if (decoding == ContentDecoding::Decoded &&
+            m_services.name(attempt.service) == kDirectService) {
+            auto escaped = EscapedLikeViewer(response.body, m_bodyCap);
+            if (escaped)
+                response.body = std::move(*escaped);
+            else
+                decoding = ContentDecoding::TooLarge;
+        }
+        switch (decoding) {
         case ContentDecoding::Decoded:
-            if (m_services.name(attempt.service) == kDirectService)
-                response.body = EscapedLikeViewer(response.body);
             reading.failure = UnreadableAnswerReason(response.body);
             kind = reading.failure.empty() ? Failure::None : Failure::Unreadable;
             break;

@@ -47,34 +47,38 @@ HttpCall PageRequest(const std::string &service, const Text &keyword, std::int32
     return call;
 }
 
-std::string EscapedLikeViewer(std::string_view page)
+std::optional<std::string> EscapedLikeViewer(std::string_view page, std::size_t limit)
 {
+    const auto reference = [](char c) -> std::string_view {
+        switch (c) {
+        case '&':
+            return "&amp;";
+        case '<':
+            return "&lt;";
+        case '>':
+            return "&gt;";
+        case '"':
+            return "&quot;";
+        case '\'':
+            return "&#39;";
+        default:
+            return {};
+        }
+    };
+    std::size_t size = page.size();
+    for (const char c : page)
+        size += reference(c).empty() ? 0 : reference(c).size() - 1;
+    if (size > limit)
+        return std::nullopt;
     std::string out;
-    out.reserve(page.size() + page.size() / 4);
+    out.reserve(size);
     std::size_t plain = 0;
     for (std::size_t at = 0; at < page.size(); ++at) {
-        const char *reference = nullptr;
-        switch (page[at]) {
-        case '&':
-            reference = "&amp;";
-            break;
-        case '<':
-            reference = "&lt;";
-            break;
-        case '>':
-            reference = "&gt;";
-            break;
-        case '"':
-            reference = "&quot;";
-            break;
-        case '\'':
-            reference = "&#39;";
-            break;
-        default:
+        const std::string_view escaped = reference(page[at]);
+        if (escaped.empty())
             continue;
-        }
         out.append(page.substr(plain, at - plain));
-        out.append(reference);
+        out.append(escaped);
         plain = at + 1;
     }
     out.append(page.substr(plain));

@@ -2,7 +2,9 @@
 
 #include "runtime/value.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,7 +22,8 @@ Text DirectPageAddress(const Text &keyword, std::int32_t page);
 // The request for result page N from a viewer service, or from the site for `direct`.
 HttpCall PageRequest(const std::string &service, const Text &keyword, std::int32_t page);
 // The site's own page the way the viewer shows it: & < > " ' as references, so the search's
-// expressions read both alike.
-std::string EscapedLikeViewer(std::string_view page);
+// expressions read both alike. Nothing when it would pass `limit` bytes: escaping may make a
+// page up to six times larger, and the body cap holds for the page that is read.
+std::optional<std::string> EscapedLikeViewer(std::string_view page, std::size_t limit);
 
 } // namespace jiujiu

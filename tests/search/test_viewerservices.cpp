@@ -1,10 +1,14 @@
 // The search against real demo services: page 1 asked once, the list of viewer services with
 // its back-off, and the site itself as the last of them.
+#include "catalogue.h"
 #include "childprocess.h"
 #include "memorysearchwindow.h"
+#include "net/httplimits.h"
 #include "net/httpworkers.h"
 #include "regex/regexobject.h"
+#include "resultpage.h"
 #include "runtime/codepage.h"
+#include "search/searchrequest.h"
 #include "search/searchworkflow.h"
 #include "search/servicebackoff.h"
 
@@ -146,6 +150,26 @@ TEST_F(ViewerServicesTest, TheSiteItselfReadsAsTheViewer)
         EXPECT_EQ(site.requestsByPage()[0], viewerRequests);
         EXPECT_EQ(workflow.report().service, "direct");
     }
+}
+
+TEST_F(ViewerServicesTest, ASitePageTooLargeOnceEscapedIsTooLarge)
+{
+    // The one page of the keyword as the site makes it: under the cap, but not once escaped.
+    const std::string page =
+        demo::SearchResultPage("啾啾历险记", demo::FindResources("啾啾历险记"), 24, 1, 1);
+    const std::size_t escaped = EscapedLikeViewer(page, page.size() * 6)->size();
+    ASSERT_GT(escaped, page.size());
+    HttpLimits limits = CurrentHttpLimits();
+    limits.bodyCap = (page.size() + escaped) / 2;
+    const HttpLimits previous = SetHttpLimits(limits);
+    LoggedService site({"--rows-per-page", "100"});
+    const std::string host = site.service.host();
+    const SearchOutcome outcome = search("direct", host, "啾啾历险记");
+    SetHttpLimits(previous);
+    EXPECT_EQ(outcome, SearchOutcome::Unreachable);
+    EXPECT_NE(workflow.report().unreachableReason.find("答案超过"), std::string::npos)
+        << workflow.report().unreachableReason;
+    EXPECT_TRUE(window.rows.empty());
 }
 
 TEST_F(ViewerServicesTest, AFailingServiceBacksOffAcrossSearches)
