@@ -96,6 +96,18 @@ void CliWindow::setAnnouncement(const Text &text)
     std::fprintf(m_err, "%s\n", TextToUtf8(text).c_str());
 }
 
+void CliWindow::setServiceNote(const Text &note)
+{
+    if (note.size() < m_noteWritten)
+        m_noteWritten = 0;
+    std::string_view added = std::string_view(note).substr(m_noteWritten);
+    if (!added.empty() && added.front() == '\n')
+        added.remove_prefix(1);
+    if (!added.empty())
+        std::fprintf(m_err, "%s\n", TextToUtf8(added).c_str());
+    m_noteWritten = note.size();
+}
+
 void CliWindow::deleteAllRows()
 {
     m_rows.clear();

@@ -72,6 +72,8 @@ public:
     int currentSelection() override { return -1; }
     void setSearchRunning(bool) override {}
     // Asked for by the flag, or forced by a failed write: nothing more could be printed.
+    // Each new line of the note goes to standard error as it comes.
+    void setServiceNote(const Text &note) override;
     bool stopRequested() override
     {
         return (m_stopFlag && *m_stopFlag != 0) || !m_writeError.empty();
@@ -121,6 +123,7 @@ private:
     ClientMarker m_marker;
     // The rows listed, a page a block; printed rows are let go when nothing needs them later.
     ResultList m_rows;
+    std::size_t m_noteWritten = 0; // bytes of the service note already on standard error
     std::size_t m_written = 0;
     std::size_t m_printed = 0; // rows that passed the filter and were printed
     std::atomic<std::int64_t> m_listed{0};
