@@ -14,6 +14,7 @@
 #include "ui/reportlistview.h"
 #include "ui/resultfilterbar.h"
 #include "ui/resultlistactions.h"
+#include "ui/savedsearchesmenu.h"
 #include "ui/statisticsbrowser.h"
 #include "ui/uifonts.h"
 #include "ui/windowregistry.h"
@@ -316,6 +317,11 @@ void MainWindow::buildFirstPage(QWidget *page)
     m_keyword->setGeometry(157, 154, 456, 32);
     m_keyword->setFont(FormFont(QStringLiteral("宋体"), -20));
     m_keyword->installEventFilter(this);
+
+    m_saved = new SavedSearchesMenu(*this);
+    m_saved->addButton(m_keyword, page)->setGeometry(617, 154, 56, 32);
+    auto *save = new QShortcut(QKeySequence::Save, this);
+    connect(save, &QShortcut::activated, m_saved, &SavedSearchesMenu::askToSave);
 }
 
 void MainWindow::buildSecondPage(QWidget *page)
@@ -392,6 +398,10 @@ void MainWindow::setSearchRunning(bool running)
     m_search->setText(running ? QCoreApplication::translate("jiujiu", "停止搜索")
                               : QCoreApplication::translate("jiujiu", "开始啾啾搜索"));
     m_stopShortcut->setEnabled(running);
+    if (m_saved && running)
+        m_saved->searchStarted();
+    else if (m_saved)
+        m_saved->searchEnded();
 }
 
 void MainWindow::runToolbarCommand(int index)

@@ -20,6 +20,7 @@ class PageControl;
 class ReportListView;
 class ResultFilterBar;
 class ResultListActions;
+class SavedSearchesMenu;
 class StatisticsBrowser;
 
 // The start-up window: toolbar and announcement above a two-page control, the search form on
@@ -74,6 +75,8 @@ public:
     // Ctrl+F: the results page with the filter box focused.
     void focusFilter();
     StatisticsBrowser &statisticsBrowser() const { return *m_statistics; }
+    // 保存搜索 (Ctrl+S on 显示), the 收藏 drop-down and the keyword history.
+    SavedSearchesMenu &savedSearches() const { return *m_saved; }
     // While a search runs 按钮1 reads "停止搜索" and, like Esc anywhere in the window, asks to
     // stop it; otherwise it reads "开始啾啾搜索" and starts one.
     void setSearchRunning(bool running);
@@ -145,6 +148,7 @@ private:
     ResultFilterBar *m_filterBar = nullptr;
     ResultListActions *m_resultActions = nullptr;
     ClientMarksWatcher *m_clientMarks = nullptr;
+    SavedSearchesMenu *m_saved = nullptr;
     bool m_searchRunning = false;
     bool m_createdSent = false;
 };

@@ -37,6 +37,11 @@ BadgeColours WarningSignColours(WarningSign sign, const QColor &listBackground)
                  listBackground);
 }
 
+BadgeColours NewTagColours(const QColor &listBackground)
+{
+    return Badge(QColor(214, 40, 110), listBackground);
+}
+
 QColor BrokenRowColour(const QPalette &palette)
 {
     const QColor base = palette.color(QPalette::Base);

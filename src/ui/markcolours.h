@@ -25,6 +25,8 @@ enum class WarningSign
     Broken,
 };
 BadgeColours WarningSignColours(WarningSign sign, const QColor &listBackground);
+// The 新 tag of a row new since the saved search last ran.
+BadgeColours NewTagColours(const QColor &listBackground);
 
 // The text of a broken link's row: greyed towards the list's background, still legible.
 QColor BrokenRowColour(const QPalette &palette);

@@ -14,6 +14,7 @@ namespace jiujiu {
 
 class ClientMarker;
 class Collator;
+class SeenFiles;
 
 // The rows of a report-style list view, as Qt's views read them: a ResultList (the caption is
 // column 0) plus the per-row values a list view item carries. Rows are numbered from 0 in the
@@ -80,6 +81,9 @@ public:
     // changed, and rows whose mark changed are announced like changed cells.
     void setMarker(const ClientMarker *marker);
     void remark();
+    // What earlier runs of a saved search listed (it must outlive the model; none: nothing is
+    // new), given before the rows come.
+    void setSeenFiles(const SeenFiles *seen) { m_list.setSeenFiles(seen); }
     // An existing row's status.
     const RowMark &mark(int row) const { return m_list.mark(static_cast<std::size_t>(row)); }
 

@@ -51,16 +51,21 @@ QColor ListBackground()
 
 constexpr int kTagWidth = 28;
 constexpr int kMarkLeft = 31;
+// The 新 tag after the mark, on rows new since the saved search last ran.
+constexpr int kNewLeft = kMarkLeft + 16;
+constexpr int kNewWidth = 16;
 
 // The tag and mark before a name, drawn once for each type and mark on a light and on a dark
 // list.
-const QPixmap &MarkPixmap(FileType type, Mark mark)
+const QPixmap &MarkPixmap(FileType type, Mark mark, bool fresh)
 {
-    static std::array<QPixmap, kFileTypeCount * 3 * 2> pixmaps;
+    static std::array<QPixmap, kFileTypeCount * 3 * 2 * 2> pixmaps;
     const QColor background = ListBackground();
     QPixmap &pixmap =
-        pixmaps[(static_cast<std::size_t>(type) * 3 + static_cast<std::size_t>(mark)) * 2 +
-                (IsDarkColour(background) ? 1 : 0)];
+        pixmaps[((static_cast<std::size_t>(type) * 3 + static_cast<std::size_t>(mark)) * 2 +
+                 (IsDarkColour(background) ? 1 : 0)) *
+                    2 +
+                (fresh ? 1 : 0)];
     if (!pixmap.isNull())
         return pixmap;
     const QSize size = ResultMarkSize();
@@ -78,6 +83,16 @@ const QPixmap &MarkPixmap(FileType type, Mark mark)
     painter.drawRoundedRect(tag, 3, 3);
     painter.setPen(tagColours.text);
     painter.drawText(tag, Qt::AlignCenter, TagOf(type));
+    if (fresh) {
+        const BadgeColours newColours = NewTagColours(background);
+        const QRectF newTag(kNewLeft + 0.5, 1.5, kNewWidth, size.height() - 3);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(newColours.fill);
+        painter.drawRoundedRect(newTag, 3, 3);
+        painter.setPen(newColours.text);
+        painter.drawText(newTag, Qt::AlignCenter,
+                         QCoreApplication::translate("jiujiu", "新", "tag"));
+    }
     if (mark == Mark::None)
         return pixmap;
 
@@ -156,7 +171,7 @@ QString NameToolTip(const ResultListModel &model, int row, bool merged)
 
 QSize ResultMarkSize()
 {
-    return {kMarkLeft + 14, 16};
+    return {kNewLeft + kNewWidth + 1, 16};
 }
 
 QStringList ListingLines(const ResultListModel &model, int row)
@@ -181,7 +196,7 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
     switch (role) {
     case Qt::DecorationRole:
         if (column == NameColumn)
-            return MarkPixmap(list.type(r), MarkOf(list, r, merged));
+            return MarkPixmap(list.type(r), MarkOf(list, r, merged), list.isNew(r));
         return {};
     case Qt::ForegroundRole:
         // A broken link's row is greyed: there is nothing to download.
