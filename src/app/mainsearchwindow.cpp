@@ -4,6 +4,7 @@
 #include "ui/controlproperties.h"
 #include "ui/listcommands.h"
 #include "ui/mainwindow.h"
+#include "ui/qttext.h"
 #include "ui/windowregistry.h"
 
 namespace jiujiu {
@@ -31,6 +32,13 @@ void MainSearchWindow::setCurrentPage(int page)
 void MainSearchWindow::setAnnouncement(const Text &text)
 {
     WriteControlProperty(kWindow, MainWindow::Announcement, PropertyText, -1, Value(text));
+}
+
+void MainSearchWindow::showFailure(const Text &announcement, const Text &detail)
+{
+    setAnnouncement(announcement);
+    if (auto *window = qobject_cast<MainWindow *>(LoadedWindow(kWindow)))
+        window->setAnnouncementDetail(ToQString(detail));
 }
 
 void MainSearchWindow::showProgress(const Text &text)

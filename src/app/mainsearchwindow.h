@@ -11,6 +11,7 @@ public:
     Text keyword() override;
     void setCurrentPage(int page) override;
     void setAnnouncement(const Text &text) override;
+    void showFailure(const Text &announcement, const Text &detail) override;
     void showProgress(const Text &text) override;
     void deleteAllRows() override;
     int appendRow(const Text &caption) override;

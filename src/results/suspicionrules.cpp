@@ -1,5 +1,6 @@
 #include "results/suspicionrules.h"
 
+#include "results/directioncontrols.h"
 #include "results/ed2klink.h"
 #include "results/sizetext.h"
 #include "runtime/asciicase.h"
@@ -212,20 +213,7 @@ std::optional<std::string> DoubleExtension(const RowFacts &row, const ListFacts 
 
 std::optional<std::string> DirectionControl(const RowFacts &row, const ListFacts &)
 {
-    // U+202A-U+202E and U+2066-U+2069 turn the text after them around: "x\u202Evkm.exe"
-    // shows as "xexe.mkv".
-    const auto hidden = [](std::string_view text) {
-        for (std::size_t at = text.find("\xE2\x80"); at != std::string_view::npos;
-             at = text.find("\xE2\x80", at + 1))
-            if (at + 2 < text.size() && text[at + 2] >= '\xAA' && text[at + 2] <= '\xAE')
-                return true;
-        for (std::size_t at = text.find("\xE2\x81"); at != std::string_view::npos;
-             at = text.find("\xE2\x81", at + 1))
-            if (at + 2 < text.size() && text[at + 2] >= '\xA6' && text[at + 2] <= '\xA9')
-                return true;
-        return false;
-    };
-    if (!hidden(row.name) && !hidden(row.fileName))
+    if (!HasDirectionControls(row.name) && !HasDirectionControls(row.fileName))
         return std::nullopt;
     std::string reason = "名称里藏着改变文字方向的控制字符，显示出来的扩展名是假的";
     if (!row.extension.empty())

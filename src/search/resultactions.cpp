@@ -2,6 +2,7 @@
 
 #include "net/openaddress.h"
 #include "net/urlencoding.h"
+#include "results/directioncontrols.h"
 #include "results/ed2klink.h"
 #include "results/resultjudgement.h"
 #include "runtime/codepage.h"
@@ -12,6 +13,16 @@
 #include "search/searchworkflow.h"
 
 namespace jiujiu {
+namespace {
+
+// A name inside a message: isolated, so a direction control in it cannot turn the message
+// around.
+std::string IsolatedName(const Text &name)
+{
+    return IsolatedUtf8(TextToUtf8(name));
+}
+
+} // namespace
 
 Text CloudPlayAddress(const Text &link)
 {
@@ -43,7 +54,7 @@ std::vector<Text> LinksToHandOn(const std::vector<NamedLink> &rows)
             continue;
         }
         if (++brokenCount <= kNamed)
-            broken.push_back((rows.size() > 1 ? TextToUtf8(row.name) + "：" : std::string()) +
+            broken.push_back((rows.size() > 1 ? IsolatedName(row.name) + "：" : std::string()) +
                              BrokenLinkReason(link.problem));
     }
     if (brokenCount == 0)
@@ -66,8 +77,38 @@ std::vector<Text> LinksToHandOn(const std::vector<NamedLink> &rows)
     return links;
 }
 
+bool ConfirmHandOff(const Text &name, const RowMark &mark)
+{
+    std::string state;
+    if (mark.status == RowStatus::Known) {
+        state = "客户端里已有这个文件";
+    } else if (mark.status == RowStatus::Downloading) {
+        state = "客户端正在下载这个文件";
+        if (mark.donePermille)
+            state += "（已下载 " + std::to_string(*mark.donePermille / 10) + "%）";
+    } else {
+        return true;
+    }
+    static const Text title = Utf8ToText("温馨提示");
+    const std::string question = IsolatedName(name) + "\r\n" + state + "，仍要交给客户端吗？";
+    return ShowMessageBox(Value(Utf8ToText(question)), Value(MbYesNo | MbIconQuestion | MbDefaultButton2),
+                          Value(title)) == IdYes - 1;
+}
+
+bool ConfirmHandOffs(std::size_t known, std::size_t all)
+{
+    if (known == 0)
+        return true;
+    static const Text title = Utf8ToText("温馨提示");
+    const std::string question = "选中的 " + std::to_string(all) + " 个链接里有 " +
+                                 std::to_string(known) +
+                                 " 个文件客户端里已有或正在下载，仍要交给客户端吗？";
+    return ShowMessageBox(Value(Utf8ToText(question)), Value(MbYesNo | MbIconQuestion | MbDefaultButton2),
+                          Value(title)) == IdYes - 1;
+}
+
 void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCloudPlayPage,
-                         const HandOffListener &handedOver)
+                         const HandOffListener &handedOver, const RowMarkOf &markOf)
 {
     static const Text title = Utf8ToText("温馨提示");
     const auto selectedLink = [&window] {
@@ -84,11 +125,17 @@ void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCl
     if (LinksToHandOn({{window.cellText(selected, NameColumn), selectedLink()}}).empty())
         return;
     static const Text question = Utf8ToText("使用云播放在线看吗？\r\n否则复制、下载！");
-    if (ShowMessageBox(Value(question), Value(MbOkCancel | MbIconInformation), Value(title)) == 0) {
+    static const std::vector<Text> choices = {Utf8ToText("云播放"), Utf8ToText("复制并下载")};
+    const int choice = AskChoice(question, title, choices);
+    if (choice == 0) {
         if (showCloudPlayPage)
             showCloudPlayPage(CloudPlayAddress(selectedLink()));
         return;
     }
+    if (choice != 1)
+        return;
+    if (markOf && !ConfirmHandOff(window.cellText(selected, NameColumn), markOf(selected)))
+        return;
     ClearClipboard();
     const bool copied = SetClipboardText(selectedLink());
     // Told, unlike the silent shell hand-off: a link no client took is otherwise just lost.

@@ -112,23 +112,66 @@ Text StoppedAnnouncement(const Text *total, std::int64_t rows)
     return Concatenate({found, *total, listed, Number(rows), end});
 }
 
+Text SearchingAnnouncement(const Text &keyword)
+{
+    static const Text before = Utf8ToText("正在搜索“");
+    static const Text after = Utf8ToText("”…");
+    return Concatenate({before, keyword, after});
+}
+
+std::string FailureInWords(const std::string &reason)
+{
+    // libcurl's texts (7.x and 8.x) and the program's own, most telling first.
+    static const std::pair<const char *, const char *> kWords[] = {
+        {"答案", nullptr}, // already in words: 答案超过 64 MB, 答案读不出来：…
+        {"abandoned after", "连续几页都没能读出来，不再请求"},
+        {"resolve", "找不到服务器"},
+        {"Connection refused", "连接被拒绝"},
+        {"Couldn't connect", "连接被拒绝"},
+        {"Could not connect", "连接被拒绝"},
+        {"timed out", "连接超时"},
+        {"Timeout", "连接超时"},
+        {"no complete answer within", "连接超时"},
+        {"no data for", "连接超时"},
+        {"bytes/s for", "连接太慢"},
+        {"SSL", "安全连接失败"},
+        {"TLS", "安全连接失败"},
+        {"certificate", "安全连接失败"},
+        {"Empty reply", "连接中断"},
+        {"Recv failure", "连接中断"},
+        {"Send failure", "连接中断"},
+        {"reset", "连接中断"},
+        {"closed", "连接中断"},
+        {"out of memory", "内存不足"},
+    };
+    for (const auto &[clue, words] : kWords)
+        if (reason.find(clue) != std::string::npos)
+            return words ? words : reason;
+    if (reason.rfind("HTTP ", 0) == 0)
+        return "服务出错（" + reason + "）";
+    return "网络出错";
+}
+
+Text FailedAnnouncement(const std::string &reason)
+{
+    return Utf8ToText("搜索失败：" + FailureInWords(reason));
+}
+
 Text UnreachableMessage(const std::string &reason)
 {
-    static const Text text = Utf8ToText("呜呜，连不上搜索服务，请检查网络后再试一次！\r\n原因：");
-    // The reason is UTF-8 (libcurl's text or our own); anything else is made safe first.
-    return text + Utf8ToText(reason);
+    return Utf8ToText("呜呜，连不上搜索服务（" + FailureInWords(reason) +
+                      "），请检查网络后再试一次！");
 }
 
 Text AnswerTooLargeMessage(const std::string &reason)
 {
-    static const Text text = Utf8ToText("呜呜，搜索服务的答案太大，没能读出来！\r\n原因：");
-    return text + Utf8ToText(reason);
+    return Utf8ToText("呜呜，搜索服务的答案太大（" + FailureInWords(reason) + "），没能读出来！");
 }
 
-Text UnreadableAnswerMessage(const std::string &reason)
+Text UnreadableAnswerMessage(const std::string &)
 {
-    static const Text text = Utf8ToText("呜呜，搜索服务的答案读不出来！\r\n原因：");
-    return text + Utf8ToText(reason);
+    static const Text text = Utf8ToText("呜呜，搜索服务的答案读不出来！");
+    return text;
 }
 
 std::string TooLargeReason(std::size_t cap)

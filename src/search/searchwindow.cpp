@@ -4,6 +4,11 @@ namespace jiujiu {
 
 SearchWindow::~SearchWindow() = default;
 
+void SearchWindow::showFailure(const Text &announcement, const Text &)
+{
+    setAnnouncement(announcement);
+}
+
 void SearchWindow::appendRows(std::vector<ResultRow> &&rows)
 {
     for (const ResultRow &row : rows) {

@@ -20,6 +20,9 @@ public:
     virtual void setCurrentPage(int page) = 0;
     // The announcement line: the total found, and at the end how the search went.
     virtual void setAnnouncement(const Text &text) = 0;
+    // The search could not begin: the announcement says why in words, the detail (the
+    // technical reason) is there for whoever looks closer. By default only the announcement.
+    virtual void showFailure(const Text &announcement, const Text &detail);
     // How far a running search is, e.g. "正在读取第 3/20 页 · 已列出 100 条".
     virtual void showProgress(const Text &text) = 0;
 

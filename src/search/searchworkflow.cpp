@@ -1,5 +1,7 @@
 #include "search/searchworkflow.h"
 
+#include "runtime/codepage.h"
+
 #include "net/httpclient.h"
 #include "net/httpresponse.h"
 #include "net/urlencoding.h"
@@ -99,20 +101,33 @@ SearchOutcome SearchWorkflow::StartSearch()
 {
     if (m_running)
         return SearchOutcome::Busy;
-    const Text keyword = m_window.keyword();
-    if (keyword.empty()) {
-        ShowMessageBox(Value(EmptyKeywordMessage()), Value(0), Value(SearchMessageTitle()));
-        m_report = SearchReport();
-        return m_report.outcome = SearchOutcome::EmptyKeyword;
-    }
-    m_window.setCurrentPage(1);
-    return run(keyword);
+    SearchOutcome outcome;
+    do {
+        m_restartWanted = false;
+        const Text keyword = m_window.keyword();
+        if (keyword.empty()) {
+            ShowMessageBox(Value(EmptyKeywordMessage()), Value(0), Value(SearchMessageTitle()));
+            m_report = SearchReport();
+            return m_report.outcome = SearchOutcome::EmptyKeyword;
+        }
+        m_window.setCurrentPage(1);
+        outcome = run(keyword);
+    } while (m_restartWanted);
+    return outcome;
 }
 
 void SearchWorkflow::OnKeywordKeyPressed(int keyCode, int)
 {
-    if (keyCode == 13)
-        StartSearch();
+    if (keyCode != 13)
+        return;
+    // Enter during a search: that search stops, and the one that started it searches the
+    // keyword the box holds now.
+    if (m_running) {
+        m_restartWanted = true;
+        m_stopRequested = true;
+        return;
+    }
+    StartSearch();
 }
 
 SearchOutcome SearchWorkflow::RunSearch()
@@ -146,6 +161,7 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
     RunningGuard guard(*this);
     m_report = SearchReport();
     m_window.deleteAllRows();
+    m_window.setAnnouncement(SearchingAnnouncement(keyword));
 
     // The first answer gives the total and the number of pages. A valid answer is taken as it
     // is; only a failed request is asked again. One client carries the whole search, so the
@@ -181,7 +197,9 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
             failureKind == PageFetcher::Failure::TooLarge     ? AnswerTooLargeMessage(failure)
             : failureKind == PageFetcher::Failure::Unreadable ? UnreadableAnswerMessage(failure)
                                                               : UnreachableMessage(failure);
-        ShowMessageBox(Value(message), Value(0), Value(SearchMessageTitle()));
+        // The top line says it too, the list being empty: never the last search's total.
+        m_window.showFailure(FailedAnnouncement(failure), Utf8ToText(failure));
+        ShowDetailedMessageBox(message, Utf8ToText(failure), 0, SearchMessageTitle());
         return end(SearchOutcome::Unreachable);
     }
 

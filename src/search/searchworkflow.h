@@ -24,7 +24,8 @@ public:
     SearchWorkflow &operator=(const SearchWorkflow &) = delete;
 
     SearchOutcome StartSearch();
-    // Key pressed in the keyword box: Enter (13) searches whatever the modifiers.
+    // Key pressed in the keyword box: Enter (13) searches whatever the modifiers; during a
+    // search it stops that one and searches the box's keyword next.
     void OnKeywordKeyPressed(int keyCode, int modifiers);
     // Searches for the keyword box's text, read once.
     SearchOutcome RunSearch();
@@ -51,6 +52,7 @@ private:
     SearchReport m_report;
     bool m_running = false;
     bool m_stopRequested = false;
+    bool m_restartWanted = false;
 };
 
 } // namespace jiujiu

@@ -73,6 +73,17 @@ public:
     ClientMarksWatcher &clientMarks() const { return *m_clientMarks; }
     // Ctrl+F: the results page with the filter box focused.
     void focusFilter();
+    // The compact search row on 显示: a keyword box kept equal to 编辑框1 and one 搜索 / 停止
+    // button, in a row of its own that more controls can join.
+    QWidget &resultsSearchRow() const { return *m_searchRow; }
+    QLineEdit &resultsKeywordBox() const { return *m_quickKeyword; }
+    // A passing message in the announcement line ("已复制 3 条链接"); the announcement comes
+    // back after a few seconds, or as soon as it changes.
+    void showStatus(const QString &text);
+    // The announcement's tool tip beside its whole text: the technical reason of a failure.
+    void setAnnouncementDetail(const QString &detail);
+    // The announcement line's tool tip: its whole text, and the detail when there is one.
+    QString announcementToolTip() const;
     StatisticsBrowser &statisticsBrowser() const { return *m_statistics; }
     // While a search runs 按钮1 reads "停止搜索" and, like Esc anywhere in the window, asks to
     // stop it; otherwise it reads "开始啾啾搜索" and starts one.
@@ -120,13 +131,20 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildToolbar();
     void buildFirstPage(QWidget *page);
     void buildSecondPage(QWidget *page);
     void fitOuterSize();
+    // Places the controls: the form's layout at the form's size, the room of a larger window
+    // given to the list, the tabs and the filter row, the first page's form kept centred.
+    void layOut();
     void placeFilterBar();
+    // The list takes the focus on its current row, the first when none is.
+    void focusList();
+    QSize formSize() const;
     // The announcement's blue and the disclaimer's grey, legible on the palette in use.
     void colourTexts();
     // Names and descriptions for a screen reader: the form's object names are no words.
@@ -140,6 +158,11 @@ private:
     QLabel *m_disclaimer = nullptr;
     QLineEdit *m_keyword = nullptr;
     QPushButton *m_search = nullptr;
+    QWidget *m_searchRow = nullptr;
+    QLineEdit *m_quickKeyword = nullptr;
+    QPushButton *m_quickSearch = nullptr;
+    QLabel *m_logo = nullptr;
+    bool m_focusListOnRows = false;
     QShortcut *m_stopShortcut = nullptr;
     ReportListView *m_list = nullptr;
     ResultFilterBar *m_filterBar = nullptr;

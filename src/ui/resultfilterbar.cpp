@@ -12,10 +12,13 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QRegularExpressionValidator>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -25,12 +28,35 @@
 namespace jiujiu {
 namespace {
 
+// Red text on a reddened field, and the "invalid" property the style sheets of the visual
+// style and the skin draw a red frame for: red under any look.
 void MarkBad(QLineEdit *field, bool bad)
 {
+    if (field->property("invalid").toBool() == bad)
+        return;
+    const QPalette plain;
     QPalette palette = field->palette();
-    palette.setColor(QPalette::Text,
-                     bad ? FieldErrorColour(QPalette()) : QPalette().color(QPalette::Text));
+    palette.setColor(QPalette::Text, bad ? FieldErrorColour(plain) : plain.color(QPalette::Text));
+    const QColor base = plain.color(QPalette::Base);
+    const QColor red = FieldErrorColour(plain);
+    palette.setColor(QPalette::Base, bad ? QColor((base.red() * 5 + red.red()) / 6,
+                                                  (base.green() * 5 + red.green()) / 6,
+                                                  (base.blue() * 5 + red.blue()) / 6)
+                                         : base);
     field->setPalette(palette);
+    field->setProperty("invalid", bad);
+    field->style()->unpolish(field);
+    field->style()->polish(field);
+    field->update();
+}
+
+// What a size field takes: digits, separators, blanks and the letters of a unit (700MB,
+// 1.5 GB, 1,024 B, 2GiB, 3 字节); a letter outside them is refused as it is typed.
+QValidator *SizeValidator(QObject *parent)
+{
+    return new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("^[0-9０-９.,，．\\s]*[kKmMgGtTpPeE]?[iI]?[bB]?(字节)?\\s*$")),
+        parent);
 }
 
 // The size in a bound field, or none when it is empty or does not read as a size (which the
@@ -147,7 +173,8 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
       m_type(new QComboBox(this)),
       m_hideSuspicious(new QCheckBox(QCoreApplication::translate("jiujiu", "隐藏可疑"), this)),
       m_hideKnown(new QCheckBox(QCoreApplication::translate("jiujiu", "隐藏已有"), this)),
-      m_options(new QToolButton(this))
+      m_options(new QToolButton(this)), m_problem(new QLabel(parent)),
+      m_problemTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("筛选栏"));
     m_text->setObjectName(QStringLiteral("筛选框"));
@@ -165,6 +192,22 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     }
     m_minSize->setPlaceholderText(QCoreApplication::translate("jiujiu", "最小大小"));
     m_maxSize->setPlaceholderText(QCoreApplication::translate("jiujiu", "最大大小"));
+
+    for (QLineEdit *field : {m_minSize, m_maxSize}) {
+        field->setValidator(SizeValidator(field));
+        connect(field, &QLineEdit::inputRejected, this, [this, field] {
+            showProblem(QCoreApplication::translate("jiujiu", "%1只能写数字和单位，如 700MB、1.5GB")
+                            .arg(field->placeholderText()),
+                        true);
+        });
+    }
+
+    m_problem->setObjectName(QStringLiteral("筛选提示"));
+    m_problem->setTextFormat(Qt::PlainText);
+    m_problem->hide();
+    m_problemTimer->setSingleShot(true);
+    m_problemTimer->setInterval(RefusedInputShownMs);
+    connect(m_problemTimer, &QTimer::timeout, this, [this] { showProblem(m_expressionError); });
 
     m_minSources->setObjectName(QStringLiteral("最少资源数"));
     m_minSources->setRange(0, 999999);
@@ -303,6 +346,8 @@ void ResultFilterBar::applyNow()
     }
     MarkBad(m_text, !m_expressionError.isEmpty());
     m_text->setToolTip(m_expressionError.isEmpty() ? FilterHelp() : m_expressionError);
+    if (!m_problemTimer->isActive())
+        showProblem(m_expressionError);
     ResultFilter filter = *m_expression;
     filter.restrictBytes(BoundOf(m_minSize), BoundOf(m_maxSize));
     if (m_minSources->value() > 0)
@@ -315,6 +360,30 @@ void ResultFilterBar::applyNow()
         filter.excludeStatus(RowStatus::Known);
     m_proxy->setFilter(filter);
     updateStatus();
+}
+
+void ResultFilterBar::showProblem(const QString &text, bool passing)
+{
+    if (passing)
+        m_problemTimer->start();
+    else
+        m_problemTimer->stop();
+    QPalette palette = m_problem->palette();
+    palette.setColor(QPalette::WindowText, FieldErrorColour(QPalette()));
+    m_problem->setPalette(palette);
+    // One line: the reason, then what the list shows meanwhile.
+    m_problem->setText(QString(text).replace(QLatin1Char('\n'), QStringLiteral("  ")));
+    m_problem->setToolTip(text);
+    const bool shown = !text.isEmpty();
+    if (shown != m_problem->isVisibleTo(m_problem->parentWidget()) || shown) {
+        m_problem->setVisible(shown);
+        emit problemChanged();
+    }
+}
+
+QString ResultFilterBar::problemText() const
+{
+    return m_problem->isVisibleTo(m_problem->parentWidget()) ? m_problem->text() : QString();
 }
 
 void ResultFilterBar::focusFilter()
@@ -349,6 +418,13 @@ bool ResultFilterBar::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_text && event->type() == QEvent::Resize)
         placeStatus();
+    // Down from the filter box goes on into the list below it.
+    if (watched == m_text && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Down &&
+        static_cast<QKeyEvent *>(event)->modifiers() == Qt::NoModifier) {
+        emit listWanted();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -300,7 +300,10 @@ QVariant ResultListModel::data(const QModelIndex &index, int role) const
         return shown;
     switch (role) {
     case Qt::DisplayRole:
+        return cellText(index.row(), index.column());
     case Qt::ToolTipRole: // info tips: the whole cell text, however narrow the column
+        if (index.column() == NameColumn || index.column() == LinkColumn)
+            return Isolated(cellText(index.row(), index.column()));
         return cellText(index.row(), index.column());
     case Qt::TextAlignmentRole:
         return Columns()[static_cast<std::size_t>(index.column())].alignment.toInt();

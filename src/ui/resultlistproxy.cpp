@@ -1,5 +1,6 @@
 #include "ui/resultlistproxy.h"
 
+#include "ui/qttext.h"
 #include "ui/resultlistmodel.h"
 #include "ui/resultmarks.h"
 
@@ -470,7 +471,7 @@ QVariant ResultListProxy::data(const QModelIndex &index, int role) const
         const std::size_t copies = groups.copies(static_cast<std::size_t>(row));
         if (copies > 1)
             return QStringLiteral("%1  \u00D7%2")
-                .arg(m_source->cellText(row, NameColumn))
+                .arg(Isolated(m_source->cellText(row, NameColumn)))
                 .arg(copies);
     }
     return m_source->data(m_source->index(row, column), role);

@@ -145,8 +145,12 @@ QString WarningLines(const std::vector<Warning> &warnings)
 
 QString NameToolTip(const ResultListModel &model, int row, bool merged)
 {
-    QStringList lines{model.cellText(row, NameColumn),
-                      QCoreApplication::translate("jiujiu", "类型：") + TypeText(model, row)};
+    const QString name = model.cellText(row, NameColumn);
+    QStringList lines{Isolated(name)};
+    // What the direction controls hide: the name as it really runs, the controls spelt out.
+    if (const QString visible = WithVisibleControls(name); visible != name)
+        lines << QCoreApplication::translate("jiujiu", "实际的字符：") + Isolated(visible);
+    lines << QCoreApplication::translate("jiujiu", "类型：") + TypeText(model, row);
     const QString warnings = WarningLines(ShownWarnings(model, row, merged));
     if (!warnings.isEmpty())
         lines << warnings;
@@ -201,7 +205,7 @@ QStringList ListingLines(const ResultListModel &model, int row)
     for (std::size_t member : Members(model, row, true)) {
         const int m = static_cast<int>(member);
         lines << QCoreApplication::translate("jiujiu", "序号 %1  %2  （资源 %3）")
-                     .arg(model.cellText(m, SerialColumn), model.cellText(m, NameColumn),
+                     .arg(model.cellText(m, SerialColumn), Isolated(model.cellText(m, NameColumn)),
                           model.cellText(m, SourcesColumn));
     }
     return lines;
@@ -242,7 +246,7 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
         case LinkColumn:
             if (!broken)
                 return {};
-            return model.cellText(row, LinkColumn) + QLatin1Char('\n') +
+            return Isolated(model.cellText(row, LinkColumn)) + QLatin1Char('\n') +
                    QString::fromStdString(
                        BrokenLinkWarning(judge.linkProblem(static_cast<std::size_t>(row))).text);
         case ResultListModel::TypeColumn:

@@ -27,6 +27,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -284,6 +285,72 @@ TEST_F(ProgramTest, StopButtonAndEscEndARunningSearchKeepingWholePages)
                 .arg(rows));
         EXPECT_TRUE(boxes.empty());
     }
+    s_service->exportEnvironment();
+}
+
+// Searching again from 显示: the top line says 正在搜索 at once, Enter in its keyword box
+// during a search stops it and lists the new keyword's rows alone, and the list takes the
+// focus. A service that is gone is told in Chinese, the technical reason kept in the details.
+TEST_F(ProgramTest, EnterDuringASearchStartsTheNewKeyword)
+{
+    std::optional<test::DemoServiceProcess> slow;
+    slow.emplace(std::vector<std::string>{"--rows-per-page", "20", "--latency-ms", "100"});
+    ASSERT_FALSE(slow->host().empty());
+    slow->exportEnvironment();
+    if (!Main())
+        StartProgram();
+    ASSERT_NE(Main(), nullptr);
+    auto &boxes = AnswerBoxes(IdOk);
+    QLineEdit *quick = Child<QLineEdit>("显示关键字");
+    QLabel *announcement = Child<QLabel>("标签3");
+    ASSERT_TRUE(quick && announcement);
+    const ControlReference list = MainWindow::control(MainWindow::ResultList);
+    const auto news = demo::FindResources("每日新闻");
+    const auto rerun = demo::FindResources("Rerun");
+    ASSERT_GT(news.size(), 100u);
+    ASSERT_FALSE(rerun.empty());
+
+    Main()->setCurrentPage(1);
+    quick->clear();
+    TypeInto(quick, QString::fromUtf8("每日新闻"));
+    QString first;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (first.isEmpty())
+            first = announcement->text();
+        if (ListGetItemText(list, 19).empty())
+            return;
+        poll.stop();
+        quick->clear();
+        TypeInto(quick, QStringLiteral("Rerun"));
+        QTest::keyClick(quick, Qt::Key_Return);
+    });
+    poll.start();
+    quick->setFocus();
+    QTest::keyClick(quick, Qt::Key_Return);
+    poll.stop();
+    EXPECT_EQ(first, QString::fromUtf8("正在搜索“每日新闻”…"));
+    EXPECT_FALSE(Program::instance()->workflow().isRunning());
+    EXPECT_EQ(Main()->keyword(), "Rerun");
+    int rows = 0;
+    while (!ListGetItemText(list, rows).empty())
+        ++rows;
+    EXPECT_EQ(rows, static_cast<int>(rerun.size())) << "only the new keyword's rows";
+    EXPECT_EQ(TextToUtf8(ListGetItemText(list, 0, Value(1))), rerun[0]->name);
+    EXPECT_EQ(QApplication::focusWidget(), &Main()->resultList());
+    EXPECT_EQ(Main()->resultList().currentSelection(), 0);
+    EXPECT_TRUE(boxes.empty());
+
+    // Nobody listens on the service's port any more.
+    slow.reset();
+    QTest::keyClick(quick, Qt::Key_Return);
+    EXPECT_EQ(announcement->text(), QString::fromUtf8("搜索失败：连接被拒绝"));
+    EXPECT_TRUE(Main()->announcementToolTip().contains(QStringLiteral("onnect")))
+        << Main()->announcementToolTip().toStdString();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text.rfind("呜呜，连不上搜索服务（连接被拒绝），请检查网络后再试一次！\r\n原因：", 0), 0u)
+        << boxes[0].text;
     s_service->exportEnvironment();
 }
 

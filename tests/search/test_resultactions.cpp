@@ -103,12 +103,12 @@ TEST_F(ResultActionsTest, OkPlaysTheLinkPercentEncoded)
                           "ed2k://%7Cfile%7CTom%20%26amp%3B%20Jerry%20%E7%AC%AC1%E9%9B%86.mkv%7C123"
                           "%7C0123456789ABCDEF0123456789ABCDEF%7C/&tryplay=1&from=vodHome";
     EXPECT_EQ(ui.events, (std::vector<Event>{{"box 温馨提示", question}, {"play", expected}}));
-    EXPECT_EQ(ui.styles[0] & 0xFF, 65);
+    EXPECT_EQ(ui.styles[0] & 0xFF, MbOkCancel | MbIconQuestion);
 }
 
 TEST_F(ResultActionsTest, CancelCopiesThenHandsOverTheLinkAsShown)
 {
-    // Cancel, and Esc or the close button, which answer the same.
+    // 复制并下载, the second button of the question.
     window.selection = 0;
     ui.answer = IdCancel;
     act();

@@ -10,6 +10,7 @@
 #include "search/resultactions.h"
 #include "search/searchwindow.h"
 #include "ui/controlproperties.h"
+#include "ui/announcementlabel.h"
 #include "ui/listcommands.h"
 #include "ui/mainwindow.h"
 #include "ui/qttext.h"
@@ -20,6 +21,7 @@
 #include "ui/resultlistactions.h"
 #include "ui/resultlistmodel.h"
 #include "ui/resultlistproxy.h"
+#include "ui/visualstyle.h"
 #include "ui/windowregistry.h"
 
 #include <QApplication>
@@ -29,12 +31,16 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTest>
@@ -382,7 +388,7 @@ TEST_F(ResultViewTest, MergeShowsOneRowPerFile)
     fill();
     // Rows 3, 5 and 7 name one file: shown once, as the first of them, with the most sources.
     EXPECT_EQ(shown(0), (Column{"1", "2", "3", "4", "6"}));
-    EXPECT_EQ(shown(1)[2], "Jerry.Quiet.Harbor.mkv  \u00D73");
+    EXPECT_EQ(shown(1)[2], "\u2068Jerry.Quiet.Harbor.mkv\u2069  \u00D73") << "the name isolated";
     EXPECT_EQ(shown(3)[2], "30");
     EXPECT_EQ(shown(1)[0], "Tom & Jerry.Remix.mkv") << "no mark on a single file";
     // Sorting by sources uses the group's count.
@@ -511,6 +517,106 @@ TEST_F(ResultViewTest, CtrlCCopiesTheSelectedLinksAsShown)
     EXPECT_EQ(QGuiApplication::clipboard()->text().count(QLatin1Char('\n')), 4);
     EXPECT_TRUE(
         QGuiApplication::clipboard()->text().startsWith(QString::fromStdString(Samples()[5].link)));
+}
+
+// The keyboard never traps: Tab leaves the list, Down from the filter box enters it on its
+// first row, and Ctrl+C says in the status line how many links it copied.
+TEST_F(ResultViewTest, KeysLeaveAndEnterTheListAndCopyingSaysSo)
+{
+    fill();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QLineEdit *filter = window->filterBar().filterBox();
+    filter->setFocus();
+    QTest::keyClick(filter, Qt::Key_Down);
+    EXPECT_TRUE(list->hasFocus());
+    EXPECT_EQ(list->currentSelection(), list->shownRows().front());
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->currentSelection(), list->shownRows()[1]) << "arrows move within";
+    QTest::keyClick(list, Qt::Key_Tab);
+    EXPECT_FALSE(list->hasFocus()) << "Tab leaves the list";
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Backtab);
+    EXPECT_FALSE(list->hasFocus());
+
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    auto *line = window->findChild<AnnouncementLabel *>(QStringLiteral("标签3"));
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->shownText(), QStringLiteral("已复制 5 条链接"));
+    EXPECT_NE(window->announcement(), ToRuntimeText(QStringLiteral("已复制 5 条链接")))
+        << "the announcement itself is kept";
+}
+
+// A right-to-left override in a name reorders nothing outside it: the cell and the tool tip
+// hold it isolated, and the tool tip spells the control out.
+TEST_F(ResultViewTest, DirectionControlsInANameStayInsideIt)
+{
+    const std::string rlo = "\xE2\x80\xAE";
+    fill({{("假货" + rlo + "4pm.exe").c_str(), "1 KB", "2", Link("fake.exe", 1024, '7')}});
+    const QModelIndex name = list->model()->index(0, NameColumn);
+    auto *delegate = qobject_cast<QStyledItemDelegate *>(list->itemDelegate());
+    ASSERT_NE(delegate, nullptr);
+    const QString cell = delegate->displayText(name.data(), QLocale());
+    const QString raw = QString::fromUtf8("假货" + rlo + "4pm.exe");
+    EXPECT_EQ(cell, QChar(0x2068) + raw + QChar(0x2069));
+    const QString tip = name.data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.startsWith(QChar(0x2068) + raw + QChar(0x2069) + QLatin1Char('\n')))
+        << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QString::fromUtf8("假货⟨RLO⟩4pm.exe"))) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("（.exe）"))) << tip.toStdString();
+}
+
+// A filter the box cannot read turns it red under the desktop's look and under the visual
+// style with the skin, and a line above the list says why; letters a size cannot hold are
+// refused in words.
+TEST_F(ResultViewTest, UnreadableFilterIsRedAndSaysWhy)
+{
+    fill();
+    QLineEdit *box = window->filterBar().filterBox();
+    QFile skin(QStringLiteral(JIUJIU_SKIN_SOURCE_DIR "/jiujiu.qss"));
+    ASSERT_TRUE(skin.open(QIODevice::ReadOnly));
+    const QString skinSheet = QString::fromUtf8(skin.readAll());
+    const auto reddish = [](const QImage &image) {
+        int red = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                red += c.red() > 150 && c.green() < 90 && c.blue() < 90;
+            }
+        return red;
+    };
+    for (bool styled : {false, true}) {
+        SCOPED_TRACE(styled ? "visual style and skin" : "desktop look");
+        if (styled) {
+            qApp->setStyleSheet(skinSheet);
+            SetVisualStyle(2);
+        }
+        box->setText(QStringLiteral("size>=lots"));
+        window->filterBar().applyNow();
+        QTest::qWait(20);
+        EXPECT_GT(reddish(box->grab().toImage()), 20);
+        QLabel *line = window->filterBar().problemLine();
+        EXPECT_TRUE(line->isVisible());
+        EXPECT_TRUE(window->filterBar().problemText().contains(QStringLiteral("lots")));
+        EXPECT_GE(list->geometry().top(), line->geometry().bottom()) << "the list makes room";
+        box->setText(QStringLiteral("size>=1KB"));
+        window->filterBar().applyNow();
+        QTest::qWait(20);
+        EXPECT_EQ(reddish(box->grab().toImage()), 0);
+        EXPECT_FALSE(line->isVisible());
+        EXPECT_EQ(list->geometry().top(), 32);
+    }
+    SetVisualStyle(0);
+    qApp->setStyleSheet(QString());
+
+    auto *maxSize = window->findChild<QLineEdit *>(QStringLiteral("最大大小"));
+    ASSERT_NE(maxSize, nullptr);
+    maxSize->setFocus();
+    QTest::keyClicks(maxSize, QStringLiteral("7x"));
+    EXPECT_EQ(maxSize->text(), QStringLiteral("7"));
+    EXPECT_TRUE(window->filterBar().problemText().contains(QStringLiteral("最大大小")));
 }
 
 TEST_F(ResultViewTest, EnterActsOnTheCurrentRowAndEmptySpaceOnNothing)

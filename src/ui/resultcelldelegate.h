@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+namespace jiujiu {
+
+// Draws the result list's cells with every text isolated from what follows it (a merged row's
+// "×N", the next cell), so a direction control inside a name cannot reorder the rest.
+class ResultCellDelegate final : public QStyledItemDelegate
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ResultCellDelegate)
+
+public:
+    explicit ResultCellDelegate(QObject *parent = nullptr);
+    ~ResultCellDelegate() override;
+
+    QString displayText(const QVariant &value, const QLocale &locale) const override;
+};
+
+} // namespace jiujiu
