@@ -41,6 +41,17 @@ void MainSearchWindow::showFailure(const Text &announcement, const Text &detail)
         window->setAnnouncementDetail(ToQString(detail));
 }
 
+int MainSearchWindow::insertRow(int at, const Text &caption)
+{
+    return ListInsertItem(ResultList(), Value(at), Value(caption));
+}
+
+void MainSearchWindow::offerRetry(bool offered)
+{
+    if (auto *window = qobject_cast<MainWindow *>(LoadedWindow(kWindow)))
+        window->setRetryOffered(offered);
+}
+
 void MainSearchWindow::showProgress(const Text &text)
 {
     setAnnouncement(text);

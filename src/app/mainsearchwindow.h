@@ -17,6 +17,8 @@ public:
     int appendRow(const Text &caption) override;
     void setCell(int row, int column, const Text &text) override;
     void appendRows(std::vector<ResultRow> &&rows) override;
+    int insertRow(int at, const Text &caption) override;
+    void offerRetry(bool offered) override;
     Text cellText(int row, int column) override;
     int currentSelection() override;
     void setSearchRunning(bool running) override;

@@ -66,6 +66,8 @@ void Program::connectMainWindow(MainWindow &window)
                      [this] { m_workflow->StartSearch(); });
     QObject::connect(&window, &MainWindow::stopRequested, &window,
                      [this] { m_workflow->stopSearch(); });
+    QObject::connect(&window, &MainWindow::retryRequested, &window,
+                     [this] { m_workflow->RetryFailedPages(); });
     QObject::connect(
         &window, &MainWindow::keywordKeyPressed, &window,
         [this](int key, int modifiers) { m_workflow->OnKeywordKeyPressed(key, modifiers); });

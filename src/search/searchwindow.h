@@ -33,6 +33,14 @@ public:
     // Appends the rows of one page, their serial numbers set. By default a row at a time
     // through appendRow and setCell; windows that keep typed rows take them whole.
     virtual void appendRows(std::vector<ResultRow> &&rows);
+    // Inserts rows, their serial numbers set, before row `at` (at the end when it is past
+    // it). By default a row at a time through insertRow and setCell.
+    virtual void insertRows(int at, std::vector<ResultRow> &&rows);
+    // Inserts a row before row `at` with the caption in column 0; answers its index. By default
+    // it appends, for windows that never take rows out of order.
+    virtual int insertRow(int at, const Text &caption);
+    // Offers, or stops offering, to ask the failed pages of the last search again.
+    virtual void offerRetry(bool offered);
     virtual Text cellText(int row, int column) = 0;
     // First selected row, -1 when none.
     virtual int currentSelection() = 0;

@@ -204,8 +204,21 @@ MainWindow::MainWindow() : QWidget(nullptr)
     m_pages->setCurrentIndex(0);
 
     m_announcement->raise();
-    // The text stops short of the toolbar's buttons on the right, the first of them 获取新版.
+    // After a search that could not read every page: ask those pages again.
+    m_retry = new QToolButton(this);
+    m_retry->setObjectName(QStringLiteral("重试失败的页"));
+    m_retry->setText(QCoreApplication::translate("jiujiu", "重试失败的页"));
+    m_retry->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
+    m_retry->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_retry->setToolTip(
+        QCoreApplication::translate("jiujiu", "再请求一次没能读出来的页，结果按页排在原来的位置"));
+    m_retry->hide();
+    connect(m_retry, &QToolButton::clicked, this, &MainWindow::retryRequested);
+    // The text stops short of the toolbar's buttons on the right, the first of them 获取新版,
+    // and of 重试失败的页 while it is offered.
     m_announcement->setClearFrom([this] {
+        if (m_retry->isVisible())
+            return m_retry->x() - m_announcement->x();
         const QList<QAction *> actions = m_toolbar->actions();
         QWidget *button = actions.size() > kUpdateItem
                               ? m_toolbar->widgetForAction(actions[kUpdateItem])
@@ -445,6 +458,15 @@ void MainWindow::layOut()
                                                                     : 0;
     m_list->setGeometry(kListPlace.adjusted(0, line, dx, dy));
     placeFilterBar();
+    // 重试失败的页 stands left of 获取新版, on the announcement's line.
+    const QList<QAction *> actions = m_toolbar->actions();
+    if (QWidget *update = actions.size() > kUpdateItem
+                              ? m_toolbar->widgetForAction(actions[kUpdateItem])
+                              : nullptr) {
+        const QSize hint = m_retry->sizeHint();
+        m_retry->setGeometry(update->mapTo(this, QPoint()).x() - hint.width() - 6,
+                             (27 - hint.height()) / 2, hint.width(), hint.height());
+    }
     problem->setGeometry(m_list->x(), kListPlace.top(), m_list->width(), line);
 }
 
@@ -465,6 +487,14 @@ void MainWindow::focusList()
 void MainWindow::showStatus(const QString &text)
 {
     m_announcement->showPassing(text, StatusShownMs);
+}
+
+void MainWindow::setRetryOffered(bool offered)
+{
+    m_retry->setVisible(offered);
+    if (offered)
+        m_retry->raise();
+    m_announcement->update();
 }
 
 void MainWindow::setAnnouncementDetail(const QString &detail)

@@ -11,6 +11,7 @@ class QLineEdit;
 class QPushButton;
 class QShortcut;
 class QToolBar;
+class QToolButton;
 
 namespace jiujiu {
 
@@ -84,6 +85,9 @@ public:
     void setAnnouncementDetail(const QString &detail);
     // The announcement line's tool tip: its whole text, and the detail when there is one.
     QString announcementToolTip() const;
+    // Shows or hides 重试失败的页, beside the announcement.
+    void setRetryOffered(bool offered);
+    QToolButton &retryButton() const { return *m_retry; }
     StatisticsBrowser &statisticsBrowser() const { return *m_statistics; }
     // While a search runs 按钮1 reads "停止搜索" and, like Esc anywhere in the window, asks to
     // stop it; otherwise it reads "开始啾啾搜索" and starts one.
@@ -123,6 +127,8 @@ signals:
     void resultDoubleClicked();
     // 云播放 chosen from the list's context menu for a row (the list commands' number).
     void resultPlayRequested(int row);
+    // 重试失败的页 clicked.
+    void retryRequested();
     // An item of 工具条1 clicked, after its command has run.
     void toolbarClicked(int index);
 
@@ -162,6 +168,7 @@ private:
     QLineEdit *m_quickKeyword = nullptr;
     QPushButton *m_quickSearch = nullptr;
     QLabel *m_logo = nullptr;
+    QToolButton *m_retry = nullptr;
     bool m_focusListOnRows = false;
     QShortcut *m_stopShortcut = nullptr;
     ReportListView *m_list = nullptr;

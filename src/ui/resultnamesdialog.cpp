@@ -1,5 +1,6 @@
 #include "ui/resultnamesdialog.h"
 
+#include "ui/qttext.h"
 #include "ui/resultlistmodel.h"
 #include "ui/resultmarks.h"
 
@@ -44,7 +45,10 @@ ResultNamesDialog::ResultNamesDialog(const ResultListModel &model, int row, QWid
         const int at = static_cast<int>(i);
         for (const auto &[column, cell] : {std::pair{0, SerialColumn}, std::pair{1, NameColumn},
                                            std::pair{2, SourcesColumn}, std::pair{3, SizeColumn}})
-            table->setItem(at, column, new QTableWidgetItem(model.cellText(member, cell)));
+            table->setItem(at, column,
+                           new QTableWidgetItem(cell == NameColumn
+                                                    ? Isolated(model.cellText(member, cell))
+                                                    : model.cellText(member, cell)));
     }
     table->resizeColumnToContents(0);
 

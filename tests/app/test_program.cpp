@@ -13,15 +13,19 @@
 #include "ui/mainwindow.h"
 #include "ui/qtuiservices.h"
 #include "ui/reportlistview.h"
+#include "ui/resultfilterbar.h"
+#include "ui/resultlistproxy.h"
 #include "ui/visualstyle.h"
 #include "ui/windowregistry.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
@@ -352,6 +356,45 @@ TEST_F(ProgramTest, EnterDuringASearchStartsTheNewKeyword)
     EXPECT_EQ(boxes[0].text.rfind("呜呜，连不上搜索服务（连接被拒绝），请检查网络后再试一次！\r\n原因：", 0), 0u)
         << boxes[0].text;
     s_service->exportEnvironment();
+}
+
+// A filter typed before a search counts the rows the search lists, whatever their pages.
+TEST_F(ProgramTest, FilterTypedBeforeASearchCountsItsRows)
+{
+    if (!Main())
+        StartProgram();
+    ASSERT_NE(Main(), nullptr);
+    AnswerBoxes(IdOk);
+    ResultFilterBar &bar = Main()->filterBar();
+    auto *merge = bar.findChild<QCheckBox *>(QStringLiteral("合并重复"));
+    ASSERT_NE(merge, nullptr);
+    merge->setChecked(false); // one row per listing: the count is the catalogue's
+    const auto fakes = demo::FindResources("假货");
+    ASSERT_GT(fakes.size(), 20u) << "more than one page of the demo";
+    const struct
+    {
+        const char *filter;
+        std::function<bool(const demo::Resource &)> keeps;
+    } cases[] = {
+        {"exe", [](const demo::Resource &r) { return r.name.find("exe") != std::string::npos; }},
+        {"-exe", [](const demo::Resource &r) { return r.name.find("exe") == std::string::npos; }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.filter);
+        bar.filterBox()->setText(QString::fromUtf8(c.filter));
+        bar.applyNow();
+        Main()->setKeyword(Utf8ToText("假货"));
+        Program::instance()->workflow().StartSearch();
+        QTest::qWait(ResultFilterBar::TypingPauseMs + 50);
+        QTRY_VERIFY(!Main()->resultList().shownModel()->isFiltering());
+        const auto kept = std::count_if(fakes.begin(), fakes.end(),
+                                        [&](const demo::Resource *r) { return c.keeps(*r); });
+        EXPECT_EQ(Main()->resultList().shownModel()->rowCount(), kept);
+        EXPECT_EQ(bar.statusText(), QString::fromUtf8("显示 %1 / 共 %2").arg(kept).arg(fakes.size()));
+    }
+    bar.filterBox()->clear();
+    bar.applyNow();
+    merge->setChecked(true);
 }
 
 TEST_F(ProgramTest, ClosingDuringASearchAsksTheExitQuestionAndEnds)
