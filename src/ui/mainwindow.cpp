@@ -403,7 +403,7 @@ void MainWindow::buildSecondPage(QWidget *page)
         m_focusListOnRows = false;
         QWidget *focus = QApplication::focusWidget();
         if (!focus || focus == m_keyword || focus == m_search || focus == m_quickKeyword ||
-            focus == m_quickSearch)
+            focus == m_quickSearch || focus == m_list)
             focusList();
     });
     m_resultActions = new ResultListActions(m_list);

@@ -361,6 +361,9 @@ TEST_F(ProgramTest, EnterDuringASearchStartsTheNewKeyword)
 // A filter typed before a search counts the rows the search lists, whatever their pages.
 TEST_F(ProgramTest, FilterTypedBeforeASearchCountsItsRows)
 {
+    test::DemoServiceProcess paged({"--rows-per-page", "10"});
+    ASSERT_FALSE(paged.host().empty());
+    paged.exportEnvironment();
     if (!Main())
         StartProgram();
     ASSERT_NE(Main(), nullptr);
@@ -368,33 +371,46 @@ TEST_F(ProgramTest, FilterTypedBeforeASearchCountsItsRows)
     ResultFilterBar &bar = Main()->filterBar();
     auto *merge = bar.findChild<QCheckBox *>(QStringLiteral("合并重复"));
     ASSERT_NE(merge, nullptr);
-    merge->setChecked(false); // one row per listing: the count is the catalogue's
     const auto fakes = demo::FindResources("假货");
-    ASSERT_GT(fakes.size(), 20u) << "more than one page of the demo";
+    ASSERT_GT(fakes.size(), 20u) << "three pages of the demo";
+    const auto has = [](const char *word) {
+        return [word](const demo::Resource &r) { return r.name.find(word) != std::string::npos; };
+    };
     const struct
     {
         const char *filter;
+        bool merged;
         std::function<bool(const demo::Resource &)> keeps;
     } cases[] = {
-        {"exe", [](const demo::Resource &r) { return r.name.find("exe") != std::string::npos; }},
-        {"-exe", [](const demo::Resource &r) { return r.name.find("exe") == std::string::npos; }},
+        {"exe", false, has("exe")},
+        {"假货", false, has("假货")},
+        {"假货", true, has("假货")},
+        {"exe", true, has("exe")},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.filter);
+        SCOPED_TRACE(std::string(c.filter) + (c.merged ? " merged" : ""));
+        merge->setChecked(c.merged);
+        // Typed, and the search started before the typing pause is over.
         bar.filterBox()->setText(QString::fromUtf8(c.filter));
-        bar.applyNow();
         Main()->setKeyword(Utf8ToText("假货"));
         Program::instance()->workflow().StartSearch();
         QTest::qWait(ResultFilterBar::TypingPauseMs + 50);
         QTRY_VERIFY(!Main()->resultList().shownModel()->isFiltering());
-        const auto kept = std::count_if(fakes.begin(), fakes.end(),
-                                        [&](const demo::Resource *r) { return c.keeps(*r); });
-        EXPECT_EQ(Main()->resultList().shownModel()->rowCount(), kept);
-        EXPECT_EQ(bar.statusText(), QString::fromUtf8("显示 %1 / 共 %2").arg(kept).arg(fakes.size()));
+        const ResultListProxy &shown = *Main()->resultList().shownModel();
+        EXPECT_EQ(bar.statusText(), QString::fromUtf8("显示 %1 / 共 %2")
+                                        .arg(shown.rowCount())
+                                        .arg(shown.unfilteredCount()));
+        if (!c.merged) {
+            const auto kept = std::count_if(fakes.begin(), fakes.end(),
+                                            [&](const demo::Resource *r) { return c.keeps(*r); });
+            EXPECT_EQ(shown.rowCount(), kept);
+            EXPECT_EQ(shown.unfilteredCount(), static_cast<int>(fakes.size()));
+        }
     }
     bar.filterBox()->clear();
     bar.applyNow();
     merge->setChecked(true);
+    s_service->exportEnvironment();
 }
 
 TEST_F(ProgramTest, ClosingDuringASearchAsksTheExitQuestionAndEnds)
