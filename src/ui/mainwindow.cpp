@@ -79,7 +79,7 @@ constexpr int ToolbarImageSize = 16;
 // How long a passing message stays in the announcement line.
 constexpr int StatusShownMs = 3000;
 // The compact search row on 显示, left of the filter row.
-constexpr int QuickKeywordWidth = 120;
+constexpr int QuickKeywordWidth = 100;
 
 // The first page's form, at the form's size: centred in a larger page, the disclaimer at its
 // foot.
@@ -375,12 +375,15 @@ void MainWindow::buildSecondPage(QWidget *page)
     m_quickKeyword->setFixedWidth(QuickKeywordWidth);
     m_quickKeyword->setPlaceholderText(QCoreApplication::translate("jiujiu", "关键字"));
     m_quickKeyword->installEventFilter(this);
-    m_quickSearch = new QPushButton(QCoreApplication::translate("jiujiu", "搜索"), m_searchRow);
+    // A tool button: narrower than a push button under the skin, the filter row needs the room.
+    m_quickSearch = new QToolButton(m_searchRow);
+    m_quickSearch->setText(QCoreApplication::translate("jiujiu", "搜索"));
     m_quickSearch->setObjectName(QStringLiteral("显示搜索"));
-    m_quickSearch->setAutoDefault(false);
+    m_quickSearch->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_quickSearch->setFocusPolicy(Qt::StrongFocus);
     row->addWidget(m_quickKeyword);
     row->addWidget(m_quickSearch);
-    connect(m_quickSearch, &QPushButton::clicked, m_search, &QPushButton::click);
+    connect(m_quickSearch, &QToolButton::clicked, m_search, &QPushButton::click);
     connect(m_quickKeyword, &QLineEdit::textChanged, m_keyword, [this](const QString &text) {
         if (m_keyword->text() != text)
             m_keyword->setText(text);

@@ -166,7 +166,7 @@ private:
     QPushButton *m_search = nullptr;
     QWidget *m_searchRow = nullptr;
     QLineEdit *m_quickKeyword = nullptr;
-    QPushButton *m_quickSearch = nullptr;
+    QToolButton *m_quickSearch = nullptr;
     QLabel *m_logo = nullptr;
     QToolButton *m_retry = nullptr;
     bool m_focusListOnRows = false;

@@ -173,9 +173,15 @@ int QtUiServices::detailedMessageBox(const Text &text, int style, const Text &ca
     if (m_answerer || details.empty())
         return UiServices::detailedMessageBox(text, style, caption, details);
     const std::unique_ptr<QMessageBox> box = MakeMessageBox(text, style, caption);
-    box->setDetailedText(ToQString(details));
+    SetDetails(*box, details);
     box->exec();
     return MessageBoxAnswer(*box);
+}
+
+void SetDetails(QMessageBox &box, const Text &details)
+{
+    // Below the text, smaller: what a technician asks for, not what the user must read.
+    box.setInformativeText(QCoreApplication::translate("jiujiu", "技术原因：") + ToQString(details));
 }
 
 std::unique_ptr<QMessageBox> MakeChoiceBox(const Text &text, const Text &caption,

@@ -63,6 +63,9 @@ private:
 // (and kept on top when system-modal is asked for).
 std::unique_ptr<QMessageBox> MakeMessageBox(const Text &text, int style, const Text &caption);
 
+// The technical details of detailedMessageBox, in the box's part below its text.
+void SetDetails(QMessageBox &box, const Text &details);
+
 // The question of `choose`: one button per choice, none of them taken by Esc or by closing.
 std::unique_ptr<QMessageBox> MakeChoiceBox(const Text &text, const Text &caption,
                                            const std::vector<Text> &buttons);

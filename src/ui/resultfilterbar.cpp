@@ -186,7 +186,7 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     m_minSize->setObjectName(QStringLiteral("最小大小"));
     m_maxSize->setObjectName(QStringLiteral("最大大小"));
     for (QLineEdit *field : {m_minSize, m_maxSize}) {
-        field->setFixedWidth(64);
+        field->setFixedWidth(58);
         field->setToolTip(
             QCoreApplication::translate("jiujiu", "大小范围，如 700MB、1.5GB；空着不限"));
     }
@@ -213,7 +213,7 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     m_minSources->setRange(0, 999999);
     m_minSources->setPrefix(QCoreApplication::translate("jiujiu", "资源≥"));
     m_minSources->setSpecialValueText(QCoreApplication::translate("jiujiu", "资源不限"));
-    m_minSources->setFixedWidth(92);
+    m_minSources->setFixedWidth(86);
     m_minSources->setToolTip(QCoreApplication::translate("jiujiu", "最少资源数"));
 
     m_merge->setObjectName(QStringLiteral("合并重复"));

@@ -166,7 +166,7 @@ int main(int argc, char **argv)
         window->setAnnouncement(FailedAnnouncement(reason));
         window->setAnnouncementDetail(QString::fromStdString(reason));
         const auto box = MakeMessageBox(UnreachableMessage(reason), 0, Utf8ToText("温馨提示"));
-        box->setDetailedText(QString::fromStdString(reason));
+        SetDetails(*box, reason);
         box->setWindowModality(Qt::NonModal);
         box->show();
         box->move(window->frameGeometry().center() - box->rect().center());
@@ -176,6 +176,7 @@ int main(int argc, char **argv)
     // A search that could not read every page: the whole message in the line's tool tip.
     window->setAnnouncement(IncompleteAnnouncement(Utf8ToText("1000"), 400,
                                                    {21, 22, 23, 24, 25, 26, 27}, 0));
+    window->setRetryOffered(true);
     {
         const QPoint tipAt = window->mapToGlobal(QPoint(300, 18));
         QCursor::setPos(tipAt);
@@ -184,6 +185,7 @@ int main(int argc, char **argv)
         ok = SaveScreen(*window, out.filePath(QStringLiteral("mainwindow-incomplete.png"))) && ok;
         QToolTip::hideText();
     }
+    window->setRetryOffered(false);
     window->setAnnouncement(Utf8ToText("啾啾为您找到 24 个资源，双击一行即可在线观看或下载"));
 
     // Filtered and sorted by size, largest first, with the context menu open on a row.
