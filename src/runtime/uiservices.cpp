@@ -96,8 +96,8 @@ int ShowMessageBox(const Value &text, const Value &style, const Value &caption)
 
 int ShowDetailedMessageBox(const Text &text, const Text &details, int style, const Text &caption)
 {
-    const int button = CurrentUiServices().detailedMessageBox(
-        text, EffectiveMessageBoxStyle(style), caption, details);
+    const int button = CurrentUiServices().detailedMessageBox(text, EffectiveMessageBoxStyle(style),
+                                                              caption, details);
     return button >= IdOk && button <= IdNo ? button - 1 : 0;
 }
 

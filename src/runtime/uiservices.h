@@ -70,8 +70,7 @@ int EffectiveMessageBoxStyle(int style);
 
 // A message box with a details part (the technical reason of a failure); answers as
 // ShowMessageBox does.
-int ShowDetailedMessageBox(const Text &text, const Text &details, int style,
-                           const Text &caption);
+int ShowDetailedMessageBox(const Text &text, const Text &details, int style, const Text &caption);
 // A question with buttons that say what they do; answers the chosen button's index.
 int AskChoice(const Text &text, const Text &caption, const std::vector<Text> &buttons);
 

@@ -91,7 +91,8 @@ bool ConfirmHandOff(const Text &name, const RowMark &mark)
     }
     static const Text title = Utf8ToText("温馨提示");
     const std::string question = IsolatedName(name) + "\r\n" + state + "，仍要交给客户端吗？";
-    return ShowMessageBox(Value(Utf8ToText(question)), Value(MbYesNo | MbIconQuestion | MbDefaultButton2),
+    return ShowMessageBox(Value(Utf8ToText(question)),
+                          Value(MbYesNo | MbIconQuestion | MbDefaultButton2),
                           Value(title)) == IdYes - 1;
 }
 
@@ -103,7 +104,8 @@ bool ConfirmHandOffs(std::size_t known, std::size_t all)
     const std::string question = "选中的 " + std::to_string(all) + " 个链接里有 " +
                                  std::to_string(known) +
                                  " 个文件客户端里已有或正在下载，仍要交给客户端吗？";
-    return ShowMessageBox(Value(Utf8ToText(question)), Value(MbYesNo | MbIconQuestion | MbDefaultButton2),
+    return ShowMessageBox(Value(Utf8ToText(question)),
+                          Value(MbYesNo | MbIconQuestion | MbDefaultButton2),
                           Value(title)) == IdYes - 1;
 }
 

@@ -398,7 +398,8 @@ SearchOutcome SearchWorkflow::RetryFailedPages()
         while (last + 1 < pages.size() && pages[last + 1] == pages[last] + 1)
             ++last;
         PageFetcher fetcher(client, m_retryKeyword, pages[first], pages[last], m_settings, read);
-        if (!Drive(fetcher, [this] { return stopWanted(); }, onPage)) {
+        if (!Drive(
+                fetcher, [this] { return stopWanted(); }, onPage)) {
             for (std::int32_t page = fetcher.nextPage(); page <= pages[last]; ++page)
                 m_retryPages.push_back(page);
             for (std::size_t rest = last + 1; rest < pages.size(); ++rest)

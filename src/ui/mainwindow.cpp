@@ -25,12 +25,12 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
@@ -457,8 +457,8 @@ void MainWindow::layOut()
     m_disclaimer->setGeometry(kDisclaimerPlace.translated(dx / 2, dy));
     // A filter that cannot be read says why in a line above the list, which gives up its top.
     QLabel *problem = m_filterBar->problemLine();
-    const int line = problem->isVisibleTo(problem->parentWidget()) ? problem->sizeHint().height()
-                                                                    : 0;
+    const int line =
+        problem->isVisibleTo(problem->parentWidget()) ? problem->sizeHint().height() : 0;
     m_list->setGeometry(kListPlace.adjusted(0, line, dx, dy));
     placeFilterBar();
     // 重试失败的页 stands left of 获取新版, on the announcement's line.
@@ -629,7 +629,8 @@ void MainWindow::describeControls()
     describe(m_search, m_search->text(),
              QCoreApplication::translate("jiujiu", "开始搜索；搜索时再按一次停止"));
     describe(m_quickKeyword, QCoreApplication::translate("jiujiu", "关键字"),
-             QCoreApplication::translate("jiujiu", "要搜索的关键字，按回车开始搜索；搜索时按回车换成新的关键字"));
+             QCoreApplication::translate(
+                 "jiujiu", "要搜索的关键字，按回车开始搜索；搜索时按回车换成新的关键字"));
     describe(m_quickSearch, QCoreApplication::translate("jiujiu", "搜索"),
              QCoreApplication::translate("jiujiu", "开始搜索；搜索时再按一次停止"));
     m_quickKeyword->setToolTip(m_quickKeyword->accessibleDescription());

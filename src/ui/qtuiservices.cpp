@@ -181,7 +181,8 @@ int QtUiServices::detailedMessageBox(const Text &text, int style, const Text &ca
 void SetDetails(QMessageBox &box, const Text &details)
 {
     // Below the text, smaller: what a technician asks for, not what the user must read.
-    box.setInformativeText(QCoreApplication::translate("jiujiu", "技术原因：") + ToQString(details));
+    box.setInformativeText(QCoreApplication::translate("jiujiu", "技术原因：") +
+                           ToQString(details));
 }
 
 std::unique_ptr<QMessageBox> MakeChoiceBox(const Text &text, const Text &caption,

@@ -55,7 +55,8 @@ void MarkBad(QLineEdit *field, bool bad)
 QValidator *SizeValidator(QObject *parent)
 {
     return new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("^[0-9０-９.,，．\\s]*[kKmMgGtTpPeE]?[iI]?[bB]?(字节)?\\s*$")),
+        QRegularExpression(
+            QStringLiteral("^[0-9０-９.,，．\\s]*[kKmMgGtTpPeE]?[iI]?[bB]?(字节)?\\s*$")),
         parent);
 }
 

@@ -182,11 +182,10 @@ void ResultListActions::openInClient()
             known.push_back(m_view->listModel()->row(row)[LinkColumn]);
     }
     if (!known.empty()) {
-        const bool go =
-            selected.size() == 1
-                ? ConfirmHandOff(m_view->listModel()->row(selected.front())[NameColumn],
-                                 m_view->listModel()->mark(selected.front()))
-                : ConfirmHandOffs(known.size(), links.size());
+        const bool go = selected.size() == 1
+                            ? ConfirmHandOff(m_view->listModel()->row(selected.front())[NameColumn],
+                                             m_view->listModel()->mark(selected.front()))
+                            : ConfirmHandOffs(known.size(), links.size());
         if (!go)
             std::erase_if(links, [&known](const Text &link) {
                 return std::find(known.begin(), known.end(), link) != known.end();

@@ -25,14 +25,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <algorithm>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <optional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <thread>
 
 extern jiujiu::QtUiServices *g_services;
@@ -353,7 +353,9 @@ TEST_F(ProgramTest, EnterDuringASearchStartsTheNewKeyword)
     EXPECT_TRUE(Main()->announcementToolTip().contains(QStringLiteral("onnect")))
         << Main()->announcementToolTip().toStdString();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text.rfind("呜呜，连不上搜索服务（连接被拒绝），请检查网络后再试一次！\r\n原因：", 0), 0u)
+    EXPECT_EQ(boxes[0].text.rfind(
+                  "呜呜，连不上搜索服务（连接被拒绝），请检查网络后再试一次！\r\n原因：", 0),
+              0u)
         << boxes[0].text;
     s_service->exportEnvironment();
 }

@@ -156,10 +156,11 @@ TEST_F(ResultActionsTest, OnlySoundLinksOfManyAreHandedOn)
         rows.push_back({row[NameColumn], row[LinkColumn]});
     EXPECT_EQ(LinksToHandOn(rows), (std::vector<Text>{window.rows[0][LinkColumn]}));
     ASSERT_EQ(ui.events.size(), 1u);
-    EXPECT_EQ(TextToUtf8(ui.events[0].value),
-              "选中的链接里有 2 个无效，没有交给 ed2k 客户端：\r\n"
-              "\u2068n2\u2069：链接里的散列不是 32 位十六进制数\r\n\u2068n3\u2069：这一行没有链接\r\n"
-              "其余 1 个照常交出。")
+    EXPECT_EQ(
+        TextToUtf8(ui.events[0].value),
+        "选中的链接里有 2 个无效，没有交给 ed2k 客户端：\r\n"
+        "\u2068n2\u2069：链接里的散列不是 32 位十六进制数\r\n\u2068n3\u2069：这一行没有链接\r\n"
+        "其余 1 个照常交出。")
         << "each name isolated";
     ui.events.clear();
     EXPECT_EQ(LinksToHandOn({rows[0], rows[0]}).size(), 2u);

@@ -767,8 +767,8 @@ TEST_F(SearchWorkflowTest, UnreachableServiceHasItsOwnMessageWithTheReason)
         ASSERT_EQ(ui.messages.size(), 1u);
         EXPECT_EQ(ui.messages[0].first, G("温馨提示"));
         // In words in the box and the top line; the technical reason in the box's details.
-        const Text start =
-            G(("呜呜，连不上搜索服务（" + c.words + "），请检查网络后再试一次！\r\n原因：").c_str());
+        const Text start = G(
+            ("呜呜，连不上搜索服务（" + c.words + "），请检查网络后再试一次！\r\n原因：").c_str());
         EXPECT_TRUE(ui.messages[0].second.starts_with(start + c.reason)) << ui.messages[0].second;
         EXPECT_EQ(workflow.report().unreachableReason.rfind(c.reason, 0), 0u);
         EXPECT_EQ(window.announcement, G(("搜索失败：" + c.words).c_str()));
@@ -820,10 +820,9 @@ TEST_F(SearchWorkflowTest, AnswersTooLargeOrNeverComingAreNamedForWhatTheyAre)
                   c.asked);
         if (c.outcome == SearchOutcome::Unreachable) {
             ASSERT_EQ(ui.messages.size(), 1u);
-            EXPECT_EQ(ui.messages[0].second,
-                      G(("呜呜，搜索服务的答案太大（" + c.reason + "），没能读出来！\r\n原因：" +
-                         c.reason)
-                            .c_str()));
+            EXPECT_EQ(ui.messages[0].second, G(("呜呜，搜索服务的答案太大（" + c.reason +
+                                                "），没能读出来！\r\n原因：" + c.reason)
+                                                   .c_str()));
             EXPECT_EQ(workflow.report().unreachableReason, c.reason);
             continue;
         }

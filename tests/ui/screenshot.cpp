@@ -149,9 +149,9 @@ int main(int argc, char **argv)
 
     // The double-click question: buttons that say what they do.
     {
-        const auto question = MakeChoiceBox(Utf8ToText("使用云播放在线看吗？\r\n否则复制、下载！"),
-                                            Utf8ToText("温馨提示"),
-                                            {Utf8ToText("云播放"), Utf8ToText("复制并下载")});
+        const auto question =
+            MakeChoiceBox(Utf8ToText("使用云播放在线看吗？\r\n否则复制、下载！"),
+                          Utf8ToText("温馨提示"), {Utf8ToText("云播放"), Utf8ToText("复制并下载")});
         question->setWindowModality(Qt::NonModal);
         question->show();
         question->move(window->frameGeometry().center() - question->rect().center());
@@ -174,8 +174,8 @@ int main(int argc, char **argv)
     }
 
     // A search that could not read every page: the whole message in the line's tool tip.
-    window->setAnnouncement(IncompleteAnnouncement(Utf8ToText("1000"), 400,
-                                                   {21, 22, 23, 24, 25, 26, 27}, 0));
+    window->setAnnouncement(
+        IncompleteAnnouncement(Utf8ToText("1000"), 400, {21, 22, 23, 24, 25, 26, 27}, 0));
     window->setRetryOffered(true);
     {
         const QPoint tipAt = window->mapToGlobal(QPoint(300, 18));

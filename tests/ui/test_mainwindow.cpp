@@ -238,7 +238,8 @@ TEST_F(MainWindowTest, ResizingGivesTheListTheRoom)
     ListInsertItem(*list, {}, Value("1"));
     ListSetItemText(*list, 0, Value(2), Value("1023.45 MB"));
     header->resizeSection(2, 20);
-    EXPECT_GE(header->sectionSize(2), list->fontMetrics().horizontalAdvance(QStringLiteral("1023.45 MB")));
+    EXPECT_GE(header->sectionSize(2),
+              list->fontMetrics().horizontalAdvance(QStringLiteral("1023.45 MB")));
 }
 
 TEST_F(MainWindowTest, TextsFontsAndColours)

@@ -9,8 +9,8 @@
 #include "runtime/uiservices.h"
 #include "search/resultactions.h"
 #include "search/searchwindow.h"
-#include "ui/controlproperties.h"
 #include "ui/announcementlabel.h"
+#include "ui/controlproperties.h"
 #include "ui/listcommands.h"
 #include "ui/mainwindow.h"
 #include "ui/qttext.h"
@@ -1022,7 +1022,7 @@ TEST_F(ResultViewTest, TypeChoiceHideSuspiciousAndAllNames)
     ASSERT_EQ(table->rowCount(), 2);
     EXPECT_EQ(table->item(0, 0)->text(), QStringLiteral("5"));
     EXPECT_EQ(table->item(1, 0)->text(), QStringLiteral("8"));
-    EXPECT_EQ(table->item(1, 1)->text(), QStringLiteral("e.avi.exe"));
+    EXPECT_EQ(table->item(1, 1)->text(), Isolated(QStringLiteral("e.avi.exe")));
     EXPECT_EQ(table->item(1, 2)->text(), QStringLiteral("12"));
     dialog->close();
 }

@@ -14,8 +14,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 
 using namespace jiujiu;
@@ -212,9 +212,10 @@ TEST(MessageBoxDialog, LongLinesAreShownWhole)
     QFile skinFile(QStringLiteral(JIUJIU_SKIN_SOURCE_DIR "/jiujiu.qss"));
     ASSERT_TRUE(skinFile.open(QIODevice::ReadOnly));
     const QString skin = QString::fromUtf8(skinFile.readAll());
-    const Text text = Utf8ToText("没有 ed2k 下载工具接收这个链接。\r\n"
-                                 "链接已复制到剪贴板，可以粘贴到下载工具里。\r\n"
-                                 "请安装 aMule 等 ed2k 下载工具，并把它设为 ed2k 链接的默认打开程序。");
+    const Text text =
+        Utf8ToText("没有 ed2k 下载工具接收这个链接。\r\n"
+                   "链接已复制到剪贴板，可以粘贴到下载工具里。\r\n"
+                   "请安装 aMule 等 ed2k 下载工具，并把它设为 ed2k 链接的默认打开程序。");
     for (const QString &sheet : {QString(), skin}) {
         SCOPED_TRACE(sheet.isEmpty() ? "plain" : "skin");
         qApp->setStyleSheet(sheet);
