@@ -6,6 +6,7 @@
 #include "ui/markcolours.h"
 #include "ui/qttext.h"
 #include "ui/resultlistproxy.h"
+#include "ui/rowstatusstyle.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -268,6 +269,32 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
         toggle->setParent(panel);
         toggles->addWidget(toggle);
     }
+    // What the client's marks mean, in words beside their colours.
+    auto *legend =
+        new QLabel(QCoreApplication::translate("jiujiu", "ed2k 客户端里的状态："), panel);
+    legend->setObjectName(QStringLiteral("状态图例"));
+    toggles->addSpacing(4);
+    toggles->addWidget(legend);
+    const std::pair<RowStatus, const char *> meanings[] = {
+        {RowStatus::Known, QT_TRANSLATE_NOOP("jiujiu", "下载过或正在共享")},
+        {RowStatus::Downloading, QT_TRANSLATE_NOOP("jiujiu", "正在下载，后面是已完成多少")},
+        {RowStatus::Cancelled, QT_TRANSLATE_NOOP("jiujiu", "取消过下载")},
+        {RowStatus::HandedOver, QT_TRANSLATE_NOOP("jiujiu", "这次交出，还不在下载里")},
+    };
+    for (const auto &[status, meaning] : meanings) {
+        auto *line =
+            new QLabel(QStringLiteral("%1　%2").arg(UiWord(RowStatusWord(status)),
+                                                    QCoreApplication::translate("jiujiu", meaning)),
+                       panel);
+        line->setTextFormat(Qt::PlainText);
+        QPalette palette = line->palette();
+        palette.setColor(QPalette::WindowText,
+                         RowStatusColour(status, palette.color(QPalette::Window)));
+        line->setPalette(palette);
+        toggles->addWidget(line);
+    }
+    auto *none = new QLabel(QCoreApplication::translate("jiujiu", "没有标记：客户端里没有"), panel);
+    toggles->addWidget(none);
     auto *panelAction = new QWidgetAction(menu);
     panelAction->setDefaultWidget(panel);
     menu->addAction(panelAction);

@@ -278,6 +278,8 @@ QVariant ResultListModel::withStatus(int row, int column, int role, QVariant jud
     if (role == Qt::AccessibleTextRole && column == NameColumn && judged.isValid())
         return judged.toString() + QCoreApplication::translate("jiujiu", "，状态：") +
                UiWord(RowStatusWord(mark(row).status));
+    if (role == StatusTagRole)
+        return column == NameColumn ? RowStatusTag(mark(row)) : QString();
     if (const RowMark &rowMark = mark(row); rowMark.status != RowStatus::New) {
         if (role == Qt::ForegroundRole && !judged.isValid())
             return QBrush(

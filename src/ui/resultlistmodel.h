@@ -34,6 +34,9 @@ public:
     static constexpr int TypeColumn = ColumnCount;
     static constexpr int HintColumn = ColumnCount + 1;
     static constexpr int ViewColumnCount = ColumnCount + 2;
+    // The name's status tag ("已有", "下载中 49%"…), drawn before the name like the type tag;
+    // empty for a file the client has no record of.
+    static constexpr int StatusTagRole = Qt::UserRole + 40;
 
     struct Column
     {

@@ -4,11 +4,14 @@
 // warning marks, the columns 类型 and 提示 and the header menu that shows them, a name's tool
 // tip, the type choice with 隐藏可疑, the names of a merged row, and a broken link refused; the
 // window made larger, a filter it cannot read, the double-click question, a failed search and
-// an incomplete one.
+// an incomplete one, the client's status tags and their legend.
 // The palette is the desktop's, as the program follows it.
 // Usage: jiujiu-ui-screenshot OUTPUT_DIR
 
 #include "catalogue.h"
+#include "ed2kclient/clientstate.h"
+#include "results/clientmarker.h"
+#include "results/ed2klink.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
 #include "search/resultactions.h"
@@ -184,9 +187,34 @@ int main(int argc, char **argv)
         QToolTip::showText(tipAt, window->announcementToolTip(), window);
         ok = SaveScreen(*window, out.filePath(QStringLiteral("mainwindow-incomplete.png"))) && ok;
         QToolTip::hideText();
+        QCursor::setPos(window->frameGeometry().bottomRight() + QPoint(50, 50));
     }
     window->setRetryOffered(false);
     window->setAnnouncement(Utf8ToText("啾啾为您找到 24 个资源，双击一行即可在线观看或下载"));
+
+    // What the ed2k client knows, in words before the names as well as in colours, and the
+    // legend under 选项.
+    {
+        const auto idOf = [&](int row) {
+            return *Ed2kLink::Parse(TextToUtf8(ListGetItemText(list, row, Value(4)))).file();
+        };
+        const FileId downloading = idOf(1);
+        ClientMarker marker(std::make_shared<const ClientState>(
+            std::vector<FileId>{idOf(0)},
+            std::vector<PartMet>{{downloading, downloading.size * 49 / 100}},
+            std::vector<Md4Hash>{idOf(2).hash}));
+        marker.noteHandedOver(Ed2kLink::Parse(TextToUtf8(ListGetItemText(list, 3, Value(4)))));
+        window->resultList().listModel()->setMarker(&marker);
+        window->resultList().setCurrentSelection(5);
+        ok = Save(*window, out.filePath(QStringLiteral("mainwindow-status-tags.png"))) && ok;
+        auto *options = window->filterBar().findChild<QToolButton *>(QStringLiteral("显示选项"));
+        options->menu()->popup(options->mapToGlobal(
+            QPoint(options->width() - options->menu()->sizeHint().width(), options->height())));
+        QTest::qWait(100);
+        ok = SaveScreen(*window, out.filePath(QStringLiteral("mainwindow-legend.png"))) && ok;
+        options->menu()->hide();
+        window->resultList().listModel()->setMarker(nullptr);
+    }
 
     // Filtered and sorted by size, largest first, with the context menu open on a row.
     window->focusFilter();
@@ -254,7 +282,8 @@ int main(int argc, char **argv)
     ok = Save(*window, out.filePath(QStringLiteral("mainwindow-hide-suspicious.png"))) && ok;
     // The toggles under 选项, opened.
     auto *options = window->filterBar().findChild<QToolButton *>(QStringLiteral("显示选项"));
-    options->menu()->popup(options->mapToGlobal(QPoint(0, options->height())));
+    options->menu()->popup(options->mapToGlobal(
+        QPoint(options->width() - options->menu()->sizeHint().width(), options->height())));
     QTest::qWait(100);
     ok = SaveScreen(*window, out.filePath(QStringLiteral("mainwindow-options.png"))) && ok;
     options->menu()->hide();
