@@ -280,6 +280,10 @@ QVariant ResultListModel::withStatus(int row, int column, int role, QVariant jud
                UiWord(RowStatusWord(mark(row).status));
     if (role == StatusTagRole)
         return column == NameColumn ? RowStatusTag(mark(row)) : QString();
+    if (column == StatusColumn && role == Qt::DisplayRole)
+        return RowStatusTag(mark(row));
+    if (column == StatusColumn && role == Qt::ToolTipRole)
+        return RowStatusToolTip(mark(row));
     if (const RowMark &rowMark = mark(row); rowMark.status != RowStatus::New) {
         if (role == Qt::ForegroundRole && !judged.isValid())
             return QBrush(
@@ -320,7 +324,9 @@ QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, i
         (role == Qt::DisplayRole || role == Qt::TextAlignmentRole))
         return role == Qt::DisplayRole
                    ? QVariant(section == TypeColumn ? QCoreApplication::translate("jiujiu", "类型")
-                                                    : QCoreApplication::translate("jiujiu", "提示"))
+                              : section == HintColumn
+                                  ? QCoreApplication::translate("jiujiu", "提示")
+                                  : QCoreApplication::translate("jiujiu", "状态"))
                    : QVariant(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter).toInt());
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return {};

@@ -109,6 +109,9 @@ SortKey ResultListProxy::keyFor(int sourceRow) const
     if (m_sortColumn == SourcesColumn && m_merge)
         return SortKey::Number(
             m_source->duplicates().groupSources(static_cast<std::size_t>(sourceRow)));
+    if (m_sortColumn == ResultListModel::StatusColumn)
+        return SortKey::Number(std::optional<std::uint64_t>(
+            static_cast<std::uint64_t>(m_source->mark(sourceRow).status)));
     if (m_sortColumn >= ResultListModel::ColumnCount)
         return ResultMarkSortKey(*m_source, sourceRow, m_sortColumn, m_merge);
     return m_source->sortKey(sourceRow, m_sortColumn);

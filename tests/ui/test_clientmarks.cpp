@@ -148,6 +148,9 @@ TEST_F(ClientMarksTest, RowsShowWhatTheClientsFilesSay)
             << tip.toStdString();
         EXPECT_EQ(shown(row.row, NameColumn, ResultListModel::StatusTagRole).toString(),
                   QString::fromUtf8(row.tag));
+        EXPECT_EQ(shown(row.row, ResultListModel::StatusColumn, Qt::DisplayRole).toString(),
+                  QString::fromUtf8(row.tag))
+            << "the 状态 column says the same";
         if (!row.toolTip) {
             EXPECT_FALSE(colour.isValid());
             EXPECT_FALSE(tip.contains(QStringLiteral("ed2k 客户端"))) << tip.toStdString();
