@@ -230,64 +230,6 @@ For copyright or any other question, write to &quot;kefu@jiujiu.example&quot;; w
         <translation>Warnings</translation>
     </message>
     <message>
-        <source>空格分开的词都要出现在名称或链接里（不分大小写）；-词 排除；&quot;…&quot; 整句；
-size&gt;=700MB、size&lt;2GB、sources&gt;=10 限定大小和资源数；
-type:视频、ext:mkv 限定类型和扩展名；-链接无效、-可疑 隐藏无效链接和可疑结果；
-status:已有、status:下载中、status:已取消、status:新 按 ed2k 客户端里的状态筛选</source>
-        <translation>Words separated by blanks must all be in the name or link (case never matters); -word excludes; &quot;…&quot; keeps a phrase;
-size&gt;=700MB, size&lt;2GB, sources&gt;=10 bound the size and the sources;
-type:video, ext:mkv keep a kind or extension; -链接无效 and -可疑 hide broken links and suspicious results;
-status:known, status:downloading, status:cancelled, status:new select by what the ed2k client has</translation>
-    </message>
-    <message>
-        <source>“%1”后面缺少大小，如 size&gt;=700MB</source>
-        <translation>&quot;%1&quot; lacks a size after it, as in size&gt;=700MB</translation>
-    </message>
-    <message>
-        <source>“%1”后面缺少资源数，如 sources&gt;=10</source>
-        <translation>&quot;%1&quot; lacks a number of sources after it, as in sources&gt;=10</translation>
-    </message>
-    <message>
-        <source>“%1”不是大小，应写作 700MB、1.5GB 这样</source>
-        <translation>&quot;%1&quot; is no size; write it like 700MB or 1.5GB</translation>
-    </message>
-    <message>
-        <source>大小“%1”太大了</source>
-        <translation>The size &quot;%1&quot; is too large</translation>
-    </message>
-    <message>
-        <source>“%1”不是资源数（0 或更大的整数）</source>
-        <translation>&quot;%1&quot; is no number of sources (a whole number, 0 or more)</translation>
-    </message>
-    <message>
-        <source>资源数“%1”太大了</source>
-        <translation>The number of sources &quot;%1&quot; is too large</translation>
-    </message>
-    <message>
-        <source>“%1”不是比较符号，请用 &lt;、&lt;=、&gt; 或 &gt;=</source>
-        <translation>&quot;%1&quot; is no comparison; use &lt;, &lt;=, &gt; or &gt;=</translation>
-    </message>
-    <message>
-        <source>资源数只能限定下限（&gt; 或 &gt;=）</source>
-        <translation>Sources take a lower bound only (&gt; or &gt;=)</translation>
-    </message>
-    <message>
-        <source>范围不能用 - 排除，请改用相反的比较</source>
-        <translation>A bound cannot be excluded with -; use the opposite comparison</translation>
-    </message>
-    <message>
-        <source>类型应是 视频、音频、图片、文档、压缩包、光盘镜像、程序 或 其他</source>
-        <translation>The type is video, audio, image, document, archive, disc, program or other</translation>
-    </message>
-    <message>
-        <source>“:”后面缺少扩展名，如 ext:mkv</source>
-        <translation>&quot;:&quot; lacks an extension after it, as in ext:mkv</translation>
-    </message>
-    <message>
-        <source>“%1”不是状态，请用 已有、下载中、已取消、新 或 已交给客户端</source>
-        <translation>&quot;%1&quot; is no status; use known, downloading, cancelled, new or handed</translation>
-    </message>
-    <message>
         <source>筛选词“%1”有误：%2
 列表仍按上一次有效的筛选显示。</source>
         <translation>The filter term &quot;%1&quot; is wrong: %2

@@ -6,6 +6,7 @@
 #include "net/requesturl.h"
 #include "net/retryafter.h"
 #include "runtime/asciicase.h"
+#include "runtime/asciictype.h"
 #include "runtime/conversions.h"
 
 #include <algorithm>
@@ -25,8 +26,7 @@ bool IsToken(std::string_view text)
 {
     static constexpr std::string_view extra = "!#$%&'*+-.^_`|~";
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-               extra.find(c) != std::string_view::npos;
+        return IsAsciiAlnum(c) || extra.find(c) != std::string_view::npos;
     });
 }
 

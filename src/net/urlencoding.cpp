@@ -1,5 +1,6 @@
 #include "net/urlencoding.h"
 
+#include "runtime/asciictype.h"
 #include "runtime/codepage.h"
 #include "runtime/conversions.h"
 
@@ -47,9 +48,8 @@ Text UrlEncodeQueryValue(const Text &text)
     encoded.reserve(utf8.size() * 3);
     for (const char c : utf8) {
         const auto byte = static_cast<unsigned char>(c);
-        const bool kept = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                          (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~' ||
-                          c == ':' || c == '/';
+        const bool kept =
+            IsAsciiAlnum(c) || c == '-' || c == '.' || c == '_' || c == '~' || c == ':' || c == '/';
         if (kept) {
             encoded.push_back(c);
             continue;

@@ -3,6 +3,7 @@
 #include "regex/regexmatcher.h"
 #include "regex/regexsubject.h"
 #include "runtime/codepage.h"
+#include "runtime/utf8.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <algorithm>
@@ -15,12 +16,6 @@ struct CompileContextDeleter
 {
     void operator()(pcre2_compile_context *c) const { pcre2_compile_context_free(c); }
 };
-// Length of the valid UTF-8 character that starts with this byte.
-std::size_t Utf8SequenceLength(unsigned char lead)
-{
-    return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-}
-
 } // namespace
 
 void RegexComponent::CodeDeleter::operator()(pcre2_real_code_8 *code) const

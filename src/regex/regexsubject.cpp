@@ -1,6 +1,7 @@
 #include "regex/regexsubject.h"
 
 #include "runtime/codepage.h"
+#include "runtime/gb18030.h"
 #include "runtime/gb18030table.h"
 #include "runtime/utf8.h"
 
@@ -11,24 +12,13 @@ namespace {
 
 constexpr std::string_view kReplacement{"\xEF\xBF\xBD", 3};
 
-std::size_t Utf8Length(unsigned char lead)
-{
-    if (lead < 0x80)
-        return 1;
-    if (lead < 0xE0)
-        return 2;
-    if (lead < 0xF0)
-        return 3;
-    return 4;
-}
-
 // Converts one four-byte code; empty when it is no character. Four-byte codes are rare in
 // pages, so the general converter is good enough for them.
 std::string FourByteChar(const unsigned char *code)
 {
     std::string utf8 =
         ConvertCodePage({reinterpret_cast<const char *>(code), 4}, CodePage::Ansi, CodePage::Utf8);
-    if (utf8.empty() || Utf8Length(static_cast<unsigned char>(utf8[0])) != utf8.size())
+    if (utf8.empty() || Utf8SequenceLength(static_cast<unsigned char>(utf8[0])) != utf8.size())
         return {};
     return utf8;
 }
@@ -60,26 +50,22 @@ RegexSubject::RegexSubject(std::string_view text)
             continue;
         }
 
-        const unsigned char lead = s[i];
         std::size_t used = 1;
         bool done = false;
-        if (lead >= 0x81 && lead <= 0xFE && i + 1 < n) {
-            const unsigned char second = s[i + 1];
-            if (second >= 0x40 && second <= 0xFE) {
-                const std::uint32_t c = table.twoByte(lead, second);
-                if (c != Gb18030Table::kNone) {
-                    AppendUtf8(m_utf8, c);
-                    used = 2;
-                    done = true;
-                }
-            } else if (second >= 0x30 && second <= 0x39 && i + 3 < n && s[i + 2] >= 0x81 &&
-                       s[i + 2] <= 0xFE && s[i + 3] >= 0x30 && s[i + 3] <= 0x39) {
-                const std::string c = FourByteChar(s + i);
-                if (!c.empty()) {
-                    m_utf8 += c;
-                    used = 4;
-                    done = true;
-                }
+        const std::size_t length = Gb18030SequenceLength(s + i, n - i);
+        if (length == 2) {
+            const std::uint32_t c = table.twoByte(s[i], s[i + 1]);
+            if (c != Gb18030Table::kNone) {
+                AppendUtf8(m_utf8, c);
+                used = 2;
+                done = true;
+            }
+        } else if (length == 4) {
+            const std::string c = FourByteChar(s + i);
+            if (!c.empty()) {
+                m_utf8 += c;
+                used = 4;
+                done = true;
             }
         }
         if (!done)

@@ -110,19 +110,20 @@ const Kind *FindKind(std::string_view extension)
 
 struct TypeNames
 {
+    FileType type;
     std::string_view chinese;
     std::string_view keyword;
 };
 
 constexpr std::array<TypeNames, kFileTypeCount> kTypeNames = {{
-    {"视频", "video"},
-    {"音频", "audio"},
-    {"图片", "image"},
-    {"文档", "document"},
-    {"压缩包", "archive"},
-    {"光盘镜像", "disc"},
-    {"程序", "program"},
-    {"其他", "other"},
+    {FileType::Video, "视频", "video"},
+    {FileType::Audio, "音频", "audio"},
+    {FileType::Image, "图片", "image"},
+    {FileType::Document, "文档", "document"},
+    {FileType::Archive, "压缩包", "archive"},
+    {FileType::DiscImage, "光盘镜像", "disc"},
+    {FileType::Program, "程序", "program"},
+    {FileType::Other, "其他", "other"},
 }};
 
 } // namespace
@@ -155,9 +156,19 @@ bool RunsWhenOpened(std::string_view extension)
     return kind && kind->runs;
 }
 
+namespace {
+const TypeNames &NamesOf(FileType type)
+{
+    for (const TypeNames &names : kTypeNames)
+        if (names.type == type)
+            return names;
+    return kTypeNames.back();
+}
+} // namespace
+
 std::string_view FileTypeName(FileType type)
 {
-    return kTypeNames[static_cast<std::size_t>(type)].chinese;
+    return NamesOf(type).chinese;
 }
 
 std::string FileTypeText(FileType type, std::string_view extension)
@@ -170,14 +181,14 @@ std::string FileTypeText(FileType type, std::string_view extension)
 
 std::string_view FileTypeKeyword(FileType type)
 {
-    return kTypeNames[static_cast<std::size_t>(type)].keyword;
+    return NamesOf(type).keyword;
 }
 
 std::optional<FileType> ParseFileType(std::string_view utf8)
 {
-    for (std::size_t i = 0; i < kTypeNames.size(); ++i)
-        if (utf8 == kTypeNames[i].chinese || AsciiEqualsIgnoringCase(utf8, kTypeNames[i].keyword))
-            return static_cast<FileType>(i);
+    for (const TypeNames &names : kTypeNames)
+        if (utf8 == names.chinese || AsciiEqualsIgnoringCase(utf8, names.keyword))
+            return names.type;
     return std::nullopt;
 }
 

@@ -4,7 +4,6 @@
 #include "runtime/asciicase.h"
 
 #include <algorithm>
-#include <array>
 
 namespace jiujiu {
 namespace {
@@ -12,23 +11,6 @@ namespace {
 std::uint8_t Bit(FileType type)
 {
     return static_cast<std::uint8_t>(1u << static_cast<unsigned>(type));
-}
-
-// The value after "field:" or "field：" at the front of the term, none when the term does not
-// begin with one of the field's names.
-template <std::size_t N>
-std::optional<std::string_view> FieldValue(std::string_view term,
-                                           const std::array<std::string_view, N> &names)
-{
-    for (std::string_view name : names) {
-        if (!AsciiEqualsIgnoringCase(term.substr(0, name.size()), name))
-            continue;
-        const std::string_view rest = term.substr(name.size());
-        for (std::string_view colon : {std::string_view(":"), std::string_view("：")})
-            if (rest.starts_with(colon))
-                return rest.substr(colon.size());
-    }
-    return std::nullopt;
 }
 
 void AddOnce(std::vector<std::string> &to, std::string value)
@@ -46,14 +28,13 @@ bool Within(const std::vector<std::string> &mine, const std::vector<std::string>
 
 } // namespace
 
-JudgementTerms::Outcome JudgementTerms::apply(std::string_view term, bool negated)
+JudgementTerms::Outcome JudgementTerms::apply(const FilterFieldTerm &term, bool negated)
 {
-    static constexpr std::array<std::string_view, 2> kTypeFields = {"type", "类型"};
-    static constexpr std::array<std::string_view, 2> kExtensionFields = {"ext", "扩展名"};
-    if (const auto value = FieldValue(term, kTypeFields)) {
-        if (value->empty())
+    switch (term.kind) {
+    case FilterTermKind::Type: {
+        if (term.value.empty())
             return Outcome::MissingType;
-        const auto type = ParseFileType(*value);
+        const auto type = ParseFileType(term.value);
         if (!type)
             return Outcome::UnknownType;
         if (negated) {
@@ -65,8 +46,8 @@ JudgementTerms::Outcome JudgementTerms::apply(std::string_view term, bool negate
         }
         return Outcome::Applied;
     }
-    if (const auto value = FieldValue(term, kExtensionFields)) {
-        std::string extension = AsciiLowered(*value);
+    case FilterTermKind::Extension: {
+        std::string extension = AsciiLowered(term.value);
         if (extension.starts_with('.'))
             extension.erase(0, 1);
         if (extension.empty())
@@ -74,15 +55,18 @@ JudgementTerms::Outcome JudgementTerms::apply(std::string_view term, bool negate
         AddOnce(negated ? m_excludedExtensions : m_extensions, std::move(extension));
         return Outcome::Applied;
     }
-    if (term == "链接无效") {
+    case FilterTermKind::BrokenLink:
         (negated ? m_hideBroken : m_onlyBroken) = true;
         return Outcome::Applied;
-    }
-    if (term == "可疑") {
+    case FilterTermKind::Suspicious:
         (negated ? m_hideSuspicious : m_onlySuspicious) = true;
         return Outcome::Applied;
+    case FilterTermKind::NewSinceLastRun:
+        (negated ? m_hideNew : m_onlyNew) = true;
+        return Outcome::Applied;
+    default:
+        return Outcome::NotMine;
     }
-    return Outcome::NotMine;
 }
 
 void JudgementTerms::restrictType(FileType type)
@@ -100,7 +84,7 @@ bool JudgementTerms::isEmpty() const
 {
     return !m_typeRestricted && m_excludedTypes == 0 && m_extensions.empty() &&
            m_excludedExtensions.empty() && !m_onlyBroken && !m_hideBroken && !m_onlySuspicious &&
-           !m_hideSuspicious;
+           !m_hideSuspicious && !m_onlyNew && !m_hideNew;
 }
 
 bool JudgementTerms::accepts(const FilterSubject &row) const
@@ -114,6 +98,8 @@ bool JudgementTerms::accepts(const FilterSubject &row) const
     if ((!m_extensions.empty() && !listed(m_extensions)) || listed(m_excludedExtensions))
         return false;
     if ((m_onlyBroken && !row.brokenLink) || (m_hideBroken && row.brokenLink))
+        return false;
+    if ((m_onlyNew && !row.newSinceLastRun) || (m_hideNew && row.newSinceLastRun))
         return false;
     return !(m_onlySuspicious && !row.suspicious) && !(m_hideSuspicious && row.suspicious);
 }
@@ -132,7 +118,8 @@ bool JudgementTerms::narrows(const JudgementTerms &previous) const
         return false;
     return (!previous.m_onlyBroken || m_onlyBroken) && (!previous.m_hideBroken || m_hideBroken) &&
            (!previous.m_onlySuspicious || m_onlySuspicious) &&
-           (!previous.m_hideSuspicious || m_hideSuspicious);
+           (!previous.m_hideSuspicious || m_hideSuspicious) && (!previous.m_onlyNew || m_onlyNew) &&
+           (!previous.m_hideNew || m_hideNew);
 }
 
 } // namespace jiujiu

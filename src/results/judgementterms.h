@@ -1,6 +1,7 @@
 #pragma once
 
 #include "results/filetype.h"
+#include "results/filtergrammar.h"
 
 #include <cstdint>
 #include <string>
@@ -16,21 +17,23 @@ struct FilterSubject;
 //   ext:mkv (or 扩展名:mkv)                rows whose file has that extension; ORed likewise
 //   链接无效                               rows whose link is broken
 //   可疑                                   rows a suspicion rule holds for
-// each excluded with a leading "-". Field names take ":" or the full-width "：".
+//   新 (or new)                            rows new since the saved search last ran
+// each excluded with a leading "-". FilterTerms() has the table of them.
 class JudgementTerms final
 {
 public:
     enum class Outcome
     {
-        NotMine,          // not a term of these kinds: a word, a bound
+        NotMine,          // not a term of these kinds: a bound, a status
         Applied,          // taken in
         MissingType,      // type:
         UnknownType,      // type:lots
         MissingExtension, // ext:
     };
 
-    // A term as typed, without its "-"; quoted terms are words and never come here.
-    Outcome apply(std::string_view term, bool negated);
+    // A term as ReadFilterTerm read it, without its "-"; quoted terms are words and never
+    // come here.
+    Outcome apply(const FilterFieldTerm &term, bool negated);
 
     // The window's own choices; they narrow whatever the terms set.
     void restrictType(FileType type);
@@ -56,6 +59,8 @@ private:
     bool m_hideBroken = false;
     bool m_onlySuspicious = false;
     bool m_hideSuspicious = false;
+    bool m_onlyNew = false;
+    bool m_hideNew = false;
 };
 
 } // namespace jiujiu

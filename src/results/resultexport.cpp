@@ -1,11 +1,12 @@
 #include "results/resultexport.h"
 
 #include "runtime/asciicase.h"
+#include "runtime/asciictype.h"
 #include "runtime/codepage.h"
+#include "runtime/utf8.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -57,15 +58,16 @@ struct RemovedFile
     }
 };
 
-// The code point at s[i] (a lead byte of valid UTF-8), and how many bytes it takes.
+// The code point at s[i], and how many bytes it takes; a byte that is no UTF-8 counts as one
+// replacement character.
 char32_t CodePointAt(std::string_view s, std::size_t i, std::size_t &length)
 {
-    const auto b = static_cast<unsigned char>(s[i]);
-    length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-    length = std::min(length, s.size() - i);
-    char32_t c = length == 1 ? b : b & (0x3F >> (length - 1));
-    for (std::size_t k = 1; k < length; ++k)
-        c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    char32_t c = 0;
+    length = DecodeUtf8(s, i, c);
+    if (length == 0) {
+        length = 1;
+        c = 0xFFFD;
+    }
     return c;
 }
 
@@ -85,7 +87,7 @@ std::string_view CellText(std::string_view utf8)
 // literally gets its underscore written as "_x005F_", so it reads back as it was.
 std::string SheetText(std::string_view utf8)
 {
-    const auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    const auto hex = [](char c) { return AsciiHexValue(c) >= 0; };
     std::string out;
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         if (utf8[i] == '_' && i + 6 < utf8.size() && utf8[i + 1] == 'x' && hex(utf8[i + 2]) &&

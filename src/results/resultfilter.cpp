@@ -125,11 +125,6 @@ std::string DigitsZeroed(std::string_view value)
     return out;
 }
 
-bool StartsWithWord(std::string_view s, std::string_view word)
-{
-    return AsciiEqualsIgnoringCase(s.substr(0, word.size()), word);
-}
-
 bool Contains(std::string_view haystack, const std::string &needle)
 {
 #ifdef __GLIBC__
@@ -140,9 +135,6 @@ bool Contains(std::string_view haystack, const std::string &needle)
     return haystack.find(needle) != std::string_view::npos;
 #endif
 }
-
-constexpr std::string_view kStatusChoices =
-    "已有 or known, 下载中 or downloading, 已取消 or cancelled, 新 or new, 已交给客户端 or handed";
 
 // Substring comparisons narrows() may make; past them it answers false, which only costs a
 // second look at rows, so a filter of thousands of terms never stalls the window.
@@ -236,87 +228,71 @@ std::string ResultFilter::MatchKey(std::string_view nameUtf8, std::string_view l
     return key;
 }
 
-bool ResultFilter::applyBound(std::string_view token, bool negated, std::optional<Error> &error)
+void ResultFilter::applyBound(const FilterFieldTerm &term, std::string_view token, bool negated,
+                              std::optional<Error> &error)
 {
-    static constexpr std::array<std::pair<std::string_view, bool>, 4> fields = {{
-        {"size", true},
-        {"\xE5\xA4\xA7\xE5\xB0\x8F", true}, // 大小
-        {"sources", false},
-        {"\xE8\xB5\x84\xE6\xBA\x90\xE6\x95\xB0", false}, // 资源数
-    }};
-    for (const auto &[name, isSize] : fields) {
-        if (!StartsWithWord(token, name))
-            continue;
-        std::string_view rest = token.substr(name.size());
-        // The comparison: every sign up to the value, full-width ones (typed with a Chinese
-        // input method) read as their ASCII twins.
-        std::string comparison;
-        std::size_t signsLength = 0;
-        while (const char sign = ComparisonSign(rest.substr(signsLength), signsLength))
-            comparison += sign;
-        if (comparison.empty())
-            return false; // "sizes", "sourcesX": a word
-        const auto fail = [&](Error::Reason reason) {
-            error = Error{reason, (negated ? "-" : "") + std::string(token),
-                          std::string(rest.substr(0, signsLength)),
-                          std::string(rest.substr(signsLength))};
-            return true;
-        };
-        const std::string_view value = rest.substr(signsLength);
-        if (comparison != ">" && comparison != ">=" && comparison != "<" && comparison != "<=")
-            return fail(Error::Reason::NoSuchComparison);
-        const bool greater = comparison[0] == '>';
-        const bool inclusive = comparison.size() == 2;
-        if (!isSize && !greater)
-            return fail(Error::Reason::SourcesMinimumOnly);
-        if (negated)
-            return fail(Error::Reason::ExcludedBound);
-        if (value.empty())
-            return fail(isSize ? Error::Reason::MissingSize : Error::Reason::MissingCount);
-        if (isSize) {
-            const auto bytes = ParseSizeText(value);
-            if (!bytes)
-                return fail(ParseSizeText(DigitsZeroed(value)) ? Error::Reason::SizeTooLarge
-                                                               : Error::Reason::NotASize);
-            if (greater) {
-                if (!inclusive && *bytes == UINT64_MAX)
-                    return fail(Error::Reason::SizeTooLarge);
-                RaiseTo(m_minBytes, inclusive ? *bytes : *bytes + 1);
-            } else if (!inclusive && *bytes == 0) {
-                // size<0: nothing has a negative size.
-                RaiseTo(m_minBytes, std::uint64_t{1});
-                LowerTo(m_maxBytes, std::uint64_t{0});
-            } else {
-                LowerTo(m_maxBytes, inclusive ? *bytes : *bytes - 1);
-            }
-            return true;
+    const bool isSize = term.kind == FilterTermKind::SizeBound;
+    const std::string_view rest = term.value;
+    // The comparison: every sign up to the value, full-width ones (typed with a Chinese input
+    // method) read as their ASCII twins.
+    std::string comparison;
+    std::size_t signsLength = 0;
+    while (const char sign = ComparisonSign(rest.substr(signsLength), signsLength))
+        comparison += sign;
+    const std::string_view value = rest.substr(signsLength);
+    const auto fail = [&](Error::Reason reason) {
+        error = Error{reason, (negated ? "-" : "") + std::string(token),
+                      std::string(rest.substr(0, signsLength)), std::string(value)};
+    };
+    if (comparison != ">" && comparison != ">=" && comparison != "<" && comparison != "<=")
+        return fail(Error::Reason::NoSuchComparison);
+    const bool greater = comparison[0] == '>';
+    const bool inclusive = comparison.size() == 2;
+    if (!isSize && !greater)
+        return fail(Error::Reason::SourcesMinimumOnly);
+    if (negated)
+        return fail(Error::Reason::ExcludedBound);
+    if (value.empty())
+        return fail(isSize ? Error::Reason::MissingSize : Error::Reason::MissingCount);
+    if (isSize) {
+        const auto bytes = ParseSizeText(value);
+        if (!bytes)
+            return fail(ParseSizeText(DigitsZeroed(value)) ? Error::Reason::SizeTooLarge
+                                                           : Error::Reason::NotASize);
+        if (greater) {
+            if (!inclusive && *bytes == UINT64_MAX)
+                return fail(Error::Reason::SizeTooLarge);
+            RaiseTo(m_minBytes, inclusive ? *bytes : *bytes + 1);
+        } else if (!inclusive && *bytes == 0) {
+            // size<0: nothing has a negative size.
+            RaiseTo(m_minBytes, std::uint64_t{1});
+            LowerTo(m_maxBytes, std::uint64_t{0});
+        } else {
+            LowerTo(m_maxBytes, inclusive ? *bytes : *bytes - 1);
         }
-        const auto count = ParseCountText(value);
-        if (!count)
-            return fail(ParseCountText(DigitsZeroed(value)) ? Error::Reason::CountTooLarge
-                                                            : Error::Reason::NotACount);
-        if (!inclusive && *count == INT64_MAX)
-            return fail(Error::Reason::CountTooLarge);
-        RaiseTo(m_minSources, inclusive ? *count : *count + 1);
-        return true;
+        return;
     }
-    return false;
+    const auto count = ParseCountText(value);
+    if (!count)
+        return fail(ParseCountText(DigitsZeroed(value)) ? Error::Reason::CountTooLarge
+                                                        : Error::Reason::NotACount);
+    if (!inclusive && *count == INT64_MAX)
+        return fail(Error::Reason::CountTooLarge);
+    RaiseTo(m_minSources, inclusive ? *count : *count + 1);
 }
 
-bool ResultFilter::applyStatus(std::string_view token, bool negated, std::optional<Error> &error)
+void ResultFilter::applyStatus(const FilterFieldTerm &term, std::string_view token, bool negated,
+                               std::optional<Error> &error)
 {
-    const auto value = StatusTermValue(token);
-    if (!value)
-        return false;
-    const auto status = ParseRowStatus(*value);
+    const auto status = ParseRowStatus(term.value);
     if (!status) {
-        error = Error{value->empty() ? Error::Reason::MissingStatus : Error::Reason::UnknownStatus,
-                      (negated ? "-" : "") + std::string(token), ":", std::string(*value)};
-        return true;
+        error =
+            Error{term.value.empty() ? Error::Reason::MissingStatus : Error::Reason::UnknownStatus,
+                  (negated ? "-" : "") + std::string(token), ":", std::string(term.value)};
+        return;
     }
     const auto bit = static_cast<std::uint8_t>(1u << static_cast<unsigned>(*status));
     m_statuses &= negated ? static_cast<std::uint8_t>(~bit) : bit;
-    return true;
 }
 
 void ResultFilter::excludeStatus(RowStatus status)
@@ -336,14 +312,15 @@ ResultFilter ResultFilter::ParseTerms(std::string_view expression, std::optional
     std::unordered_set<std::string> seenIncluded;
     std::unordered_set<std::string> seenExcluded;
     for (Token &token : Tokens(expression)) {
-        std::optional<Error> bad;
-        if (!token.quoted && filter.applyJudgementTerm(token.text, token.negated, bad)) {
-            if (bad && !error)
-                error = std::move(bad);
-            continue;
-        }
-        if (!token.quoted && (filter.applyBound(token.text, token.negated, bad) ||
-                              filter.applyStatus(token.text, token.negated, bad))) {
+        if (const auto term = token.quoted ? std::nullopt : ReadFilterTerm(token.text)) {
+            std::optional<Error> bad;
+            if (term->kind == FilterTermKind::SizeBound ||
+                term->kind == FilterTermKind::SourcesBound)
+                filter.applyBound(*term, token.text, token.negated, bad);
+            else if (term->kind == FilterTermKind::Status)
+                filter.applyStatus(*term, token.text, token.negated, bad);
+            else
+                filter.applyJudgementTerm(*term, token.text, token.negated, bad);
             if (bad && !error)
                 error = std::move(bad);
             continue;
@@ -373,57 +350,14 @@ ResultFilter ResultFilter::Parse(std::string_view expression)
     return ParseTerms(expression, ignored);
 }
 
+std::string ResultFilter::Error::reasonText(FilterLanguage language) const
+{
+    return FilterErrorText(reason, value, comparison, language);
+}
+
 std::string ResultFilter::Error::what() const
 {
-    const std::string quotedValue = "'" + value + "'";
-    std::string reason;
-    switch (this->reason) {
-    case Reason::MissingSize:
-        reason = "a size is missing after '" + comparison + "'";
-        break;
-    case Reason::MissingCount:
-        reason = "a number is missing after '" + comparison + "'";
-        break;
-    case Reason::NotASize:
-        reason = quotedValue + " is not a size such as 700MB or 1.5GB";
-        break;
-    case Reason::SizeTooLarge:
-        reason = quotedValue + " is too large a size";
-        break;
-    case Reason::NotACount:
-        reason = quotedValue + " is not a number of sources (0 or more)";
-        break;
-    case Reason::CountTooLarge:
-        reason = quotedValue + " is too large a number";
-        break;
-    case Reason::NoSuchComparison:
-        reason = "'" + comparison + "' is not a comparison (use <, <=, > or >=)";
-        break;
-    case Reason::SourcesMinimumOnly:
-        reason = "sources take a minimum only (> or >=)";
-        break;
-    case Reason::ExcludedBound:
-        reason = "a bound cannot be excluded (use the opposite comparison)";
-        break;
-    case Reason::MissingType:
-        reason =
-            "a type is missing (video, audio, image, document, archive, disc, program or other)";
-        break;
-    case Reason::UnknownType:
-        reason = quotedValue + " is not a type (video, audio, image, document, archive, disc, "
-                               "program or other)";
-        break;
-    case Reason::MissingExtension:
-        reason = "an extension is missing, such as ext:mkv";
-        break;
-    case Reason::MissingStatus:
-        reason = "a status is missing after ':' (" + std::string(kStatusChoices) + ")";
-        break;
-    case Reason::UnknownStatus:
-        reason = quotedValue + " is not a status (" + std::string(kStatusChoices) + ")";
-        break;
-    }
-    return "'" + term + "': " + reason;
+    return "'" + term + "': " + reasonText(FilterLanguage::English);
 }
 
 bool ResultFilter::isEmpty() const
@@ -486,32 +420,18 @@ bool ResultFilter::narrows(const ResultFilter &previous) const
            m_judgement.narrows(previous.m_judgement) && (m_statuses & ~previous.m_statuses) == 0;
 }
 
-bool ResultFilter::applyJudgementTerm(std::string_view token, bool negated,
-                                      std::optional<Error> &error)
+void ResultFilter::applyJudgementTerm(const FilterFieldTerm &term, std::string_view token,
+                                      bool negated, std::optional<Error> &error)
 {
     using Outcome = JudgementTerms::Outcome;
-    const Outcome outcome = m_judgement.apply(token, negated);
-    if (outcome == Outcome::NotMine)
-        return false;
-    if (outcome != Outcome::Applied) {
-        // The value follows the field's colon, ASCII or full-width.
-        std::size_t valueAt = token.find(':');
-        if (valueAt != std::string_view::npos)
-            valueAt += 1;
-        else if ((valueAt = token.find("：")) != std::string_view::npos)
-            valueAt += std::string_view("：").size();
-        else
-            valueAt = token.size();
-        const Error::Reason reason = outcome == Outcome::MissingType ? Error::Reason::MissingType
-                                     : outcome == Outcome::UnknownType
-                                         ? Error::Reason::UnknownType
-                                         : Error::Reason::MissingExtension;
-        error = Error{reason,
-                      (negated ? "-" : "") + std::string(token),
-                      {},
-                      std::string(token.substr(valueAt))};
-    }
-    return true;
+    const Outcome outcome = m_judgement.apply(term, negated);
+    if (outcome == Outcome::Applied || outcome == Outcome::NotMine)
+        return;
+    const Error::Reason reason = outcome == Outcome::MissingType ? Error::Reason::MissingType
+                                 : outcome == Outcome::UnknownType
+                                     ? Error::Reason::UnknownType
+                                     : Error::Reason::MissingExtension;
+    error = Error{reason, (negated ? "-" : "") + std::string(token), {}, std::string(term.value)};
 }
 
 } // namespace jiujiu

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "results/filetype.h"
+#include "results/filtergrammar.h"
 #include "results/judgementterms.h"
 #include "results/rowstatus.h"
 
@@ -24,6 +25,9 @@ struct FilterSubject
     bool brokenLink = false;
     bool suspicious = false;           // as shown: a merged row's copies together
     RowStatus status = RowStatus::New; // what the user's ed2k client knows of the file
+    // New since the saved search last ran. Nothing sets it yet: until searches are saved and
+    // run again no row is new, so the term 新 keeps none.
+    bool newSinceLastRun = false;
 };
 
 // Which result rows to show. Parsed from an expression (UTF-8):
@@ -33,10 +37,11 @@ struct FilterSubject
 //                 closing quote, at a line end (CR or LF) or with the expression.
 //   size>=700MB   size bounds: size>, size>=, size<, size<= with any unit ParseSizeText takes
 //   sources>=10   minimum sources: sources> and sources>= (大小 and 资源数 work as well)
-//   type:视频, ext:mkv, 链接无效, 可疑: what a row is (JudgementTerms)
-//   status:已有   rows of that status (已有, 下载中, 已取消, 新, 已交给客户端, or known,
-//                 downloading, cancelled, new, handed; 状态: works as well); -status:已有
+//   type:视频, ext:mkv, 链接无效, 可疑, 新: what a row is (JudgementTerms)
+//   status:已有   rows of that status (已有, 下载中, 已取消, 无, 已交给客户端, or known,
+//                 downloading, cancelled, none, handed; 状态: works as well); -status:已有
 //                 leaves them out
+// FilterTerms() is the table of these terms, with their field names and help.
 // Terms are ANDed and compared without case. A term that begins with a field name and a
 // comparison sign (<, > or =) is a bound: one that does not read as one is an error, never a
 // word. Rows of unknown size fail any size bound; of unknown sources, a minimum.
@@ -49,23 +54,7 @@ public:
     // A term that reads as a bound but is not one.
     struct Error
     {
-        enum class Reason
-        {
-            MissingSize,        // size>=
-            MissingCount,       // sources>=
-            NotASize,           // size>=lots
-            SizeTooLarge,       // size>=99999999999999999999TB
-            NotACount,          // sources>=-1
-            CountTooLarge,      // sources>=99999999999999999999
-            NoSuchComparison,   // size=1GB, size<>1GB
-            SourcesMinimumOnly, // sources<5
-            ExcludedBound,      // -size>=1GB
-            MissingType,        // type:
-            UnknownType,        // type:lots
-            MissingExtension,   // ext:
-            MissingStatus,      // status:
-            UnknownStatus,      // status:lots
-        };
+        using Reason = FilterErrorReason;
         Reason reason = Reason::MissingSize;
         std::string term;       // as typed
         std::string comparison; // as typed: "<=", "="
@@ -73,6 +62,8 @@ public:
 
         // "'size>=': a size is missing after '>='", for the command line.
         std::string what() const;
+        // The reason alone ("a size is missing after '>='"), in either language.
+        std::string reasonText(FilterLanguage language) const;
         friend bool operator==(const Error &, const Error &) = default;
     };
 
@@ -115,13 +106,13 @@ public:
     friend bool operator==(const ResultFilter &, const ResultFilter &) = default;
 
 private:
-    // False for a token that is no bound; true for a bound, applied or, when it cannot be
-    // read, described in error.
-    bool applyBound(std::string_view token, bool negated, std::optional<Error> &error);
-    // Likewise for the terms of JudgementTerms.
-    bool applyJudgementTerm(std::string_view token, bool negated, std::optional<Error> &error);
-    // Like applyBound, for status: terms.
-    bool applyStatus(std::string_view token, bool negated, std::optional<Error> &error);
+    // Each applies a term ReadFilterTerm read, or describes in error why it cannot be read.
+    void applyBound(const FilterFieldTerm &term, std::string_view token, bool negated,
+                    std::optional<Error> &error);
+    void applyJudgementTerm(const FilterFieldTerm &term, std::string_view token, bool negated,
+                            std::optional<Error> &error);
+    void applyStatus(const FilterFieldTerm &term, std::string_view token, bool negated,
+                     std::optional<Error> &error);
     static ResultFilter ParseTerms(std::string_view expression, std::optional<Error> &error);
 
     std::vector<std::string> m_included; // folded

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace jiujiu {
@@ -70,25 +71,35 @@ int UnitShift(std::string_view unit)
 
 } // namespace
 
-std::optional<std::uint64_t> ParseSizeText(std::string_view text)
+std::optional<SizeTextParts> ParseSizeParts(std::string_view text)
 {
     std::string_view s = Trim(text);
-    std::string whole;
-    if (!ReadGroupedDigits(s, whole))
+    SizeTextParts parts;
+    if (!ReadGroupedDigits(s, parts.whole))
         return std::nullopt;
-    std::string fraction;
     if (!s.empty() && s.front() == '.') {
         s.remove_prefix(1);
         while (!s.empty() && IsAsciiDigit(s.front())) {
-            fraction += s.front();
+            parts.fraction += s.front();
             s.remove_prefix(1);
         }
-        if (fraction.empty())
+        if (parts.fraction.empty())
             return std::nullopt;
     }
-    const int shift = UnitShift(Trim(s));
-    if (shift < 0)
+    parts.unitShift = UnitShift(Trim(s));
+    if (parts.unitShift < 0)
         return std::nullopt;
+    return parts;
+}
+
+std::optional<std::uint64_t> ParseSizeText(std::string_view text)
+{
+    auto parts = ParseSizeParts(text);
+    if (!parts)
+        return std::nullopt;
+    std::string &whole = parts->whole;
+    std::string &fraction = parts->fraction;
+    const int shift = parts->unitShift;
 
     // Whole part exactly, the fraction rounded to the nearest byte.
     while (whole.size() > 1 && whole.front() == '0')
@@ -121,6 +132,22 @@ std::optional<std::uint64_t> ParseSizeText(std::string_view text)
         bytes += extra;
     }
     return bytes;
+}
+
+std::string FormatSizeText(std::uint64_t bytes)
+{
+    constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
+    const auto value = static_cast<double>(bytes);
+    char buffer[32];
+    if (bytes < 1024)
+        std::snprintf(buffer, sizeof buffer, "%llu B", static_cast<unsigned long long>(bytes));
+    else if (bytes < kMiB)
+        std::snprintf(buffer, sizeof buffer, "%.1f KB", value / 1024);
+    else if (bytes < 1024 * kMiB)
+        std::snprintf(buffer, sizeof buffer, "%.1f MB", value / kMiB);
+    else
+        std::snprintf(buffer, sizeof buffer, "%.2f GB", value / (1024.0 * kMiB));
+    return buffer;
 }
 
 std::optional<std::int64_t> ParseCountText(std::string_view text)

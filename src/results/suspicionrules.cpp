@@ -113,7 +113,7 @@ std::string Quoted(std::string_view text)
         out.append(text);
     } else {
         std::size_t cut = kLongest;
-        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        while (cut > 0 && IsUtf8Continuation(static_cast<unsigned char>(text[cut])))
             --cut; // never inside a character
         out.append(text.substr(0, cut));
         out += "…";
@@ -125,36 +125,20 @@ std::string Quoted(std::string_view text)
 // may be 1000 or 1024 of the next smaller one. None when the cell does not read as a size.
 std::optional<std::pair<double, double>> SizeCellRange(std::string_view text)
 {
-    if (!ParseSizeText(text))
+    const auto parts = ParseSizeParts(text);
+    if (!parts || !ParseSizeText(text))
         return std::nullopt;
-    std::size_t at = 0;
-    while (at < text.size() && text[at] == ' ')
-        ++at;
     double value = 0;
     double step = 1;
-    bool fraction = false;
-    for (; at < text.size(); ++at) {
-        const char c = text[at];
-        if (c >= '0' && c <= '9') {
-            value = value * 10 + (c - '0');
-            if (fraction)
-                step /= 10;
-        } else if (c == '.') {
-            fraction = true;
-        } else if (c != ',') {
-            break;
-        }
+    for (char c : parts->whole)
+        value = value * 10 + (c - '0');
+    for (char c : parts->fraction) {
+        value = value * 10 + (c - '0');
+        step /= 10;
     }
-    if (fraction)
+    if (!parts->fraction.empty())
         value *= step; // digits read as a whole number, scaled back
-    while (at < text.size() && text[at] == ' ')
-        ++at;
-    int exponent = 0;
-    if (at < text.size()) {
-        static constexpr std::string_view units = "bkmgtp";
-        const std::size_t unit = units.find(AsciiToLower(text[at]));
-        exponent = unit == std::string_view::npos ? 0 : static_cast<int>(unit);
-    }
+    const int exponent = parts->unitShift / 10;
     double decimal = 1;
     double binary = 1;
     for (int i = 0; i < exponent; ++i) {
@@ -191,7 +175,7 @@ std::optional<std::string> SizeMismatch(const RowFacts &row, const ListFacts &)
     if (!range || (bytes >= range->first && bytes <= range->second))
         return std::nullopt;
     return "大小一栏写着 " + std::string(row.sizeText) + "，链接里的文件却是 " +
-           SizeWords(*row.link->size);
+           FormatSizeText(*row.link->size);
 }
 
 std::optional<std::string> DoubleExtension(const RowFacts &row, const ListFacts &)
@@ -239,7 +223,7 @@ std::optional<std::string> TooSmallForQuality(const RowFacts &row, const ListFac
     if (quality.empty() || !FirstWord(simplified, kShortPieces).empty() ||
         HasPart(simplified, kShortPiecesZh))
         return std::nullopt;
-    return "名称写着“" + std::string(quality) + "”，视频却只有 " + SizeWords(*row.fileBytes) +
+    return "名称写着“" + std::string(quality) + "”，视频却只有 " + FormatSizeText(*row.fileBytes) +
            "，与这个清晰度对不上";
 }
 
@@ -288,7 +272,7 @@ std::optional<std::string> TooSmallForSeason(const RowFacts &row, const ListFact
     }
     if (marker.empty())
         return std::nullopt;
-    return "名称写着“" + marker + "”，却只有 " + SizeWords(*row.fileBytes) + "，装不下一整季";
+    return "名称写着“" + marker + "”，却只有 " + FormatSizeText(*row.fileBytes) + "，装不下一整季";
 }
 
 // List rules.
@@ -316,7 +300,7 @@ std::optional<std::string> SmallArchiveAmongMedia(const RowFacts &row, const Lis
     const std::string simplified = Simplified(row.fileName);
     if (!FirstWord(simplified, kCompanions).empty() || HasPart(simplified, kCompanionsZh))
         return std::nullopt;
-    return "列表里多是视频和音频，这一个却是只有 " + SizeWords(*row.fileBytes) +
+    return "列表里多是视频和音频，这一个却是只有 " + FormatSizeText(*row.fileBytes) +
            " 的压缩包，装不下要找的内容";
 }
 
@@ -335,8 +319,8 @@ std::optional<std::string> ManyHashesOneName(const RowFacts &, const ListFacts &
     if (list.sameNameFiles < 3 || list.largestFile / 2 < list.smallestFile)
         return std::nullopt;
     return Format("同一名称下有 %zu 个散列不同的文件，大小从 %s 到 %s 不等，难说哪个是真的",
-                  list.sameNameFiles, SizeWords(list.smallestFile).c_str(),
-                  SizeWords(list.largestFile).c_str());
+                  list.sameNameFiles, FormatSizeText(list.smallestFile).c_str(),
+                  FormatSizeText(list.largestFile).c_str());
 }
 
 constexpr SuspicionRule kRules[] = {
@@ -368,18 +352,6 @@ bool MostlyMedia(std::size_t mediaRows, std::size_t typedRows)
 std::string NameKey(std::string_view utf8)
 {
     return Simplified(utf8, false);
-}
-
-std::string SizeWords(std::uint64_t bytes)
-{
-    const auto value = static_cast<double>(bytes);
-    if (bytes < 1024)
-        return Format("%llu B", static_cast<unsigned long long>(bytes));
-    if (bytes < kMiB)
-        return Format("%.1f KB", value / 1024);
-    if (bytes < 1024 * kMiB)
-        return Format("%.1f MB", value / kMiB);
-    return Format("%.2f GB", value / (1024.0 * kMiB));
 }
 
 } // namespace jiujiu

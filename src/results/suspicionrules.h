@@ -68,7 +68,4 @@ bool MostlyMedia(std::size_t mediaRows, std::size_t typedRows);
 // without blanks, punctuation or symbols ("Tom & Jerry.E01.mkv" -> "tomjerrye01mkv").
 std::string NameKey(std::string_view utf8);
 
-// "700 B", "12.3 KB", "700.0 MB", "1.37 GB": a size for a reason's words.
-std::string SizeWords(std::uint64_t bytes);
-
 } // namespace jiujiu

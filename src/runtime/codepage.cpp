@@ -1,5 +1,6 @@
 #include "runtime/codepage.h"
 
+#include "runtime/gb18030.h"
 #include "runtime/gb18030table.h"
 #include "runtime/utf8.h"
 
@@ -241,42 +242,6 @@ void AppendReplacement(CodePage to, Output &out)
     out.advance(rep.size());
 }
 
-// A well-formed UTF-8 character that is not ASCII: its code point and length, or length 0.
-std::size_t DecodeUtf8(const unsigned char *s, std::size_t n, std::uint32_t &codePoint)
-{
-    const unsigned char c = s[0];
-    std::size_t length = 0;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-        length = 2;
-        codePoint = c & 0x1Fu;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        length = 3;
-        codePoint = c & 0x0Fu;
-        if (c == 0xE0)
-            lo = 0xA0;
-        else if (c == 0xED)
-            hi = 0x9F; // no surrogates
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        length = 4;
-        codePoint = c & 0x07u;
-        if (c == 0xF0)
-            lo = 0x90;
-        else if (c == 0xF4)
-            hi = 0x8F;
-    } else {
-        return 0;
-    }
-    if (length > n || s[1] < lo || s[1] > hi)
-        return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        if (s[k] < 0x80 || s[k] > 0xBF)
-            return 0;
-        codePoint = codePoint << 6 | (s[k] & 0x3Fu);
-    }
-    return length;
-}
-
 void AppendUtf8(std::uint32_t c, Output &out)
 {
     out.advance(EncodeUtf8(c, out.reserve(4)));
@@ -309,8 +274,8 @@ void Utf8ToGb18030(const unsigned char *s, std::size_t n, Output &out)
             i += run;
             continue;
         }
-        std::uint32_t c = 0;
-        const std::size_t length = DecodeUtf8(s + i, n - i, c);
+        char32_t c = 0;
+        const std::size_t length = DecodeUtf8({reinterpret_cast<const char *>(s), n}, i, c);
         if (length > 0 && c < 0x10000) {
             const Gb18030Table::Code &code = table.encode(c);
             if (code.length > 0) {
@@ -338,22 +303,17 @@ void Gb18030ToUtf8(const unsigned char *s, std::size_t n, Output &out)
             i += run;
             continue;
         }
-        const unsigned char lead = s[i];
-        if (lead >= 0x81 && lead <= 0xFE && i + 1 < n) {
-            const unsigned char second = s[i + 1];
-            if (second >= 0x40 && second <= 0xFE) {
-                const std::uint32_t c = table.twoByte(lead, second);
-                if (c != Gb18030Table::kNone) {
-                    AppendUtf8(c, out);
-                    i += 2;
-                    continue;
-                }
-            } else if (second >= 0x30 && second <= 0x39 && i + 3 < n && s[i + 2] >= 0x81 &&
-                       s[i + 2] <= 0xFE && s[i + 3] >= 0x30 && s[i + 3] <= 0x39 &&
-                       ConvertWhole(CodePage::Ansi, CodePage::Utf8, s + i, 4, out)) {
-                i += 4;
+        const std::size_t length = Gb18030SequenceLength(s + i, n - i);
+        if (length == 2) {
+            const std::uint32_t c = table.twoByte(s[i], s[i + 1]);
+            if (c != Gb18030Table::kNone) {
+                AppendUtf8(c, out);
+                i += 2;
                 continue;
             }
+        } else if (length == 4 && ConvertWhole(CodePage::Ansi, CodePage::Utf8, s + i, 4, out)) {
+            i += 4;
+            continue;
         }
         AppendReplacement(CodePage::Utf8, out);
         ++i;
@@ -377,10 +337,8 @@ void AppendEscapedByte(Text &out, unsigned char byte)
 // Length of the valid UTF-8 character at s (0 when it is not one).
 std::size_t Utf8CharAt(const unsigned char *s, std::size_t n)
 {
-    for (std::size_t length = 1; length <= 4 && length <= n; ++length)
-        if (IsValidUtf8({reinterpret_cast<const char *>(s), length}))
-            return length;
-    return 0;
+    char32_t c = 0;
+    return DecodeUtf8({reinterpret_cast<const char *>(s), n}, 0, c);
 }
 
 } // namespace
@@ -535,28 +493,16 @@ std::string TextToLocal(std::string_view text)
     std::size_t segment = 0; // start of the text not yet converted
     std::size_t i = 0;
     while (i < n) {
-        const unsigned char lead = s[i];
-        if (lead < 0x81 || lead == 0xFF || i + 1 >= n) {
-            ++i;
-            continue;
-        }
-        const unsigned char second = s[i + 1];
-        if (second >= 0x30 && second <= 0x39 && i + 3 < n && s[i + 2] >= 0x81 && s[i + 2] <= 0xFE &&
-            s[i + 3] >= 0x30 && s[i + 3] <= 0x39) {
+        const std::size_t length = Gb18030SequenceLength(s + i, n - i);
+        if (length == 4) {
             const unsigned v = (s[i + 2] - 0x81u) * 10 + (s[i + 3] - 0x30u);
-            if (lead == kEscapeLead && second == kEscapeSecond && v < 0x80) {
+            if (s[i] == kEscapeLead && s[i + 1] == kEscapeSecond && v < 0x80) {
                 out += TextToUtf8(text.substr(segment, i - segment));
                 out += static_cast<char>(0x80 + v);
-                i += 4;
-                segment = i;
-                continue;
+                segment = i + 4;
             }
-            i += 4;
-        } else if ((second >= 0x40 && second <= 0x7E) || (second >= 0x80 && second <= 0xFE)) {
-            i += 2;
-        } else {
-            ++i;
         }
+        i += length;
     }
     out += TextToUtf8(text.substr(segment));
     return out;
@@ -564,41 +510,17 @@ std::string TextToLocal(std::string_view text)
 
 bool IsValidUtf8(std::string_view bytes)
 {
-    const auto *s = reinterpret_cast<const unsigned char *>(bytes.data());
     const std::size_t n = bytes.size();
     std::size_t i = 0;
     while (i < n) {
         i += AsciiPrefixLength(bytes.data() + i, n - i);
         if (i >= n)
             break;
-        const unsigned char c = s[i];
-        std::size_t len = 0;
-        unsigned char lo = 0x80, hi = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            if (c == 0xE0)
-                lo = 0xA0;
-            else if (c == 0xED)
-                hi = 0x9F; // no surrogates
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            if (c == 0xF0)
-                lo = 0x90;
-            else if (c == 0xF4)
-                hi = 0x8F;
-        } else {
+        char32_t c = 0;
+        const std::size_t length = DecodeUtf8(bytes, i, c);
+        if (length == 0)
             return false;
-        }
-        if (i + len > n)
-            return false;
-        if (s[i + 1] < lo || s[i + 1] > hi)
-            return false;
-        for (std::size_t k = 2; k < len; ++k)
-            if (s[i + k] < 0x80 || s[i + k] > 0xBF)
-                return false;
-        i += len;
+        i += length;
     }
     return true;
 }

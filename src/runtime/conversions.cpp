@@ -1,6 +1,7 @@
 #include "runtime/conversions.h"
 
 #include "runtime/codepage.h"
+#include "runtime/gb18030.h"
 
 #include <algorithm>
 #include <cmath>
@@ -137,7 +138,8 @@ Text NormaliseText(std::string_view text)
             break; // a lead byte at the very end ends the text
         const unsigned char trail = byte(i + 1);
         // GB18030 four-byte sequences pass through whole.
-        if (trail >= 0x30 && trail <= 0x39 && i + 3 < text.size()) {
+        if (Gb18030SequenceLength(reinterpret_cast<const unsigned char *>(text.data()) + i,
+                                  text.size() - i) == 4) {
             out.append(text.substr(i, 4));
             i += 4;
             continue;

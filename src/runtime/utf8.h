@@ -35,13 +35,26 @@ inline void AppendUtf8(std::string &out, char32_t c)
     out.append(bytes, EncodeUtf8(c, bytes));
 }
 
+// Whether the byte continues a UTF-8 sequence rather than starting one.
+constexpr bool IsUtf8Continuation(unsigned char byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
+
+// The length of the sequence a lead byte starts, by the lead alone: 1 for ASCII and for a
+// byte that starts none, which a scan then steps over.
+constexpr std::size_t Utf8SequenceLength(unsigned char lead)
+{
+    return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
 // Reads the UTF-8 sequence at text[at] into c; answers its length, 0 when it is not valid
 // UTF-8 (an overlong form, a surrogate, a code point past U+10FFFF, a cut sequence).
 inline std::size_t DecodeUtf8(std::string_view text, std::size_t at, char32_t &c)
 {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
     const auto trail = [&](std::size_t k) {
-        return at + k < text.size() && (byte(k) & 0xC0) == 0x80;
+        return at + k < text.size() && IsUtf8Continuation(byte(k));
     };
     const unsigned char lead = byte(0);
     if (lead < 0x80) {

@@ -1,6 +1,7 @@
 #include "search/answercheck.h"
 
 #include "runtime/codepage.h"
+#include "runtime/utf8.h"
 
 namespace jiujiu {
 namespace {
@@ -17,7 +18,7 @@ bool LooksBinary(std::string_view body)
         // Cut where a character starts, not inside one.
         std::size_t end = head.size();
         while (end > 0 && head.size() - end < 4 &&
-               (static_cast<unsigned char>(body[end]) & 0xC0) == 0x80)
+               IsUtf8Continuation(static_cast<unsigned char>(body[end])))
             --end;
         head = head.substr(0, end);
     }

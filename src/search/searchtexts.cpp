@@ -157,6 +157,11 @@ Text FailedAnnouncement(const std::string &reason)
     return Utf8ToText("搜索失败：" + FailureInWords(reason));
 }
 
+Text ServiceSwitchLine(const std::string &from, const std::string &to)
+{
+    return Utf8ToText("查看服务 " + from + " 连不上，改用 " + to);
+}
+
 Text UnreachableMessage(const std::string &reason)
 {
     return Utf8ToText("呜呜，连不上搜索服务（" + FailureInWords(reason) +

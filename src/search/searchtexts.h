@@ -42,6 +42,8 @@ Text FailedAnnouncement(const std::string &reason);
 // The message box for a service that cannot be reached, the reason in words; the reason
 // itself goes in the box's details.
 Text UnreachableMessage(const std::string &reason);
+// "查看服务 A 连不上，改用 B", the services as the list names them.
+Text ServiceSwitchLine(const std::string &from, const std::string &to);
 // The message box for a first answer larger than the program reads.
 Text AnswerTooLargeMessage(const std::string &reason);
 // The message box for a first answer that is not the viewer's page.

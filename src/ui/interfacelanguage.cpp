@@ -30,6 +30,11 @@ bool InstallInterfaceLanguage(const QLocale &locale)
     return true;
 }
 
+bool InterfaceIsEnglish()
+{
+    return Installed() != nullptr;
+}
+
 void RemoveInterfaceLanguage()
 {
     if (Installed()) {

@@ -9,6 +9,9 @@ namespace jiujiu {
 // program. Answers whether the English one was put in; once in, later calls change nothing.
 bool InstallInterfaceLanguage(const QLocale &locale);
 
+// Whether the English translation is in: texts the core writes in both languages follow it.
+bool InterfaceIsEnglish();
+
 // Takes the translation out again (the window's texts made later are Chinese).
 void RemoveInterfaceLanguage();
 

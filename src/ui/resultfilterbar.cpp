@@ -1,8 +1,10 @@
 #include "ui/resultfilterbar.h"
 
 #include "results/filetype.h"
+#include "results/filtergrammar.h"
 #include "results/resultfilter.h"
 #include "results/sizetext.h"
+#include "ui/interfacelanguage.h"
 #include "ui/markcolours.h"
 #include "ui/qttext.h"
 #include "ui/resultlistproxy.h"
@@ -71,74 +73,25 @@ std::optional<std::uint64_t> BoundOf(QLineEdit *field)
     return bytes;
 }
 
+FilterLanguage InterfaceFilterLanguage()
+{
+    return InterfaceIsEnglish() ? FilterLanguage::English : FilterLanguage::Chinese;
+}
+
 QString FilterHelp()
 {
-    return QCoreApplication::translate(
-        "jiujiu",
-        "空格分开的词都要出现在名称或链接里（不分大小写）；-词 排除；\"…\" 整句；\n"
-        "size>=700MB、size<2GB、sources>=10 限定大小和资源数；\n"
-        "type:视频、ext:mkv 限定类型和扩展名；-链接无效、-可疑 隐藏无效链接和可疑结果；\n"
-        "status:已有、status:下载中、status:已取消、status:新 按 ed2k 客户端里的状态筛选");
+    QString help = QString::fromUtf8(FilterHelpText(InterfaceFilterLanguage(), {}));
+    help.chop(1); // the last line's end
+    return help;
 }
 
 // Why a term of the filter box is not a bound, for its tool tip.
-QString FilterErrorText(const ResultFilter::Error &error)
+QString FilterErrorToolTip(const ResultFilter::Error &error)
 {
-    using Reason = ResultFilter::Error::Reason;
-    const QString value = QString::fromUtf8(error.value);
-    const QString comparison = QString::fromUtf8(error.comparison);
-    QString reason;
-    switch (error.reason) {
-    case Reason::MissingSize:
-        reason = QCoreApplication::translate("jiujiu", "“%1”后面缺少大小，如 size>=700MB")
-                     .arg(comparison);
-        break;
-    case Reason::MissingCount:
-        reason = QCoreApplication::translate("jiujiu", "“%1”后面缺少资源数，如 sources>=10")
-                     .arg(comparison);
-        break;
-    case Reason::NotASize:
-        reason = QCoreApplication::translate("jiujiu", "“%1”不是大小，应写作 700MB、1.5GB 这样")
-                     .arg(value);
-        break;
-    case Reason::SizeTooLarge:
-        reason = QCoreApplication::translate("jiujiu", "大小“%1”太大了").arg(value);
-        break;
-    case Reason::NotACount:
-        reason =
-            QCoreApplication::translate("jiujiu", "“%1”不是资源数（0 或更大的整数）").arg(value);
-        break;
-    case Reason::CountTooLarge:
-        reason = QCoreApplication::translate("jiujiu", "资源数“%1”太大了").arg(value);
-        break;
-    case Reason::NoSuchComparison:
-        reason = QCoreApplication::translate("jiujiu", "“%1”不是比较符号，请用 <、<=、> 或 >=")
-                     .arg(comparison);
-        break;
-    case Reason::SourcesMinimumOnly:
-        reason = QCoreApplication::translate("jiujiu", "资源数只能限定下限（> 或 >=）");
-        break;
-    case Reason::ExcludedBound:
-        reason = QCoreApplication::translate("jiujiu", "范围不能用 - 排除，请改用相反的比较");
-        break;
-    case Reason::MissingType:
-    case Reason::UnknownType:
-        reason = QCoreApplication::translate(
-            "jiujiu", "类型应是 视频、音频、图片、文档、压缩包、光盘镜像、程序 或 其他");
-        break;
-    case Reason::MissingExtension:
-        reason = QCoreApplication::translate("jiujiu", "“:”后面缺少扩展名，如 ext:mkv");
-        break;
-    case Reason::MissingStatus:
-    case Reason::UnknownStatus:
-        reason = QCoreApplication::translate(
-                     "jiujiu", "“%1”不是状态，请用 已有、下载中、已取消、新 或 已交给客户端")
-                     .arg(value);
-        break;
-    }
     return QCoreApplication::translate("jiujiu",
                                        "筛选词“%1”有误：%2\n列表仍按上一次有效的筛选显示。")
-        .arg(QString::fromUtf8(error.term), reason);
+        .arg(QString::fromUtf8(error.term),
+             QString::fromUtf8(error.reasonText(InterfaceFilterLanguage())));
 }
 
 QLabel *SmallLabel(const QString &text, QWidget *parent)
@@ -370,7 +323,7 @@ void ResultFilterBar::applyNow()
         *m_expression = std::move(*parsed);
         m_expressionError.clear();
     } else {
-        m_expressionError = FilterErrorText(error);
+        m_expressionError = FilterErrorToolTip(error);
     }
     MarkBad(m_text, !m_expressionError.isEmpty());
     m_text->setToolTip(m_expressionError.isEmpty() ? FilterHelp() : m_expressionError);

@@ -90,14 +90,9 @@ std::vector<ResultRow> ResultListActions::shownRows(const std::vector<int> &mode
     const ResultListProxy &proxy = *m_view->shownModel();
     std::vector<ResultRow> rows;
     rows.reserve(modelRows.size());
-    for (int row : modelRows) {
-        if (proxy.mergeDuplicates())
-            rows.push_back(
-                MergedRow(model.row(row), model.row(static_cast<int>(model.duplicates().sourcesRow(
-                                              static_cast<std::size_t>(row))))));
-        else
-            rows.push_back(model.row(row));
-    }
+    for (int row : modelRows)
+        rows.push_back(
+            model.list().shownRow(static_cast<std::size_t>(row), proxy.mergeDuplicates()));
     return rows;
 }
 
@@ -136,7 +131,8 @@ std::vector<std::string> ResultListActions::shownHints(const std::vector<int> &m
     std::vector<std::string> hints;
     hints.reserve(modelRows.size());
     for (int row : modelRows)
-        hints.push_back(ShownHint(*m_view->listModel(), row, merged, true).toStdString());
+        hints.push_back(
+            m_view->listModel()->list().hint(static_cast<std::size_t>(row), merged, true));
     return hints;
 }
 
@@ -148,7 +144,7 @@ std::vector<ExportNotes> ResultListActions::shownNotes(const std::vector<int> &m
     notes.reserve(modelRows.size());
     for (std::size_t i = 0; i < modelRows.size(); ++i) {
         const auto row = static_cast<std::size_t>(modelRows[i]);
-        notes.push_back({FileTypeText(model.judge().type(row), model.judge().extension(row)),
+        notes.push_back({FileTypeText(model.list().type(row), model.list().extension(row)),
                          hints[i], std::string(RowStatusWord(model.mark(modelRows[i]).status))});
     }
     return notes;

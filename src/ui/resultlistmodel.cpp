@@ -1,8 +1,6 @@
 #include "ui/resultlistmodel.h"
 
-#include "results/clientmarker.h"
 #include "results/collator.h"
-#include "results/resultfilter.h"
 #include "runtime/codepage.h"
 #include "ui/qttext.h"
 #include "ui/resultmarks.h"
@@ -35,66 +33,34 @@ ResultListModel::ResultListModel(QObject *parent)
 {}
 
 ResultListModel::ResultListModel(const Collator &collator, QObject *parent)
-    : QAbstractTableModel(parent), m_collator(collator)
+    : QAbstractTableModel(parent), m_list(collator)
 {}
 
 ResultListModel::~ResultListModel() = default;
 
-void ResultListModel::deriveKeys(Row &row, int changedColumn) const
-{
-    const ResultRow &r = row.result;
-    row.matchKey = ResultFilter::MatchKey(TextToUtf8(r[NameColumn]), TextToUtf8(r[LinkColumn]));
-    if (changedColumn != LinkColumn)
-        row.nameKey = SortKey::Collated(m_collator.sortKey(r[NameColumn]));
-    if (changedColumn != NameColumn) {
-        row.linkKey.reset();
-        row.mark = m_marker ? m_marker->markOf(r.link()) : RowMark{};
-    }
-}
-
 void ResultListModel::setMarker(const ClientMarker *marker)
 {
-    m_marker = marker;
+    m_list.setMarker(marker);
     remark();
 }
 
 void ResultListModel::remark()
 {
-    for (int row = 0; row < count(); ++row) {
-        Row &r = m_rows[static_cast<std::size_t>(row)];
-        const RowMark mark = m_marker ? m_marker->markOf(r.result.link()) : RowMark{};
-        if (mark != r.mark) {
-            r.mark = mark;
-            noteChanged(row);
-        }
-    }
+    noteChanged(m_list.remark());
 }
 
 int ResultListModel::insertItem(int row, const Item &item)
 {
-    if (m_rows.size() >= static_cast<std::size_t>(std::numeric_limits<int>::max()))
+    if (m_list.count() >= static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return -1;
     if (row < 0 || row > count())
         row = count();
-    Row added;
-    added.result.setCell(SerialColumn, ToRuntimeText(item.caption));
-    added.image = item.image;
-    added.state = item.state;
-    added.indent = item.indent;
-    added.userValue = item.userValue;
-    deriveKeys(added);
-
+    ResultRow added;
+    added.setCell(SerialColumn, ToRuntimeText(item.caption));
     beginInsertRows({}, row, row);
-    const bool appended = row == count();
-    if (appended)
-        m_judge.append(added.result);
-    m_rows.insert(m_rows.begin() + row, std::move(added));
-    if (appended)
-        m_duplicates.append({}, std::nullopt);
-    else
-        m_duplicates.insert(static_cast<std::size_t>(row), {}, std::nullopt);
-    if (!appended)
-        m_judge.rebuild(m_rows.size(), rowSource());
+    m_list.insert(static_cast<std::size_t>(row), std::move(added));
+    m_items.insert(m_items.begin() + row,
+                   ItemValues{item.image, item.state, item.indent, item.userValue});
     // Rows noted as changed below the new one moved down.
     for (int &changed : m_changed)
         if (changed >= row)
@@ -107,34 +73,16 @@ int ResultListModel::appendRows(std::vector<ResultRow> rows)
 {
     if (rows.empty())
         return count();
-    if (rows.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) - m_rows.size())
+    if (rows.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) - m_list.count())
         return -1;
     const int first = count();
-    std::vector<Row> added(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        added[i].result = std::move(rows[i]);
-        deriveKeys(added[i]);
-        m_judge.append(added[i].result);
-    }
-    // Judged before views hear of the rows, so the filter reads their verdicts; what the page
-    // changed for earlier rows is noted below.
-    m_judge.settle([&](std::size_t r) -> const ResultRow & {
-        return r < m_rows.size() ? m_rows[r].result : added[r - m_rows.size()].result;
-    });
-    beginInsertRows({}, first, first + static_cast<int>(added.size()) - 1);
-    std::vector<std::size_t> regrouped;
-    for (Row &row : added) {
-        const ResultRow &r = row.result;
-        for (std::size_t changed : m_duplicates.append(r.link().file(), r.sources()))
-            if (changed < static_cast<std::size_t>(first))
-                regrouped.push_back(changed);
-        m_rows.push_back(std::move(row));
-    }
+    const int added = static_cast<int>(rows.size());
+    beginInsertRows({}, first, first + added - 1);
+    const std::vector<std::size_t> regrouped = m_list.append(std::move(rows));
+    m_items.resize(m_items.size() + static_cast<std::size_t>(added));
     endInsertRows();
-    // A group's first row shows its copies: it looks different now.
-    for (std::size_t row : regrouped)
-        noteChanged(static_cast<int>(row));
-    noteJudged();
+    noteChanged(regrouped);
+    noteChanged(m_list.takeJudged());
     return first;
 }
 
@@ -142,72 +90,17 @@ void ResultListModel::setCellText(int row, int column, const Text &text)
 {
     if (row < 0 || row >= count() || column < 0 || column >= ColumnCount)
         return;
-    ResultRow &r = m_rows[static_cast<std::size_t>(row)].result;
-    if (r[column] == text)
+    if (this->row(row)[column] == text)
         return;
-    r.setCell(column, text);
-    cellChanged(row, column);
+    // Rows whose merged look changed (the group's first row) are repainted and re-filtered.
+    noteChanged(m_list.setCell(static_cast<std::size_t>(row), column, text));
     noteChanged(row);
 }
 
-void ResultListModel::cellChanged(int row, int column)
+void ResultListModel::noteChanged(const std::vector<std::size_t> &rows)
 {
-    Row &r = m_rows[static_cast<std::size_t>(row)];
-    if (column != SerialColumn)
-        m_judge.update(static_cast<std::size_t>(row), r.result);
-    switch (column) {
-    case NameColumn:
-        // Made now, a row at a time during the search, so a click on 名称 only compares.
-        deriveKeys(r, NameColumn);
-        return;
-    case LinkColumn:
-        deriveKeys(r, LinkColumn);
-        [[fallthrough]];
-    case SourcesColumn:
-        // Rows whose merged look changed (the group's first row) are repainted and re-filtered.
-        for (std::size_t changed : m_duplicates.update(static_cast<std::size_t>(row),
-                                                       r.result.link().file(), r.result.sources()))
-            if (changed != static_cast<std::size_t>(row))
-                noteChanged(static_cast<int>(changed));
-        return;
-    default:
-        return;
-    }
-}
-
-SortKey ResultListModel::sortKey(int row, int column) const
-{
-    const Row &r = m_rows[static_cast<std::size_t>(row)];
-    switch (column) {
-    case NameColumn:
-        return r.nameKey;
-    case LinkColumn:
-        if (!r.linkKey)
-            r.linkKey = SortKey::Collated(m_collator.sortKey(r.result[LinkColumn]));
-        return *r.linkKey;
-    default:
-        return MakeSortKey(r.result, column, m_collator);
-    }
-}
-
-const ResultJudge &ResultListModel::judge() const
-{
-    m_judge.settle(rowSource());
-    return m_judge;
-}
-
-ResultJudge::RowSource ResultListModel::rowSource() const
-{
-    return [this](std::size_t r) -> const ResultRow & { return m_rows[r].result; };
-}
-
-void ResultListModel::noteJudged()
-{
-    // A merged row shows its copies' warnings together: its first row changes with them.
-    for (std::size_t row : m_judge.takeChanged()) {
+    for (std::size_t row : rows)
         noteChanged(static_cast<int>(row));
-        noteChanged(static_cast<int>(m_duplicates.first(row)));
-    }
 }
 
 void ResultListModel::noteChanged(int row)
@@ -219,8 +112,9 @@ void ResultListModel::noteChanged(int row)
 
 void ResultListModel::flushChanges()
 {
-    judge();
-    noteJudged();
+    // The verdicts that the cells written since changed, noted like changed cells.
+    for (std::size_t row : m_list.takeJudged())
+        m_changed.push_back(static_cast<int>(row));
     std::vector<int> rows = std::move(m_changed);
     m_changed.clear();
     std::sort(rows.begin(), rows.end());
@@ -237,27 +131,26 @@ QString ResultListModel::cellText(int row, int column) const
 {
     if (row < 0 || row >= count() || column < 0 || column >= ColumnCount)
         return {};
-    return ToQString(m_rows[static_cast<std::size_t>(row)].result[column]);
+    return ToQString(this->row(row)[column]);
 }
 
 std::optional<ResultListModel::Item> ResultListModel::item(int row) const
 {
     if (row < 0 || row >= count())
         return std::nullopt;
-    const Row &r = m_rows[static_cast<std::size_t>(row)];
-    return Item{ToQString(r.result[SerialColumn]), r.image, r.state, r.indent, r.userValue};
+    const ItemValues &r = m_items[static_cast<std::size_t>(row)];
+    return Item{cellText(row, SerialColumn), r.image, r.state, r.indent, r.userValue};
 }
 
 void ResultListModel::deleteAllItems()
 {
-    if (m_rows.empty())
+    if (m_list.count() == 0)
         return;
     beginResetModel();
     m_changed.clear();
-    m_rows.clear();
-    m_rows.shrink_to_fit();
-    m_duplicates.clear();
-    m_judge.clear();
+    m_list.clear();
+    m_items.clear();
+    m_items.shrink_to_fit();
     endResetModel();
 }
 

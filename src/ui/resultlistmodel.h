@@ -1,10 +1,6 @@
 #pragma once
 
-#include "results/duplicategroups.h"
-#include "results/resultjudge.h"
-#include "results/resultorder.h"
-#include "results/resultrow.h"
-#include "results/rowstatus.h"
+#include "results/resultlist.h"
 
 #include <QAbstractTableModel>
 #include <QString>
@@ -19,9 +15,9 @@ namespace jiujiu {
 class ClientMarker;
 class Collator;
 
-// The rows of a report-style list view: typed result rows (the caption is column 0) plus the
-// per-row values a list view item carries. Rows are numbered from 0 in the order they were
-// listed, whatever a view shows.
+// The rows of a report-style list view, as Qt's views read them: a ResultList (the caption is
+// column 0) plus the per-row values a list view item carries. Rows are numbered from 0 in the
+// order they were listed, whatever a view shows.
 class ResultListModel final : public QAbstractTableModel
 {
     Q_OBJECT
@@ -31,10 +27,10 @@ public:
     static constexpr int ColumnCount = kResultColumnCount;
     // Columns a view may show after the five: the type and the warnings (ResultMarkData), and
     // the client's status. The list commands know the five only.
-    static constexpr int TypeColumn = ColumnCount;
-    static constexpr int HintColumn = ColumnCount + 1;
+    static constexpr int TypeColumn = ResultList::TypeColumn;
+    static constexpr int HintColumn = ResultList::HintColumn;
     // The client's status in words (已有, 下载中 49%…), empty for a file it has no record of.
-    static constexpr int StatusColumn = ColumnCount + 2;
+    static constexpr int StatusColumn = ResultList::StatusColumn;
     static constexpr int ViewColumnCount = ColumnCount + 3;
     // The name's status tag ("已有", "下载中 49%"…), drawn before the name like the type tag;
     // empty for a file the client has no record of.
@@ -74,23 +70,15 @@ public:
     QString cellText(int row, int column) const;
     std::optional<Item> item(int row) const;
     void deleteAllItems();
-    int count() const { return static_cast<int>(m_rows.size()); }
+    int count() const { return static_cast<int>(m_list.count()); }
 
+    // The rows and what is worked out from them.
+    const ResultList &list() const { return m_list; }
     // An existing row (0 <= row < count()).
-    const ResultRow &row(int row) const { return m_rows[static_cast<std::size_t>(row)].result; }
-    // Folded name and link for the filter, made when they are set.
-    const std::string &matchKey(int row) const
-    {
-        return m_rows[static_cast<std::size_t>(row)].matchKey;
-    }
-    // What an existing row sorts by in a column, with its own source count. The name's key is
-    // made when the name is set, so a click on 名称 only compares; the link's on first use.
-    SortKey sortKey(int row, int column) const;
-    const Collator &collator() const { return m_collator; }
+    const ResultRow &row(int row) const { return m_list.row(static_cast<std::size_t>(row)); }
+    const Collator &collator() const { return m_list.collator(); }
     // Rows grouped by the file their link names; see DuplicateGroups.
-    const DuplicateGroups &duplicates() const { return m_duplicates; }
-    // The verdicts on the rows (type, broken link, suspicion), up to date with every cell.
-    const ResultJudge &judge() const;
+    const DuplicateGroups &duplicates() const { return m_list.duplicates(); }
 
     // Where rows get their status from (it must outlive the model); none: every row is new.
     // Rows are marked as they are listed; remark() marks every row again after the marker
@@ -98,7 +86,7 @@ public:
     void setMarker(const ClientMarker *marker);
     void remark();
     // An existing row's status.
-    const RowMark &mark(int row) const { return m_rows[static_cast<std::size_t>(row)].mark; }
+    const RowMark &mark(int row) const { return m_list.mark(static_cast<std::size_t>(row)); }
 
     // What the judging shows of a cell (invalid: nothing) with the row's client status laid
     // over it, for this model and the proxies that show merged rows.
@@ -116,39 +104,25 @@ signals:
     void rowsChanged(const std::vector<int> &rows);
 
 private:
-    struct Row
+    // What a list view item carries besides its cells.
+    struct ItemValues
     {
-        ResultRow result;
         int image = -1;
         int state = 0;
         int indent = 0;
         int userValue = 0;
-        std::string matchKey;
-        SortKey nameKey;
-        mutable std::optional<SortKey> linkKey;
-        RowMark mark;
     };
 
     // Cell writes come four to a row through the list commands: views hear of them once per
     // turn of the event loop.
     void noteChanged(int row);
     void flushChanges();
-    // After a cell of an existing row changed: its keys, and its group.
-    void cellChanged(int row, int column);
-    // All of a row's keys, or those a change of changedColumn (name or link) touches.
-    void deriveKeys(Row &row, int changedColumn = -1) const;
+    void noteChanged(const std::vector<std::size_t> &rows);
 
-    // The judge's verdicts that changed, noted for views like changed cells.
-    void noteJudged();
-    ResultJudge::RowSource rowSource() const;
-
-    const Collator &m_collator;
-    std::vector<Row> m_rows;
-    DuplicateGroups m_duplicates;
-    mutable ResultJudge m_judge; // settled when read
+    ResultList m_list;
+    std::vector<ItemValues> m_items; // by row
 
     std::vector<int> m_changed;
-    const ClientMarker *m_marker = nullptr;
 };
 
 } // namespace jiujiu

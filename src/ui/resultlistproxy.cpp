@@ -83,38 +83,12 @@ void ResultListProxy::onReset()
 
 bool ResultListProxy::accepts(int sourceRow) const
 {
-    const auto row = static_cast<std::size_t>(sourceRow);
-    const DuplicateGroups &groups = m_source->duplicates();
-    if (m_merge && !groups.isFirst(row))
-        return false;
-    if (m_filter.isEmpty())
-        return true;
-    const ResultRow &result = m_source->row(sourceRow);
-    FilterSubject subject;
-    subject.matchKey = m_source->matchKey(sourceRow);
-    subject.bytes = result.bytes();
-    subject.sources = m_merge ? groups.groupSources(row) : result.sources();
-    const ResultJudge &judge = m_source->judge();
-    subject.type = judge.type(row);
-    subject.extension = judge.extension(row);
-    subject.brokenLink = judge.brokenLink(row);
-    subject.status = m_source->mark(sourceRow).status;
-    if (m_filter.judgement().readsSuspicion())
-        subject.suspicious = ShownSuspicious(*m_source, sourceRow, m_merge);
-    return m_filter.accepts(subject);
+    return m_source->list().accepts(static_cast<std::size_t>(sourceRow), m_filter, m_merge);
 }
 
 SortKey ResultListProxy::keyFor(int sourceRow) const
 {
-    if (m_sortColumn == SourcesColumn && m_merge)
-        return SortKey::Number(
-            m_source->duplicates().groupSources(static_cast<std::size_t>(sourceRow)));
-    if (m_sortColumn == ResultListModel::StatusColumn)
-        return SortKey::Number(std::optional<std::uint64_t>(
-            static_cast<std::uint64_t>(m_source->mark(sourceRow).status)));
-    if (m_sortColumn >= ResultListModel::ColumnCount)
-        return ResultMarkSortKey(*m_source, sourceRow, m_sortColumn, m_merge);
-    return m_source->sortKey(sourceRow, m_sortColumn);
+    return m_source->list().sortKey(static_cast<std::size_t>(sourceRow), m_sortColumn, m_merge);
 }
 
 bool ResultListProxy::before(int a, int b) const
@@ -212,7 +186,9 @@ void ResultListProxy::setFilter(const ResultFilter &filter)
     cancelFilter();
     m_filter = filter;
     if (narrower) {
+        // In list order: rows are held a page a block, read best one after the other.
         m_pending = m_shown;
+        std::sort(m_pending.begin(), m_pending.end());
     } else {
         m_pending.resize(m_accepted.size());
         std::iota(m_pending.begin(), m_pending.end(), 0);
@@ -471,7 +447,7 @@ QVariant ResultListProxy::data(const QModelIndex &index, int role) const
         if (column == SourcesColumn)
             return m_source->cellText(
                 static_cast<int>(groups.sourcesRow(static_cast<std::size_t>(row))), SourcesColumn);
-        const std::size_t copies = groups.copies(static_cast<std::size_t>(row));
+        const std::size_t copies = m_source->list().copies(static_cast<std::size_t>(row), true);
         if (copies > 1)
             return QStringLiteral("%1  \u00D7%2")
                 .arg(Isolated(m_source->cellText(row, NameColumn)))

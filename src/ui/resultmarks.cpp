@@ -1,8 +1,7 @@
 #include "ui/resultmarks.h"
 
-#include "results/duplicategroups.h"
 #include "results/filetype.h"
-#include "results/resultjudge.h"
+#include "results/resultlist.h"
 #include "ui/contrast.h"
 #include "ui/markcolours.h"
 #include "ui/qttext.h"
@@ -105,31 +104,19 @@ const QPixmap &MarkPixmap(FileType type, Mark mark)
     return pixmap;
 }
 
-std::vector<std::size_t> Members(const ResultListModel &model, int row, bool merged)
+Mark MarkOf(const ResultList &list, std::size_t row, bool merged)
 {
-    if (merged)
-        return model.duplicates().members(static_cast<std::size_t>(row));
-    return {static_cast<std::size_t>(row)};
-}
-
-ResultJudge::RowSource SourceOf(const ResultListModel &model)
-{
-    return [&model](std::size_t r) -> const ResultRow & { return model.row(static_cast<int>(r)); };
-}
-
-Mark MarkOf(const ResultListModel &model, int row, bool merged)
-{
-    if (model.judge().brokenLink(static_cast<std::size_t>(row)))
+    if (list.brokenLink(row))
         return Mark::Broken;
-    return ShownSuspicious(model, row, merged) ? Mark::Suspicious : Mark::None;
+    return list.suspicious(row, merged) ? Mark::Suspicious : Mark::None;
 }
 
 QString TypeText(const ResultListModel &model, int row)
 {
-    const ResultJudge &judge = model.judge();
+    const ResultList &list = model.list();
     const auto r = static_cast<std::size_t>(row);
-    const QString name = UiWord(FileTypeName(judge.type(r)));
-    const std::string &extension = judge.extension(r);
+    const QString name = UiWord(FileTypeName(list.type(r)));
+    const std::string &extension = list.extension(r);
     return extension.empty() ? name
                              : QCoreApplication::translate("jiujiu", "%1（.%2）")
                                    .arg(name, QString::fromStdString(extension));
@@ -151,7 +138,8 @@ QString NameToolTip(const ResultListModel &model, int row, bool merged)
     if (const QString visible = WithVisibleControls(name); visible != name)
         lines << QCoreApplication::translate("jiujiu", "实际的字符：") + Isolated(visible);
     lines << QCoreApplication::translate("jiujiu", "类型：") + TypeText(model, row);
-    const QString warnings = WarningLines(ShownWarnings(model, row, merged));
+    const QString warnings =
+        WarningLines(model.list().warnings(static_cast<std::size_t>(row), merged));
     if (!warnings.isEmpty())
         lines << warnings;
     if (merged && model.duplicates().copies(static_cast<std::size_t>(row)) > 1) {
@@ -175,34 +163,10 @@ QSize ResultMarkSize()
     return {kMarkLeft + 14, 16};
 }
 
-bool ShownSuspicious(const ResultListModel &model, int row, bool merged)
-{
-    const ResultJudge &judge = model.judge();
-    for (std::size_t member : Members(model, row, merged))
-        if (judge.suspicious(member))
-            return true;
-    return false;
-}
-
-std::vector<Warning> ShownWarnings(const ResultListModel &model, int row, bool merged)
-{
-    return model.judge().warnings(Members(model, row, merged), SourceOf(model));
-}
-
-QString ShownHint(const ResultListModel &model, int row, bool merged, bool withListings)
-{
-    std::vector<const ResultRow *> others;
-    if (withListings && merged)
-        for (std::size_t member : Members(model, row, merged))
-            if (member != static_cast<std::size_t>(row))
-                others.push_back(&model.row(static_cast<int>(member)));
-    return QString::fromStdString(HintText(ShownWarnings(model, row, merged), others));
-}
-
 QStringList ListingLines(const ResultListModel &model, int row)
 {
     QStringList lines;
-    for (std::size_t member : Members(model, row, true)) {
+    for (std::size_t member : model.list().members(static_cast<std::size_t>(row), true)) {
         const int m = static_cast<int>(member);
         lines << QCoreApplication::translate("jiujiu", "序号 %1  %2  （资源 %3）")
                      .arg(model.cellText(m, SerialColumn), Isolated(model.cellText(m, NameColumn)),
@@ -215,13 +179,13 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
 {
     if (row < 0 || row >= model.count())
         return {};
-    const ResultJudge &judge = model.judge();
-    const bool broken = judge.brokenLink(static_cast<std::size_t>(row));
+    const ResultList &list = model.list();
+    const auto r = static_cast<std::size_t>(row);
+    const bool broken = list.brokenLink(r);
     switch (role) {
     case Qt::DecorationRole:
         if (column == NameColumn)
-            return MarkPixmap(judge.type(static_cast<std::size_t>(row)),
-                              MarkOf(model, row, merged));
+            return MarkPixmap(list.type(r), MarkOf(list, r, merged));
         return {};
     case Qt::ForegroundRole:
         // A broken link's row is greyed: there is nothing to download.
@@ -235,9 +199,9 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
         return {};
     case Qt::DisplayRole:
         if (column == ResultListModel::TypeColumn)
-            return UiWord(FileTypeName(judge.type(static_cast<std::size_t>(row))));
+            return UiWord(FileTypeName(list.type(r)));
         if (column == ResultListModel::HintColumn)
-            return ShownHint(model, row, merged, false);
+            return QString::fromStdString(list.hint(r, merged, false));
         return {};
     case Qt::ToolTipRole:
         switch (column) {
@@ -247,12 +211,11 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
             if (!broken)
                 return {};
             return Isolated(model.cellText(row, LinkColumn)) + QLatin1Char('\n') +
-                   QString::fromStdString(
-                       BrokenLinkWarning(judge.linkProblem(static_cast<std::size_t>(row))).text);
+                   QString::fromStdString(BrokenLinkWarning(model.row(row).link().problem).text);
         case ResultListModel::TypeColumn:
             return QCoreApplication::translate("jiujiu", "类型：") + TypeText(model, row);
         case ResultListModel::HintColumn:
-            return WarningLines(ShownWarnings(model, row, merged));
+            return WarningLines(list.warnings(r, merged));
         default:
             return {};
         }
@@ -263,7 +226,7 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
                               QCoreApplication::translate("jiujiu", "类型：") +
                                   TypeText(model, row)};
             QStringList warnings;
-            for (const Warning &warning : ShownWarnings(model, row, merged))
+            for (const Warning &warning : list.warnings(r, merged))
                 warnings << QString::fromStdString(warning.text);
             if (!warnings.isEmpty())
                 parts << QCoreApplication::translate("jiujiu", "提示：") +
@@ -278,18 +241,6 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
     default:
         return {};
     }
-}
-
-SortKey ResultMarkSortKey(const ResultListModel &model, int row, int column, bool merged)
-{
-    const auto r = static_cast<std::size_t>(row);
-    if (column == ResultListModel::TypeColumn)
-        return SortKey::Number(
-            std::optional<std::uint64_t>(static_cast<std::uint64_t>(model.judge().type(r))));
-    const std::uint64_t severity = model.judge().brokenLink(r)           ? 2
-                                   : ShownSuspicious(model, row, merged) ? 1
-                                                                         : 0;
-    return SortKey::Number(std::optional<std::uint64_t>(severity));
 }
 
 } // namespace jiujiu

@@ -55,7 +55,8 @@ ResultNamesDialog::ResultNamesDialog(const ResultListModel &model, int row, QWid
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(summary);
     layout->addWidget(table, 1);
-    const QString warnings = ShownHint(model, row, true, false);
+    const QString warnings =
+        QString::fromStdString(model.list().hint(static_cast<std::size_t>(row), true, false));
     if (!warnings.isEmpty()) {
         auto *hint = new QLabel(QStringLiteral("⚠ ") + warnings, this);
         hint->setObjectName(QStringLiteral("名称提示"));

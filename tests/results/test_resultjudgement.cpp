@@ -4,6 +4,7 @@
 #include "catalogue.h"
 #include "results/resultjudge.h"
 #include "results/resultrow.h"
+#include "results/sizetext.h"
 #include "results/suspicionrules.h"
 #include "runtime/asciicase.h"
 #include "runtime/codepage.h"
@@ -45,7 +46,7 @@ std::string Link(const std::string &fileName, std::uint64_t bytes, unsigned hash
 Listing File(const std::string &name, std::uint64_t bytes, unsigned hashId,
              std::string sources = "10")
 {
-    return {name, SizeWords(bytes), Link(name, bytes, hashId), std::move(sources)};
+    return {name, FormatSizeText(bytes), Link(name, bytes, hashId), std::move(sources)};
 }
 
 ResultRow RowOf(const Listing &l, std::size_t serial)

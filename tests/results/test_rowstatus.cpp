@@ -121,12 +121,12 @@ TEST(StatusFilter, TermsAcceptRowsOfTheirStatus)
         {"status:已取消", "00010"},
         {"status:canceled", "00010"},
         {"status:cancelled", "00010"},
-        {"status:新", "10000"},
+        {"status:无", "10000"},
         {"status:none", "10000"}, // JSON's word for it
         {"status:已交给客户端", "00001"},
         {"status:handed", "00001"},
-        {"status:已有 status:新", "00000"}, // terms are ANDed
-        {"-status:新 -status:已有", "00111"},
+        {"status:已有 status:无", "00000"}, // terms are ANDed
+        {"-status:无 -status:已有", "00111"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.expression);
@@ -179,9 +179,9 @@ TEST(StatusFilter, TermsThatAreNoStatusAndNarrowing)
     } narrowing[] = {
         {"status:已有", "", true},
         {"", "status:已有", false},
-        {"-status:新 -status:已有", "-status:新", true},
-        {"-status:新", "-status:新 -status:已有", false},
-        {"status:已有", "-status:新", true},
+        {"-status:无 -status:已有", "-status:无", true},
+        {"-status:无", "-status:无 -status:已有", false},
+        {"status:已有", "-status:无", true},
     };
     for (const auto &row : narrowing)
         EXPECT_EQ(ResultFilter::Parse(row.narrower).narrows(ResultFilter::Parse(row.previous)),

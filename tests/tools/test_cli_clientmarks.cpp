@@ -81,7 +81,7 @@ TEST(CliClientMarks, StatusInJsonAndFilterTerms)
     } filters[] = {
         // The grammar is tested with the filter; here, that the rows' statuses reach it.
         {"status:已有", {known}},
-        {"-status:新", {known, downloading, cancelled}},
+        {"-status:无", {known, downloading, cancelled}},
     };
     for (const auto &row : filters) {
         SCOPED_TRACE(row.filter);

@@ -32,7 +32,8 @@ TEST(CliHelp, HelpGoesToStandardOutputOtherOptionsStayErrors)
         std::vector<std::string> args{JIUJIU_CLI};
         args.insert(args.end(), row.args.begin(), row.args.end());
         // Nothing listens there: a run that searched instead would fail differently.
-        jiujiu::test::ChildProcess cli(args, {"JIUJIU_VIEWER_HOST=127.0.0.1:1"});
+        jiujiu::test::ChildProcess cli(
+            args, {"LC_ALL=", "LC_MESSAGES=", "LANG=C", "JIUJIU_VIEWER_HOST=127.0.0.1:1"});
         std::string out, err;
         EXPECT_EQ(cli.finish(&out, &err), row.status);
         if (row.help) {
@@ -64,7 +65,9 @@ TEST(CliHelp, FollowsTheLocale)
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.env.back());
-        std::vector<std::string> env = row.env;
+        // The test's own locale must not decide: what the row sets comes after the clearing.
+        std::vector<std::string> env{"LC_ALL=", "LC_MESSAGES="};
+        env.insert(env.end(), row.env.begin(), row.env.end());
         env.push_back("JIUJIU_VIEWER_HOST=127.0.0.1:1");
         jiujiu::test::ChildProcess cli({JIUJIU_CLI, "--help"}, env);
         std::string out, err;

@@ -1,6 +1,9 @@
 // The result list's proxy against references: a proxy worked out from scratch over the same
-// model, Qt's model tester, and jiujiu-cli's order for the same rows.
+// model, Qt's model tester, and jiujiu-cli's order and filter for the same rows.
 #include "childprocess.h"
+#include "cliwindow.h"
+#include "ed2kclient/clientstate.h"
+#include "results/clientmarker.h"
 #include "results/collator.h"
 #include "results/resultfilter.h"
 #include "results/resultrow.h"
@@ -12,7 +15,9 @@
 
 #include <QAbstractItemModelTester>
 #include <QCoreApplication>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -213,4 +218,109 @@ TEST(ResultListProxy, ListsInTheOrderOfTheCommandLine)
         }
     }
     EXPECT_GT(compared, 400);
+}
+
+// For every filter, merged or not, sorted or not, the window and jiujiu-cli's window show the
+// same rows in the same order: they read one ResultList, but each drives it its own way (the
+// window page by page with a kept order, the command line streaming or at the end).
+TEST(ResultListProxy, FiltersAsTheCommandLineDoes)
+{
+    const auto row = [](int serial, const std::string &name, const char *size, const char *sources,
+                        const std::string &link) {
+        return ResultRow(Utf8ToText(std::to_string(serial)), Utf8ToText(name), Utf8ToText(size),
+                         Utf8ToText(sources), Utf8ToText(link));
+    };
+    const auto link = [](const std::string &name, const char *bytes, char hash) {
+        return "ed2k://|file|" + name + "|" + bytes + "|" + std::string(31, '0') + hash + "|/";
+    };
+    const std::vector<std::vector<ResultRow>> pages = {
+        {row(1, "The Movie 2024.mkv", "1.37 GB", "10",
+             link("The.Movie.2024.mkv", "1471026299", 'A')),
+         row(2, "the movie 2024 copy", "1.37 GB", "50",
+             link("The.Movie.2024.mkv", "1471026299", 'A')),
+         row(3, "Song.mp3", "5.00 MB", "3", link("Song.mp3", "5242880", 'B')),
+         row(4, "Setup.mp4.exe", "2.00 MB", "100", link("Setup.mp4.exe", "2097152", 'C')),
+         row(5, "Broken.avi", "700 MB", "8", "ed2k://|file|Broken.avi|lots|zz|/"),
+         row(6, "Notes.pdf", "300 KB", "", link("Notes.pdf", "307200", 'D'))},
+        {row(7, "Movie Extras.mkv", "700 MB", "7", link("Movie.Extras.mkv", "734003200", 'E')),
+         row(8, "Archive.rar", "100 MB", "5", link("Archive.rar", "104857600", 'F')),
+         row(9, "The Movie 2024", "1.37 GB", "20", link("The.Movie.2024.mkv", "1471026299", 'A')),
+         row(10, "Picture.jpg", "1.00 MB", "2", link("Picture.jpg", "1048576", '7'))},
+    };
+    std::size_t total = 0;
+    for (const auto &page : pages)
+        total += page.size();
+    const ClientMarker marker(
+        std::make_shared<const ClientState>(std::vector<FileId>{*pages[1][0].link().file()},
+                                            std::vector<PartMet>{}, std::vector<Md4Hash>{}));
+    ReportListView view(Collator::ForEnvironment());
+    view.listModel()->setMarker(&marker);
+    for (auto page : pages)
+        ListAppendRows(view, std::move(page));
+
+    const char *const filters[] = {"",
+                                   "movie",
+                                   "-movie",
+                                   "\"movie 2024\"",
+                                   "size>=1GB",
+                                   "size<100MB sources>=5",
+                                   "type:视频",
+                                   "type:program",
+                                   "-ext:mkv",
+                                   "ext:mkv",
+                                   "status:已有",
+                                   "-status:已有",
+                                   "可疑",
+                                   "-可疑",
+                                   "链接无效",
+                                   "-链接无效"};
+    const std::optional<SortRequest> sorts[] = {std::nullopt, SortRequest{NameColumn, false},
+                                                SortRequest{SizeColumn, true},
+                                                SortRequest{SourcesColumn, false}};
+    for (const char *expression : filters) {
+        ResultFilter::Error error;
+        const std::optional<ResultFilter> filter = ResultFilter::Parse(expression, error);
+        ASSERT_TRUE(filter) << expression << ": " << error.what();
+        view.shownModel()->setFilter(*filter);
+        for (const bool merge : {false, true}) {
+            view.shownModel()->setMergeDuplicates(merge);
+            for (const auto &sort : sorts) {
+                SCOPED_TRACE(std::string(expression) + (merge ? " merged" : "") + " sort " +
+                             (sort ? std::to_string(sort->column) : "none"));
+                if (sort)
+                    view.sortByColumn(sort->column,
+                                      sort->descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+                else
+                    view.shownModel()->sort(-1);
+                std::vector<std::string> window;
+                for (int shown : view.shownRows())
+                    window.push_back(TextToUtf8(view.listModel()->row(shown)[SerialColumn]));
+
+                CliOptions options;
+                options.merge = merge;
+                options.sort = sort;
+                options.filter = *filter;
+                std::unique_ptr<std::FILE, int (*)(std::FILE *)> out(std::tmpfile(), &std::fclose);
+                ASSERT_TRUE(out);
+                CliWindow cli(Text("k"), options, out.get(), stderr);
+                cli.setClientMarker(marker);
+                for (auto page : pages)
+                    cli.appendRows(std::move(page));
+                cli.finish();
+                std::rewind(out.get());
+                std::string printed;
+                for (int c; (c = std::fgetc(out.get())) != EOF;)
+                    printed += static_cast<char>(c);
+                std::vector<std::string> command;
+                for (const auto &cells : TsvRows(printed))
+                    command.push_back(cells[0]);
+                EXPECT_EQ(window, command);
+                // Each filter tells rows apart: it shows some, and not all.
+                if (*expression && !merge && !sort) {
+                    EXPECT_GT(window.size(), 0u);
+                    EXPECT_LT(window.size(), total);
+                }
+            }
+        }
+    }
 }

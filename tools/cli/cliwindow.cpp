@@ -1,7 +1,6 @@
 #include "cliwindow.h"
 
 #include "results/collator.h"
-#include "results/duplicategroups.h"
 #include "results/filetype.h"
 #include "results/resultexport.h"
 #include "runtime/codepage.h"
@@ -47,6 +46,21 @@ std::size_t NextToEscape(std::string_view s, std::size_t from)
     return s.size();
 }
 const char *const kJsonKeys[kResultColumnCount] = {"serial", "name", "size", "sources", "link"};
+
+// The judging's verdicts are printed by JSON, CSV and spreadsheets and read by a filter on
+// suspicion; groups by merging. Otherwise they would only cost memory, and printed rows could
+// not be let go.
+ResultList::Options ListOptions(const CliOptions &options)
+{
+    ResultList::Options list;
+    list.judge =
+        options.format == CliOptions::Format::Json || options.format == CliOptions::Format::Csv ||
+        options.format == CliOptions::Format::Xlsx || options.filter.judgement().readsSuspicion();
+    list.group = options.merge;
+    list.eager = false; // streamed, or sorted once at the end
+    return list;
+}
+
 } // namespace
 
 std::optional<CliOptions::Format> CliOptions::ParseFormat(std::string_view text)
@@ -67,8 +81,10 @@ std::optional<CliOptions::Format> CliOptions::ParseFormat(std::string_view text)
 CliWindow::CliWindow(Text keyword, CliOptions options, std::FILE *out, std::FILE *err,
                      const volatile std::sig_atomic_t *stopFlag)
     : m_keyword(std::move(keyword)), m_options(std::move(options)), m_out(out), m_err(err),
-      m_stopFlag(stopFlag)
-{}
+      m_stopFlag(stopFlag), m_rows(Collator::ForEnvironment(), ListOptions(m_options))
+{
+    m_rows.setMarker(&m_marker);
+}
 
 CliWindow::~CliWindow() = default;
 
@@ -80,68 +96,54 @@ void CliWindow::setAnnouncement(const Text &text)
     std::fprintf(m_err, "%s\n", TextToUtf8(text).c_str());
 }
 
+void CliWindow::setServiceNote(const Text &note)
+{
+    if (note.size() < m_noteWritten)
+        m_noteWritten = 0;
+    std::string_view added = std::string_view(note).substr(m_noteWritten);
+    if (!added.empty() && added.front() == '\n')
+        added.remove_prefix(1);
+    if (!added.empty())
+        std::fprintf(m_err, "%s\n", TextToUtf8(added).c_str());
+    m_noteWritten = note.size();
+}
+
 void CliWindow::deleteAllRows()
 {
-    m_pages.clear();
-    m_pageStarts.clear();
-    m_held = 0;
-    m_dropped = 0;
+    m_rows.clear();
     m_written = 0;
     m_listed = 0;
-}
-
-const ResultRow &CliWindow::row(std::size_t r) const
-{
-    const auto block = std::upper_bound(m_pageStarts.begin(), m_pageStarts.end(), r) - 1;
-    const auto at = static_cast<std::size_t>(block - m_pageStarts.begin());
-    return m_pages[at][r - *block];
-}
-
-ResultRow *CliWindow::heldRow(std::size_t r)
-{
-    if (r < m_dropped || r >= rowCount())
-        return nullptr;
-    return const_cast<ResultRow *>(&row(r));
 }
 
 int CliWindow::appendRow(const Text &caption)
 {
     // A row is complete once the next one starts; the last one at finish().
     flushCompleteRows();
-    if (m_pages.empty()) {
-        m_pages.emplace_back();
-        m_pageStarts.push_back(m_dropped);
-    }
-    m_pages.back().emplace_back();
-    m_pages.back().back().setCell(SerialColumn, caption);
-    ++m_held;
+    ResultRow row;
+    row.setCell(SerialColumn, caption);
+    m_rows.append(std::move(row));
     ++m_listed;
-    return static_cast<int>(rowCount() - 1);
+    return static_cast<int>(m_rows.count() - 1);
 }
 
 void CliWindow::appendRows(std::vector<ResultRow> &&rows)
 {
     flushCompleteRows();
-    if (rows.empty())
-        return;
     // A page's rows are taken over whole, not moved one by one.
-    const std::size_t count = rows.size();
-    m_pageStarts.push_back(rowCount());
-    m_pages.push_back(std::move(rows));
-    m_held += count;
-    m_listed += static_cast<std::int64_t>(count);
+    m_listed += static_cast<std::int64_t>(rows.size());
+    m_rows.append(std::move(rows));
 }
 
 void CliWindow::setCell(int row, int column, const Text &text)
 {
-    if (ResultRow *held = row < 0 ? nullptr : heldRow(static_cast<std::size_t>(row)))
-        held->setCell(column, text);
+    if (row >= 0)
+        m_rows.setCell(static_cast<std::size_t>(row), column, text);
 }
 
 Text CliWindow::cellText(int row, int column)
 {
-    if (const ResultRow *held = row < 0 ? nullptr : heldRow(static_cast<std::size_t>(row)))
-        return (*held)[column];
+    if (row >= 0 && m_rows.holds(static_cast<std::size_t>(row)))
+        return m_rows.row(static_cast<std::size_t>(row))[column];
     return {};
 }
 
@@ -196,120 +198,79 @@ std::string CliWindow::EscapeJsonString(std::string_view utf8)
     return out + "\"";
 }
 
-bool CliWindow::accepted(const Listed &listed, const ResultJudge *judge) const
-{
-    if (m_options.filter.isEmpty())
-        return true;
-    const ResultRow &row = *listed.row;
-    const std::string key =
-        ResultFilter::MatchKey(TextToUtf8(row[NameColumn]), TextToUtf8(row[LinkColumn]));
-    FilterSubject subject;
-    subject.matchKey = key;
-    subject.bytes = row.bytes();
-    subject.sources = row.sources();
-    subject.status = m_marker.markOf(row.link()).status;
-    std::string extension;
-    if (judge && !listed.streamed) {
-        const std::size_t first = listed.index;
-        subject.type = judge->type(first);
-        subject.extension = judge->extension(first);
-        subject.brokenLink = judge->brokenLink(first);
-        for (std::size_t member : membersOf(listed))
-            subject.suspicious = subject.suspicious || judge->suspicious(member);
-    } else {
-        extension = FileExtension(row.link().name);
-        subject.type = FileTypeOfExtension(extension);
-        subject.extension = extension;
-        subject.brokenLink = !row.link().valid();
-    }
-    return m_options.filter.accepts(subject);
-}
-
-void CliWindow::appendFormatted(std::string &out, const Listed &listed, bool first,
-                                const ResultJudge *judge) const
+void CliWindow::appendFormatted(std::string &out, std::size_t row, bool first) const
 {
     if (m_options.format != Format::Tsv) {
-        out += formatted(listed, first, judge);
+        out += formatted(row, first);
         return;
     }
     // Straight into the output: pages come by the thousand rows, mostly ASCII cells.
+    const ResultRow &cells = m_rows.row(row);
     for (int c = SerialColumn; c < kResultColumnCount; ++c) {
         if (c != SerialColumn)
             out += '\t';
-        const Text &cell = (*listed.row)[c];
+        const Text &cell =
+            c == SourcesColumn ? m_rows.shownCell(row, c, m_options.merge) : cells[c];
         if (AsciiPrefixLength(cell.data(), cell.size()) == cell.size())
             AppendTsvCell(out, cell);
         else
             AppendTsvCell(out, TextToUtf8(cell));
     }
     if (m_options.merge)
-        out.append(1, '\t').append(std::to_string(listed.copies));
+        out.append(1, '\t').append(std::to_string(m_rows.copies(row, true)));
     out += '\n';
 }
 
-std::string CliWindow::formatted(const Listed &listed, bool first, const ResultJudge *judge) const
+std::string CliWindow::formatted(std::size_t row, bool first) const
 {
-    const ResultRow &row = *listed.row;
-    const auto source = [this](std::size_t r) -> const ResultRow & { return this->row(r); };
-    const std::vector<std::size_t> members =
-        listed.streamed ? std::vector<std::size_t>() : membersOf(listed);
-    const auto warnings = [&] {
-        return judge ? judge->warnings(members, source) : std::vector<Warning>();
-    };
-    std::vector<const ResultRow *> others;
-    for (std::size_t i = 1; i < members.size(); ++i)
-        others.push_back(&this->row(members[i]));
+    const bool merged = m_options.merge;
     switch (m_options.format) {
     case Format::Csv:
-        return (first ? CsvHeader() : std::string()) + CsvRecord(row, HintText(warnings(), others));
+        return (first ? CsvHeader() : std::string()) +
+               CsvRecord(m_rows.shownRow(row, merged), m_rows.hint(row, merged, true));
     case Format::Xlsx:
         return {}; // a whole document, made in finish()
     case Format::Links:
-        return LinkListLine(row);
+        return LinkListLine(m_rows.row(row));
     case Format::Json: {
         std::string json = first ? "\n {" : ",\n {";
         for (int c = SerialColumn; c < kResultColumnCount; ++c) {
             if (c != SerialColumn)
                 json += ", ";
-            json += EscapeJsonString(kJsonKeys[c]) + ": " + EscapeJsonString(TextToUtf8(row[c]));
+            json += EscapeJsonString(kJsonKeys[c]) + ": " +
+                    EscapeJsonString(TextToUtf8(m_rows.shownCell(row, c, merged)));
             if (c == SizeColumn) {
-                const auto bytes = row.bytes();
+                const auto bytes = m_rows.row(row).bytes();
                 json += ", \"size_bytes\": " + (bytes ? std::to_string(*bytes) : "null");
             }
         }
-        const std::string extension = FileExtension(row.link().name);
-        json += ", \"type\": " + EscapeJsonString(FileTypeKeyword(FileTypeOfExtension(extension))) +
-                ", \"ext\": " + EscapeJsonString(extension) + ", \"names\": [";
-        for (std::size_t i = 0; i < others.size(); ++i) {
-            const ResultRow &other = *others[i];
-            json += std::string(i ? ", " : "") +
+        json += ", \"type\": " + EscapeJsonString(FileTypeKeyword(m_rows.type(row))) +
+                ", \"ext\": " + EscapeJsonString(m_rows.extension(row)) + ", \"names\": [";
+        const std::vector<std::size_t> members = m_rows.members(row, merged);
+        for (std::size_t i = 1; i < members.size(); ++i) {
+            const ResultRow &other = m_rows.row(members[i]);
+            json += std::string(i > 1 ? ", " : "") +
                     "{\"serial\": " + EscapeJsonString(TextToUtf8(other[SerialColumn])) +
                     ", \"name\": " + EscapeJsonString(TextToUtf8(other[NameColumn])) +
                     ", \"sources\": " + EscapeJsonString(TextToUtf8(other[SourcesColumn])) + "}";
         }
         json += "], \"warnings\": [";
-        const std::vector<Warning> found = warnings();
+        const std::vector<Warning> found = m_rows.warnings(row, merged);
         for (std::size_t i = 0; i < found.size(); ++i)
             json += std::string(i ? ", " : "") + "{\"rule\": " + EscapeJsonString(found[i].rule) +
                     ", \"text\": " + EscapeJsonString(found[i].text) + "}";
         json += "]";
-        if (m_options.merge)
-            json += ", \"copies\": " + std::to_string(listed.copies);
-        json += ", \"status\": " +
-                EscapeJsonString(RowStatusIdentifier(m_marker.markOf(row.link()).status));
+        if (merged)
+            json += ", \"copies\": " + std::to_string(m_rows.copies(row, true));
+        json += ", \"status\": " + EscapeJsonString(RowStatusIdentifier(m_rows.mark(row).status));
         return json + "}";
     }
     case Format::Tsv:
         break;
     }
     std::string line;
-    appendFormatted(line, listed, first, judge);
+    appendFormatted(line, row, first);
     return line;
-}
-
-std::vector<std::size_t> CliWindow::membersOf(const Listed &listed) const
-{
-    return listed.members ? *listed.members : std::vector<std::size_t>{listed.index};
 }
 
 void CliWindow::writeFailed()
@@ -344,25 +305,12 @@ bool CliWindow::flushOutput()
     return true;
 }
 
-ExportNotes CliWindow::notes(const Listed &listed, const ResultJudge *judge) const
+ExportNotes CliWindow::notes(std::size_t row) const
 {
     ExportNotes notes;
-    const ResultRow &row = *listed.row;
-    if (judge && !listed.streamed) {
-        const std::vector<std::size_t> members = membersOf(listed);
-        notes.type = FileTypeText(judge->type(listed.index), judge->extension(listed.index));
-        std::vector<const ResultRow *> others;
-        for (std::size_t i = 1; i < members.size(); ++i)
-            others.push_back(&this->row(members[i]));
-        notes.hint = HintText(
-            judge->warnings(members,
-                            [this](std::size_t r) -> const ResultRow & { return this->row(r); }),
-            others);
-    } else {
-        const std::string extension = FileExtension(row.link().name);
-        notes.type = FileTypeText(FileTypeOfExtension(extension), extension);
-    }
-    notes.status = RowStatusWord(m_marker.markOf(row.link()).status);
+    notes.type = FileTypeText(m_rows.type(row), m_rows.extension(row));
+    notes.hint = m_rows.hint(row, m_options.merge, true);
+    notes.status = RowStatusWord(m_rows.mark(row).status);
     return notes;
 }
 
@@ -375,7 +323,7 @@ void CliWindow::flushCompleteRows()
     // doubled up to megabytes. Unbuffered formats have no first-row header, so the halves are
     // independent.
     // A slice at a time, so the text of a page of 100 000 rows is never held whole.
-    const std::size_t end = rowCount();
+    const std::size_t end = m_rows.count();
     for (std::size_t from = m_written; from < end;) {
         const std::size_t to = std::min(end, from + kRowsPerSlice);
         std::string out[2];
@@ -385,13 +333,12 @@ void CliWindow::flushCompleteRows()
                         std::size_t bytes = 0;
                         for (std::size_t r = from + first; r < from + last; ++r)
                             for (int c = SerialColumn; c < kResultColumnCount; ++c)
-                                bytes += row(r)[c].size() + 1;
+                                bytes += m_rows.row(r)[c].size() + 1;
                         out[half].reserve(bytes + bytes / 8);
                         for (std::size_t r = from + first; r < from + last; ++r) {
-                            const Listed listed{&row(r), 1, r, nullptr, true};
-                            if (!accepted(listed, nullptr))
+                            if (!m_rows.accepts(r, m_options.filter, false))
                                 continue;
-                            appendFormatted(out[half], listed, false, nullptr);
+                            appendFormatted(out[half], r, false);
                             ++printed[half];
                         }
                     });
@@ -402,10 +349,7 @@ void CliWindow::flushCompleteRows()
     }
     m_written = end;
     // Printed rows are needed no more: nothing asks for them again.
-    m_dropped += m_held;
-    m_held = 0;
-    m_pages.clear();
-    m_pageStarts.clear();
+    m_rows.release();
 }
 
 void CliWindow::showProgress(const Text &)
@@ -413,42 +357,6 @@ void CliWindow::showProgress(const Text &)
     // Once a page rather than once a row: a flush per row costs more than the row.
     flushCompleteRows();
     flushOutput();
-}
-
-std::vector<CliWindow::Listed> CliWindow::mergedFilteredSorted(const ResultJudge *judge,
-                                                               const DuplicateGroups *groups,
-                                                               std::vector<ResultRow> &merged) const
-{
-    std::vector<Listed> listed;
-    const std::size_t count = rowCount();
-    if (groups) {
-        // The window's rule: a file shows as its first row, with its copies' highest sources.
-        for (std::size_t r = 0; r < count; ++r)
-            if (groups->isFirst(r))
-                merged.push_back(MergedRow(row(r), row(groups->sourcesRow(r))));
-        std::size_t next = 0;
-        for (std::size_t r = 0; r < count; ++r) {
-            if (groups->isFirst(r))
-                listed.push_back(
-                    {&merged[next++], groups->copies(r), r, &groups->members(r), false});
-        }
-    } else {
-        listed.reserve(count);
-        for (std::size_t r = 0; r < count; ++r)
-            listed.push_back({&row(r), 1, r, nullptr, false});
-    }
-    std::erase_if(listed, [&](const Listed &l) { return !accepted(l, judge); });
-    if (!m_options.sort)
-        return listed;
-    std::vector<const ResultRow *> rows;
-    rows.reserve(listed.size());
-    for (const Listed &l : listed)
-        rows.push_back(l.row);
-    std::vector<Listed> sorted;
-    sorted.reserve(listed.size());
-    for (std::size_t at : SortedOrder(rows, *m_options.sort, Collator::ForEnvironment()))
-        sorted.push_back(listed[at]);
-    return sorted;
 }
 
 void CliWindow::finish()
@@ -461,34 +369,16 @@ void CliWindow::finish()
         flushOutput();
         return;
     }
-    // The judging's verdicts are printed by JSON and CSV and read by a filter on suspicion;
-    // for anything else it would only cost memory.
-    std::optional<ResultJudge> judge;
-    const std::size_t count = rowCount();
-    if (m_options.format == Format::Json || m_options.format == Format::Csv ||
-        m_options.format == Format::Xlsx || m_options.filter.judgement().readsSuspicion()) {
-        judge.emplace();
-        for (std::size_t r = 0; r < count; ++r)
-            judge->append(row(r));
-        judge->settle([this](std::size_t r) -> const ResultRow & { return row(r); });
-    }
-    std::optional<DuplicateGroups> groups;
-    if (m_options.merge) {
-        groups.emplace();
-        for (std::size_t r = 0; r < count; ++r)
-            groups->append(row(r).link().file(), row(r).sources());
-    }
-    std::vector<ResultRow> merged;
-    const std::vector<Listed> listed =
-        mergedFilteredSorted(judge ? &*judge : nullptr, groups ? &*groups : nullptr, merged);
+    const std::vector<std::size_t> listed =
+        m_rows.shownOrder(m_options.filter, m_options.merge, m_options.sort);
     if (m_options.format == Format::Xlsx) {
         std::vector<ResultRow> rows;
         std::vector<ExportNotes> rowNotes;
         rows.reserve(listed.size());
         rowNotes.reserve(listed.size());
-        for (const Listed &l : listed) {
-            rows.push_back(*l.row);
-            rowNotes.push_back(notes(l, judge ? &*judge : nullptr));
+        for (std::size_t row : listed) {
+            rows.push_back(m_rows.shownRow(row, m_options.merge));
+            rowNotes.push_back(notes(row));
         }
         std::string document;
         if (XlsxDocument(rows, rowNotes, TextToUtf8(m_keyword), document, &m_exportError))
@@ -501,7 +391,7 @@ void CliWindow::finish()
     std::string out = m_options.format == Format::Json ? "[" : "";
     out.reserve(kBlock + 4096);
     for (std::size_t i = 0; i < listed.size() && m_writeError.empty(); ++i) {
-        appendFormatted(out, listed[i], i == 0, judge ? &*judge : nullptr);
+        appendFormatted(out, listed[i], i == 0);
         if (out.size() >= kBlock) {
             write(out);
             out.clear();

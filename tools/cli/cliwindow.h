@@ -3,7 +3,7 @@
 #include "results/clientmarker.h"
 #include "results/resultexport.h"
 #include "results/resultfilter.h"
-#include "results/resultjudge.h"
+#include "results/resultlist.h"
 #include "results/resultorder.h"
 #include "results/resultrow.h"
 #include "search/searchwindow.h"
@@ -16,8 +16,6 @@
 #include <vector>
 
 namespace jiujiu {
-
-class DuplicateGroups;
 
 // How jiujiu-cli prints what a search lists.
 struct CliOptions
@@ -74,6 +72,8 @@ public:
     int currentSelection() override { return -1; }
     void setSearchRunning(bool) override {}
     // Asked for by the flag, or forced by a failed write: nothing more could be printed.
+    // Each new line of the note goes to standard error as it comes.
+    void setServiceNote(const Text &note) override;
     bool stopRequested() override
     {
         return (m_stopFlag && *m_stopFlag != 0) || !m_writeError.empty();
@@ -93,45 +93,26 @@ public:
 
     // Where rows get their status (the filter's status: terms, JSON's "status"); without one
     // every row is new.
-    void setClientMarker(ClientMarker marker) { m_marker = std::move(marker); }
+    void setClientMarker(ClientMarker marker)
+    {
+        m_marker = std::move(marker);
+        m_rows.remark();
+    }
 
     static std::string EscapeTsvCell(std::string_view utf8);
     static void AppendTsvCell(std::string &out, std::string_view utf8);
     static std::string EscapeJsonString(std::string_view utf8);
 
 private:
-    // A row as printed: one of the listed rows, or a merged row standing for several. Points
-    // into the rows held, so sorting a million of them copies no text.
-    struct Listed
-    {
-        const ResultRow *row = nullptr;
-        std::size_t copies = 1;
-        std::size_t index = 0; // its own row among those listed
-        // The rows it stands for, its own first (merged rows); null: its own only.
-        const std::vector<std::size_t> *members = nullptr;
-        bool streamed = false; // printed as listed: nothing is known of the other rows
-    };
-
     void flushCompleteRows();
-    // judge: the verdicts on every row, once they are all there; none while streaming, when
-    // only what a row says by itself is known.
-    bool accepted(const Listed &listed, const ResultJudge *judge) const;
-    std::string formatted(const Listed &listed, bool first, const ResultJudge *judge) const;
-    void appendFormatted(std::string &out, const Listed &listed, bool first,
-                         const ResultJudge *judge) const;
-    std::vector<Listed> mergedFilteredSorted(const ResultJudge *judge,
-                                             const DuplicateGroups *groups,
-                                             std::vector<ResultRow> &merged) const;
-    std::vector<std::size_t> membersOf(const Listed &listed) const;
-    // Held row r, counted over every row listed so far.
-    const ResultRow &row(std::size_t r) const;
-    ResultRow *heldRow(std::size_t r);
-    std::size_t rowCount() const { return m_dropped + m_held; }
+    // A listed row as shown (merged or not), formatted.
+    std::string formatted(std::size_t row, bool first) const;
+    void appendFormatted(std::string &out, std::size_t row, bool first) const;
     // Writes a block to the output, unless a write failed before; false when it failed.
     bool write(const std::string &block);
     bool flushOutput();
     void writeFailed();
-    ExportNotes notes(const Listed &listed, const ResultJudge *judge) const;
+    ExportNotes notes(std::size_t row) const;
 
     Text m_keyword;
     CliOptions m_options;
@@ -139,19 +120,16 @@ private:
     std::FILE *m_err;
     const volatile std::sig_atomic_t *m_stopFlag;
     Text m_lastAnnouncement;
-    // The rows held, a page a block, so a million rows never move to grow; printed rows are
-    // dropped when nothing needs them later.
-    std::vector<std::vector<ResultRow>> m_pages;
-    std::vector<std::size_t> m_pageStarts; // the first row of each block
-    std::size_t m_held = 0;
-    std::size_t m_dropped = 0; // rows printed and let go, before the first held
+    ClientMarker m_marker;
+    // The rows listed, a page a block; printed rows are let go when nothing needs them later.
+    ResultList m_rows;
+    std::size_t m_noteWritten = 0; // bytes of the service note already on standard error
     std::size_t m_written = 0;
     std::size_t m_printed = 0; // rows that passed the filter and were printed
     std::atomic<std::int64_t> m_listed{0};
     bool m_finished = false;
     std::string m_writeError;
     int m_writeErrno = 0;
-    ClientMarker m_marker;
     std::string m_exportError;
 };
 

@@ -3,6 +3,7 @@
 #include "ed2kclient/clientdirectory.h"
 #include "regex/regexobject.h"
 #include "results/atomicfile.h"
+#include "results/filtergrammar.h"
 #include "runtime/codepage.h"
 #include "runtime/fatalerror.h"
 #include "runtime/outofmemory.h"
@@ -59,12 +60,10 @@ const char kHelp[] =
     "  --merge          one row per file (ed2k hash and size): the most sources, and the\n"
     "                   number of copies (a sixth TSV column, \"copies\" in JSON)\n"
     "  --sort C[:desc]  serial, name, size, sources or link; sizes in bytes, unknown last\n"
-    "  --filter EXPR    words ANDed, -word excludes, \"a phrase\", size>=700MB, size<2GB,\n"
-    "                   sources>=10; case-insensitive over name and link; a bound that\n"
-    "                   cannot be read is a usage error; status:已有 (known), status:下载中\n"
-    "                   (downloading), status:已取消 (cancelled), status:已交给客户端\n"
-    "                   (handed), status:新 (new, none): what the ed2k client's files say\n"
-    "                   of the file; JSON's status is the English word\n"
+    "  --filter EXPR    the rows that match every term (a term that reads as a bound,\n"
+    "                   a field or a status but cannot be read is a usage error):\n"
+    "%FILTER%"
+    "                   JSON's status is the English word\n"
     "  --jobs N         fetch N result pages at a time (1 to 8, default 4)\n"
     "  --max-rows N     list at most N rows (default 2000000), then stop as if\n"
     "                   interrupted, saying so\n"
@@ -74,7 +73,9 @@ const char kHelp[] =
     "CSV cells that start with = + - @ TAB or CR get an apostrophe in front, so a\n"
     "spreadsheet shows them as text instead of running them as formulas.\n"
     "Ctrl-C stops the search; the rows printed so far stand.\n"
-    "The page-source viewer service is JIUJIU_VIEWER_HOST (host[:port]). The ed2k\n"
+    "The page-source viewer services are JIUJIU_VIEWER_HOST: host[:port] entries in\n"
+    "order, separated by commas, \"direct\" for the search site itself; a failing one\n"
+    "is left for the next (said on standard error) and backs off. The ed2k\n"
     "client's files are read (never written) from JIUJIU_ED2K_CLIENT_DIR, else ~/.aMule.\n"
     "Exit status: 0 every page listed, 1 no results, 2 empty keyword or bad usage,\n"
     "3 incomplete (pages, or rows of a page, that could not be read are named on\n"
@@ -96,11 +97,9 @@ const char kHelpChinese[] =
     "  --merge          同一文件（ed2k 散列和大小）只列一行：取最多的资源数，并给出\n"
     "                   重复次数（TSV 的第六列，JSON 的 \"copies\"）\n"
     "  --sort C[:desc]  serial、name、size、sources 或 link；大小按字节，读不出的排最后\n"
-    "  --filter EXPR    词语都要出现，-词 排除，\"短语\"，size>=700MB、size<2GB、\n"
-    "                   sources>=10；不分大小写，查名称和链接；读不出的范围算用法错误；\n"
-    "                   status:已有、status:下载中、status:已取消、status:已交给客户端、\n"
-    "                   status:新：按 ed2k 客户端的文件筛选；JSON 的 status 用英文词\n"
-    "                   （known、downloading、cancelled、handed、none）\n"
+    "  --filter EXPR    只列出符合每个筛选词的行（读不出的范围、字段或状态算用法错误）：\n"
+    "%FILTER%"
+    "                   JSON 的 status 用英文词（known、downloading、cancelled、handed、none）\n"
     "  --jobs N         同时读取 N 页结果（1 到 8，默认 4）\n"
     "  --help           打印本说明后退出\n"
     "\n"
@@ -108,20 +107,31 @@ const char kHelpChinese[] =
     "以 = + - @ TAB 或 CR 开头的 CSV 单元格前面加一个撇号，电子表格就把它当文字显示，\n"
     "不会当公式执行。\n"
     "Ctrl-C 停止搜索；已打印的行照旧有效。\n"
-    "网页源码查看服务是 JIUJIU_VIEWER_HOST（host[:port]）。ed2k 客户端的文件从\n"
+    "网页源码查看服务是 JIUJIU_VIEWER_HOST：按顺序的 host[:port]，用逗号分隔，\n"
+    "“direct” 表示直接访问搜索网站；连不上的服务改用下一个（在标准错误上说明），\n"
+    "并暂时不再使用。ed2k 客户端的文件从\n"
     "JIUJIU_ED2K_CLIENT_DIR 读取（从不写入），没有设置时从 ~/.aMule 读取。\n"
     "退出状态：0 每页都列出了，1 没有结果，2 关键字为空或用法错误，\n"
     "3 不完整（读不出的页在标准错误上列出）或已停止，\n"
     "4 连不上服务，或它的第一个答案超过 64 MB。\n";
 
 // The help in the language of the messages' locale (LC_ALL, else LC_MESSAGES, else LANG):
-// Chinese under a Chinese one, English under any other.
-const char *HelpText()
+// Chinese under a Chinese one, English under any other. The filter's terms come from its table.
+std::string HelpText()
 {
-    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"})
-        if (const char *value = std::getenv(name); value && *value)
-            return std::string_view(value).starts_with("zh") ? kHelpChinese : kHelp;
-    return kHelp;
+    bool chinese = false;
+    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        if (const char *value = std::getenv(name); value && *value) {
+            chinese = std::string_view(value).starts_with("zh");
+            break;
+        }
+    }
+    std::string help = chinese ? kHelpChinese : kHelp;
+    constexpr std::string_view kFilterTerms = "%FILTER%";
+    help.replace(help.find(kFilterTerms), kFilterTerms.size(),
+                 FilterHelpText(chinese ? FilterLanguage::Chinese : FilterLanguage::English,
+                                "                     ", 80));
+    return help;
 }
 
 volatile std::sig_atomic_t g_interrupted = 0;
@@ -407,7 +417,7 @@ int main(int argc, char **argv)
     }
     if (options.help) {
         std::fputs(kUsage, stdout);
-        std::fputs(HelpText(), stdout);
+        std::fputs(HelpText().c_str(), stdout);
         return Complete;
     }
     // The file is opened first: a search whose rows cannot be kept is not started.
