@@ -12,6 +12,7 @@ public:
     void setCurrentPage(int page) override;
     void setAnnouncement(const Text &text) override;
     void showFailure(const Text &announcement, const Text &detail) override;
+    void setStatusLine(const Text &text) override { setAnnouncement(text); }
     void showProgress(const Text &text) override;
     void deleteAllRows() override;
     int appendRow(const Text &caption) override;

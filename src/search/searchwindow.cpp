@@ -4,10 +4,9 @@ namespace jiujiu {
 
 SearchWindow::~SearchWindow() = default;
 
-void SearchWindow::showFailure(const Text &announcement, const Text &)
-{
-    setAnnouncement(announcement);
-}
+void SearchWindow::showFailure(const Text &, const Text &) {}
+
+void SearchWindow::setStatusLine(const Text &) {}
 
 void SearchWindow::insertRows(int at, std::vector<ResultRow> &&rows)
 {

@@ -21,8 +21,12 @@ public:
     // The announcement line: the total found, and at the end how the search went.
     virtual void setAnnouncement(const Text &text) = 0;
     // The search could not begin: the announcement says why in words, the detail (the
-    // technical reason) is there for whoever looks closer. By default only the announcement.
+    // technical reason) is there for whoever looks closer. A window whose user is told
+    // otherwise (jiujiu-cli's standard error) keeps the default, which shows nothing.
     virtual void showFailure(const Text &announcement, const Text &detail);
+    // What a window's top line says between the endings: "正在搜索“…”…" as a search starts,
+    // the no-results line. By default nothing.
+    virtual void setStatusLine(const Text &text);
     // How far a running search is, e.g. "正在读取第 3/20 页 · 已列出 100 条".
     virtual void showProgress(const Text &text) = 0;
 

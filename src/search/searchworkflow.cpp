@@ -192,7 +192,7 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
     m_window.offerRetry(false);
     m_window.deleteAllRows();
     m_window.setServiceNote(Text());
-    m_window.setAnnouncement(SearchingAnnouncement(keyword));
+    m_window.setStatusLine(SearchingAnnouncement(keyword));
 
     // The first answer gives the total, the number of pages and page 1's rows. A valid answer
     // is taken as it is; only a failed request is asked again. One client carries the whole
@@ -250,7 +250,7 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
     m_backoff->succeeded(m_report.service);
 
     if (!first.totalFound) {
-        m_window.setAnnouncement(NoResultsMessage()); // no longer 正在搜索
+        m_window.setStatusLine(NoResultsMessage()); // no longer 正在搜索
         ShowMessageBox(Value(NoResultsMessage()), Value(0), Value(SearchMessageTitle()));
         return end(SearchOutcome::NoResults);
     }

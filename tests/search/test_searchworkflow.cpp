@@ -658,8 +658,7 @@ TEST_F(SearchWorkflowTest, TransientFailuresAreRetriedAndEveryRowListed)
         EXPECT_EQ(window.announcement, G("为您找到[12]枚资源！双击复制、下载！"));
         EXPECT_TRUE(ui.messages.empty());
         const auto asked = server.pagesAsked();
-        EXPECT_EQ(std::count(asked.begin(), asked.end(), fault.page),
-                  1 + fault.times);
+        EXPECT_EQ(std::count(asked.begin(), asked.end(), fault.page), 1 + fault.times);
         EXPECT_EQ(workflow.report().requests, static_cast<int>(asked.size()));
         EXPECT_TRUE(workflow.report().failedPages().empty());
     }

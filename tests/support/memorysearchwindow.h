@@ -35,6 +35,8 @@ public:
     int appendRow(const Text &caption) override;
     int insertRow(int at, const Text &caption) override;
     void offerRetry(bool offered) override { retryOffered = offered; }
+    void showFailure(const Text &text, const Text &) override { announcement = text; }
+    void setStatusLine(const Text &text) override { announcement = text; }
     void setCell(int row, int column, const Text &text) override;
     Text cellText(int row, int column) override;
     int currentSelection() override { return selection; }
