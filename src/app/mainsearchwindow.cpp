@@ -2,8 +2,11 @@
 
 #include "runtime/conversions.h"
 #include "ui/controlproperties.h"
+#include "ui/coretexts.h"
+#include "ui/interfacelanguage.h"
 #include "ui/listcommands.h"
 #include "ui/mainwindow.h"
+#include "ui/qttext.h"
 #include "ui/windowregistry.h"
 
 namespace jiujiu {
@@ -30,7 +33,10 @@ void MainSearchWindow::setCurrentPage(int page)
 
 void MainSearchWindow::setAnnouncement(const Text &text)
 {
-    WriteControlProperty(kWindow, MainWindow::Announcement, PropertyText, -1, Value(text));
+    // The search's texts are Chinese; the line shows them in the interface's language (the
+    // Chinese bytes untouched).
+    const Text shown = InterfaceIsEnglish() ? ToRuntimeText(InterfaceText(ToQString(text))) : text;
+    WriteControlProperty(kWindow, MainWindow::Announcement, PropertyText, -1, Value(shown));
 }
 
 void MainSearchWindow::showProgress(const Text &text)
