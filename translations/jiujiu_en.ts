@@ -751,5 +751,9 @@ Reason: %1</translation>
         <source>序号 %1：%2</source>
         <translation>No. %1: %2</translation>
     </message>
+    <message>
+        <source>查看服务 %1 连不上，改用 %2</source>
+        <translation>Viewer service %1 cannot be reached; using %2 instead</translation>
+    </message>
 </context>
 </TS>

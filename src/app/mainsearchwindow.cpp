@@ -9,6 +9,8 @@
 #include "ui/qttext.h"
 #include "ui/windowregistry.h"
 
+#include <QWidget>
+
 namespace jiujiu {
 namespace {
 
@@ -79,6 +81,12 @@ void MainSearchWindow::setSearchRunning(bool running)
 {
     if (auto *window = qobject_cast<MainWindow *>(LoadedWindow(kWindow)))
         window->setSearchRunning(running);
+}
+
+void MainSearchWindow::setServiceNote(const Text &note)
+{
+    if (QWidget *announcement = FindControl(MainWindow::control(MainWindow::Announcement)))
+        announcement->setToolTip(InterfaceText(ToQString(note)));
 }
 
 bool MainSearchWindow::stopRequested()

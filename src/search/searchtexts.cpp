@@ -119,6 +119,12 @@ Text StoppedAnnouncement(const Text *total, std::int64_t rows)
         {*total, Number(rows)});
 }
 
+Text ServiceSwitchLine(const std::string &from, const std::string &to)
+{
+    return Compose(JIUJIU_TEXT("jiujiu", "查看服务 %1 连不上，改用 %2"),
+                   {Utf8ToText(from), Utf8ToText(to)});
+}
+
 // The reason is UTF-8 (libcurl's text or our own); anything else is made safe first.
 Text UnreachableMessage(const std::string &reason)
 {

@@ -147,12 +147,18 @@ QString Translated(const std::vector<Pattern> &patterns, const QString &text, in
         }
         return out;
     }
-    // A message of several lines: each line on its own.
-    if (text.contains(QStringLiteral("\r\n"))) {
-        QStringList lines = text.split(QStringLiteral("\r\n"));
-        for (QString &line : lines)
+    // A message of several lines: each line on its own, its line end kept.
+    if (text.contains(u'\n')) {
+        QStringList lines = text.split(u'\n');
+        for (QString &line : lines) {
+            const bool carriageReturn = line.endsWith(u'\r');
+            if (carriageReturn)
+                line.chop(1);
             line = Translated(patterns, line, depth + 1);
-        return lines.join(QStringLiteral("\r\n"));
+            if (carriageReturn)
+                line += u'\r';
+        }
+        return lines.join(u'\n');
     }
     static const char *const kListSeparator = "、";
     const QString separator = QString::fromUtf8(kListSeparator);
