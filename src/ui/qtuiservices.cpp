@@ -1,5 +1,6 @@
 #include "ui/qtuiservices.h"
 
+#include "ui/coretexts.h"
 #include "ui/qttext.h"
 
 #include <QAbstractButton>
@@ -102,9 +103,11 @@ int IdFor(QMessageBox::StandardButton button)
 std::unique_ptr<QMessageBox> MakeMessageBox(const Text &text, int style, const Text &caption)
 {
     auto box = std::make_unique<QMessageBox>();
-    box->setWindowTitle(ToQString(caption));
+    // The search's own messages are Chinese; they show in the interface's language.
+    box->setWindowTitle(InterfaceText(ToQString(caption)));
     // The text arrives with Windows line ends.
-    box->setText(ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    box->setText(
+        InterfaceText(ToQString(text)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     box->setTextFormat(Qt::PlainText);
     box->setIcon(IconFor(style));
     box->setStandardButtons(ButtonsFor(style));

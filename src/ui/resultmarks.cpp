@@ -3,6 +3,7 @@
 #include "results/filetype.h"
 #include "results/resultlist.h"
 #include "ui/contrast.h"
+#include "ui/coretexts.h"
 #include "ui/markcolours.h"
 #include "ui/qttext.h"
 #include "ui/resultlistmodel.h"
@@ -126,7 +127,7 @@ QString WarningLines(const std::vector<Warning> &warnings)
 {
     QStringList lines;
     for (const Warning &warning : warnings)
-        lines << QStringLiteral("⚠ ") + QString::fromStdString(warning.text);
+        lines << QStringLiteral("⚠ ") + InterfaceText(warning.text);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -201,7 +202,7 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
         if (column == ResultListModel::TypeColumn)
             return UiWord(FileTypeName(list.type(r)));
         if (column == ResultListModel::HintColumn)
-            return QString::fromStdString(list.hint(r, merged, false));
+            return InterfaceHint(list.warnings(r, merged));
         return {};
     case Qt::ToolTipRole:
         switch (column) {
@@ -211,7 +212,7 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
             if (!broken)
                 return {};
             return Isolated(model.cellText(row, LinkColumn)) + QLatin1Char('\n') +
-                   QString::fromStdString(BrokenLinkWarning(model.row(row).link().problem).text);
+                   InterfaceText(BrokenLinkWarning(model.row(row).link().problem).text);
         case ResultListModel::TypeColumn:
             return QCoreApplication::translate("jiujiu", "类型：") + TypeText(model, row);
         case ResultListModel::HintColumn:
@@ -227,7 +228,7 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
                                   TypeText(model, row)};
             QStringList warnings;
             for (const Warning &warning : list.warnings(r, merged))
-                warnings << QString::fromStdString(warning.text);
+                warnings << InterfaceText(warning.text);
             if (!warnings.isEmpty())
                 parts << QCoreApplication::translate("jiujiu", "提示：") +
                              warnings.join(QCoreApplication::translate("jiujiu", "；"));

@@ -1,5 +1,7 @@
 #include "ui/resultnamesdialog.h"
 
+#include "results/resultlist.h"
+#include "ui/coretexts.h"
 #include "ui/qttext.h"
 #include "ui/resultlistmodel.h"
 #include "ui/resultmarks.h"
@@ -56,7 +58,7 @@ ResultNamesDialog::ResultNamesDialog(const ResultListModel &model, int row, QWid
     layout->addWidget(summary);
     layout->addWidget(table, 1);
     const QString warnings =
-        QString::fromStdString(model.list().hint(static_cast<std::size_t>(row), true, false));
+        InterfaceHint(model.list().warnings(static_cast<std::size_t>(row), true));
     if (!warnings.isEmpty()) {
         auto *hint = new QLabel(QStringLiteral("⚠ ") + warnings, this);
         hint->setObjectName(QStringLiteral("名称提示"));

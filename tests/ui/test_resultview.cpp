@@ -1,5 +1,6 @@
 // The result list as the user works it: sorting, the filter row, merging, selection, keys,
 // the context menu and export, on the real main window under the offscreen platform.
+#include "app/mainsearchwindow.h"
 #include "childprocess.h"
 #include "mainwindowharness.h"
 #include "net/openaddress.h"
@@ -8,9 +9,11 @@
 #include "runtime/conversions.h"
 #include "runtime/uiservices.h"
 #include "search/resultactions.h"
+#include "search/searchtexts.h"
 #include "search/searchwindow.h"
 #include "ui/announcementlabel.h"
 #include "ui/controlproperties.h"
+#include "ui/interfacelanguage.h"
 #include "ui/listcommands.h"
 #include "ui/mainwindow.h"
 #include "ui/qttext.h"
@@ -38,6 +41,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
@@ -1025,4 +1029,62 @@ TEST_F(ResultViewTest, TypeChoiceHideSuspiciousAndAllNames)
     EXPECT_EQ(table->item(1, 1)->text(), Isolated(QStringLiteral("e.avi.exe")));
     EXPECT_EQ(table->item(1, 2)->text(), QStringLiteral("12"));
     dialog->close();
+}
+
+// The search's own texts as the window shows them: English under an English locale, the exact
+// Chinese source texts under any other; a nested template and a file type's name translated too.
+TEST_F(ResultViewTest, SearchTextsFollowTheInterfaceLanguage)
+{
+    fill(JudgedSamples());
+    const struct
+    {
+        const char *locale;
+        const char *total;
+        const char *incomplete;
+        const char *boxTitle;
+        const char *emptyKeyword;
+        const char *tooLarge;
+        const char *brokenLink;
+        const char *doubleExtension;
+    } cases[] = {
+        {"zh_CN", "为您找到[12]枚资源！双击复制、下载！",
+         "为您找到[40]枚资源，只列出了 20 枚：第 2、3 页没能读出来，第 4 页有 1 行读不出来，后面 1 "
+         "页也没再读！双击复制、下载！",
+         "温馨提示", "请输入需搜索的关键字！",
+         "呜呜，搜索服务的答案太大，没能读出来！\n原因：答案超过 64 MB",
+         "链接无效：链接没有以“|/”结尾，可能被截断了",
+         "⚠ 序号 8：文件名以 .avi.exe 结尾：看着像视频，打开却会运行程序"},
+        {"en_US", "Found [12] resources! Double-click to copy and download!",
+         "Found [40] resources, only 20 listed: page(s) 2, 3 could not be read, page 4 has 1 "
+         "unreadable row(s), the 1 page(s) after were not read! Double-click to copy and download!",
+         "Note", "Please type a keyword to search for!",
+         "Oh no, the search service's answer is too large to read!\nReason: the answer is over 64 "
+         "MB",
+         "Broken link: the link does not end in \"|/\"; it may be cut short",
+         "⚠ No. 8: The file name ends in .avi.exe: it looks like a Video file but opening it runs "
+         "a "
+         "program"},
+    };
+    const QAbstractItemModel *shown = list->model();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.locale);
+        const bool english = InstallInterfaceLanguage(QLocale(QString::fromLatin1(c.locale)));
+        MainSearchWindow search;
+        search.setAnnouncement(TotalAnnouncement("12"));
+        EXPECT_EQ(TextToUtf8(window->announcement()), c.total);
+        search.setAnnouncement(IncompleteAnnouncement("40", 20, {2, 3}, 1, {{4, 1}}));
+        EXPECT_EQ(TextToUtf8(window->announcement()), c.incomplete);
+        const auto empty = MakeMessageBox(EmptyKeywordMessage(), 0, SearchMessageTitle());
+        EXPECT_EQ(empty->windowTitle().toStdString(), c.boxTitle);
+        EXPECT_EQ(empty->text().toStdString(), c.emptyKeyword);
+        const auto large = MakeMessageBox(AnswerTooLargeMessage(TooLargeReason(64 << 20)), 0,
+                                          SearchMessageTitle());
+        EXPECT_EQ(large->text().toStdString(), c.tooLarge);
+        const QString link = shown->index(6, LinkColumn).data(Qt::ToolTipRole).toString();
+        EXPECT_TRUE(link.endsWith(QString::fromUtf8(c.brokenLink))) << link.toStdString();
+        const QString name = shown->index(4, NameColumn).data(Qt::ToolTipRole).toString();
+        EXPECT_TRUE(name.contains(QString::fromUtf8(c.doubleExtension))) << name.toStdString();
+        if (english)
+            RemoveInterfaceLanguage();
+    }
 }
