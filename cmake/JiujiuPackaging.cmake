@@ -42,6 +42,12 @@ add_custom_command(OUTPUT ${jiujiu_changelog}
 add_custom_target(jiujiu-changelog ALL DEPENDS ${jiujiu_changelog})
 install(FILES ${CMAKE_SOURCE_DIR}/res/doc/copyright ${jiujiu_changelog} DESTINATION ${jiujiu_doc_dir})
 
+# --- systemd user units that watch a saved search (jiujiu-watch@NAME.timer) ---
+# /usr/lib/systemd/user whatever the prefix's library directory: systemd looks there only.
+install(FILES ${CMAKE_SOURCE_DIR}/res/systemd/jiujiu-watch@.service
+              ${CMAKE_SOURCE_DIR}/res/systemd/jiujiu-watch@.timer
+        DESTINATION lib/systemd/user)
+
 # --- the desktop icon in the usual theme sizes, redrawn at each size ---
 set(jiujiu_package_targets jiujiu-cli jiujiu-manpages jiujiu-changelog)
 if(JIUJIU_BUILD_GUI)

@@ -4,7 +4,10 @@
 #include "ui/controlproperties.h"
 #include "ui/listcommands.h"
 #include "ui/mainwindow.h"
+#include "ui/qttext.h"
 #include "ui/windowregistry.h"
+
+#include <QWidget>
 
 namespace jiujiu {
 namespace {
@@ -73,6 +76,12 @@ void MainSearchWindow::setSearchRunning(bool running)
 {
     if (auto *window = qobject_cast<MainWindow *>(LoadedWindow(kWindow)))
         window->setSearchRunning(running);
+}
+
+void MainSearchWindow::setServiceNote(const Text &note)
+{
+    if (QWidget *announcement = FindControl(MainWindow::control(MainWindow::Announcement)))
+        announcement->setToolTip(ToQString(note));
 }
 
 bool MainSearchWindow::stopRequested()

@@ -20,6 +20,8 @@ public:
     int currentSelection() override;
     void setSearchRunning(bool running) override;
     bool stopRequested() override;
+    // The announcement's tool tip.
+    void setServiceNote(const Text &note) override;
 };
 
 } // namespace jiujiu

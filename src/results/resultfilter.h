@@ -25,8 +25,7 @@ struct FilterSubject
     bool brokenLink = false;
     bool suspicious = false;           // as shown: a merged row's copies together
     RowStatus status = RowStatus::New; // what the user's ed2k client knows of the file
-    // New since the saved search last ran. Nothing sets it yet: until searches are saved and
-    // run again no row is new, so the term 新 keeps none.
+    // New since the saved search last ran (ResultList::isNew); a plain search has none.
     bool newSinceLastRun = false;
 };
 

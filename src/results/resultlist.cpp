@@ -4,6 +4,7 @@
 #include "results/collator.h"
 #include "results/resultfilter.h"
 #include "runtime/codepage.h"
+#include "store/seenfiles.h"
 
 #include <algorithm>
 #include <numeric>
@@ -60,6 +61,7 @@ void ResultList::derive(const ResultRow &row, Facts &facts) const
     facts.matchKey =
         ResultFilter::MatchKey(TextToUtf8(row[NameColumn]), TextToUtf8(row[LinkColumn]));
     facts.mark = m_marker ? m_marker->markOf(row.link()) : RowMark{};
+    facts.fresh = m_seen && !facts.broken && m_seen->isNew(row.link().file());
     facts.derived = true;
 }
 
@@ -309,6 +311,7 @@ bool ResultList::accepts(std::size_t row, const ResultFilter &filter, bool merge
     subject.extension = f.extension;
     subject.brokenLink = f.broken;
     subject.status = f.mark.status;
+    subject.newSinceLastRun = f.fresh;
     if (filter.judgement().readsSuspicion())
         subject.suspicious = suspicious(row, merged);
     return filter.accepts(subject);

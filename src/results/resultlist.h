@@ -18,6 +18,7 @@ namespace jiujiu {
 class ClientMarker;
 class Collator;
 class ResultFilter;
+class SeenFiles;
 
 // The rows of one result list and everything worked out from them, for the window and
 // jiujiu-cli alike: what each row says by itself (its file's type and extension, whether its
@@ -80,6 +81,9 @@ public:
     // status changed.
     void setMarker(const ClientMarker *marker) { m_marker = marker; }
     std::vector<std::size_t> remark();
+    // What earlier runs of a saved search listed (it must outlive the list; none: nothing is
+    // new). Given before the rows come: a row is judged new when it is worked out.
+    void setSeenFiles(const SeenFiles *seen) { m_seen = seen; }
 
     // What a held row says by itself, worked out once (as it comes or when first asked; again
     // after its name or link changed).
@@ -88,6 +92,8 @@ public:
     bool brokenLink(std::size_t row) const { return facts(row).broken; }
     const std::string &matchKey(std::size_t row) const { return facts(row).matchKey; }
     const RowMark &mark(std::size_t row) const { return facts(row).mark; }
+    // New since the saved search last ran: a well-formed link to a file no earlier run listed.
+    bool isNew(std::size_t row) const { return facts(row).fresh; }
 
     // The groups and verdicts (only with Options::group and Options::judge), up to date with
     // every cell.
@@ -127,6 +133,7 @@ private:
         std::string extension;
         std::string matchKey;
         RowMark mark;
+        bool fresh = false; // new since the saved search last ran
         std::optional<SortKey> nameKey;
         std::optional<SortKey> linkKey;
     };
@@ -152,6 +159,7 @@ private:
     DuplicateGroups m_groups;
     mutable ResultJudge m_judge; // settled when read
     const ClientMarker *m_marker = nullptr;
+    const SeenFiles *m_seen = nullptr;
 };
 
 } // namespace jiujiu

@@ -7,6 +7,7 @@
 #include "search/answercheck.h"
 #include "search/searchrequest.h"
 #include "search/searchtexts.h"
+#include "search/servicebackoff.h"
 
 #include <algorithm>
 #include <limits>
@@ -22,8 +23,6 @@ constexpr std::int32_t kReadAheadPerRequest = 2;
 // back wait in the client, within its budget, so a search of huge pages holds the budget and
 // about one page's rows rather than every page read ahead.
 constexpr std::size_t kReadAtOnce = 1024 * 1024;
-// Redirects a form's answer may take.
-constexpr long kRedirectLimit = 5;
 
 std::chrono::milliseconds Until(std::chrono::steady_clock::time_point when)
 {
@@ -35,12 +34,14 @@ std::chrono::milliseconds Until(std::chrono::steady_clock::time_point when)
 } // namespace
 
 PageFetcher::PageFetcher(HttpClient &client, const Text &keyword, std::int32_t first,
-                         std::int32_t last, const SearchSettings &settings, Reader reader)
+                         std::int32_t last, const SearchSettings &settings, Reader reader,
+                         ViewerServices services, std::optional<std::size_t> service)
     // One below the largest number, so counting past the last page never overflows.
-    : m_client(client), m_address(ViewerServiceAddress()), m_keyword(keyword),
-      m_last(std::min(last, std::numeric_limits<std::int32_t>::max() - 1)), m_settings(settings),
-      m_reader(std::move(reader)), m_bodyCap(CurrentHttpLimits().bodyCap), m_nextToStart(first),
-      m_nextToHand(first), m_lastProgress(Clock::now())
+    : m_client(client), m_services(std::move(services)),
+      m_service(std::min(service.value_or(m_services.first()), m_services.size() - 1)),
+      m_keyword(keyword), m_last(std::min(last, std::numeric_limits<std::int32_t>::max() - 1)),
+      m_settings(settings), m_reader(std::move(reader)), m_bodyCap(CurrentHttpLimits().bodyCap),
+      m_nextToStart(first), m_nextToHand(first), m_lastProgress(Clock::now())
 {
     m_settings.parallelRequests = std::clamp(m_settings.parallelRequests, 1, 8);
 }
@@ -67,13 +68,9 @@ void PageFetcher::stop()
 
 void PageFetcher::start(const Attempt &attempt)
 {
-    HttpCall call;
-    call.url = m_address;
-    call.verb = "post";
-    call.body = SearchRequestBody(m_keyword, attempt.page);
-    call.redirectLimit = kRedirectLimit;
-    call.redirectKeepsPost = true;
-    m_inFlight.emplace(m_client.start(std::move(call)), attempt);
+    m_inFlight.emplace(
+        m_client.start(PageRequest(m_services.name(attempt.service), m_keyword, attempt.page)),
+        attempt);
     ++m_requests;
     ++m_tries[attempt.page].requests;
 }
@@ -91,7 +88,7 @@ void PageFetcher::startWhatMayStart()
             start(attempt);
         } else if (m_nextToStart <= m_last &&
                    static_cast<std::int64_t>(m_nextToStart) < m_nextToHand + readAhead) {
-            start({m_nextToStart++, 0});
+            start({m_nextToStart++, 0, m_service});
         } else {
             break;
         }
@@ -111,7 +108,16 @@ void PageFetcher::judge(const Attempt &attempt, HttpResponse &&response)
             std::min<std::chrono::milliseconds>(*response.retryAfter, m_settings.retryAfterLimit);
     if (response.succeeded()) {
         // Compressed although the request did not ask for it: decoded within the same cap.
-        switch (DecodeContent(response.body, response.contentEncoding, m_bodyCap)) {
+        auto decoding = DecodeContent(response.body, response.contentEncoding, m_bodyCap);
+        if (decoding == ContentDecoding::Decoded &&
+            m_services.name(attempt.service) == kDirectService) {
+            auto escaped = EscapedLikeViewer(response.body, m_bodyCap);
+            if (escaped)
+                response.body = std::move(*escaped);
+            else
+                decoding = ContentDecoding::TooLarge;
+        }
+        switch (decoding) {
         case ContentDecoding::Decoded:
             reading.failure = UnreadableAnswerReason(response.body);
             kind = reading.failure.empty() ? Failure::None : Failure::Unreadable;
@@ -144,12 +150,30 @@ void PageFetcher::judge(const Attempt &attempt, HttpResponse &&response)
         tries.lastKind = kind;
     }
     if (kind != Failure::None && !tooLarge && attempt.retries < m_settings.retryPauses.size()) {
-        m_waiting.emplace(Clock::now() + pause, Attempt{attempt.page, attempt.retries + 1});
+        m_waiting.emplace(Clock::now() + pause,
+                          Attempt{attempt.page, attempt.retries + 1, attempt.service});
         return;
     }
-    m_done[attempt.page] = {
-        attempt.page, std::move(reading.rows),       std::move(reading.failure), tooLarge,
-        kind,         m_tries[attempt.page].requests};
+    // The service is no good for now; another may be. An answer too large or without rows
+    // would most likely be the same anywhere.
+    if (kind == Failure::Request || kind == Failure::Unreadable) {
+        if (ServiceBackoff *backoff = m_services.backoff();
+            backoff && m_failedServices.insert(attempt.service).second)
+            backoff->failed(m_services.name(attempt.service));
+        if (const auto next = m_services.after(attempt.service)) {
+            if (m_switched)
+                m_switched(attempt.service, *next);
+            m_waiting.emplace(Clock::now(), Attempt{attempt.page, 0, *next});
+            return;
+        }
+    }
+    m_done[attempt.page] = {attempt.page,
+                            std::move(reading.rows),
+                            std::move(reading.failure),
+                            tooLarge,
+                            kind,
+                            m_tries[attempt.page].requests,
+                            attempt.service};
 }
 
 std::chrono::milliseconds PageFetcher::waitTime(std::chrono::milliseconds timeout) const
@@ -184,7 +208,7 @@ std::vector<PageFetcher::Page> PageFetcher::abandon(const std::string &reason)
             continue;
         }
         const Tries &tries = m_tries[m_nextToHand];
-        Page page{m_nextToHand, {}, reason, false, Failure::Abandoned, tries.requests};
+        Page page{m_nextToHand, {}, reason, false, Failure::Abandoned, tries.requests, m_service};
         // A page that failed before names what went wrong, not that it was given up on.
         if (!tries.lastFailure.empty()) {
             page.failure = tries.lastFailure;

@@ -4,12 +4,15 @@
 #include "results/resultrow.h"
 #include "runtime/value.h"
 #include "search/searchsettings.h"
+#include "search/viewerservices.h"
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,9 +22,12 @@ struct HttpResponse;
 
 // Asks the viewer service for result pages first..last of one keyword, several at once, asks
 // again after a pause for a page that failed or that its reader rejected, and hands the pages
-// back strictly in page order. Driven in steps by the caller's thread, which stays free to
-// serve its user interface between them. When no page comes back for the settings'
-// no-progress time, the pages still owed are handed back as failed and no more are asked for.
+// back strictly in page order. A page that still cannot be had from its service (no
+// connection, an error status, an answer not the viewer's) is asked of the next service of the
+// list that is not backing off, and the one that failed backs off. Driven in steps by the caller's
+// thread, which stays free to serve its user interface between them. When no page comes back for
+// the settings' no-progress time, the pages still owed are handed back as failed and no more are
+// asked for.
 class PageFetcher final
 {
 public:
@@ -53,12 +59,20 @@ public:
         bool tooLarge = false; // the answer passed the body cap (never asked again)
         Failure kind = Failure::None;
         std::int32_t requests = 0; // times it was asked for
+        std::size_t service = 0;   // the service that answered it, or was asked last
     };
+    // Called when a page goes on to another service: the one it failed on, the next.
+    using Switched = std::function<void(std::size_t from, std::size_t to)>;
 
     // The requests go through `client`, which may carry other requests of the same search
-    // (their connections are reused) and must outlive the fetcher.
+    // (their connections are reused) and must outlive the fetcher. Every page is asked of
+    // `service` first, by default the first of `services` not backing off.
     PageFetcher(HttpClient &client, const Text &keyword, std::int32_t first, std::int32_t last,
-                const SearchSettings &settings, Reader reader);
+                const SearchSettings &settings, Reader reader,
+                ViewerServices services = ViewerServices(),
+                std::optional<std::size_t> service = std::nullopt);
+    void onSwitched(Switched switched) { m_switched = std::move(switched); }
+    const ViewerServices &services() const { return m_services; }
     // Abandons the requests still in flight.
     ~PageFetcher();
     PageFetcher(const PageFetcher &) = delete;
@@ -84,7 +98,8 @@ private:
     struct Attempt
     {
         std::int32_t page = 0;
-        std::size_t retries = 0; // retries already made for the page
+        std::size_t retries = 0; // retries already made for the page on its service
+        std::size_t service = 0;
     };
 
     void startWhatMayStart();
@@ -94,7 +109,10 @@ private:
     void handBack(std::vector<Page> &pages);
 
     HttpClient &m_client;
-    Text m_address;
+    ViewerServices m_services;
+    std::size_t m_service;
+    std::set<std::size_t> m_failedServices; // backing off already for this fetcher's failures
+    Switched m_switched;
     Text m_keyword;
     std::int32_t m_last;
     SearchSettings m_settings;

@@ -9,6 +9,7 @@
 #include "search/searchexpressions.h"
 
 #include <algorithm>
+#include <cstring>
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
@@ -67,7 +68,16 @@ ResultPageReader::Page ResultPageReader::read(std::string &&body)
         page.limitReached = true;
         return page;
     }
-    const std::string utf8 = AnswerUtf8(std::move(body));
+    return readUtf8(AnswerUtf8(std::move(body)));
+}
+
+ResultPageReader::Page ResultPageReader::readUtf8(std::string_view utf8)
+{
+    Page page;
+    if (utf8.size() > RegexSubject::kMaxBytes) {
+        page.limitReached = true;
+        return page;
+    }
 
     // Where each row starts, and its name.
     struct Name
@@ -76,7 +86,7 @@ ResultPageReader::Page ResultPageReader::read(std::string &&body)
         std::string_view capture;
     };
     std::vector<Name> names;
-    const RegexScanEnd end = m_name.scan(std::string_view(utf8), [&](const std::size_t *offsets) {
+    const RegexScanEnd end = m_name.scan(utf8, [&](const std::size_t *offsets) {
         names.push_back({offsets[0], Group1(utf8, offsets)});
         return true;
     });
@@ -84,7 +94,11 @@ ResultPageReader::Page ResultPageReader::read(std::string &&body)
     page.rows.resize(names.size());
     std::int64_t rowStarts = 0;
     const std::string_view marker = RowStartMarker();
-    for (auto at = utf8.find(marker); at != std::string::npos; at = utf8.find(marker, at + 1))
+    // memmem, not string_view::find: the marker's first character is everywhere in a page.
+    for (const char *at = utf8.data(), *end = at + utf8.size();
+         (at = static_cast<const char *>(
+              ::memmem(at, static_cast<std::size_t>(end - at), marker.data(), marker.size())));
+         ++at)
         ++rowStarts;
     page.rowsUnreadable =
         std::max<std::int64_t>(rowStarts - static_cast<std::int64_t>(names.size()), 0);

@@ -45,6 +45,8 @@ public:
     Page read(std::string_view body);
     // The same, taking the body over (no copy of a large page).
     Page read(std::string &&body);
+    // An answer already made readable by AnswerUtf8.
+    Page readUtf8(std::string_view utf8);
 
 private:
     RegexComponent m_name;

@@ -52,6 +52,10 @@ struct SearchReport
     bool rowLimitReached = false;
     std::string unreachableReason;
     std::int32_t requests = 0; // requests started, retries included
+    // The viewer service that answered page 1 (as the list names it), empty when none did.
+    std::string service;
+    // Each switch from one service to the next, once: "查看服务 A 连不上，改用 B".
+    std::vector<Text> serviceSwitches;
 
     std::vector<PageOutcome> failedPages() const;
 };

@@ -112,6 +112,11 @@ Text StoppedAnnouncement(const Text *total, std::int64_t rows)
     return Concatenate({found, *total, listed, Number(rows), end});
 }
 
+Text ServiceSwitchLine(const std::string &from, const std::string &to)
+{
+    return Utf8ToText("查看服务 " + from + " 连不上，改用 " + to);
+}
+
 Text UnreachableMessage(const std::string &reason)
 {
     static const Text text = Utf8ToText("呜呜，连不上搜索服务，请检查网络后再试一次！\r\n原因：");

@@ -34,6 +34,8 @@ Text RowLimitAnnouncement(const Text &total, std::int64_t limit);
 Text StoppedAnnouncement(const Text *total, std::int64_t rows);
 // The message box for a service that cannot be reached, with the reason on a second line.
 Text UnreachableMessage(const std::string &reason);
+// "查看服务 A 连不上，改用 B", the services as the list names them.
+Text ServiceSwitchLine(const std::string &from, const std::string &to);
 // The message box for a first answer larger than the program reads, with the reason.
 Text AnswerTooLargeMessage(const std::string &reason);
 // The message box for a first answer that is not the viewer's page, with the reason.

@@ -13,4 +13,6 @@ void SearchWindow::appendRows(std::vector<ResultRow> &&rows)
     }
 }
 
+void SearchWindow::setServiceNote(const Text &) {}
+
 } // namespace jiujiu

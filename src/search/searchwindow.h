@@ -38,6 +38,10 @@ public:
     virtual void setSearchRunning(bool running) = 0;
     // True once the user asked the running search to stop. Asked between the search's steps.
     virtual bool stopRequested() = 0;
+    // Which viewer services the search had to leave: one line per switch so far, "查看服务 A
+    // 连不上，改用 B", empty when a search starts. The window shows it as the announcement's tool
+    // tip, the command line on standard error; a window without a place for it ignores it.
+    virtual void setServiceNote(const Text &note);
 };
 
 } // namespace jiujiu

@@ -7,6 +7,7 @@
 #include "regex/regexsubject.h"
 #include "runtime/asciictype.h"
 #include "runtime/conversions.h"
+#include "runtime/settings.h"
 #include "runtime/uiservices.h"
 #include "search/answertext.h"
 #include "search/pagefetcher.h"
@@ -14,6 +15,8 @@
 #include "search/searchexpressions.h"
 #include "search/searchtexts.h"
 #include "search/searchwindow.h"
+#include "search/servicebackoff.h"
+#include "search/viewerservices.h"
 
 #include <algorithm>
 #include <functional>
@@ -93,8 +96,10 @@ private:
 };
 
 SearchWorkflow::SearchWorkflow(SearchWindow &window, RegexObject &regex)
-    : m_window(window), m_regex(regex)
+    : m_window(window), m_regex(regex), m_backoff(std::make_unique<ServiceBackoff>())
 {}
+
+SearchWorkflow::~SearchWorkflow() = default;
 
 SearchOutcome SearchWorkflow::StartSearch()
 {
@@ -141,32 +146,66 @@ SearchOutcome SearchWorkflow::end(SearchOutcome outcome)
     return m_report.outcome = outcome;
 }
 
+// What the first answer said, read once: the total, the pages to read and page 1's rows.
+struct SearchWorkflow::FirstPage
+{
+    bool totalFound = false;
+    std::int32_t pageCount = 0;
+    ResultPageReader::Page read; // how page 1 read; its rows are in `page`
+    PageFetcher::Page page;      // as the fetcher handed it back
+};
+
+void SearchWorkflow::noteSwitch(const ViewerServices &services, std::size_t from, std::size_t to)
+{
+    const Text line = ServiceSwitchLine(services.name(from), services.name(to));
+    auto &switches = m_report.serviceSwitches;
+    if (std::find(switches.begin(), switches.end(), line) != switches.end())
+        return;
+    switches.push_back(line);
+    Text note;
+    for (const Text &each : switches)
+        note += note.empty() ? each : "\n" + each;
+    m_window.setServiceNote(note);
+}
+
 SearchOutcome SearchWorkflow::run(const Text &keyword)
 {
     // The keyword is read once: rows of two keywords never mix under one total.
     RunningGuard guard(*this);
     m_report = SearchReport();
     m_window.deleteAllRows();
+    m_window.setServiceNote(Text());
 
-    // The first answer gives the total and the number of pages. A valid answer is taken as it
-    // is; only a failed request is asked again. One client carries the whole search, so the
-    // pages reuse the first request's connection.
+    // The first answer gives the total, the number of pages and page 1's rows. A valid answer
+    // is taken as it is; only a failed request is asked again. One client carries the whole
+    // search, so the pages reuse the first request's connection.
     HttpClient client;
-    // Matched as the UTF-8 it came in: a large first page is not converted twice.
-    std::shared_ptr<const RegexSubject> first;
-    std::string failure;
-    auto failureKind = PageFetcher::Failure::None;
+    const ViewerServices services(HostSetting(Host::Viewer), m_backoff.get());
+    // Prepared once for every page of the search.
+    ResultPageReader reader;
+    FirstPage first;
     PageFetcher firstRequest(
-        client, keyword, 1, 1, m_settings, [&first](std::int32_t, HttpResponse &&response) {
-            first = RegexSubject::FromUtf8(AnswerUtf8(std::move(response.body)));
-            return PageFetcher::Reading();
-        });
+        client, keyword, 1, 1, m_settings,
+        [this, &reader, &first](std::int32_t, HttpResponse &&response) {
+            // Matched as the UTF-8 it came in: a large first page is not converted twice.
+            std::string utf8 = AnswerUtf8(std::move(response.body));
+            first.read = reader.readUtf8(utf8);
+            first.totalFound =
+                readTotal(RegexSubject::FromUtf8(std::move(utf8)),
+                          static_cast<std::int64_t>(first.read.rows.size()), first.pageCount);
+            PageFetcher::Reading reading;
+            // Only the last page may hold no rows.
+            if (first.read.rows.empty() && first.pageCount > 1)
+                reading.failure = "answer without rows";
+            reading.rows = std::move(first.read.rows);
+            return reading;
+        },
+        services);
+    firstRequest.onSwitched(
+        [this, &services](std::size_t from, std::size_t to) { noteSwitch(services, from, to); });
     const bool answered = Drive(
         firstRequest, [this] { return stopWanted(); },
-        [&failure, &failureKind](PageFetcher::Page &&page) {
-            failure = std::move(page.failure);
-            failureKind = page.kind;
-        });
+        [&first](PageFetcher::Page &&page) { first.page = std::move(page); });
     m_report.requests = firstRequest.requestsStarted();
     if (answered)
         ProcessPendingEvents();
@@ -174,7 +213,9 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
         m_window.setAnnouncement(StoppedAnnouncement(nullptr, 0));
         return end(SearchOutcome::Stopped);
     }
-    if (!failure.empty()) {
+    const std::string &failure = first.page.failure;
+    const auto failureKind = first.page.kind;
+    if (!failure.empty() && failureKind != PageFetcher::Failure::Rejected) {
         // An answer too large or not the viewer's was no network fault: each has a message of
         // its own, and none is taken for a search without results.
         m_report.unreachableReason = failure;
@@ -185,23 +226,37 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
         ShowMessageBox(Value(message), Value(0), Value(SearchMessageTitle()));
         return end(SearchOutcome::Unreachable);
     }
+    m_report.service = services.name(first.page.service);
+    m_backoff->succeeded(m_report.service);
 
-    m_regex.Create(TotalExpression());
-    const std::int32_t totals = m_regex.Execute(first);
-    if (totals < 1) {
+    if (!first.totalFound) {
         ShowMessageBox(Value(NoResultsMessage()), Value(0), Value(SearchMessageTitle()));
         return end(SearchOutcome::NoResults);
     }
-    m_report.total = m_regex.GetSubMatchText(totals, 1);
     m_window.setAnnouncement(TotalAnnouncement(m_report.total));
+    return listPages(keyword, first, client, services, reader);
+}
+
+bool SearchWorkflow::readTotal(const std::shared_ptr<const RegexSubject> &answer,
+                               std::int64_t firstRows, std::int32_t &pageCount)
+{
+    pageCount = 0;
+    m_regex.Create(TotalExpression());
+    const std::int32_t totals = m_regex.Execute(answer);
+    if (totals < 1) {
+        m_regex.Create(Text());
+        m_report.total.clear();
+        return false;
+    }
+    m_report.total = m_regex.GetSubMatchText(totals, 1);
 
     m_regex.Create(LastPageExpression());
-    std::int32_t lastPages = m_regex.Execute(first);
+    std::int32_t lastPages = m_regex.Execute(answer);
     if (lastPages == 0)
         lastPages = 1;
-    std::int32_t pageCount = 0;
     for (std::int32_t i = 1; i <= lastPages; ++i)
         pageCount = ToInteger(Value(m_regex.GetSubMatchText(i, 1)));
+    m_regex.Create(Text());
     // No readable last page, or one below 1: the total was announced, so page 1 is read.
     if (pageCount < 1)
         pageCount = 1;
@@ -211,32 +266,26 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
     // first page's own rows ("0" over a full page) is no bound: the last-page link decides.
     if (pageCount > 1) {
         std::int64_t bound = std::max(m_settings.pageLimit, 1);
-        m_regex.Create(NameExpression());
-        const std::int32_t firstRows = m_regex.Execute(first);
         if (const auto total = TotalNumber(m_report.total);
             total && firstRows > 0 && *total >= firstRows)
             bound = std::clamp<std::int64_t>((*total + firstRows - 1) / firstRows, 1, bound);
         pageCount = static_cast<std::int32_t>(std::min<std::int64_t>(pageCount, bound));
     }
-    // The first answer is read again with the other pages: it need not wait in memory.
-    m_regex.Create(Text());
-    first.reset();
-    return listPages(keyword, pageCount, client);
+    return true;
 }
 
-SearchOutcome SearchWorkflow::listPages(const Text &keyword, std::int32_t pageCount,
-                                        HttpClient &client)
+SearchOutcome SearchWorkflow::listPages(const Text &keyword, FirstPage &first, HttpClient &client,
+                                        const ViewerServices &services, ResultPageReader &reader)
 {
-    m_report.pageCount = std::max(pageCount, 0);
-    if (pageCount > 0)
-        m_window.showProgress(ProgressText(1, pageCount, 0));
+    const std::int32_t pageCount = first.pageCount;
+    m_report.pageCount = pageCount;
+    m_window.showProgress(ProgressText(1, pageCount, 0));
 
-    // Prepared once for every page of the search.
-    ResultPageReader reader;
     // How each page read, by page: the last reading of a retried page counts.
     std::map<std::int32_t, ResultPageReader::Page> readings;
+    readings[1] = std::move(first.read);
     PageFetcher fetcher(
-        client, keyword, 1, pageCount, m_settings,
+        client, keyword, 2, pageCount, m_settings,
         [&reader, &readings, pageCount](std::int32_t page, HttpResponse &&response) {
             PageFetcher::Reading reading;
             ResultPageReader::Page read = reader.read(std::move(response.body));
@@ -246,7 +295,10 @@ SearchOutcome SearchWorkflow::listPages(const Text &keyword, std::int32_t pageCo
             if (reading.rows.empty() && page < pageCount)
                 reading.failure = "answer without rows";
             return reading;
-        });
+        },
+        services, first.page.service);
+    fetcher.onSwitched(
+        [this, &services](std::size_t from, std::size_t to) { noteSwitch(services, from, to); });
     std::int64_t serial = 0;
     int failedInARow = 0;
     std::vector<PageFetcher::Page> abandoned;
@@ -288,6 +340,7 @@ SearchOutcome SearchWorkflow::listPages(const Text &keyword, std::int32_t pageCo
         if (page.number < pageCount)
             m_window.showProgress(ProgressText(page.number + 1, pageCount, serial));
     };
+    onPage(std::move(first.page));
     const bool completed = Drive(
         fetcher, [this] { return stopWanted(); }, onPage);
     for (PageFetcher::Page &page : abandoned)

@@ -6,20 +6,29 @@
 #include "search/searchrequest.h"
 #include "search/searchsettings.h"
 
+#include <memory>
+
 namespace jiujiu {
 
 class HttpClient;
 class RegexObject;
+class RegexSubject;
+class ResultPageReader;
 class SearchWindow;
+class ServiceBackoff;
+class ViewerServices;
 
-// Turns the keyword of the window into its result rows through the viewer service: the first
-// answer gives the total and the number of pages, then the pages are fetched several at once,
-// retried when they fail, and listed strictly in page order. Everything runs on the caller's
+// Turns the keyword of the window into its result rows through the viewer services: the first
+// answer gives the total, the number of pages and page 1's rows, then the other pages are
+// fetched several at once from the service that answered it, retried when they fail, and
+// listed strictly in page order. A service that fails is left for the next of the list, and
+// backs off for the next searches of the run. Everything runs on the caller's
 // thread, which keeps serving the window's events; the window can stop the search.
 class SearchWorkflow final
 {
 public:
     SearchWorkflow(SearchWindow &window, RegexObject &regex);
+    ~SearchWorkflow();
     SearchWorkflow(const SearchWorkflow &) = delete;
     SearchWorkflow &operator=(const SearchWorkflow &) = delete;
 
@@ -36,12 +45,23 @@ public:
     const SearchReport &report() const { return m_report; }
     void setSettings(const SearchSettings &settings) { m_settings = settings; }
     const SearchSettings &settings() const { return m_settings; }
+    // How long each failing viewer service is left alone, over the searches of this workflow.
+    ServiceBackoff &backoff() { return *m_backoff; }
 
 private:
     class RunningGuard;
+    struct FirstPage;
 
     SearchOutcome run(const Text &keyword);
-    SearchOutcome listPages(const Text &keyword, std::int32_t pageCount, HttpClient &client);
+    // Lists page 1 as read from the first answer, then fetches and lists pages 2..pageCount.
+    SearchOutcome listPages(const Text &keyword, FirstPage &first, HttpClient &client,
+                            const ViewerServices &services, ResultPageReader &reader);
+    // Reads the total and the pages to read from the first answer; false when it holds no
+    // total. `firstRows`: the rows page 1 holds.
+    bool readTotal(const std::shared_ptr<const RegexSubject> &answer, std::int64_t firstRows,
+                   std::int32_t &pageCount);
+    // Notes a switch from one viewer service to the next, once per search.
+    void noteSwitch(const ViewerServices &services, std::size_t from, std::size_t to);
     bool stopWanted();
     SearchOutcome end(SearchOutcome outcome);
 
@@ -49,6 +69,7 @@ private:
     RegexObject &m_regex;
     SearchSettings m_settings;
     SearchReport m_report;
+    std::unique_ptr<ServiceBackoff> m_backoff;
     bool m_running = false;
     bool m_stopRequested = false;
 };

@@ -81,7 +81,8 @@ done
 
 # --- file list: exactly these files, nothing of the build's tools or tests ---
 expected=(./usr/bin/jiujiu-cli ./usr/share/man/man1/jiujiu-cli.1.gz
-    ./usr/share/doc/jiujiu/copyright ./usr/share/doc/jiujiu/changelog.gz)
+    ./usr/share/doc/jiujiu/copyright ./usr/share/doc/jiujiu/changelog.gz
+    ./usr/lib/systemd/user/jiujiu-watch@.service ./usr/lib/systemd/user/jiujiu-watch@.timer)
 if [ "$gui" = gui ]; then
     expected+=(./usr/bin/jiujiu ./usr/share/man/man1/jiujiu.1.gz
         ./usr/share/applications/example.jiujiu.Jiujiu.desktop

@@ -59,7 +59,10 @@ std::string Lower(std::string s)
 const char *const kUsage =
     "usage: jiujiu-cli [--format tsv|json|csv|links|xlsx] [--output FILE] "
     "[--merge] [--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] [--max-rows N] "
-    "KEYWORD\n";
+    "KEYWORD\n"
+    "       jiujiu-cli [--save NAME] [OPTIONS] KEYWORD\n"
+    "       jiujiu-cli --saved NAME [--new-only] [--notify] [--format F] [--output FILE]\n"
+    "       jiujiu-cli --list-saved | --forget NAME\n";
 
 // What jiujiu-cli writes for a usage error: the argument and what is wrong, then the usage.
 std::string UsageError(const std::string &why)

@@ -12,7 +12,10 @@ TEST(CliHelp, HelpGoesToStandardOutputOtherOptionsStayErrors)
     const std::string usage =
         "usage: jiujiu-cli [--format tsv|json|csv|links|xlsx] [--output FILE] "
         "[--merge] [--sort COLUMN[:desc]] [--filter EXPR] [--jobs N] [--max-rows N] "
-        "KEYWORD\n";
+        "KEYWORD\n"
+        "       jiujiu-cli [--save NAME] [OPTIONS] KEYWORD\n"
+        "       jiujiu-cli --saved NAME [--new-only] [--notify] [--format F] [--output FILE]\n"
+        "       jiujiu-cli --list-saved | --forget NAME\n";
     const struct
     {
         const char *what;

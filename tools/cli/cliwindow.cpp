@@ -5,6 +5,7 @@
 #include "results/resultexport.h"
 #include "runtime/codepage.h"
 #include "runtime/twohalves.h"
+#include "store/seenfiles.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -88,6 +89,31 @@ CliWindow::CliWindow(Text keyword, CliOptions options, std::FILE *out, std::FILE
 
 CliWindow::~CliWindow() = default;
 
+void CliWindow::setSeenFiles(std::shared_ptr<const SeenFiles> seen)
+{
+    m_seen = std::move(seen);
+    m_rows.setSeenFiles(m_seen.get());
+}
+
+void CliWindow::keepFiles(std::size_t from, std::size_t to)
+{
+    if (!m_seen)
+        return;
+    for (std::size_t r = from; r < to; ++r)
+        if (const Ed2kLink &link = m_rows.row(r).link(); link.valid())
+            m_listedFiles.push_back(*link.file());
+}
+
+void CliWindow::notePrinted(std::size_t row, std::size_t &count,
+                            std::vector<std::string> &names) const
+{
+    if (!m_seen || !m_rows.isNew(row))
+        return;
+    ++count;
+    if (names.size() < kNewNamesKept)
+        names.push_back(TextToUtf8(m_rows.row(row)[NameColumn]));
+}
+
 void CliWindow::setAnnouncement(const Text &text)
 {
     if (text == m_lastAnnouncement)
@@ -96,11 +122,24 @@ void CliWindow::setAnnouncement(const Text &text)
     std::fprintf(m_err, "%s\n", TextToUtf8(text).c_str());
 }
 
+void CliWindow::setServiceNote(const Text &note)
+{
+    if (note.size() < m_noteWritten)
+        m_noteWritten = 0;
+    std::string_view added = std::string_view(note).substr(m_noteWritten);
+    if (!added.empty() && added.front() == '\n')
+        added.remove_prefix(1);
+    if (!added.empty())
+        std::fprintf(m_err, "%s\n", TextToUtf8(added).c_str());
+    m_noteWritten = note.size();
+}
+
 void CliWindow::deleteAllRows()
 {
     m_rows.clear();
     m_written = 0;
     m_listed = 0;
+    m_listedFiles.clear();
 }
 
 int CliWindow::appendRow(const Text &caption)
@@ -251,6 +290,8 @@ std::string CliWindow::formatted(std::size_t row, bool first) const
         if (merged)
             json += ", \"copies\": " + std::to_string(m_rows.copies(row, true));
         json += ", \"status\": " + EscapeJsonString(RowStatusIdentifier(m_rows.mark(row).status));
+        if (m_seen)
+            json += std::string(", \"new\": ") + (m_rows.isNew(row) ? "true" : "false");
         return json + "}";
     }
     case Format::Tsv:
@@ -316,6 +357,8 @@ void CliWindow::flushCompleteRows()
         const std::size_t to = std::min(end, from + kRowsPerSlice);
         std::string out[2];
         std::size_t printed[2] = {0, 0};
+        std::size_t fresh[2] = {0, 0};
+        std::vector<std::string> names[2];
         InTwoHalves(to - from, kRowsForTwoThreads,
                     [&](int half, std::size_t first, std::size_t last) {
                         std::size_t bytes = 0;
@@ -328,13 +371,20 @@ void CliWindow::flushCompleteRows()
                                 continue;
                             appendFormatted(out[half], r, false);
                             ++printed[half];
+                            notePrinted(r, fresh[half], names[half]);
                         }
                     });
         m_printed += printed[0] + printed[1];
+        m_newPrinted += fresh[0] + fresh[1];
+        for (std::vector<std::string> &half : names)
+            for (std::string &name : half)
+                if (m_newNames.size() < kNewNamesKept)
+                    m_newNames.push_back(std::move(name));
         for (const std::string &block : out)
             write(block);
         from = to;
     }
+    keepFiles(m_written, end);
     m_written = end;
     // Printed rows are needed no more: nothing asks for them again.
     m_rows.release();
@@ -357,8 +407,11 @@ void CliWindow::finish()
         flushOutput();
         return;
     }
+    keepFiles(0, m_rows.count());
     const std::vector<std::size_t> listed =
         m_rows.shownOrder(m_options.filter, m_options.merge, m_options.sort);
+    for (std::size_t row : listed)
+        notePrinted(row, m_newPrinted, m_newNames);
     if (m_options.format == Format::Xlsx) {
         std::vector<ResultRow> rows;
         std::vector<ExportNotes> rowNotes;

@@ -11,11 +11,14 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace jiujiu {
+
+class SeenFiles;
 
 // How jiujiu-cli prints what a search lists.
 struct CliOptions
@@ -72,6 +75,8 @@ public:
     int currentSelection() override { return -1; }
     void setSearchRunning(bool) override {}
     // Asked for by the flag, or forced by a failed write: nothing more could be printed.
+    // Each new line of the note goes to standard error as it comes.
+    void setServiceNote(const Text &note) override;
     bool stopRequested() override
     {
         return (m_stopFlag && *m_stopFlag != 0) || !m_writeError.empty();
@@ -96,6 +101,17 @@ public:
         m_marker = std::move(marker);
         m_rows.remark();
     }
+    // A saved search's run, given before the search: what its earlier runs listed tells which
+    // rows are new (the filter's 新, JSON's "new"), and the files this one lists are kept for
+    // the store.
+    void setSeenFiles(std::shared_ptr<const SeenFiles> seen);
+    // The files of the rows listed with a well-formed link, in the order listed (after
+    // finish(); only with seen files).
+    std::vector<FileId> takeListedFiles() { return std::move(m_listedFiles); }
+    // The new rows printed: how many, and the names of the first few (UTF-8).
+    std::size_t newRowsPrinted() const { return m_newPrinted; }
+    const std::vector<std::string> &firstNewNames() const { return m_newNames; }
+    static constexpr std::size_t kNewNamesKept = 5;
 
     static std::string EscapeTsvCell(std::string_view utf8);
     static void AppendTsvCell(std::string &out, std::string_view utf8);
@@ -111,6 +127,10 @@ private:
     bool flushOutput();
     void writeFailed();
     ExportNotes notes(std::size_t row) const;
+    // Keeps the files of rows from..to (held) for the store.
+    void keepFiles(std::size_t from, std::size_t to);
+    // Counts a printed row that is new, keeping its name among the first few.
+    void notePrinted(std::size_t row, std::size_t &count, std::vector<std::string> &names) const;
 
     Text m_keyword;
     CliOptions m_options;
@@ -121,6 +141,11 @@ private:
     ClientMarker m_marker;
     // The rows listed, a page a block; printed rows are let go when nothing needs them later.
     ResultList m_rows;
+    std::shared_ptr<const SeenFiles> m_seen;
+    std::vector<FileId> m_listedFiles;
+    std::size_t m_newPrinted = 0;
+    std::vector<std::string> m_newNames;
+    std::size_t m_noteWritten = 0; // bytes of the service note already on standard error
     std::size_t m_written = 0;
     std::size_t m_printed = 0; // rows that passed the filter and were printed
     std::atomic<std::int64_t> m_listed{0};

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <httplib.h>
 #include <map>
 #include <memory>
@@ -33,6 +34,7 @@ struct Options
     std::set<int> tricklePages; // always: the answer comes at one byte a second, without end
     std::set<int> stallPages;   // always: the request is taken and never answered
     std::set<int> floodPages;   // always: an answer without end, as fast as it is taken
+    bool unavailable = false;   // the viewer answers every request 503
 };
 
 // Threads serving connections: kept-alive connections hold one each while they wait, and so do
@@ -48,9 +50,12 @@ void Usage(std::FILE *to)
     std::fprintf(to, "usage: jiujiu-demo-service [--port N] [--latency-ms N] [--rows-per-page N] "
                      "[--log FILE] [--fail-pages LIST] [--retry-after N] [--drop-pages LIST] "
                      "[--trickle-pages LIST] [--stall-pages LIST] [--flood-pages LIST] "
-                     "[--archive N]\n"
+                     "[--archive N] [--unavailable]\n"
                      "  LIST: page numbers separated by commas, e.g. 2,5\n"
                      "  --archive N: N more resources named 档案馆.第NNNNNN卷.zip\n"
+                     "  --unavailable: the viewer answers every request 503 (the site still "
+                     "answers)\n"
+                     "  The site itself answers GET //search/KEYWORD?page=N&mode=list\n"
                      "  --help: print this and exit\n");
 }
 
@@ -99,6 +104,8 @@ bool ParseOptions(int argc, char **argv, Options &o)
         } else if (arg == "--archive" && hasValue) {
             if (!ParseInt(argv[++i], 0, 1000000, o.archive))
                 return false;
+        } else if (arg == "--unavailable") {
+            o.unavailable = true;
         } else if (arg == "--log" && hasValue) {
             o.logFile = argv[++i];
         } else if (arg == "--fail-pages" && hasValue) {
@@ -206,9 +213,43 @@ int main(int argc, char **argv)
     std::mutex stallMutex;
     std::condition_variable stallEnd; // never signalled: a stalled request just waits
 
+    // The search site's own result page N of the keyword.
+    const auto sitePage = [&options](const std::string &keyword, int page) {
+        const auto found = jiujiu::demo::FindResources(keyword);
+        const int perPage = options.rowsPerPage;
+        const int lastPage = static_cast<int>((found.size() + perPage - 1) / perPage);
+        std::vector<const jiujiu::demo::Resource *> rows;
+        if (page >= 1 && page <= lastPage) {
+            const auto begin = found.begin() + static_cast<long>(page - 1) * perPage;
+            rows.assign(begin, begin + std::min<long>(perPage, found.end() - begin));
+        }
+        const long long total = found.empty() ? -1 : static_cast<long long>(found.size());
+        return jiujiu::demo::SearchResultPage(keyword, rows, total, page, lastPage);
+    };
+    // Made once per key, then sent as made.
+    const auto cached = [&](const std::string &key, const std::function<std::string()> &make) {
+        {
+            std::lock_guard lock(cacheMutex);
+            if (const auto known = answers.find(key); known != answers.end())
+                return known->second;
+        }
+        auto answer = std::make_shared<const std::string>(make());
+        std::lock_guard lock(cacheMutex);
+        if (answers.size() >= kCachedAnswers)
+            answers.clear();
+        answers.emplace(key, answer);
+        return std::shared_ptr<const std::string>(answer);
+    };
+
     server.Post("/Tools/PageCode.aspx", [&](const httplib::Request &req, httplib::Response &res) {
         if (options.latencyMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(options.latencyMs));
+        if (options.unavailable) {
+            res.status = 503;
+            res.set_content("<html><body>503 Service Unavailable</body></html>",
+                            "text/html; charset=utf-8");
+            return;
+        }
         const std::string q = req.get_param_value("q");
         std::string keyword;
         int page = 1;
@@ -261,33 +302,22 @@ int main(int argc, char **argv)
                 return;
             }
         }
-        {
-            std::lock_guard lock(cacheMutex);
-            if (const auto known = answers.find(q); known != answers.end()) {
-                res.set_content(*known->second, "text/html; charset=utf-8");
-                return;
-            }
-        }
-        std::string source;
-        if (parsed) {
-            const auto found = jiujiu::demo::FindResources(keyword);
-            const int perPage = options.rowsPerPage;
-            const int lastPage = static_cast<int>((found.size() + perPage - 1) / perPage);
-            std::vector<const jiujiu::demo::Resource *> rows;
-            if (page >= 1 && page <= lastPage) {
-                const auto begin = found.begin() + static_cast<long>(page - 1) * perPage;
-                rows.assign(begin, begin + std::min<long>(perPage, found.end() - begin));
-            }
-            const long long total = found.empty() ? -1 : static_cast<long long>(found.size());
-            source = jiujiu::demo::SearchResultPage(keyword, rows, total, page, lastPage);
-        }
-        auto answer =
-            std::make_shared<const std::string>(jiujiu::demo::ViewerPage("http://" + q, source));
+        const auto answer = cached("viewer " + q, [&] {
+            return jiujiu::demo::ViewerPage("http://" + q,
+                                            parsed ? sitePage(keyword, page) : std::string());
+        });
         res.set_content(*answer, "text/html; charset=utf-8");
-        std::lock_guard lock(cacheMutex);
-        if (answers.size() >= kCachedAnswers)
-            answers.clear();
-        answers.emplace(q, std::move(answer));
+    });
+
+    // The site itself, at the address the viewer's form names ("HOST//search/KEYWORD?...").
+    server.Get(R"(/+search/(.*))", [&](const httplib::Request &req, httplib::Response &res) {
+        if (options.latencyMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(options.latencyMs));
+        const std::string keyword = req.matches[1];
+        const int page = std::atoi(req.get_param_value("page").c_str());
+        const auto answer = cached("site " + std::to_string(page) + " " + keyword,
+                                   [&] { return sitePage(keyword, page); });
+        res.set_content(*answer, "text/html; charset=utf-8");
     });
 
     server.Get("/iplay.html", [&](const httplib::Request &req, httplib::Response &res) {
