@@ -330,38 +330,23 @@ void ResultListProxy::onRowsInserted(const QModelIndex &parent, int first, int l
     }
 
     // Appended, a page at a time during a search.
-    std::vector<int> shownAdded;
     for (int row = first; row <= last; ++row) {
         if (m_sortColumn >= 0)
             m_keys.push_back(keyFor(row));
-        const bool accepted = accepts(row);
-        m_accepted.push_back(accepted);
-        if (accepted && m_sortColumn < 0)
-            shownAdded.push_back(row);
+        m_accepted.push_back(accepts(row));
+        m_arriving.push_back(row);
     }
     if (m_positionsValid)
         m_position.resize(m_accepted.size(), -1);
-    if (m_sortColumn >= 0) {
-        // Sorted: into the order and shown at the next turn, with the pages listed meanwhile.
-        for (int row = first; row <= last; ++row)
-            m_arriving.push_back(row);
-        if (!m_arrivingQueued) {
-            m_arrivingQueued = true;
-            QMetaObject::invokeMethod(this, &ResultListProxy::showArriving, Qt::QueuedConnection);
-        }
+    if (m_sortColumn < 0) {
+        showArriving(); // after every row shown: at once
         return;
     }
-    for (int row = first; row <= last; ++row)
-        m_order.push_back(row);
-    if (shownAdded.empty())
-        return;
-    const int at = static_cast<int>(m_shown.size());
-    beginInsertRows({}, at, at + static_cast<int>(shownAdded.size()) - 1);
-    m_shown.insert(m_shown.end(), shownAdded.begin(), shownAdded.end());
-    if (m_positionsValid)
-        for (std::size_t i = 0; i < shownAdded.size(); ++i)
-            m_position[static_cast<std::size_t>(shownAdded[i])] = at + static_cast<int>(i);
-    endInsertRows();
+    // Sorted: shown at the next turn, with the pages listed meanwhile.
+    if (!m_arrivingQueued) {
+        m_arrivingQueued = true;
+        QMetaObject::invokeMethod(this, &ResultListProxy::showArriving, Qt::QueuedConnection);
+    }
 }
 
 void ResultListProxy::onRowsChanged(const std::vector<int> &rows)

@@ -87,8 +87,8 @@ private:
     void reshow();
     void relayout(std::vector<int> shown);
     void ensurePositions() const;
-    // Rows listed while sorted: into the sort order, answering those to show (in sort order);
-    // then shown, as rows added at the end or as one layout change.
+    // Rows listed: into the sort order, answering those to show (in sort order); then shown,
+    // as rows added at the end or as one layout change.
     std::vector<int> takeArriving();
     void showArriving();
 
@@ -108,7 +108,7 @@ private:
     std::vector<int> m_shown;            // shown row -> model row
     mutable std::vector<int> m_position; // model row -> shown row or -1
     mutable bool m_positionsValid = false;
-    // Rows listed while sorted, not yet in m_order nor shown (list order).
+    // Rows listed, not yet in m_order nor shown (list order): while sorted, until the next turn.
     std::vector<int> m_arriving;
     bool m_arrivingQueued = false;
 
