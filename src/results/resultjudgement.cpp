@@ -63,15 +63,15 @@ RowReading::RowReading(const ResultRow &row)
     : m_name(TextToUtf8(row[NameColumn])), m_size(TextToUtf8(row[SizeColumn]))
 {
     const Ed2kLink &link = row.link();
-    // The type comes from the file the link names, whatever the name cell says.
-    m_extension = FileExtension(link.name);
+    FileKind kind = FileKindOf(link);
+    m_extension = std::move(kind.extension);
     m_facts.name = m_name;
     m_facts.fileName = link.name.empty() ? std::string_view(m_name) : std::string_view(link.name);
     m_facts.sizeText = m_size;
     m_facts.link = &link;
     const bool sized = link.size && *link.size >= 1 && *link.size <= Ed2kLink::kMaxSize;
     m_facts.fileBytes = sized ? link.size : row.bytes();
-    m_facts.type = FileTypeOfExtension(m_extension);
+    m_facts.type = kind.type;
     m_facts.extension = m_extension;
 }
 

@@ -54,9 +54,9 @@ const ResultList::Facts &ResultList::facts(std::size_t row) const
 
 void ResultList::derive(const ResultRow &row, Facts &facts) const
 {
-    // The type comes from the file the link names, whatever the name cell says.
-    facts.extension = FileExtension(row.link().name);
-    facts.type = FileTypeOfExtension(facts.extension);
+    FileKind kind = FileKindOf(row.link());
+    facts.extension = std::move(kind.extension);
+    facts.type = kind.type;
     facts.broken = !row.link().valid();
     facts.matchKey =
         ResultFilter::MatchKey(TextToUtf8(row[NameColumn]), TextToUtf8(row[LinkColumn]));
