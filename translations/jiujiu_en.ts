@@ -519,5 +519,241 @@ The list keeps the last filter that could be read.</translation>
         <source>已交给客户端：这次已把链接交给 ed2k 客户端，它的下载列表里还没有</source>
         <translation>Handed to the client: the link went to the ed2k client in this run, not yet among its downloads</translation>
     </message>
+    <message>
+        <source>答案读不出来：答案是空的</source>
+        <translation>The answer cannot be read: it is empty</translation>
+    </message>
+    <message>
+        <source>答案读不出来：不是文本</source>
+        <translation>The answer cannot be read: it is not text</translation>
+    </message>
+    <message>
+        <source>答案读不出来：不是查看服务转来的网页</source>
+        <translation>The answer cannot be read: it is not the page the viewer passes on</translation>
+    </message>
+    <message>
+        <source>答案读不出来：压缩的答案解不开</source>
+        <translation>The answer cannot be read: its compression cannot be undone</translation>
+    </message>
+    <message>
+        <source>没有 ed2k 下载工具接收这个链接。</source>
+        <translation>No ed2k download tool takes this link.</translation>
+    </message>
+    <message>
+        <source>链接已复制到剪贴板，可以粘贴到下载工具里。</source>
+        <translation>The link is on the clipboard; paste it into a download tool.</translation>
+    </message>
+    <message>
+        <source>请安装 aMule 等 ed2k 下载工具，并把它设为 ed2k 链接的默认打开程序。</source>
+        <translation>Install an ed2k download tool such as aMule and make it the default program for ed2k links.</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>这个链接无效，不能云播放，也不能交给 ed2k 客户端：</source>
+        <translation>This link is broken: it can be neither played online nor handed to the ed2k client:</translation>
+    </message>
+    <message>
+        <source>选中的链接里有 %1 个无效，没有交给 ed2k 客户端：</source>
+        <translation>%1 of the selected links are broken and were not handed to the ed2k client:</translation>
+    </message>
+    <message>
+        <source>等 %1 个</source>
+        <translation>… %1 in all</translation>
+    </message>
+    <message>
+        <source>可以复制链接，看看哪里不对。</source>
+        <translation>Copy the link to see what is wrong with it.</translation>
+    </message>
+    <message>
+        <source>一个链接也没有交出。</source>
+        <translation>No link was handed on.</translation>
+    </message>
+    <message>
+        <source>其余 %1 个照常交出。</source>
+        <translation>The other %1 were handed on.</translation>
+    </message>
+    <message>
+        <source>未正确选中！</source>
+        <translation>Nothing is selected!</translation>
+    </message>
+    <message>
+        <source>使用云播放在线看吗？<byte value="xd"/>
+否则复制、下载！</source>
+        <translation>Play it online?<byte value="xd"/>
+Otherwise copy and download it!</translation>
+    </message>
+    <message>
+        <source>温馨提示</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>请输入需搜索的关键字！</source>
+        <translation>Please type a keyword to search for!</translation>
+    </message>
+    <message>
+        <source>我和小伙伴们都惊呆了，你的关键字也太冷门了！</source>
+        <translation>Nothing at all was found: that keyword is too rare!</translation>
+    </message>
+    <message>
+        <source>为您找到[%1]枚资源！双击复制、下载！</source>
+        <translation>Found [%1] resources! Double-click to copy and download!</translation>
+    </message>
+    <message>
+        <source>正在读取第 %1/%2 页 · 已列出 %3 条</source>
+        <translation>Reading page %1/%2 · %3 rows listed</translation>
+    </message>
+    <message>
+        <source>第 %1 等 %2 页没能读出来</source>
+        <translation>page(s) %1 and more, %2 in all, could not be read</translation>
+    </message>
+    <message>
+        <source>第 %1 页没能读出来</source>
+        <translation>page(s) %1 could not be read</translation>
+    </message>
+    <message>
+        <source>第 %1 页有 %2 行读不出来</source>
+        <translation>page %1 has %2 unreadable row(s)</translation>
+    </message>
+    <message>
+        <source>%1，第 %2 页有 %3 行读不出来</source>
+        <translation>%1, page %2 has %3 unreadable row(s)</translation>
+    </message>
+    <message>
+        <source>%1，后面 %2 页也没再读</source>
+        <translation>%1, the %2 page(s) after were not read</translation>
+    </message>
+    <message>
+        <source>为您找到[%1]枚资源，只列出了 %2 枚：%3！双击复制、下载！</source>
+        <translation>Found [%1] resources, only %2 listed: %3! Double-click to copy and download!</translation>
+    </message>
+    <message>
+        <source>为您找到[%1]枚资源，结果超过 %2 条，只列出了前 %2 条！双击复制、下载！</source>
+        <translation>Found [%1] resources; more than %2 results, only the first %2 listed! Double-click to copy and download!</translation>
+    </message>
+    <message>
+        <source>搜索已停止！</source>
+        <translation>The search was stopped!</translation>
+    </message>
+    <message>
+        <source>搜索已停止，为您找到[%1]枚资源，已列出 %2 枚！双击复制、下载！</source>
+        <translation>The search was stopped; found [%1] resources, %2 listed! Double-click to copy and download!</translation>
+    </message>
+    <message>
+        <source>呜呜，连不上搜索服务，请检查网络后再试一次！<byte value="xd"/>
+原因：%1</source>
+        <translation>Oh no, the search service cannot be reached; check the network and try again!<byte value="xd"/>
+Reason: %1</translation>
+    </message>
+    <message>
+        <source>呜呜，搜索服务的答案太大，没能读出来！<byte value="xd"/>
+原因：%1</source>
+        <translation>Oh no, the search service&apos;s answer is too large to read!<byte value="xd"/>
+Reason: %1</translation>
+    </message>
+    <message>
+        <source>呜呜，搜索服务的答案读不出来！<byte value="xd"/>
+原因：%1</source>
+        <translation>Oh no, the search service&apos;s answer cannot be read!<byte value="xd"/>
+Reason: %1</translation>
+    </message>
+    <message>
+        <source>答案超过 %1 MB</source>
+        <translation>the answer is over %1 MB</translation>
+    </message>
+    <message>
+        <source>答案超过 %1 字节</source>
+        <translation>the answer is over %1 bytes</translation>
+    </message>
+    <message>
+        <source>这一行没有链接</source>
+        <translation>this row has no link</translation>
+    </message>
+    <message>
+        <source>这不是 ed2k:// 链接</source>
+        <translation>this is not an ed2k:// link</translation>
+    </message>
+    <message>
+        <source>这是 ed2k 服务器或节点列表的链接，不是文件链接</source>
+        <translation>this links to an ed2k server or node list, not to a file</translation>
+    </message>
+    <message>
+        <source>链接里没有文件名</source>
+        <translation>the link has no file name</translation>
+    </message>
+    <message>
+        <source>链接里的大小不是数字</source>
+        <translation>the link&apos;s size is not a number</translation>
+    </message>
+    <message>
+        <source>链接里的大小不在 1 字节到 256 GB 之间</source>
+        <translation>the link&apos;s size is not between 1 byte and 256 GB</translation>
+    </message>
+    <message>
+        <source>链接里的散列不是 32 位十六进制数</source>
+        <translation>the link&apos;s hash is not 32 hexadecimal digits</translation>
+    </message>
+    <message>
+        <source>链接没有以“|/”结尾，可能被截断了</source>
+        <translation>the link does not end in &quot;|/&quot;; it may be cut short</translation>
+    </message>
+    <message>
+        <source>链接无效：%1</source>
+        <translation>Broken link: %1</translation>
+    </message>
+    <message>
+        <source>链接里的文件名%1与名称不符，下载到的可能是另一个文件</source>
+        <translation>The link&apos;s file name %1 does not match the name; the download may be another file</translation>
+    </message>
+    <message>
+        <source>大小一栏写着 %1，链接里的文件却是 %2</source>
+        <translation>The size column says %1, but the link&apos;s file is %2</translation>
+    </message>
+    <message>
+        <source>文件名以 .%1.%2 结尾：看着像%3，打开却会运行程序</source>
+        <translation>The file name ends in .%1.%2: it looks like a %3 file but opening it runs a program</translation>
+    </message>
+    <message>
+        <source>名称里藏着改变文字方向的控制字符，显示出来的扩展名是假的</source>
+        <translation>The name hides characters that turn the text around; the extension shown is fake</translation>
+    </message>
+    <message>
+        <source>名称里藏着改变文字方向的控制字符，显示出来的扩展名是假的（实际是 .%1）</source>
+        <translation>The name hides characters that turn the text around; the extension shown is fake (it is really .%1)</translation>
+    </message>
+    <message>
+        <source>名称写着“%1”，视频却只有 %2，与这个清晰度对不上</source>
+        <translation>The name says &quot;%1&quot; but the video is only %2, too small for that quality</translation>
+    </message>
+    <message>
+        <source>名称写着“%1”，却只有 %2，装不下一整季</source>
+        <translation>The name says &quot;%1&quot; but it is only %2, too small for a whole season</translation>
+    </message>
+    <message>
+        <source>列表里多是视频和音频，这一个却是只有 %1 的压缩包，装不下要找的内容</source>
+        <translation>The list is mostly video and audio, but this one is an archive of only %1, too small for what is sought</translation>
+    </message>
+    <message>
+        <source>资源数 %1 远高于同名的其他 %2 个文件（它们最多 %3），可能是刷出来的</source>
+        <translation>%1 sources, far more than the %2 other files of the same name (at most %3): they may be faked</translation>
+    </message>
+    <message>
+        <source>同一名称下有 %1 个散列不同的文件，大小从 %2 到 %3 不等，难说哪个是真的</source>
+        <translation>%1 files with different hashes share this name, from %2 to %3: hard to say which is real</translation>
+    </message>
+    <message>
+        <source>列表里多是视频和音频（%1 个结果里有 %2 个），这一个却是程序（.%3），可能是冒充的</source>
+        <translation>The list is mostly video and audio (%2 of %1 results), but this one is a program (.%3): it may be posing as one</translation>
+    </message>
+    <message>
+        <source>序号 %1：%2</source>
+        <translation>No. %1: %2</translation>
+    </message>
+    <message>
+        <source>查看服务 %1 连不上，改用 %2</source>
+        <translation>Viewer service %1 cannot be reached; using %2 instead</translation>
+    </message>
 </context>
 </TS>

@@ -2,6 +2,8 @@
 
 #include "runtime/conversions.h"
 #include "ui/controlproperties.h"
+#include "ui/coretexts.h"
+#include "ui/interfacelanguage.h"
 #include "ui/listcommands.h"
 #include "ui/mainwindow.h"
 #include "ui/qttext.h"
@@ -33,7 +35,28 @@ void MainSearchWindow::setCurrentPage(int page)
 
 void MainSearchWindow::setAnnouncement(const Text &text)
 {
-    WriteControlProperty(kWindow, MainWindow::Announcement, PropertyText, -1, Value(text));
+    // The search's texts are Chinese; the line shows them in the interface's language (the
+    // Chinese bytes untouched).
+    const Text shown = InterfaceIsEnglish() ? ToRuntimeText(InterfaceText(ToQString(text))) : text;
+    WriteControlProperty(kWindow, MainWindow::Announcement, PropertyText, -1, Value(shown));
+}
+
+void MainSearchWindow::showFailure(const Text &announcement, const Text &detail)
+{
+    setAnnouncement(announcement);
+    if (auto *window = qobject_cast<MainWindow *>(LoadedWindow(kWindow)))
+        window->setAnnouncementDetail(ToQString(detail));
+}
+
+int MainSearchWindow::insertRow(int at, const Text &caption)
+{
+    return ListInsertItem(ResultList(), Value(at), Value(caption));
+}
+
+void MainSearchWindow::offerRetry(bool offered)
+{
+    if (auto *window = qobject_cast<MainWindow *>(LoadedWindow(kWindow)))
+        window->setRetryOffered(offered);
 }
 
 void MainSearchWindow::showProgress(const Text &text)
@@ -81,7 +104,7 @@ void MainSearchWindow::setSearchRunning(bool running)
 void MainSearchWindow::setServiceNote(const Text &note)
 {
     if (QWidget *announcement = FindControl(MainWindow::control(MainWindow::Announcement)))
-        announcement->setToolTip(ToQString(note));
+        announcement->setToolTip(InterfaceText(ToQString(note)));
 }
 
 bool MainSearchWindow::stopRequested()

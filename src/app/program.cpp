@@ -18,6 +18,8 @@
 #include "ui/desktoptheme.h"
 #include "ui/interfacelanguage.h"
 #include "ui/mainwindow.h"
+#include "ui/reportlistview.h"
+#include "ui/resultlistmodel.h"
 #include "ui/visualstyle.h"
 #include "ui/windowregistry.h"
 
@@ -64,13 +66,16 @@ void Program::connectMainWindow(MainWindow &window)
                      [this] { m_workflow->StartSearch(); });
     QObject::connect(&window, &MainWindow::stopRequested, &window,
                      [this] { m_workflow->stopSearch(); });
+    QObject::connect(&window, &MainWindow::retryRequested, &window,
+                     [this] { m_workflow->RetryFailedPages(); });
     QObject::connect(
         &window, &MainWindow::keywordKeyPressed, &window,
         [this](int key, int modifiers) { m_workflow->OnKeywordKeyPressed(key, modifiers); });
     QObject::connect(&window, &MainWindow::resultDoubleClicked, &window, [this, &window] {
-        ActOnSelectedResult(*m_searchWindow, ShowCloudPlayPage, [&window](const Text &link) {
-            window.clientMarks().noteHandedOver({link});
-        });
+        ActOnSelectedResult(
+            *m_searchWindow, ShowCloudPlayPage,
+            [&window](const Text &link) { window.clientMarks().noteHandedOver({link}); },
+            [&window](int row) { return window.resultList().listModel()->mark(row); });
     });
     // 云播放 from the context menu: no question, the row's link straight to the cloud-play page.
     QObject::connect(&window, &MainWindow::resultPlayRequested, &window, [this](int row) {

@@ -1,5 +1,6 @@
 #include "results/filetype.h"
 
+#include "results/ed2klink.h"
 #include "runtime/asciicase.h"
 #include "runtime/asciictype.h"
 
@@ -142,6 +143,14 @@ std::string FileExtension(std::string_view fileName)
         if (!IsAsciiAlnum(c))
             return {};
     return AsciiLowered(extension);
+}
+
+FileKind FileKindOf(const Ed2kLink &link)
+{
+    FileKind kind;
+    kind.extension = FileExtension(link.name);
+    kind.type = FileTypeOfExtension(kind.extension);
+    return kind;
 }
 
 FileType FileTypeOfExtension(std::string_view extension)

@@ -6,6 +6,8 @@
 
 namespace jiujiu {
 
+struct Ed2kLink;
+
 // The kinds ed2k clients search by, told by a file name's extension.
 enum class FileType : unsigned char
 {
@@ -28,6 +30,16 @@ std::string FileExtension(std::string_view fileName);
 
 // The kind of an extension as FileExtension gives it; Other for one the table lacks.
 FileType FileTypeOfExtension(std::string_view extension);
+
+// A listed file's kind: its extension as FileExtension gives it and the type that tells.
+struct FileKind
+{
+    FileType type = FileType::Other;
+    std::string extension;
+};
+// The kind of the file a link names: it comes from the link's file name, whatever the row's
+// name cell says.
+FileKind FileKindOf(const Ed2kLink &link);
 
 // True for extensions Windows runs when the file is opened (exe, scr, lnk, bat, vbs, ...).
 bool RunsWhenOpened(std::string_view extension);

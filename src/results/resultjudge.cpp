@@ -3,6 +3,7 @@
 #include "results/resultrow.h"
 #include "results/suspicionrules.h"
 #include "runtime/codepage.h"
+#include "runtime/coretext.h"
 
 #include <algorithm>
 
@@ -320,7 +321,8 @@ std::vector<Warning> ResultJudge::warnings(const std::vector<std::size_t> &rows,
             seen.push_back(warning.text);
             // What only another listing says is told with that listing's serial.
             if (i > 0)
-                warning.text = "序号 " + TextToUtf8(row[SerialColumn]) + "：" + warning.text;
+                warning.text = ComposeText(JIUJIU_TEXT("jiujiu", "序号 %1：%2"),
+                                           {TextToUtf8(row[SerialColumn]), warning.text});
             out.push_back(std::move(warning));
         }
     }

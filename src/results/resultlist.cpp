@@ -54,9 +54,9 @@ const ResultList::Facts &ResultList::facts(std::size_t row) const
 
 void ResultList::derive(const ResultRow &row, Facts &facts) const
 {
-    // The type comes from the file the link names, whatever the name cell says.
-    facts.extension = FileExtension(row.link().name);
-    facts.type = FileTypeOfExtension(facts.extension);
+    FileKind kind = FileKindOf(row.link());
+    facts.extension = std::move(kind.extension);
+    facts.type = kind.type;
     facts.broken = !row.link().valid();
     facts.matchKey =
         ResultFilter::MatchKey(TextToUtf8(row[NameColumn]), TextToUtf8(row[LinkColumn]));
@@ -328,6 +328,9 @@ SortKey ResultList::sortKey(std::size_t row, int column, bool merged) const
         const std::uint64_t severity = brokenLink(row) ? 2 : suspicious(row, merged) ? 1 : 0;
         return SortKey::Number(std::optional<std::uint64_t>(severity));
     }
+    case StatusColumn:
+        return SortKey::Number(
+            std::optional<std::uint64_t>(static_cast<std::uint64_t>(mark(row).status)));
     case NameColumn:
         if (const Facts &f = factsOf(row); f.nameKey)
             return *f.nameKey;

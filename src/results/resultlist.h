@@ -36,6 +36,8 @@ public:
     // Columns after the five that sort: the type and the warnings.
     static constexpr int TypeColumn = kResultColumnCount;
     static constexpr int HintColumn = kResultColumnCount + 1;
+    // The client's status (sorted 新, 已有, 下载中, 已取消, 已交给客户端).
+    static constexpr int StatusColumn = kResultColumnCount + 2;
 
     struct Options
     {
@@ -117,7 +119,8 @@ public:
     std::string hint(std::size_t row, bool merged, bool withListings) const;
     // Whether the row is shown and the filter accepts it as shown.
     bool accepts(std::size_t row, const ResultFilter &filter, bool merged) const;
-    // What a row sorts by in a column (the five, TypeColumn or HintColumn) as shown.
+    // What a row sorts by in a column (the five, TypeColumn, HintColumn or StatusColumn) as
+    // shown.
     SortKey sortKey(std::size_t row, int column, bool merged) const;
     // The held rows a filter accepts, in the order of the sort (none: list order).
     std::vector<std::size_t> shownOrder(const ResultFilter &filter, bool merged,

@@ -1,14 +1,15 @@
 #include "results/suspicionrules.h"
 
+#include "results/directioncontrols.h"
 #include "results/ed2klink.h"
 #include "results/sizetext.h"
 #include "runtime/asciicase.h"
 #include "runtime/asciictype.h"
+#include "runtime/coretext.h"
 #include "runtime/utf8.h"
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 
 namespace jiujiu {
 namespace {
@@ -95,14 +96,6 @@ bool HasPart(std::string_view text, const std::array<std::string_view, N> &parts
     return false;
 }
 
-template <class... Args>
-std::string Format(const char *format, Args... args)
-{
-    char buffer[512];
-    const int length = std::snprintf(buffer, sizeof buffer, format, args...);
-    return std::string(buffer, length < 0 ? 0 : std::min<std::size_t>(length, sizeof buffer - 1));
-}
-
 std::string Quoted(std::string_view text)
 {
     // Names in a reason are cut short: a tool tip holds several reasons.
@@ -160,7 +153,9 @@ std::optional<std::string> NameMismatch(const RowFacts &row, const ListFacts &)
     if (shown.empty() || linked.empty() || shown.find(linked) != std::string::npos ||
         linked.find(shown) != std::string::npos)
         return std::nullopt;
-    return "链接里的文件名" + Quoted(row.link->name) + "与名称不符，下载到的可能是另一个文件";
+    return ComposeText(
+        JIUJIU_TEXT("jiujiu", "链接里的文件名%1与名称不符，下载到的可能是另一个文件"),
+        {Quoted(row.link->name)});
 }
 
 std::optional<std::string> SizeMismatch(const RowFacts &row, const ListFacts &)
@@ -173,8 +168,8 @@ std::optional<std::string> SizeMismatch(const RowFacts &row, const ListFacts &)
     const auto bytes = static_cast<double>(*row.link->size);
     if (!range || (bytes >= range->first && bytes <= range->second))
         return std::nullopt;
-    return "大小一栏写着 " + std::string(row.sizeText) + "，链接里的文件却是 " +
-           FormatSizeText(*row.link->size);
+    return ComposeText(JIUJIU_TEXT("jiujiu", "大小一栏写着 %1，链接里的文件却是 %2"),
+                       {row.sizeText, FormatSizeText(*row.link->size)});
 }
 
 std::optional<std::string> DoubleExtension(const RowFacts &row, const ListFacts &)
@@ -190,31 +185,21 @@ std::optional<std::string> DoubleExtension(const RowFacts &row, const ListFacts 
     const FileType looksLike = FileTypeOfExtension(before);
     if (before.empty() || looksLike == FileType::Other || looksLike == FileType::Program)
         return std::nullopt;
-    return "文件名以 ." + before + "." + last + " 结尾：看着像" +
-           std::string(FileTypeName(looksLike)) + "，打开却会运行程序";
+    return ComposeText(JIUJIU_TEXT("jiujiu", "文件名以 .%1.%2 结尾：看着像%3，打开却会运行程序"),
+                       {before, last, FileTypeName(looksLike)});
 }
 
 std::optional<std::string> DirectionControl(const RowFacts &row, const ListFacts &)
 {
-    // U+202A-U+202E and U+2066-U+2069 turn the text after them around: "x\u202Evkm.exe"
-    // shows as "xexe.mkv".
-    const auto hidden = [](std::string_view text) {
-        for (std::size_t at = text.find("\xE2\x80"); at != std::string_view::npos;
-             at = text.find("\xE2\x80", at + 1))
-            if (at + 2 < text.size() && text[at + 2] >= '\xAA' && text[at + 2] <= '\xAE')
-                return true;
-        for (std::size_t at = text.find("\xE2\x81"); at != std::string_view::npos;
-             at = text.find("\xE2\x81", at + 1))
-            if (at + 2 < text.size() && text[at + 2] >= '\xA6' && text[at + 2] <= '\xA9')
-                return true;
-        return false;
-    };
-    if (!hidden(row.name) && !hidden(row.fileName))
+    if (!HasDirectionControls(row.name) && !HasDirectionControls(row.fileName))
         return std::nullopt;
-    std::string reason = "名称里藏着改变文字方向的控制字符，显示出来的扩展名是假的";
-    if (!row.extension.empty())
-        reason += "（实际是 ." + std::string(row.extension) + "）";
-    return reason;
+    if (row.extension.empty())
+        return CoreText(
+            JIUJIU_TEXT("jiujiu", "名称里藏着改变文字方向的控制字符，显示出来的扩展名是假的"));
+    return ComposeText(
+        JIUJIU_TEXT("jiujiu",
+                    "名称里藏着改变文字方向的控制字符，显示出来的扩展名是假的（实际是 .%1）"),
+        {row.extension});
 }
 
 std::optional<std::string> TooSmallForQuality(const RowFacts &row, const ListFacts &)
@@ -235,8 +220,8 @@ std::optional<std::string> TooSmallForQuality(const RowFacts &row, const ListFac
     if (quality.empty() || !FirstWord(simplified, kShortPieces).empty() ||
         HasPart(simplified, kShortPiecesZh))
         return std::nullopt;
-    return "名称写着“" + std::string(quality) + "”，视频却只有 " + FormatSizeText(*row.fileBytes) +
-           "，与这个清晰度对不上";
+    return ComposeText(JIUJIU_TEXT("jiujiu", "名称写着“%1”，视频却只有 %2，与这个清晰度对不上"),
+                       {quality, FormatSizeText(*row.fileBytes)});
 }
 
 // "全30集", "全二十四话", "全季", "整季" in a name key: the marker, empty when there is none.
@@ -284,7 +269,8 @@ std::optional<std::string> TooSmallForSeason(const RowFacts &row, const ListFact
     }
     if (marker.empty())
         return std::nullopt;
-    return "名称写着“" + marker + "”，却只有 " + FormatSizeText(*row.fileBytes) + "，装不下一整季";
+    return ComposeText(JIUJIU_TEXT("jiujiu", "名称写着“%1”，却只有 %2，装不下一整季"),
+                       {marker, FormatSizeText(*row.fileBytes)});
 }
 
 // List rules.
@@ -293,9 +279,11 @@ std::optional<std::string> ProgramAmongMedia(const RowFacts &row, const ListFact
 {
     if (row.type != FileType::Program || !list.mostlyMedia)
         return std::nullopt;
-    return Format(
-        "列表里多是视频和音频（%zu 个结果里有 %zu 个），这一个却是程序（.%s），可能是冒充的",
-        list.typedRows, list.mediaRows, std::string(row.extension).c_str());
+    return ComposeText(
+        JIUJIU_TEXT(
+            "jiujiu",
+            "列表里多是视频和音频（%1 个结果里有 %2 个），这一个却是程序（.%3），可能是冒充的"),
+        {std::to_string(list.typedRows), std::to_string(list.mediaRows), row.extension});
 }
 
 std::optional<std::string> SmallArchiveAmongMedia(const RowFacts &row, const ListFacts &list)
@@ -312,8 +300,9 @@ std::optional<std::string> SmallArchiveAmongMedia(const RowFacts &row, const Lis
     const std::string simplified = Simplified(row.fileName);
     if (!FirstWord(simplified, kCompanions).empty() || HasPart(simplified, kCompanionsZh))
         return std::nullopt;
-    return "列表里多是视频和音频，这一个却是只有 " + FormatSizeText(*row.fileBytes) +
-           " 的压缩包，装不下要找的内容";
+    return ComposeText(
+        JIUJIU_TEXT("jiujiu", "列表里多是视频和音频，这一个却是只有 %1 的压缩包，装不下要找的内容"),
+        {FormatSizeText(*row.fileBytes)});
 }
 
 std::optional<std::string> SourcesFarAbove(const RowFacts &, const ListFacts &list)
@@ -321,18 +310,22 @@ std::optional<std::string> SourcesFarAbove(const RowFacts &, const ListFacts &li
     if (list.sameNameFiles < 3 || !list.mostSources ||
         list.sources < std::max(list.runnerUpSources * 10, list.runnerUpSources + 500))
         return std::nullopt;
-    return Format("资源数 %lld 远高于同名的其他 %zu 个文件（它们最多 %lld），可能是刷出来的",
-                  static_cast<long long>(list.sources), list.sameNameFiles - 1,
-                  static_cast<long long>(list.runnerUpSources));
+    return ComposeText(
+        JIUJIU_TEXT("jiujiu",
+                    "资源数 %1 远高于同名的其他 %2 个文件（它们最多 %3），可能是刷出来的"),
+        {std::to_string(list.sources), std::to_string(list.sameNameFiles - 1),
+         std::to_string(list.runnerUpSources)});
 }
 
 std::optional<std::string> ManyHashesOneName(const RowFacts &, const ListFacts &list)
 {
     if (list.sameNameFiles < 3 || list.largestFile / 2 < list.smallestFile)
         return std::nullopt;
-    return Format("同一名称下有 %zu 个散列不同的文件，大小从 %s 到 %s 不等，难说哪个是真的",
-                  list.sameNameFiles, FormatSizeText(list.smallestFile).c_str(),
-                  FormatSizeText(list.largestFile).c_str());
+    return ComposeText(
+        JIUJIU_TEXT("jiujiu",
+                    "同一名称下有 %1 个散列不同的文件，大小从 %2 到 %3 不等，难说哪个是真的"),
+        {std::to_string(list.sameNameFiles), FormatSizeText(list.smallestFile),
+         FormatSizeText(list.largestFile)});
 }
 
 constexpr SuspicionRule kRules[] = {

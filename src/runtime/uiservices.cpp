@@ -38,6 +38,20 @@ UiServices *&Installed()
 
 UiServices::~UiServices() = default;
 
+int UiServices::detailedMessageBox(const Text &text, int style, const Text &caption,
+                                   const Text &details)
+{
+    static const Text reason = Utf8ToText("\r\n原因：");
+    return messageBox(details.empty() ? text : text + reason + details, style, caption);
+}
+
+int UiServices::choose(const Text &text, const Text &caption, const std::vector<Text> &buttons)
+{
+    if (buttons.size() < 2)
+        return messageBox(text, MbOk | MbIconQuestion, caption) == IdOk ? 0 : -1;
+    return messageBox(text, MbOkCancel | MbIconQuestion, caption) == IdOk ? 0 : 1;
+}
+
 UiServices &CurrentUiServices()
 {
     UiServices *services = Installed();
@@ -78,6 +92,18 @@ int ShowMessageBox(const Value &text, const Value &style, const Value &caption)
     const int button =
         CurrentUiServices().messageBox(message, EffectiveMessageBoxStyle(styleWord), title);
     return button >= IdOk && button <= IdNo ? button - 1 : 0;
+}
+
+int ShowDetailedMessageBox(const Text &text, const Text &details, int style, const Text &caption)
+{
+    const int button = CurrentUiServices().detailedMessageBox(text, EffectiveMessageBoxStyle(style),
+                                                              caption, details);
+    return button >= IdOk && button <= IdNo ? button - 1 : 0;
+}
+
+int AskChoice(const Text &text, const Text &caption, const std::vector<Text> &buttons)
+{
+    return CurrentUiServices().choose(text, caption, buttons);
 }
 
 bool SetClipboardText(const Text &text)

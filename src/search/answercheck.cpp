@@ -1,6 +1,7 @@
 #include "search/answercheck.h"
 
 #include "runtime/codepage.h"
+#include "runtime/coretext.h"
 #include "runtime/utf8.h"
 
 namespace jiujiu {
@@ -32,15 +33,15 @@ std::string UnreadableAnswerReason(std::string_view body)
     if (body.find("&lt;") != std::string_view::npos)
         return {};
     if (body.find_first_not_of(" \t\r\n") == std::string_view::npos)
-        return "答案读不出来：答案是空的";
+        return CoreText(JIUJIU_TEXT("jiujiu", "答案读不出来：答案是空的"));
     if (LooksBinary(body))
-        return "答案读不出来：不是文本";
-    return "答案读不出来：不是查看服务转来的网页";
+        return CoreText(JIUJIU_TEXT("jiujiu", "答案读不出来：不是文本"));
+    return CoreText(JIUJIU_TEXT("jiujiu", "答案读不出来：不是查看服务转来的网页"));
 }
 
 std::string UndecodableAnswerReason()
 {
-    return "答案读不出来：压缩的答案解不开";
+    return CoreText(JIUJIU_TEXT("jiujiu", "答案读不出来：压缩的答案解不开"));
 }
 
 } // namespace jiujiu

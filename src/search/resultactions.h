@@ -1,5 +1,6 @@
 #pragma once
 
+#include "results/rowstatus.h"
 #include "runtime/value.h"
 
 #include <functional>
@@ -34,9 +35,19 @@ std::vector<Text> LinksToHandOn(const std::vector<NamedLink> &rows);
 // Told of a link a program took on the copy path.
 using HandOffListener = std::function<void(const Text &link)>;
 
-// Double-click on a result: asks whether to play it online (cloud-play window) or to copy the
-// link and hand it to the system's ed2k client, saying so when no client took it.
+// What the user's ed2k client knows of a row's file (model row number).
+using RowMarkOf = std::function<RowMark(int row)>;
+
+// Before a file the client already has or is downloading is handed to it: asks "… 仍要交给
+// 客户端吗？" (No the default, Esc No); true to go on. Other files go on without a question.
+bool ConfirmHandOff(const Text &name, const RowMark &mark);
+// The same for several links at once, `known` of them files the client has or downloads.
+bool ConfirmHandOffs(std::size_t known, std::size_t all);
+
+// Double-click on a result: asks whether to play it online (云播放) or to copy the link and
+// hand it to the system's ed2k client (复制并下载), saying so when no client took it. Closing
+// the question or pressing Esc does neither.
 void ActOnSelectedResult(SearchWindow &window, const CloudPlayPageShower &showCloudPlayPage,
-                         const HandOffListener &handedOver = {});
+                         const HandOffListener &handedOver = {}, const RowMarkOf &markOf = {});
 
 } // namespace jiujiu

@@ -32,13 +32,21 @@ Text IncompleteAnnouncement(
 Text RowLimitAnnouncement(const Text &total, std::int64_t limit);
 // The ending of a stopped search; without a total when it was stopped before one was read.
 Text StoppedAnnouncement(const Text *total, std::int64_t rows);
-// The message box for a service that cannot be reached, with the reason on a second line.
+// "正在搜索“keyword”…": the announcement as soon as a search starts.
+Text SearchingAnnouncement(const Text &keyword);
+// A failure reason (UTF-8: libcurl's English or our own) in a few Chinese words: 连接被拒绝,
+// 连接超时, 找不到服务器, 答案超过 64 MB, 连接中断, 服务出错（HTTP 503）…
+std::string FailureInWords(const std::string &reason);
+// "搜索失败：连接被拒绝": the announcement when the search could not begin.
+Text FailedAnnouncement(const std::string &reason);
+// The message box for a service that cannot be reached, the reason in words; the reason
+// itself goes in the box's details.
 Text UnreachableMessage(const std::string &reason);
 // "查看服务 A 连不上，改用 B", the services as the list names them.
 Text ServiceSwitchLine(const std::string &from, const std::string &to);
-// The message box for a first answer larger than the program reads, with the reason.
+// The message box for a first answer larger than the program reads.
 Text AnswerTooLargeMessage(const std::string &reason);
-// The message box for a first answer that is not the viewer's page, with the reason.
+// The message box for a first answer that is not the viewer's page.
 Text UnreadableAnswerMessage(const std::string &reason);
 // The failure reason of an answer past the body cap, as UTF-8 like every failure reason:
 // "答案超过 64 MB".

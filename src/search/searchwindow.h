@@ -20,6 +20,13 @@ public:
     virtual void setCurrentPage(int page) = 0;
     // The announcement line: the total found, and at the end how the search went.
     virtual void setAnnouncement(const Text &text) = 0;
+    // The search could not begin: the announcement says why in words, the detail (the
+    // technical reason) is there for whoever looks closer. A window whose user is told
+    // otherwise (jiujiu-cli's standard error) keeps the default, which shows nothing.
+    virtual void showFailure(const Text &announcement, const Text &detail);
+    // What a window's top line says between the endings: "正在搜索“…”…" as a search starts,
+    // the no-results line. By default nothing.
+    virtual void setStatusLine(const Text &text);
     // How far a running search is, e.g. "正在读取第 3/20 页 · 已列出 100 条".
     virtual void showProgress(const Text &text) = 0;
 
@@ -30,6 +37,14 @@ public:
     // Appends the rows of one page, their serial numbers set. By default a row at a time
     // through appendRow and setCell; windows that keep typed rows take them whole.
     virtual void appendRows(std::vector<ResultRow> &&rows);
+    // Inserts rows, their serial numbers set, before row `at` (at the end when it is past
+    // it). By default a row at a time through insertRow and setCell.
+    virtual void insertRows(int at, std::vector<ResultRow> &&rows);
+    // Inserts a row before row `at` with the caption in column 0; answers its index. By default
+    // it appends, for windows that never take rows out of order.
+    virtual int insertRow(int at, const Text &caption);
+    // Offers, or stops offering, to ask the failed pages of the last search again.
+    virtual void offerRetry(bool offered);
     virtual Text cellText(int row, int column) = 0;
     // First selected row, -1 when none.
     virtual int currentSelection() = 0;

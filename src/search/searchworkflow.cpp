@@ -6,6 +6,7 @@
 #include "regex/regexobject.h"
 #include "regex/regexsubject.h"
 #include "runtime/asciictype.h"
+#include "runtime/codepage.h"
 #include "runtime/conversions.h"
 #include "runtime/settings.h"
 #include "runtime/uiservices.h"
@@ -105,20 +106,33 @@ SearchOutcome SearchWorkflow::StartSearch()
 {
     if (m_running)
         return SearchOutcome::Busy;
-    const Text keyword = m_window.keyword();
-    if (keyword.empty()) {
-        ShowMessageBox(Value(EmptyKeywordMessage()), Value(0), Value(SearchMessageTitle()));
-        m_report = SearchReport();
-        return m_report.outcome = SearchOutcome::EmptyKeyword;
-    }
-    m_window.setCurrentPage(1);
-    return run(keyword);
+    SearchOutcome outcome;
+    do {
+        m_restartWanted = false;
+        const Text keyword = m_window.keyword();
+        if (keyword.empty()) {
+            ShowMessageBox(Value(EmptyKeywordMessage()), Value(0), Value(SearchMessageTitle()));
+            m_report = SearchReport();
+            return m_report.outcome = SearchOutcome::EmptyKeyword;
+        }
+        m_window.setCurrentPage(1);
+        outcome = run(keyword);
+    } while (m_restartWanted);
+    return outcome;
 }
 
 void SearchWorkflow::OnKeywordKeyPressed(int keyCode, int)
 {
-    if (keyCode == 13)
-        StartSearch();
+    if (keyCode != 13)
+        return;
+    // Enter during a search: that search stops, and the one that started it searches the
+    // keyword the box holds now.
+    if (m_running) {
+        m_restartWanted = true;
+        m_stopRequested = true;
+        return;
+    }
+    StartSearch();
 }
 
 SearchOutcome SearchWorkflow::RunSearch()
@@ -173,8 +187,12 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
     // The keyword is read once: rows of two keywords never mix under one total.
     RunningGuard guard(*this);
     m_report = SearchReport();
+    m_retryPages.clear();
+    m_pageRows.clear();
+    m_window.offerRetry(false);
     m_window.deleteAllRows();
     m_window.setServiceNote(Text());
+    m_window.setStatusLine(SearchingAnnouncement(keyword));
 
     // The first answer gives the total, the number of pages and page 1's rows. A valid answer
     // is taken as it is; only a failed request is asked again. One client carries the whole
@@ -223,13 +241,16 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
             failureKind == PageFetcher::Failure::TooLarge     ? AnswerTooLargeMessage(failure)
             : failureKind == PageFetcher::Failure::Unreadable ? UnreadableAnswerMessage(failure)
                                                               : UnreachableMessage(failure);
-        ShowMessageBox(Value(message), Value(0), Value(SearchMessageTitle()));
+        // The top line says it too, the list being empty: never the last search's total.
+        m_window.showFailure(FailedAnnouncement(failure), Utf8ToText(failure));
+        ShowDetailedMessageBox(message, Utf8ToText(failure), 0, SearchMessageTitle());
         return end(SearchOutcome::Unreachable);
     }
     m_report.service = services.name(first.page.service);
     m_backoff->succeeded(m_report.service);
 
     if (!first.totalFound) {
+        m_window.setStatusLine(NoResultsMessage()); // no longer 正在搜索
         ShowMessageBox(Value(NoResultsMessage()), Value(0), Value(SearchMessageTitle()));
         return end(SearchOutcome::NoResults);
     }
@@ -372,6 +393,91 @@ SearchOutcome SearchWorkflow::listPages(const Text &keyword, FirstPage &first, H
     }
     m_window.setAnnouncement(IncompleteAnnouncement(m_report.total, serial, failedPages,
                                                     m_report.pagesNotRead, unreadableRows));
+    // The pages that listed nothing can be asked again; their rows go where they belong.
+    m_retryKeyword = keyword;
+    m_retryPageCount = pageCount;
+    for (const PageOutcome &page : m_report.pages) {
+        m_pageRows[page.page] = page.rows;
+        if (!page.failure.empty())
+            m_retryPages.push_back(page.page);
+    }
+    for (std::int32_t page = pageCount - m_report.pagesNotRead + 1; page <= pageCount; ++page)
+        m_retryPages.push_back(page);
+    m_window.offerRetry(!m_retryPages.empty());
+    return end(SearchOutcome::Incomplete);
+}
+
+SearchOutcome SearchWorkflow::RetryFailedPages()
+{
+    if (m_running)
+        return SearchOutcome::Busy;
+    if (m_retryPages.empty())
+        return m_report.outcome;
+    RunningGuard guard(*this);
+    m_window.offerRetry(false);
+    const std::vector<std::int32_t> pages = std::move(m_retryPages);
+    m_retryPages.clear();
+    HttpClient client;
+    const ViewerServices services(HostSetting(Host::Viewer), m_backoff.get());
+    ResultPageReader reader;
+    const std::int32_t pageCount = m_retryPageCount;
+    const auto read = [&reader, pageCount](std::int32_t page, HttpResponse &&response) {
+        PageFetcher::Reading reading;
+        reading.rows = reader.read(std::move(response.body)).rows;
+        if (reading.rows.empty() && page < pageCount)
+            reading.failure = "answer without rows";
+        return reading;
+    };
+    const auto onPage = [this](PageFetcher::Page &&page) {
+        if (!page.failure.empty()) {
+            m_retryPages.push_back(page.number);
+            return;
+        }
+        // Below the rows of every page before it; the serial numbers after it move on.
+        std::int64_t at = 0;
+        for (const auto &[number, rows] : m_pageRows)
+            if (number < page.number)
+                at += rows;
+        const auto count = static_cast<std::int64_t>(page.rows.size());
+        m_pageRows[page.number] = count;
+        m_window.insertRows(static_cast<int>(at), std::move(page.rows));
+        std::int64_t listed = 0;
+        for (const auto &entry : m_pageRows)
+            listed += entry.second;
+        for (std::int64_t row = at; row < listed; ++row)
+            m_window.setCell(static_cast<int>(row), SerialColumn, ToText(Value(row + 1)));
+    };
+    // One fetcher for each run of consecutive pages.
+    for (std::size_t first = 0; first < pages.size();) {
+        std::size_t last = first;
+        while (last + 1 < pages.size() && pages[last + 1] == pages[last] + 1)
+            ++last;
+        PageFetcher fetcher(client, m_retryKeyword, pages[first], pages[last], m_settings, read,
+                            services);
+        fetcher.onSwitched([this, &services](std::size_t from, std::size_t to) {
+            noteSwitch(services, from, to);
+        });
+        if (!Drive(
+                fetcher, [this] { return stopWanted(); }, onPage)) {
+            for (std::int32_t page = fetcher.nextPage(); page <= pages[last]; ++page)
+                m_retryPages.push_back(page);
+            for (std::size_t rest = last + 1; rest < pages.size(); ++rest)
+                m_retryPages.push_back(pages[rest]);
+            break;
+        }
+        first = last + 1;
+    }
+    std::sort(m_retryPages.begin(), m_retryPages.end());
+    std::int64_t listed = 0;
+    for (const auto &entry : m_pageRows)
+        listed += entry.second;
+    m_report.rows = listed;
+    m_window.offerRetry(!m_retryPages.empty());
+    if (m_retryPages.empty()) {
+        m_window.setAnnouncement(TotalAnnouncement(m_report.total));
+        return end(SearchOutcome::Listed);
+    }
+    m_window.setAnnouncement(IncompleteAnnouncement(m_report.total, listed, m_retryPages, 0));
     return end(SearchOutcome::Incomplete);
 }
 

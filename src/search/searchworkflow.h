@@ -6,7 +6,10 @@
 #include "search/searchrequest.h"
 #include "search/searchsettings.h"
 
+#include <cstdint>
+#include <map>
 #include <memory>
+#include <vector>
 
 namespace jiujiu {
 
@@ -33,10 +36,16 @@ public:
     SearchWorkflow &operator=(const SearchWorkflow &) = delete;
 
     SearchOutcome StartSearch();
-    // Key pressed in the keyword box: Enter (13) searches whatever the modifiers.
+    // Key pressed in the keyword box: Enter (13) searches whatever the modifiers; during a
+    // search it stops that one and searches the box's keyword next.
     void OnKeywordKeyPressed(int keyCode, int modifiers);
     // Searches for the keyword box's text, read once.
     SearchOutcome RunSearch();
+    // Asks again for the pages the last search could not read (重试失败的页) and lists their
+    // rows where they belong, in page order, the serial numbers after them moved on.
+    SearchOutcome RetryFailedPages();
+    // The pages a retry would ask for, in order.
+    const std::vector<std::int32_t> &failedPages() const { return m_retryPages; }
     // Stops the running search soon; the rows listed so far stay.
     void stopSearch();
 
@@ -72,6 +81,13 @@ private:
     std::unique_ptr<ServiceBackoff> m_backoff;
     bool m_running = false;
     bool m_stopRequested = false;
+    bool m_restartWanted = false;
+    // What a retry of the last search needs: its keyword and page count, the rows each page
+    // listed, and the pages that listed none.
+    Text m_retryKeyword;
+    std::int32_t m_retryPageCount = 0;
+    std::map<std::int32_t, std::int64_t> m_pageRows;
+    std::vector<std::int32_t> m_retryPages;
 };
 
 } // namespace jiujiu

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QStyle>
+#include <QTimer>
 #include <algorithm>
 
 namespace jiujiu {
@@ -10,7 +11,38 @@ namespace {
 constexpr int kGap = 6; // between the text and what it must stay clear of
 } // namespace
 
-AnnouncementLabel::AnnouncementLabel(QWidget *parent) : QLabel(parent) {}
+AnnouncementLabel::AnnouncementLabel(QWidget *parent)
+    : QLabel(parent), m_passingTimer(new QTimer(this))
+{
+    m_passingTimer->setSingleShot(true);
+    connect(m_passingTimer, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+}
+
+void AnnouncementLabel::showPassing(const QString &message, int ms)
+{
+    m_passing = message;
+    m_passingOver = text();
+    m_passingTimer->start(ms);
+    update();
+}
+
+void AnnouncementLabel::setDetail(const QString &detail)
+{
+    m_detail = detail;
+    m_detailOf = text();
+}
+
+QString AnnouncementLabel::wholeText() const
+{
+    if (m_detail.isEmpty() || m_detailOf != text())
+        return text();
+    return text() + QLatin1Char('\n') + m_detail;
+}
+
+QString AnnouncementLabel::current() const
+{
+    return m_passingTimer->isActive() && m_passingOver == text() ? m_passing : text();
+}
 
 AnnouncementLabel::~AnnouncementLabel() = default;
 
@@ -30,7 +62,7 @@ QRect AnnouncementLabel::textArea() const
 
 QString AnnouncementLabel::shownText() const
 {
-    return fontMetrics().elidedText(text(), Qt::ElideRight, std::max(textArea().width(), 0));
+    return fontMetrics().elidedText(current(), Qt::ElideRight, std::max(textArea().width(), 0));
 }
 
 void AnnouncementLabel::paintEvent(QPaintEvent *)

@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <functional>
 
+class QTimer;
+
 namespace jiujiu {
 
 // The announcement line. It lies over the toolbar, whose buttons on the right must stay
@@ -23,6 +25,12 @@ public:
 
     // The text as drawn.
     QString shownText() const;
+    // Shows a passing message instead of the text for a while; a new text ends it at once.
+    void showPassing(const QString &message, int ms);
+    // The technical reason beside the text (a failure's), for the tool tip; a new text drops it.
+    void setDetail(const QString &detail);
+    // The whole text and the detail: the line's tool tip.
+    QString wholeText() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -30,7 +38,15 @@ protected:
 private:
     QRect textArea() const;
 
+    // The message or text that is drawn now.
+    QString current() const;
+
     std::function<int()> m_clearFrom;
+    QString m_passing;
+    QString m_passingOver; // the text the passing message lies over
+    QTimer *m_passingTimer = nullptr;
+    QString m_detail;
+    QString m_detailOf; // the text the detail belongs to
 };
 
 } // namespace jiujiu

@@ -14,6 +14,7 @@
 #include "ui/reportlistview.h"
 #include "ui/resultfilterbar.h"
 #include "ui/resultlistactions.h"
+#include "ui/resultlistproxy.h"
 #include "ui/savedsearchesmenu.h"
 #include "ui/statisticsbrowser.h"
 #include "ui/uifonts.h"
@@ -25,17 +26,21 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 
 namespace jiujiu {
 namespace {
@@ -72,6 +77,20 @@ constexpr int kFeedbackItem = 14; // 意见反馈
 constexpr QMargins FallbackFrame(3, 26, 3, 3);
 
 constexpr int ToolbarImageSize = 16;
+// How long a passing message stays in the announcement line.
+constexpr int StatusShownMs = 3000;
+// The compact search row on 显示, left of the filter row.
+constexpr int QuickKeywordWidth = 100;
+
+// The first page's form, at the form's size: centred in a larger page, the disclaimer at its
+// foot.
+constexpr QRect kLogoPlace(166, 46, 440, 84);
+constexpr QRect kKeywordPlace(157, 154, 456, 32);
+constexpr QRect kSearchPlace(237, 211, 264, 48);
+constexpr QRect kDisclaimerPlace(83, 371, 597, 37);
+constexpr QRect kPagesPlace(5, 40, 784, 416);
+constexpr QRect kListPlace(8, 32, 771, 382);
+constexpr QRect kAnnouncementPlace(66, 3, 610, 32);
 // The blank spacer buttons push the two site buttons to the right end, clear of the
 // announcement line.
 constexpr int SpacerButtonWidth = 46;
@@ -158,17 +177,18 @@ MainWindow::MainWindow() : QWidget(nullptr)
     setWindowTitle(QCoreApplication::translate("jiujiu", "啾啾神器 - BT种子搜索神器 - 官方网站：") +
                    ToQString(HostSetting(Host::Site)));
     setWindowIcon(QIcon(QStringLiteral(":/jiujiu/jiujiu.png")));
-    // Fixed border, title bar and system menu, minimise but no maximise, closable.
+    // Title bar and system menu, minimise, maximise, closable; the border resizes, never below
+    // the form's size.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(FormFont(QStringLiteral("宋体"), -12));
 
     buildToolbar();
 
     m_announcement = new AnnouncementLabel(this);
     m_announcement->setObjectName(ControlName(MainWindow::Announcement));
-    m_announcement->setGeometry(66, 3, 610, 32);
+    m_announcement->setGeometry(kAnnouncementPlace);
     m_announcement->setFont(FormFont(QStringLiteral("微软雅黑"), -14));
     m_announcement->setTextFormat(Qt::PlainText);
     m_announcement->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -178,15 +198,28 @@ MainWindow::MainWindow() : QWidget(nullptr)
 
     m_pages = new PageControl(this);
     m_pages->setObjectName(ControlName(MainWindow::Pages));
-    m_pages->setGeometry(5, 40, 784, 416);
+    m_pages->setGeometry(kPagesPlace);
     m_pages->setFont(FormFont(QStringLiteral("微软雅黑"), -16));
     buildFirstPage(m_pages->addPage(QCoreApplication::translate("jiujiu", "首页")));
     buildSecondPage(m_pages->addPage(QCoreApplication::translate("jiujiu", "显示")));
     m_pages->setCurrentIndex(0);
 
     m_announcement->raise();
-    // The text stops short of the toolbar's buttons on the right, the first of them 获取新版.
+    // After a search that could not read every page: ask those pages again.
+    m_retry = new QToolButton(this);
+    m_retry->setObjectName(QStringLiteral("重试失败的页"));
+    m_retry->setText(QCoreApplication::translate("jiujiu", "重试失败的页"));
+    m_retry->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
+    m_retry->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_retry->setToolTip(
+        QCoreApplication::translate("jiujiu", "再请求一次没能读出来的页，结果按页排在原来的位置"));
+    m_retry->hide();
+    connect(m_retry, &QToolButton::clicked, this, &MainWindow::retryRequested);
+    // The text stops short of the toolbar's buttons on the right, the first of them 获取新版,
+    // and of 重试失败的页 while it is offered.
     m_announcement->setClearFrom([this] {
+        if (m_retry->isVisible())
+            return m_retry->x() - m_announcement->x();
         const QList<QAction *> actions = m_toolbar->actions();
         QWidget *button = actions.size() > kUpdateItem
                               ? m_toolbar->widgetForAction(actions[kUpdateItem])
@@ -195,6 +228,9 @@ MainWindow::MainWindow() : QWidget(nullptr)
                    ? button->mapTo(this, QPoint()).x() - m_announcement->x()
                    : m_announcement->width();
     });
+    for (QAction *action : m_toolbar->actions())
+        if (QWidget *button = m_toolbar->widgetForAction(action))
+            button->installEventFilter(this);
     colourTexts();
     describeControls();
     fitOuterSize();
@@ -271,9 +307,9 @@ void MainWindow::buildFirstPage(QWidget *page)
     m_statistics->setObjectName(ControlName(MainWindow::StatisticsView));
     m_statistics->setGeometry(0, 400, 1, 1);
 
-    auto *logo = new QLabel(page);
+    auto *logo = m_logo = new QLabel(page);
     logo->setObjectName(ControlName(MainWindow::Logo));
-    logo->setGeometry(166, 46, 440, 84);
+    logo->setGeometry(kLogoPlace);
     logo->setPixmap(ResourcePicture(QStringLiteral(":/jiujiu/logo.jpg")));
     logo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
@@ -285,7 +321,7 @@ void MainWindow::buildFirstPage(QWidget *page)
 
     auto *disclaimer = m_disclaimer = new QLabel(page);
     disclaimer->setObjectName(ControlName(MainWindow::Disclaimer));
-    disclaimer->setGeometry(83, 371, 597, 37);
+    disclaimer->setGeometry(kDisclaimerPlace);
     disclaimer->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
     disclaimer->setTextFormat(Qt::PlainText);
     disclaimer->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -296,7 +332,7 @@ void MainWindow::buildFirstPage(QWidget *page)
 
     m_search = new QPushButton(QCoreApplication::translate("jiujiu", "开始啾啾搜索"), page);
     m_search->setObjectName(ControlName(MainWindow::SearchButton));
-    m_search->setGeometry(237, 211, 264, 48);
+    m_search->setGeometry(kSearchPlace);
     m_search->setFont(FormFont(QStringLiteral("宋体"), -21));
     m_search->setAutoDefault(false);
     connect(m_search, &QPushButton::clicked, this, [this] {
@@ -314,7 +350,7 @@ void MainWindow::buildFirstPage(QWidget *page)
 
     m_keyword = new QLineEdit(page);
     m_keyword->setObjectName(ControlName(MainWindow::KeywordBox));
-    m_keyword->setGeometry(157, 154, 456, 32);
+    m_keyword->setGeometry(kKeywordPlace);
     m_keyword->setFont(FormFont(QStringLiteral("宋体"), -20));
     m_keyword->installEventFilter(this);
 
@@ -328,13 +364,62 @@ void MainWindow::buildSecondPage(QWidget *page)
 {
     m_list = new ReportListView(page);
     m_list->setObjectName(ControlName(MainWindow::ResultList));
-    m_list->setGeometry(8, 32, 771, 382);
+    m_list->setGeometry(kListPlace);
     m_list->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
     connect(m_list, &ReportListView::itemDoubleClicked, this, &MainWindow::resultDoubleClicked);
 
+    // Searching again from the results: the keyword box mirrors 编辑框1 and its keys take the
+    // same path; the button starts or stops like 按钮1.
+    m_searchRow = new QWidget(page);
+    m_searchRow->setObjectName(QStringLiteral("显示搜索栏"));
+    m_searchRow->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
+    auto *row = new QHBoxLayout(m_searchRow);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(4);
+    m_quickKeyword = new QLineEdit(m_searchRow);
+    m_quickKeyword->setObjectName(QStringLiteral("显示关键字"));
+    m_quickKeyword->setFixedWidth(QuickKeywordWidth);
+    m_quickKeyword->setPlaceholderText(QCoreApplication::translate("jiujiu", "关键字"));
+    m_quickKeyword->installEventFilter(this);
+    // A tool button: narrower than a push button under the skin, the filter row needs the room.
+    m_quickSearch = new QToolButton(m_searchRow);
+    m_quickSearch->setText(QCoreApplication::translate("jiujiu", "搜索"));
+    m_quickSearch->setObjectName(QStringLiteral("显示搜索"));
+    m_quickSearch->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_quickSearch->setFocusPolicy(Qt::StrongFocus);
+    row->addWidget(m_quickKeyword);
+    row->addWidget(m_quickSearch);
+    row->addWidget(m_saved->addButton(m_quickKeyword, m_searchRow));
+    connect(m_quickSearch, &QToolButton::clicked, m_search, &QPushButton::click);
+    connect(m_quickKeyword, &QLineEdit::textChanged, m_keyword, [this](const QString &text) {
+        if (m_keyword->text() != text)
+            m_keyword->setText(text);
+    });
+    connect(m_keyword, &QLineEdit::textChanged, m_quickKeyword, [this](const QString &text) {
+        if (m_quickKeyword->text() != text)
+            m_quickKeyword->setText(text);
+    });
+
     m_filterBar = new ResultFilterBar(m_list->shownModel(), page);
     m_filterBar->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
+    m_filterBar->problemLine()->setFont(FormFont(QStringLiteral("微软雅黑"), -12));
+    connect(m_filterBar, &ResultFilterBar::problemChanged, this, &MainWindow::layOut);
+    connect(m_filterBar, &ResultFilterBar::listWanted, this, &MainWindow::focusList);
+    // After a search starts, its first rows take the focus from the box or button that
+    // started it.
+    connect(m_list->shownModel(), &QAbstractItemModel::rowsInserted, this, [this] {
+        if (!m_focusListOnRows)
+            return;
+        m_focusListOnRows = false;
+        QWidget *focus = QApplication::focusWidget();
+        if (!focus || focus == m_keyword || focus == m_search || focus == m_quickKeyword ||
+            focus == m_quickSearch || focus == m_list)
+            focusList();
+    });
     m_resultActions = new ResultListActions(m_list);
+    connect(m_resultActions, &ResultListActions::linksCopied, this, [this](int count) {
+        showStatus(QCoreApplication::translate("jiujiu", "已复制 %1 条链接").arg(count));
+    });
     connect(m_resultActions, &ResultListActions::playRequested, this,
             &MainWindow::resultPlayRequested);
     m_clientMarks = new ClientMarksWatcher(m_list->listModel(), m_list);
@@ -351,7 +436,85 @@ void MainWindow::placeFilterBar()
     const QRect tabs = m_pages->tabBar()->geometry();
     const int left = std::max(tabs.right() + 12, 120);
     const int right = m_list->geometry().right();
-    m_filterBar->setGeometry(left, 3, right - left + 1, 26);
+    m_searchRow->adjustSize();
+    m_searchRow->setGeometry(left, 3, m_searchRow->sizeHint().width(), 26);
+    const int filterLeft = m_searchRow->geometry().right() + 9;
+    m_filterBar->setGeometry(filterLeft, 3, right - filterLeft + 1, 26);
+}
+
+QSize MainWindow::formSize() const
+{
+    const QMargins frame = FrameMargins(*this);
+    return {OuterWidth - frame.left() - frame.right(), OuterHeight - frame.top() - frame.bottom()};
+}
+
+void MainWindow::layOut()
+{
+    const QSize form = formSize();
+    const int dx = std::max(width() - form.width(), 0);
+    const int dy = std::max(height() - form.height(), 0);
+    // A Windows toolbar stretches across its parent; the blank buttons need the room.
+    m_toolbar->setGeometry(0, -1, width(), 28);
+    m_announcement->setGeometry(kAnnouncementPlace.adjusted(0, 0, dx, 0));
+    m_pages->setGeometry(kPagesPlace.adjusted(0, 0, dx, dy));
+    const QPoint centred(dx / 2, dy / 2);
+    m_logo->setGeometry(kLogoPlace.translated(centred));
+    m_keyword->setGeometry(kKeywordPlace.translated(centred));
+    m_search->setGeometry(kSearchPlace.translated(centred));
+    m_disclaimer->setGeometry(kDisclaimerPlace.translated(dx / 2, dy));
+    // A filter that cannot be read says why in a line above the list, which gives up its top.
+    QLabel *problem = m_filterBar->problemLine();
+    const int line =
+        problem->isVisibleTo(problem->parentWidget()) ? problem->sizeHint().height() : 0;
+    m_list->setGeometry(kListPlace.adjusted(0, line, dx, dy));
+    placeFilterBar();
+    // 重试失败的页 stands left of 获取新版, on the announcement's line.
+    const QList<QAction *> actions = m_toolbar->actions();
+    if (QWidget *update = actions.size() > kUpdateItem
+                              ? m_toolbar->widgetForAction(actions[kUpdateItem])
+                              : nullptr) {
+        const QSize hint = m_retry->sizeHint();
+        m_retry->setGeometry(update->mapTo(this, QPoint()).x() - hint.width() - 6,
+                             (27 - hint.height()) / 2, hint.width(), hint.height());
+    }
+    problem->setGeometry(m_list->x(), kListPlace.top(), m_list->width(), line);
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layOut();
+}
+
+void MainWindow::focusList()
+{
+    setCurrentPage(1);
+    m_list->setFocus(Qt::TabFocusReason);
+    if (m_list->currentSelection() < 0 && m_list->shownModel()->rowCount() > 0)
+        m_list->setCurrentSelection(m_list->shownRows().front());
+}
+
+void MainWindow::showStatus(const QString &text)
+{
+    m_announcement->showPassing(text, StatusShownMs);
+}
+
+void MainWindow::setRetryOffered(bool offered)
+{
+    m_retry->setVisible(offered);
+    if (offered)
+        m_retry->raise();
+    m_announcement->update();
+}
+
+void MainWindow::setAnnouncementDetail(const QString &detail)
+{
+    m_announcement->setDetail(detail);
+}
+
+QString MainWindow::announcementToolTip() const
+{
+    return m_announcement->wholeText();
 }
 
 void MainWindow::focusFilter()
@@ -397,7 +560,10 @@ void MainWindow::setSearchRunning(bool running)
         m_resultActions->setKeyword(m_keyword->text());
     m_search->setText(running ? QCoreApplication::translate("jiujiu", "停止搜索")
                               : QCoreApplication::translate("jiujiu", "开始啾啾搜索"));
+    m_quickSearch->setText(running ? QCoreApplication::translate("jiujiu", "停止")
+                                   : QCoreApplication::translate("jiujiu", "搜索"));
     m_stopShortcut->setEnabled(running);
+    m_focusListOnRows = running;
     if (m_saved && running)
         m_saved->searchStarted();
     else if (m_saved)
@@ -473,6 +639,13 @@ void MainWindow::describeControls()
              QCoreApplication::translate("jiujiu", "要搜索的关键字，按回车开始搜索"));
     describe(m_search, m_search->text(),
              QCoreApplication::translate("jiujiu", "开始搜索；搜索时再按一次停止"));
+    describe(m_quickKeyword, QCoreApplication::translate("jiujiu", "关键字"),
+             QCoreApplication::translate(
+                 "jiujiu", "要搜索的关键字，按回车开始搜索；搜索时按回车换成新的关键字"));
+    describe(m_quickSearch, QCoreApplication::translate("jiujiu", "搜索"),
+             QCoreApplication::translate("jiujiu", "开始搜索；搜索时再按一次停止"));
+    m_quickKeyword->setToolTip(m_quickKeyword->accessibleDescription());
+    m_quickSearch->setToolTip(QCoreApplication::translate("jiujiu", "搜索；搜索时停止 (Esc)"));
     describe(
         m_list, QCoreApplication::translate("jiujiu", "搜索结果"),
         QCoreApplication::translate(
@@ -493,7 +666,19 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_pages->tabBar() &&
         (event->type() == QEvent::Resize || event->type() == QEvent::Move))
         placeFilterBar();
-    if (watched == m_keyword && event->type() == QEvent::KeyPress) {
+    // The announcement lies over the toolbar's buttons: over its text, their tool tip is the
+    // announcement's whole text.
+    if (event->type() == QEvent::ToolTip && watched->isWidgetType() &&
+        static_cast<QWidget *>(watched)->parentWidget() == m_toolbar) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QPoint at = m_announcement->mapFromGlobal(help->globalPos());
+        if (m_announcement->rect().contains(at) &&
+            m_announcement->shownText() != announcementToolTip()) {
+            QToolTip::showText(help->globalPos(), announcementToolTip(), m_announcement);
+            return true;
+        }
+    }
+    if ((watched == m_keyword || watched == m_quickKeyword) && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         emit keywordKeyPressed(VirtualKeyCode(*key), ModifierState(*key));
     }
@@ -502,12 +687,11 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 void MainWindow::fitOuterSize()
 {
-    const QMargins frame = FrameMargins(*this);
-    setFixedSize(OuterWidth - frame.left() - frame.right(),
-                 OuterHeight - frame.top() - frame.bottom());
-    // A Windows toolbar stretches across its parent; the blank buttons need the room.
-    m_toolbar->setGeometry(0, -1, width(), 28);
-    placeFilterBar();
+    // Opened at the form's size; never smaller, larger as the user likes.
+    const QSize form = formSize();
+    setMinimumSize(form);
+    resize(form);
+    layOut();
 }
 
 void MainWindow::centreOnScreen()

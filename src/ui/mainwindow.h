@@ -11,6 +11,7 @@ class QLineEdit;
 class QPushButton;
 class QShortcut;
 class QToolBar;
+class QToolButton;
 
 namespace jiujiu {
 
@@ -74,6 +75,20 @@ public:
     ClientMarksWatcher &clientMarks() const { return *m_clientMarks; }
     // Ctrl+F: the results page with the filter box focused.
     void focusFilter();
+    // The compact search row on 显示: a keyword box kept equal to 编辑框1 and one 搜索 / 停止
+    // button, in a row of its own that more controls can join.
+    QWidget &resultsSearchRow() const { return *m_searchRow; }
+    QLineEdit &resultsKeywordBox() const { return *m_quickKeyword; }
+    // A passing message in the announcement line ("已复制 3 条链接"); the announcement comes
+    // back after a few seconds, or as soon as it changes.
+    void showStatus(const QString &text);
+    // The announcement's tool tip beside its whole text: the technical reason of a failure.
+    void setAnnouncementDetail(const QString &detail);
+    // The announcement line's tool tip: its whole text, and the detail when there is one.
+    QString announcementToolTip() const;
+    // Shows or hides 重试失败的页, beside the announcement.
+    void setRetryOffered(bool offered);
+    QToolButton &retryButton() const { return *m_retry; }
     StatisticsBrowser &statisticsBrowser() const { return *m_statistics; }
     // 保存搜索 (Ctrl+S on 显示), the 收藏 drop-down and the keyword history.
     SavedSearchesMenu &savedSearches() const { return *m_saved; }
@@ -115,6 +130,8 @@ signals:
     void resultDoubleClicked();
     // 云播放 chosen from the list's context menu for a row (the list commands' number).
     void resultPlayRequested(int row);
+    // 重试失败的页 clicked.
+    void retryRequested();
     // An item of 工具条1 clicked, after its command has run.
     void toolbarClicked(int index);
 
@@ -123,13 +140,20 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildToolbar();
     void buildFirstPage(QWidget *page);
     void buildSecondPage(QWidget *page);
     void fitOuterSize();
+    // Places the controls: the form's layout at the form's size, the room of a larger window
+    // given to the list, the tabs and the filter row, the first page's form kept centred.
+    void layOut();
     void placeFilterBar();
+    // The list takes the focus on its current row, the first when none is.
+    void focusList();
+    QSize formSize() const;
     // The announcement's blue and the disclaimer's grey, legible on the palette in use.
     void colourTexts();
     // Names and descriptions for a screen reader: the form's object names are no words.
@@ -143,6 +167,12 @@ private:
     QLabel *m_disclaimer = nullptr;
     QLineEdit *m_keyword = nullptr;
     QPushButton *m_search = nullptr;
+    QWidget *m_searchRow = nullptr;
+    QLineEdit *m_quickKeyword = nullptr;
+    QToolButton *m_quickSearch = nullptr;
+    QLabel *m_logo = nullptr;
+    QToolButton *m_retry = nullptr;
+    bool m_focusListOnRows = false;
     QShortcut *m_stopShortcut = nullptr;
     ReportListView *m_list = nullptr;
     ResultFilterBar *m_filterBar = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/qttext.h"
 
+#include "results/directioncontrols.h"
 #include "runtime/codepage.h"
 
 #include <QCoreApplication>
@@ -37,6 +38,20 @@ Text ToRuntimeText(const QString &text)
     if (IsAscii(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()))))
         return utf8.toStdString();
     return Utf8ToText(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+}
+
+QString Isolated(const QString &text)
+{
+    if (text.isEmpty())
+        return text;
+    return QChar(0x2068) + text + QChar(0x2069);
+}
+
+QString WithVisibleControls(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return QString::fromStdString(WithVisibleDirectionControls(
+        std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()))));
 }
 
 // The words the core gives the window, for the translations.

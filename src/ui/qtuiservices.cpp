@@ -1,5 +1,6 @@
 #include "ui/qtuiservices.h"
 
+#include "ui/coretexts.h"
 #include "ui/qttext.h"
 
 #include <QAbstractButton>
@@ -102,9 +103,11 @@ int IdFor(QMessageBox::StandardButton button)
 std::unique_ptr<QMessageBox> MakeMessageBox(const Text &text, int style, const Text &caption)
 {
     auto box = std::make_unique<QMessageBox>();
-    box->setWindowTitle(ToQString(caption));
+    // The search's own messages are Chinese; they show in the interface's language.
+    box->setWindowTitle(InterfaceText(ToQString(caption)));
     // The text arrives with Windows line ends.
-    box->setText(ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    box->setText(
+        InterfaceText(ToQString(text)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     box->setTextFormat(Qt::PlainText);
     box->setIcon(IconFor(style));
     box->setStandardButtons(ButtonsFor(style));
@@ -165,6 +168,56 @@ int QtUiServices::messageBox(const Text &text, int style, const Text &caption)
     const std::unique_ptr<QMessageBox> box = MakeMessageBox(text, style, caption);
     box->exec();
     return MessageBoxAnswer(*box);
+}
+
+int QtUiServices::detailedMessageBox(const Text &text, int style, const Text &caption,
+                                     const Text &details)
+{
+    if (m_answerer || details.empty())
+        return UiServices::detailedMessageBox(text, style, caption, details);
+    const std::unique_ptr<QMessageBox> box = MakeMessageBox(text, style, caption);
+    SetDetails(*box, details);
+    box->exec();
+    return MessageBoxAnswer(*box);
+}
+
+void SetDetails(QMessageBox &box, const Text &details)
+{
+    // Below the text, smaller: what a technician asks for, not what the user must read.
+    box.setInformativeText(QCoreApplication::translate("jiujiu", "技术原因：") +
+                           ToQString(details));
+}
+
+std::unique_ptr<QMessageBox> MakeChoiceBox(const Text &text, const Text &caption,
+                                           const std::vector<Text> &buttons)
+{
+    auto box = std::make_unique<QMessageBox>();
+    box->setObjectName(QStringLiteral("选择框"));
+    box->setWindowTitle(ToQString(caption));
+    box->setTextFormat(Qt::PlainText);
+    box->setText(ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    box->setIcon(QMessageBox::Question);
+    // Neither a reject nor a "no" role: QMessageBox then has no escape button, and Esc and the
+    // title bar's close button are ignored.
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        QPushButton *button = box->addButton(
+            ToQString(buttons[i]), i == 0 ? QMessageBox::AcceptRole : QMessageBox::ActionRole);
+        button->setProperty("choice", static_cast<int>(i));
+        if (i == 0)
+            box->setDefaultButton(button);
+    }
+    box->setWindowModality(Qt::ApplicationModal);
+    return box;
+}
+
+int QtUiServices::choose(const Text &text, const Text &caption, const std::vector<Text> &buttons)
+{
+    if (m_answerer)
+        return UiServices::choose(text, caption, buttons);
+    const std::unique_ptr<QMessageBox> box = MakeChoiceBox(text, caption, buttons);
+    box->exec();
+    const QAbstractButton *clicked = box->clickedButton();
+    return clicked ? clicked->property("choice").toInt() : -1;
 }
 
 bool QtUiServices::setClipboardText(const Text &text)

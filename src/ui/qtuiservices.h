@@ -36,6 +36,11 @@ public:
     void setAnswerer(Answerer answerer) { m_answerer = std::move(answerer); }
 
     int messageBox(const Text &text, int style, const Text &caption) override;
+    // With an answerer set the details follow the text, as by default.
+    int detailedMessageBox(const Text &text, int style, const Text &caption,
+                           const Text &details) override;
+    // With an answerer set: asked as an OK/Cancel box, as by default.
+    int choose(const Text &text, const Text &caption, const std::vector<Text> &buttons) override;
     bool setClipboardText(const Text &text) override;
     void clearClipboard() override;
     bool dispatchPendingEvents() override;
@@ -57,6 +62,13 @@ private:
 // Yes/No/Cancel, Yes/No, Retry/Cancel), icon, default button, no owner, application-modal
 // (and kept on top when system-modal is asked for).
 std::unique_ptr<QMessageBox> MakeMessageBox(const Text &text, int style, const Text &caption);
+
+// The technical details of detailedMessageBox, in the box's part below its text.
+void SetDetails(QMessageBox &box, const Text &details);
+
+// The question of `choose`: one button per choice, none of them taken by Esc or by closing.
+std::unique_ptr<QMessageBox> MakeChoiceBox(const Text &text, const Text &caption,
+                                           const std::vector<Text> &buttons);
 
 // The identifier (IdOk ...) of the button a message box was closed with; IdCancel when it was
 // closed without one and offers Cancel, else the only button's identifier.

@@ -1,6 +1,7 @@
 #include "ui/reportlistview.h"
 
 #include "results/collator.h"
+#include "ui/resultcelldelegate.h"
 #include "ui/resultcolumnsmenu.h"
 #include "ui/resultlistmodel.h"
 #include "ui/resultlistproxy.h"
@@ -11,6 +12,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QStyleOptionHeader>
 #include <algorithm>
 
@@ -35,6 +37,17 @@ protected:
     }
 };
 
+// The active selection colour a third of the way from the list's background: plainly there,
+// plainly not the focused list's.
+QColor InactiveSelection(const QPalette &palette)
+{
+    const QColor on = palette.color(QPalette::Active, QPalette::Highlight);
+    const QColor base = palette.color(QPalette::Active, QPalette::Base);
+    const auto mix = [](int a, int b) { return (a * 2 + b * 3) / 5; };
+    return QColor(mix(on.red(), base.red()), mix(on.green(), base.green()),
+                  mix(on.blue(), base.blue()));
+}
+
 } // namespace
 
 ReportListView::ReportListView(QWidget *parent) : ReportListView(Collator::ForEnvironment(), parent)
@@ -57,6 +70,9 @@ ReportListView::ReportListView(const Collator &collator, QWidget *parent)
     setCornerButtonEnabled(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setMouseTracking(false); // no hot tracking
+    // Tab moves on to the next control instead of walking the cells.
+    setTabKeyNavigation(false);
+    setItemDelegate(new ResultCellDelegate(this));
 
     QHeaderView *rows = verticalHeader();
     rows->hide();
@@ -84,6 +100,16 @@ ReportListView::ReportListView(const Collator &collator, QWidget *parent)
     // The type tag and warning mark before each name; the columns 类型 and 提示 on request.
     setIconSize(ResultMarkSize());
     m_columnsMenu = new ResultColumnsMenu(this);
+
+    connect(columns, &QHeaderView::sectionResized, this, [this](int column, int, int) {
+        if (column == SizeColumn || column == SourcesColumn)
+            keepReadable(column);
+    });
+    // Texts wider than the form's columns may come with any page.
+    connect(m_proxy, &QAbstractItemModel::rowsInserted, this, [this] {
+        keepReadable(SizeColumn);
+        keepReadable(SourcesColumn);
+    });
 
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex &) { emit itemDoubleClicked(currentSelection()); });
@@ -168,29 +194,59 @@ void ReportListView::mouseDoubleClickEvent(QMouseEvent *event)
     QTableView::mouseDoubleClickEvent(event);
 }
 
+void ReportListView::keepReadable(int column)
+{
+    if (m_fitting)
+        return;
+    // Only the rows in view are measured: cheap on a list of any length.
+    const int needed = sizeHintForColumn(column);
+    const int width = columnWidth(column);
+    if (needed <= width)
+        return;
+    m_fitting = true;
+    setColumnWidth(column, needed);
+    setColumnWidth(NameColumn, std::max(columnWidth(NameColumn) - (needed - width), 40));
+    m_fitting = false;
+}
+
+void ReportListView::resizeEvent(QResizeEvent *event)
+{
+    QTableView::resizeEvent(event);
+    const int width = event->size().width();
+    if (m_lastWidth >= 0 && width != m_lastWidth) {
+        // The room goes to the name and the link, two parts to one; the widths the user gave
+        // them stay, grown or shrunk by the same amount.
+        const int delta = width - m_lastWidth;
+        const int toName = delta * 2 / 3;
+        m_fitting = true;
+        setColumnWidth(NameColumn, std::max(columnWidth(NameColumn) + toName, 40));
+        setColumnWidth(LinkColumn, std::max(columnWidth(LinkColumn) + delta - toName, 40));
+        m_fitting = false;
+    }
+    m_lastWidth = width;
+}
+
 void ReportListView::changeEvent(QEvent *event)
 {
     QTableView::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     } else if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
-        // Keep the inactive selection invisible whatever palette arrives.
+        // Keep the inactive selection's own colour whatever palette arrives.
         const QPalette p = palette();
-        if (p.color(QPalette::Inactive, QPalette::Highlight) !=
-            p.color(QPalette::Inactive, QPalette::Base))
+        if (p.color(QPalette::Inactive, QPalette::Highlight) != InactiveSelection(p))
             applyPalette();
     }
 }
 
 void ReportListView::applyPalette()
 {
-    // The selection is not kept visible while the list has no focus: inactive rows look
-    // unselected.
+    // The selection stays in sight while the list has no focus, in a paler colour, with the
+    // rows' own text colour on it.
     QPalette p = palette();
-    p.setColor(QPalette::Inactive, QPalette::Highlight,
-               p.color(QPalette::Inactive, QPalette::Base));
+    p.setColor(QPalette::Inactive, QPalette::Highlight, InactiveSelection(p));
     p.setColor(QPalette::Inactive, QPalette::HighlightedText,
-               p.color(QPalette::Inactive, QPalette::Text));
+               p.color(QPalette::Active, QPalette::Text));
     setPalette(p);
 }
 

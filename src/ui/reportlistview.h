@@ -13,7 +13,9 @@ class ResultListProxy;
 // A report-style list view over a ResultListModel, shown through a ResultListProxy (merged,
 // filtered, sorted): column headers shown and clickable (a click sorts, a second one reverses),
 // grid lines, whole-row extended selection (Ctrl+A selects all), no editing, no header
-// dragging, and the selection drawn only while the view has the focus.
+// dragging. The selection stays visible, in a paler colour, while the view has no focus; Tab
+// leaves the view (the arrow keys move within it). A wider view gives its room to the name and
+// link columns; the size and sources columns are never narrowed past their texts.
 //
 // Rows in this interface are model rows: the numbers the list commands use, whatever the view
 // shows. The row the user acts on is the current row when it is selected, otherwise the first
@@ -53,15 +55,20 @@ signals:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     void applyPalette();
+    // Keeps the size or sources column wide enough for its widest shown text; the name pays.
+    void keepReadable(int column);
 
     ResultListModel *m_model = nullptr;
     ResultListProxy *m_proxy = nullptr;
     ResultColumnsMenu *m_columnsMenu = nullptr;
+    int m_lastWidth = -1;
+    bool m_fitting = false;
 };
 
 } // namespace jiujiu

@@ -12,13 +12,16 @@
 namespace jiujiu {
 namespace {
 
-// The choice of this run, shared by every list: 类型, 提示.
-bool g_shown[2] = {false, false};
+// The choice of this run, shared by every list: 类型, 提示, 状态.
+bool g_shown[3] = {false, false, false};
 
 bool &Shown(int column)
 {
-    return g_shown[column == ResultListModel::TypeColumn ? 0 : 1];
+    return g_shown[column - ResultListModel::TypeColumn];
 }
+
+constexpr int kViewColumns[] = {ResultListModel::TypeColumn, ResultListModel::HintColumn,
+                                ResultListModel::StatusColumn};
 
 } // namespace
 
@@ -28,16 +31,18 @@ ResultColumnsMenu::ResultColumnsMenu(ReportListView *view)
     m_menu->setObjectName(QStringLiteral("列菜单"));
     m_type = m_menu->addAction(QCoreApplication::translate("jiujiu", "类型"));
     m_hint = m_menu->addAction(QCoreApplication::translate("jiujiu", "提示"));
-    for (QAction *action : {m_type, m_hint}) {
-        action->setCheckable(true);
-        connect(action, &QAction::toggled, this, [this, action](bool on) {
-            Shown(action == m_type ? ResultListModel::TypeColumn : ResultListModel::HintColumn) =
-                on;
+    m_status = m_menu->addAction(QCoreApplication::translate("jiujiu", "状态"));
+    for (int column : kViewColumns) {
+        QAction *entry = action(column);
+        entry->setCheckable(true);
+        connect(entry, &QAction::toggled, this, [this, column](bool on) {
+            Shown(column) = on;
             apply();
         });
     }
     m_view->setColumnWidth(ResultListModel::TypeColumn, 56);
     m_view->setColumnWidth(ResultListModel::HintColumn, 260);
+    m_view->setColumnWidth(ResultListModel::StatusColumn, 80);
 
     QHeaderView *header = m_view->horizontalHeader();
     header->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -52,14 +57,15 @@ ResultColumnsMenu::~ResultColumnsMenu() = default;
 
 QAction *ResultColumnsMenu::action(int column) const
 {
-    return column == ResultListModel::TypeColumn   ? m_type
-           : column == ResultListModel::HintColumn ? m_hint
-                                                   : nullptr;
+    return column == ResultListModel::TypeColumn     ? m_type
+           : column == ResultListModel::HintColumn   ? m_hint
+           : column == ResultListModel::StatusColumn ? m_status
+                                                     : nullptr;
 }
 
 void ResultColumnsMenu::apply()
 {
-    for (int column : {ResultListModel::TypeColumn, ResultListModel::HintColumn}) {
+    for (int column : kViewColumns) {
         const bool shown = Shown(column);
         QAction *entry = action(column);
         const QSignalBlocker quiet(entry);

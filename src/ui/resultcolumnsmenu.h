@@ -32,6 +32,7 @@ private:
     QMenu *m_menu;
     QAction *m_type;
     QAction *m_hint;
+    QAction *m_status;
 };
 
 } // namespace jiujiu

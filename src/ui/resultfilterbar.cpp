@@ -8,16 +8,20 @@
 #include "ui/markcolours.h"
 #include "ui/qttext.h"
 #include "ui/resultlistproxy.h"
+#include "ui/rowstatusstyle.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QRegularExpressionValidator>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -27,12 +31,36 @@
 namespace jiujiu {
 namespace {
 
+// Red text on a reddened field, and the "invalid" property the style sheets of the visual
+// style and the skin draw a red frame for: red under any look.
 void MarkBad(QLineEdit *field, bool bad)
 {
+    if (field->property("invalid").toBool() == bad)
+        return;
+    const QPalette plain;
     QPalette palette = field->palette();
-    palette.setColor(QPalette::Text,
-                     bad ? FieldErrorColour(QPalette()) : QPalette().color(QPalette::Text));
+    palette.setColor(QPalette::Text, bad ? FieldErrorColour(plain) : plain.color(QPalette::Text));
+    const QColor base = plain.color(QPalette::Base);
+    const QColor red = FieldErrorColour(plain);
+    palette.setColor(QPalette::Base, bad ? QColor((base.red() * 5 + red.red()) / 6,
+                                                  (base.green() * 5 + red.green()) / 6,
+                                                  (base.blue() * 5 + red.blue()) / 6)
+                                         : base);
     field->setPalette(palette);
+    field->setProperty("invalid", bad);
+    field->style()->unpolish(field);
+    field->style()->polish(field);
+    field->update();
+}
+
+// What a size field takes: digits, separators, blanks and the letters of a unit (700MB,
+// 1.5 GB, 1,024 B, 2GiB, 3 字节); a letter outside them is refused as it is typed.
+QValidator *SizeValidator(QObject *parent)
+{
+    return new QRegularExpressionValidator(
+        QRegularExpression(
+            QStringLiteral("^[0-9０-９.,，．\\s]*[kKmMgGtTpPeE]?[iI]?[bB]?(字节)?\\s*$")),
+        parent);
 }
 
 // The size in a bound field, or none when it is empty or does not read as a size (which the
@@ -100,7 +128,8 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
       m_type(new QComboBox(this)),
       m_hideSuspicious(new QCheckBox(QCoreApplication::translate("jiujiu", "隐藏可疑"), this)),
       m_hideKnown(new QCheckBox(QCoreApplication::translate("jiujiu", "隐藏已有"), this)),
-      m_options(new QToolButton(this))
+      m_options(new QToolButton(this)), m_problem(new QLabel(parent)),
+      m_problemTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("筛选栏"));
     m_text->setObjectName(QStringLiteral("筛选框"));
@@ -112,18 +141,34 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
     m_minSize->setObjectName(QStringLiteral("最小大小"));
     m_maxSize->setObjectName(QStringLiteral("最大大小"));
     for (QLineEdit *field : {m_minSize, m_maxSize}) {
-        field->setFixedWidth(64);
+        field->setFixedWidth(58);
         field->setToolTip(
             QCoreApplication::translate("jiujiu", "大小范围，如 700MB、1.5GB；空着不限"));
     }
     m_minSize->setPlaceholderText(QCoreApplication::translate("jiujiu", "最小大小"));
     m_maxSize->setPlaceholderText(QCoreApplication::translate("jiujiu", "最大大小"));
 
+    for (QLineEdit *field : {m_minSize, m_maxSize}) {
+        field->setValidator(SizeValidator(field));
+        connect(field, &QLineEdit::inputRejected, this, [this, field] {
+            showProblem(QCoreApplication::translate("jiujiu", "%1只能写数字和单位，如 700MB、1.5GB")
+                            .arg(field->placeholderText()),
+                        true);
+        });
+    }
+
+    m_problem->setObjectName(QStringLiteral("筛选提示"));
+    m_problem->setTextFormat(Qt::PlainText);
+    m_problem->hide();
+    m_problemTimer->setSingleShot(true);
+    m_problemTimer->setInterval(RefusedInputShownMs);
+    connect(m_problemTimer, &QTimer::timeout, this, [this] { showProblem(m_expressionError); });
+
     m_minSources->setObjectName(QStringLiteral("最少资源数"));
     m_minSources->setRange(0, 999999);
     m_minSources->setPrefix(QCoreApplication::translate("jiujiu", "资源≥"));
     m_minSources->setSpecialValueText(QCoreApplication::translate("jiujiu", "资源不限"));
-    m_minSources->setFixedWidth(92);
+    m_minSources->setFixedWidth(86);
     m_minSources->setToolTip(QCoreApplication::translate("jiujiu", "最少资源数"));
 
     m_merge->setObjectName(QStringLiteral("合并重复"));
@@ -177,6 +222,32 @@ ResultFilterBar::ResultFilterBar(ResultListProxy *proxy, QWidget *parent)
         toggle->setParent(panel);
         toggles->addWidget(toggle);
     }
+    // What the client's marks mean, in words beside their colours.
+    auto *legend =
+        new QLabel(QCoreApplication::translate("jiujiu", "ed2k 客户端里的状态："), panel);
+    legend->setObjectName(QStringLiteral("状态图例"));
+    toggles->addSpacing(4);
+    toggles->addWidget(legend);
+    const std::pair<RowStatus, const char *> meanings[] = {
+        {RowStatus::Known, QT_TRANSLATE_NOOP("jiujiu", "下载过或正在共享")},
+        {RowStatus::Downloading, QT_TRANSLATE_NOOP("jiujiu", "正在下载，后面是已完成多少")},
+        {RowStatus::Cancelled, QT_TRANSLATE_NOOP("jiujiu", "取消过下载")},
+        {RowStatus::HandedOver, QT_TRANSLATE_NOOP("jiujiu", "这次交出，还不在下载里")},
+    };
+    for (const auto &[status, meaning] : meanings) {
+        auto *line =
+            new QLabel(QStringLiteral("%1　%2").arg(UiWord(RowStatusWord(status)),
+                                                    QCoreApplication::translate("jiujiu", meaning)),
+                       panel);
+        line->setTextFormat(Qt::PlainText);
+        QPalette palette = line->palette();
+        palette.setColor(QPalette::WindowText,
+                         RowStatusColour(status, palette.color(QPalette::Window)));
+        line->setPalette(palette);
+        toggles->addWidget(line);
+    }
+    auto *none = new QLabel(QCoreApplication::translate("jiujiu", "没有标记：客户端里没有"), panel);
+    toggles->addWidget(none);
     auto *panelAction = new QWidgetAction(menu);
     panelAction->setDefaultWidget(panel);
     menu->addAction(panelAction);
@@ -256,6 +327,8 @@ void ResultFilterBar::applyNow()
     }
     MarkBad(m_text, !m_expressionError.isEmpty());
     m_text->setToolTip(m_expressionError.isEmpty() ? FilterHelp() : m_expressionError);
+    if (!m_problemTimer->isActive())
+        showProblem(m_expressionError);
     ResultFilter filter = *m_expression;
     filter.restrictBytes(BoundOf(m_minSize), BoundOf(m_maxSize));
     if (m_minSources->value() > 0)
@@ -268,6 +341,30 @@ void ResultFilterBar::applyNow()
         filter.excludeStatus(RowStatus::Known);
     m_proxy->setFilter(filter);
     updateStatus();
+}
+
+void ResultFilterBar::showProblem(const QString &text, bool passing)
+{
+    if (passing)
+        m_problemTimer->start();
+    else
+        m_problemTimer->stop();
+    QPalette palette = m_problem->palette();
+    palette.setColor(QPalette::WindowText, FieldErrorColour(QPalette()));
+    m_problem->setPalette(palette);
+    // One line: the reason, then what the list shows meanwhile.
+    m_problem->setText(QString(text).replace(QLatin1Char('\n'), QStringLiteral("  ")));
+    m_problem->setToolTip(text);
+    const bool shown = !text.isEmpty();
+    if (shown != m_problem->isVisibleTo(m_problem->parentWidget()) || shown) {
+        m_problem->setVisible(shown);
+        emit problemChanged();
+    }
+}
+
+QString ResultFilterBar::problemText() const
+{
+    return m_problem->isVisibleTo(m_problem->parentWidget()) ? m_problem->text() : QString();
 }
 
 void ResultFilterBar::focusFilter()
@@ -302,6 +399,13 @@ bool ResultFilterBar::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_text && event->type() == QEvent::Resize)
         placeStatus();
+    // Down from the filter box goes on into the list below it.
+    if (watched == m_text && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Down &&
+        static_cast<QKeyEvent *>(event)->modifiers() == Qt::NoModifier) {
+        emit listWanted();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -21,6 +21,7 @@
 #include <QFileDialog>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <algorithm>
 
 namespace jiujiu {
 namespace {
@@ -111,7 +112,9 @@ void ResultListActions::copyLinks()
     if (m_view->selectedRows().empty())
         return;
     ClearClipboard();
-    SetClipboardText(ToRuntimeText(joinedCells(LinkColumn)));
+    const QString links = joinedCells(LinkColumn);
+    if (SetClipboardText(ToRuntimeText(links)) && !links.isEmpty())
+        emit linksCopied(static_cast<int>(links.count(QLatin1Char('\n')) + 1));
 }
 
 void ResultListActions::copyNames()
@@ -165,7 +168,27 @@ void ResultListActions::openInClient()
         rows.push_back({result[NameColumn], result[LinkColumn]});
     }
     // Broken links are named in a message and left out; the others go on.
-    const std::vector<Text> links = LinksToHandOn(rows);
+    std::vector<Text> links = LinksToHandOn(rows);
+    // Files the client has or downloads go on only when the user says so.
+    const std::vector<int> selected = m_view->selectedRows();
+    std::vector<Text> known;
+    for (int row : selected) {
+        const RowStatus status = m_view->listModel()->mark(row).status;
+        if (status == RowStatus::Known || status == RowStatus::Downloading)
+            known.push_back(m_view->listModel()->row(row)[LinkColumn]);
+    }
+    if (!known.empty()) {
+        const bool go = selected.size() == 1
+                            ? ConfirmHandOff(m_view->listModel()->row(selected.front())[NameColumn],
+                                             m_view->listModel()->mark(selected.front()))
+                            : ConfirmHandOffs(known.size(), links.size());
+        if (!go)
+            std::erase_if(links, [&known](const Text &link) {
+                return std::find(known.begin(), known.end(), link) != known.end();
+            });
+    }
+    if (links.empty())
+        return;
     if (links.size() > static_cast<std::size_t>(OpenWithoutAsking)) {
         const Text question = Utf8ToText("要把选中的 " + std::to_string(links.size()) +
                                          " 个链接都交给 ed2k 客户端吗？");

@@ -78,6 +78,8 @@ public:
 signals:
     // 云播放 for the row acted on (a model row), whose link is a well-formed ed2k file link.
     void playRequested(int row);
+    // Ctrl+C or 复制链接 put that many links on the clipboard.
+    void linksCopied(int count);
     // 用 ed2k 客户端打开: the links a program took (runtime texts).
     void linksHandedOver(const std::vector<Text> &links);
 

@@ -171,6 +171,12 @@ QVariant ResultListModel::withStatus(int row, int column, int role, QVariant jud
     if (role == Qt::AccessibleTextRole && column == NameColumn && judged.isValid())
         return judged.toString() + QCoreApplication::translate("jiujiu", "，状态：") +
                UiWord(RowStatusWord(mark(row).status));
+    if (role == StatusTagRole)
+        return column == NameColumn ? RowStatusTag(mark(row)) : QString();
+    if (column == StatusColumn && role == Qt::DisplayRole)
+        return RowStatusTag(mark(row));
+    if (column == StatusColumn && role == Qt::ToolTipRole)
+        return RowStatusToolTip(mark(row));
     if (const RowMark &rowMark = mark(row); rowMark.status != RowStatus::New) {
         if (role == Qt::ForegroundRole && !judged.isValid())
             return QBrush(
@@ -193,7 +199,10 @@ QVariant ResultListModel::data(const QModelIndex &index, int role) const
         return shown;
     switch (role) {
     case Qt::DisplayRole:
+        return cellText(index.row(), index.column());
     case Qt::ToolTipRole: // info tips: the whole cell text, however narrow the column
+        if (index.column() == NameColumn || index.column() == LinkColumn)
+            return Isolated(cellText(index.row(), index.column()));
         return cellText(index.row(), index.column());
     case Qt::TextAlignmentRole:
         return Columns()[static_cast<std::size_t>(index.column())].alignment.toInt();
@@ -208,7 +217,9 @@ QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, i
         (role == Qt::DisplayRole || role == Qt::TextAlignmentRole))
         return role == Qt::DisplayRole
                    ? QVariant(section == TypeColumn ? QCoreApplication::translate("jiujiu", "类型")
-                                                    : QCoreApplication::translate("jiujiu", "提示"))
+                              : section == HintColumn
+                                  ? QCoreApplication::translate("jiujiu", "提示")
+                                  : QCoreApplication::translate("jiujiu", "状态"))
                    : QVariant(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter).toInt());
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return {};

@@ -26,11 +26,16 @@ class ResultListModel final : public QAbstractTableModel
 
 public:
     static constexpr int ColumnCount = kResultColumnCount;
-    // Columns a view may show after the five: the type and the warnings (ResultMarkData). The
-    // list commands know the five only.
+    // Columns a view may show after the five: the type and the warnings (ResultMarkData), and
+    // the client's status. The list commands know the five only.
     static constexpr int TypeColumn = ResultList::TypeColumn;
     static constexpr int HintColumn = ResultList::HintColumn;
-    static constexpr int ViewColumnCount = ColumnCount + 2;
+    // The client's status in words (已有, 下载中 49%…), empty for a file it has no record of.
+    static constexpr int StatusColumn = ResultList::StatusColumn;
+    static constexpr int ViewColumnCount = ColumnCount + 3;
+    // The name's status tag ("已有", "下载中 49%"…), drawn before the name like the type tag;
+    // empty for a file the client has no record of.
+    static constexpr int StatusTagRole = Qt::UserRole + 40;
 
     struct Column
     {

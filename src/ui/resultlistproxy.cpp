@@ -1,5 +1,6 @@
 #include "ui/resultlistproxy.h"
 
+#include "ui/qttext.h"
 #include "ui/resultlistmodel.h"
 #include "ui/resultmarks.h"
 
@@ -67,6 +68,7 @@ ResultListProxy::~ResultListProxy() = default;
 void ResultListProxy::onReset()
 {
     cancelFilter();
+    m_arriving.clear();
     const int count = m_source->count();
     m_accepted.resize(static_cast<std::size_t>(count));
     for (int row = 0; row < count; ++row)
@@ -104,6 +106,7 @@ void ResultListProxy::resortAll()
     const int count = m_source->count();
     m_order.resize(static_cast<std::size_t>(count));
     std::iota(m_order.begin(), m_order.end(), 0);
+    m_arriving.clear(); // in the order now, and shown by the reshow() that follows
     m_keys.clear();
     if (m_sortColumn < 0)
         return;
@@ -132,6 +135,7 @@ void ResultListProxy::reorder(const std::vector<int> &rows)
 
 void ResultListProxy::reshow()
 {
+    takeArriving();
     std::vector<int> shown;
     shown.reserve(m_shown.size());
     for (int row : m_order)
@@ -175,10 +179,49 @@ void ResultListProxy::ensurePositions() const
     m_positionsValid = true;
 }
 
+std::vector<int> ResultListProxy::takeArriving()
+{
+    std::vector<int> arriving = std::move(m_arriving);
+    m_arriving.clear();
+    if (arriving.empty())
+        return arriving;
+    const auto cmp = [this](int a, int b) { return before(a, b); };
+    std::sort(arriving.begin(), arriving.end(), cmp);
+    InsertSorted(m_order, arriving, cmp);
+    std::erase_if(arriving, [this](int row) { return !m_accepted[static_cast<std::size_t>(row)]; });
+    return arriving;
+}
+
+void ResultListProxy::showArriving()
+{
+    m_arrivingQueued = false;
+    const std::vector<int> shownAdded = takeArriving();
+    if (shownAdded.empty())
+        return;
+    if (!m_shown.empty() && !before(m_shown.back(), shownAdded.front())) {
+        // Among the rows shown: one change of layout for every page listed since last time.
+        std::vector<int> shown;
+        shown.reserve(m_shown.size() + shownAdded.size());
+        std::merge(m_shown.begin(), m_shown.end(), shownAdded.begin(), shownAdded.end(),
+                   std::back_inserter(shown), [this](int a, int b) { return before(a, b); });
+        relayout(std::move(shown));
+        return;
+    }
+    const int at = static_cast<int>(m_shown.size());
+    beginInsertRows({}, at, at + static_cast<int>(shownAdded.size()) - 1);
+    m_shown.insert(m_shown.end(), shownAdded.begin(), shownAdded.end());
+    if (m_positionsValid)
+        for (std::size_t i = 0; i < shownAdded.size(); ++i)
+            m_position[static_cast<std::size_t>(shownAdded[i])] = at + static_cast<int>(i);
+    endInsertRows();
+}
+
 void ResultListProxy::setFilter(const ResultFilter &filter)
 {
     if (filter == m_filter)
         return;
+    // A narrowing filter reads the rows shown: those listed meanwhile among them.
+    showArriving();
     // Typing on: only rows now shown can drop out. Not while another filter is half done:
     // the rows shown then are not yet what that one accepts.
     const bool narrower = !m_filtering && filter.narrows(m_filter);
@@ -232,6 +275,7 @@ void ResultListProxy::setMergeDuplicates(bool merge)
 {
     if (merge == m_merge)
         return;
+    showArriving();
     // Every row is judged again below, for the filter too.
     const bool wasFiltering = m_filtering;
     cancelFilter();
@@ -267,6 +311,7 @@ void ResultListProxy::onRowsInserted(const QModelIndex &parent, int first, int l
         return;
     if (static_cast<std::size_t>(first) < m_accepted.size()) {
         // Inserted among the rows: later model rows move down by the number added.
+        showArriving();
         const int added = last - first + 1;
         for (int &row : m_shown)
             if (row >= first)
@@ -285,49 +330,30 @@ void ResultListProxy::onRowsInserted(const QModelIndex &parent, int first, int l
         return;
     }
 
-    // Appended, a page at a time during a search: sorted once and merged into the order.
-    std::vector<int> added(static_cast<std::size_t>(last - first + 1));
-    std::iota(added.begin(), added.end(), first);
-    std::vector<int> shownAdded;
-    for (int row : added) {
+    // Appended, a page at a time during a search.
+    for (int row = first; row <= last; ++row) {
         if (m_sortColumn >= 0)
             m_keys.push_back(keyFor(row));
-        const bool accepted = accepts(row);
-        m_accepted.push_back(accepted);
-        if (accepted)
-            shownAdded.push_back(row);
-    }
-    if (m_sortColumn < 0) {
-        m_order.insert(m_order.end(), added.begin(), added.end());
-    } else {
-        const auto cmp = [this](int a, int b) { return before(a, b); };
-        std::sort(added.begin(), added.end(), cmp);
-        std::sort(shownAdded.begin(), shownAdded.end(), cmp);
-        InsertSorted(m_order, added, cmp);
+        m_accepted.push_back(accepts(row));
+        m_arriving.push_back(row);
     }
     if (m_positionsValid)
         m_position.resize(m_accepted.size(), -1);
-    if (shownAdded.empty())
-        return;
-    const bool atEnd = m_sortColumn < 0 || m_shown.empty() || before(m_shown.back(), shownAdded[0]);
-    if (!atEnd) {
-        // Among the rows shown: one change of layout for the whole page.
-        std::vector<int> shown = m_shown;
-        InsertSorted(shown, shownAdded, [this](int a, int b) { return before(a, b); });
-        relayout(std::move(shown));
+    if (m_sortColumn < 0) {
+        showArriving(); // after every row shown: at once
         return;
     }
-    const int at = static_cast<int>(m_shown.size());
-    beginInsertRows({}, at, at + static_cast<int>(shownAdded.size()) - 1);
-    m_shown.insert(m_shown.end(), shownAdded.begin(), shownAdded.end());
-    if (m_positionsValid)
-        for (std::size_t i = 0; i < shownAdded.size(); ++i)
-            m_position[static_cast<std::size_t>(shownAdded[i])] = at + static_cast<int>(i);
-    endInsertRows();
+    // Sorted: shown at the next turn, with the pages listed meanwhile.
+    if (!m_arrivingQueued) {
+        m_arrivingQueued = true;
+        QMetaObject::invokeMethod(this, &ResultListProxy::showArriving, Qt::QueuedConnection);
+    }
 }
 
 void ResultListProxy::onRowsChanged(const std::vector<int> &rows)
 {
+    // Their places and verdicts are compared with the rows shown.
+    showArriving();
     bool verdictChanged = false;
     std::vector<int> moved;
     for (int row : rows) {
@@ -449,7 +475,7 @@ QVariant ResultListProxy::data(const QModelIndex &index, int role) const
         const std::size_t copies = m_source->list().copies(static_cast<std::size_t>(row), true);
         if (copies > 1)
             return QStringLiteral("%1  \u00D7%2")
-                .arg(m_source->cellText(row, NameColumn))
+                .arg(Isolated(m_source->cellText(row, NameColumn)))
                 .arg(copies);
     }
     return m_source->data(m_source->index(row, column), role);

@@ -19,8 +19,10 @@ class ResultListModel;
 // of the list commands never depend on what is shown.
 //
 // Built for lists of 100 000 rows: every model row has its place in the sort order and its
-// filter verdict kept, so a sort is one pass over precomputed keys, a filter one pass over the
-// rows, and a page of rows listed while the list is sorted is merged into the order at once.
+// filter verdict kept, so a sort is one pass over precomputed keys and a filter one pass over
+// the rows. Rows listed while the list is sorted are shown at the next turn of the event loop,
+// every page listed meanwhile in one go: each change of layout costs the view a pass over every
+// row shown, so a page must not cost one of its own.
 class ResultListProxy final : public QAbstractProxyModel
 {
     Q_OBJECT
@@ -85,6 +87,10 @@ private:
     void reshow();
     void relayout(std::vector<int> shown);
     void ensurePositions() const;
+    // Rows listed: into the sort order, answering those to show (in sort order); then shown,
+    // as rows added at the end or as one layout change.
+    std::vector<int> takeArriving();
+    void showArriving();
 
     void onRowsInserted(const QModelIndex &parent, int first, int last);
     void onRowsChanged(const std::vector<int> &rows);
@@ -102,6 +108,9 @@ private:
     std::vector<int> m_shown;            // shown row -> model row
     mutable std::vector<int> m_position; // model row -> shown row or -1
     mutable bool m_positionsValid = false;
+    // Rows listed, not yet in m_order nor shown (list order): while sorted, until the next turn.
+    std::vector<int> m_arriving;
+    bool m_arrivingQueued = false;
 
     // Rows still to be judged by a filter being worked out in slices.
     std::vector<int> m_pending;

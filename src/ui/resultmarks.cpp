@@ -3,6 +3,7 @@
 #include "results/filetype.h"
 #include "results/resultlist.h"
 #include "ui/contrast.h"
+#include "ui/coretexts.h"
 #include "ui/markcolours.h"
 #include "ui/qttext.h"
 #include "ui/resultlistmodel.h"
@@ -141,14 +142,18 @@ QString WarningLines(const std::vector<Warning> &warnings)
 {
     QStringList lines;
     for (const Warning &warning : warnings)
-        lines << QStringLiteral("⚠ ") + QString::fromStdString(warning.text);
+        lines << QStringLiteral("⚠ ") + InterfaceText(warning.text);
     return lines.join(QLatin1Char('\n'));
 }
 
 QString NameToolTip(const ResultListModel &model, int row, bool merged)
 {
-    QStringList lines{model.cellText(row, NameColumn),
-                      QCoreApplication::translate("jiujiu", "类型：") + TypeText(model, row)};
+    const QString name = model.cellText(row, NameColumn);
+    QStringList lines{Isolated(name)};
+    // What the direction controls hide: the name as it really runs, the controls spelt out.
+    if (const QString visible = WithVisibleControls(name); visible != name)
+        lines << QCoreApplication::translate("jiujiu", "实际的字符：") + Isolated(visible);
+    lines << QCoreApplication::translate("jiujiu", "类型：") + TypeText(model, row);
     const QString warnings =
         WarningLines(model.list().warnings(static_cast<std::size_t>(row), merged));
     if (!warnings.isEmpty())
@@ -180,7 +185,7 @@ QStringList ListingLines(const ResultListModel &model, int row)
     for (std::size_t member : model.list().members(static_cast<std::size_t>(row), true)) {
         const int m = static_cast<int>(member);
         lines << QCoreApplication::translate("jiujiu", "序号 %1  %2  （资源 %3）")
-                     .arg(model.cellText(m, SerialColumn), model.cellText(m, NameColumn),
+                     .arg(model.cellText(m, SerialColumn), Isolated(model.cellText(m, NameColumn)),
                           model.cellText(m, SourcesColumn));
     }
     return lines;
@@ -212,7 +217,7 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
         if (column == ResultListModel::TypeColumn)
             return UiWord(FileTypeName(list.type(r)));
         if (column == ResultListModel::HintColumn)
-            return QString::fromStdString(list.hint(r, merged, false));
+            return InterfaceHint(list.warnings(r, merged));
         return {};
     case Qt::ToolTipRole:
         switch (column) {
@@ -221,8 +226,8 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
         case LinkColumn:
             if (!broken)
                 return {};
-            return model.cellText(row, LinkColumn) + QLatin1Char('\n') +
-                   QString::fromStdString(BrokenLinkWarning(model.row(row).link().problem).text);
+            return Isolated(model.cellText(row, LinkColumn)) + QLatin1Char('\n') +
+                   InterfaceText(BrokenLinkWarning(model.row(row).link().problem).text);
         case ResultListModel::TypeColumn:
             return QCoreApplication::translate("jiujiu", "类型：") + TypeText(model, row);
         case ResultListModel::HintColumn:
@@ -238,7 +243,7 @@ QVariant ResultMarkData(const ResultListModel &model, int row, int column, int r
                                   TypeText(model, row)};
             QStringList warnings;
             for (const Warning &warning : list.warnings(r, merged))
-                warnings << QString::fromStdString(warning.text);
+                warnings << InterfaceText(warning.text);
             if (!warnings.isEmpty())
                 parts << QCoreApplication::translate("jiujiu", "提示：") +
                              warnings.join(QCoreApplication::translate("jiujiu", "；"));

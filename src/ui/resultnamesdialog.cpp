@@ -1,5 +1,8 @@
 #include "ui/resultnamesdialog.h"
 
+#include "results/resultlist.h"
+#include "ui/coretexts.h"
+#include "ui/qttext.h"
 #include "ui/resultlistmodel.h"
 #include "ui/resultmarks.h"
 
@@ -44,7 +47,10 @@ ResultNamesDialog::ResultNamesDialog(const ResultListModel &model, int row, QWid
         const int at = static_cast<int>(i);
         for (const auto &[column, cell] : {std::pair{0, SerialColumn}, std::pair{1, NameColumn},
                                            std::pair{2, SourcesColumn}, std::pair{3, SizeColumn}})
-            table->setItem(at, column, new QTableWidgetItem(model.cellText(member, cell)));
+            table->setItem(at, column,
+                           new QTableWidgetItem(cell == NameColumn
+                                                    ? Isolated(model.cellText(member, cell))
+                                                    : model.cellText(member, cell)));
     }
     table->resizeColumnToContents(0);
 
@@ -52,7 +58,7 @@ ResultNamesDialog::ResultNamesDialog(const ResultListModel &model, int row, QWid
     layout->addWidget(summary);
     layout->addWidget(table, 1);
     const QString warnings =
-        QString::fromStdString(model.list().hint(static_cast<std::size_t>(row), true, false));
+        InterfaceHint(model.list().warnings(static_cast<std::size_t>(row), true));
     if (!warnings.isEmpty()) {
         auto *hint = new QLabel(QStringLiteral("⚠ ") + warnings, this);
         hint->setObjectName(QStringLiteral("名称提示"));

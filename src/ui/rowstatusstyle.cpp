@@ -1,5 +1,7 @@
 #include "ui/rowstatusstyle.h"
 
+#include "ui/qttext.h"
+
 #include <QCoreApplication>
 
 namespace jiujiu {
@@ -24,6 +26,16 @@ QColor RowStatusColour(RowStatus status, const QColor &background)
         break;
     }
     return LegibleColour(colour, background);
+}
+
+QString RowStatusTag(const RowMark &mark)
+{
+    if (mark.status == RowStatus::New)
+        return {};
+    QString tag = UiWord(RowStatusWord(mark.status));
+    if (mark.status == RowStatus::Downloading && mark.donePermille)
+        tag += QStringLiteral(" %1%").arg(*mark.donePermille / 10);
+    return tag;
 }
 
 QString RowStatusToolTip(const RowMark &mark)

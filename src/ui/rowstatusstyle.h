@@ -16,6 +16,10 @@ namespace jiujiu {
 // reads at a contrast of at least 4.5 : 1 (WCAG's rule for text); invalid for new rows.
 QColor RowStatusColour(RowStatus status, const QColor &background);
 
+// The tag before the name: 已有, 下载中 49% (下载中 without a known share), 已取消, 已交给客户端;
+// empty for a file the client has no record of.
+QString RowStatusTag(const RowMark &mark);
+
 // The line the name's tool tip gains: "已有：…", "下载中：… 42.5%"…; empty for new rows.
 QString RowStatusToolTip(const RowMark &mark);
 

@@ -1,6 +1,7 @@
 #include "ui/visualstylesheets.h"
 
 #include "ui/contrast.h"
+#include "ui/markcolours.h"
 
 #include <QApplication>
 #include <QPalette>
@@ -83,7 +84,8 @@ QString VisualStyleSheet(StyledKind kind, int style)
                    "QCheckBox { spacing: 5px; }"
                    "QCheckBox::indicator { width: 11px; height: 11px; border: 1px solid %1;"
                    " border-radius: 2px; background: %2; }"
-                   "QCheckBox::indicator:hover { border-color: %3; }"
+                   "QCheckBox::indicator:hover, QCheckBox::indicator:focus { border-color: %3; }"
+                   "QCheckBox:focus { color: %3; }"
                    "QCheckBox::indicator:checked { background: qradialgradient(cx:0.5, cy:0.5,"
                    " radius:0.6, fx:0.5, fy:0.5, stop:0 %3, stop:0.55 %3, stop:0.62 %2,"
                    " stop:1 %2); }"
@@ -116,14 +118,17 @@ QString VisualStyleSheet(StyledKind kind, int style)
         return QStringLiteral("QLineEdit { border: 1px solid %1; padding: 1px; background: %2;"
                               " selection-background-color: %3; }"
                               "QLineEdit:read-only { background: %4; }"
-                              "QLineEdit:disabled { border-color: %5; background: %4; color: %6; }")
-            .arg(frame, base, accent, face, off, grey);
+                              "QLineEdit:disabled { border-color: %5; background: %4; color: %6; }"
+                              "QLineEdit[invalid=\"true\"] { border: 2px solid %7; padding: 0px;"
+                              " color: %7; }")
+            .arg(frame, base, accent, face, off, grey, Css(FieldErrorColour(app)));
     case StyledKind::ComboBox:
         return QStringLiteral(
                    "QComboBox { border: 1px solid %1; border-radius: 2px; padding: 1px 18px 1px"
                    " 4px; background: %2; color: %9; }"
                    "QComboBox:editable { background: %3; }"
                    "QComboBox:hover { border-color: %4; }"
+                   "QComboBox:focus { border: 2px solid %4; padding: 0px 17px 0px 3px; }"
                    "QComboBox::drop-down { subcontrol-origin: padding; subcontrol-position: top"
                    " right; width: 16px; border-left: 1px solid %1; background: %5; }"
                    "QComboBox:disabled { border-color: %6; background: %7; color: %8; }")
@@ -143,10 +148,11 @@ QString VisualStyleSheet(StyledKind kind, int style)
                    "QAbstractSpinBox::down-button { subcontrol-origin: border;"
                    " subcontrol-position: bottom right; width: 16px; border-left: 1px solid %1;"
                    " border-top: 1px solid %1; background: %3; }"
+                   "QAbstractSpinBox:focus { border-color: %8; }"
                    "QAbstractSpinBox::up-button:pressed, QAbstractSpinBox::down-button:pressed"
                    " { background: %4; }"
                    "QAbstractSpinBox:disabled { border-color: %5; background: %6; color: %7; }")
-            .arg(frame, base, normal, pressed, off, face, grey);
+            .arg(frame, base, normal, pressed, off, face, grey, accent);
     }
     return {};
 }

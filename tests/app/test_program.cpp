@@ -13,21 +13,26 @@
 #include "ui/mainwindow.h"
 #include "ui/qtuiservices.h"
 #include "ui/reportlistview.h"
+#include "ui/resultfilterbar.h"
+#include "ui/resultlistproxy.h"
 #include "ui/visualstyle.h"
 #include "ui/windowregistry.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <thread>
 
 extern jiujiu::QtUiServices *g_services;
@@ -284,6 +289,129 @@ TEST_F(ProgramTest, StopButtonAndEscEndARunningSearchKeepingWholePages)
                 .arg(rows));
         EXPECT_TRUE(boxes.empty());
     }
+    s_service->exportEnvironment();
+}
+
+// Searching again from 显示: the top line says 正在搜索 at once, Enter in its keyword box
+// during a search stops it and lists the new keyword's rows alone, and the list takes the
+// focus. A service that is gone is told in Chinese, the technical reason kept in the details.
+TEST_F(ProgramTest, EnterDuringASearchStartsTheNewKeyword)
+{
+    std::optional<test::DemoServiceProcess> slow;
+    slow.emplace(std::vector<std::string>{"--rows-per-page", "20", "--latency-ms", "100"});
+    ASSERT_FALSE(slow->host().empty());
+    slow->exportEnvironment();
+    if (!Main())
+        StartProgram();
+    ASSERT_NE(Main(), nullptr);
+    auto &boxes = AnswerBoxes(IdOk);
+    QLineEdit *quick = Child<QLineEdit>("显示关键字");
+    QLabel *announcement = Child<QLabel>("标签3");
+    ASSERT_TRUE(quick && announcement);
+    const ControlReference list = MainWindow::control(MainWindow::ResultList);
+    const auto news = demo::FindResources("每日新闻");
+    const auto rerun = demo::FindResources("Rerun");
+    ASSERT_GT(news.size(), 100u);
+    ASSERT_FALSE(rerun.empty());
+
+    Main()->setCurrentPage(1);
+    quick->clear();
+    TypeInto(quick, QString::fromUtf8("每日新闻"));
+    QString first;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (first.isEmpty())
+            first = announcement->text();
+        if (ListGetItemText(list, 19).empty())
+            return;
+        poll.stop();
+        quick->clear();
+        TypeInto(quick, QStringLiteral("Rerun"));
+        QTest::keyClick(quick, Qt::Key_Return);
+    });
+    poll.start();
+    quick->setFocus();
+    QTest::keyClick(quick, Qt::Key_Return);
+    poll.stop();
+    EXPECT_EQ(first, QString::fromUtf8("正在搜索“每日新闻”…"));
+    EXPECT_FALSE(Program::instance()->workflow().isRunning());
+    EXPECT_EQ(Main()->keyword(), "Rerun");
+    int rows = 0;
+    while (!ListGetItemText(list, rows).empty())
+        ++rows;
+    EXPECT_EQ(rows, static_cast<int>(rerun.size())) << "only the new keyword's rows";
+    EXPECT_EQ(TextToUtf8(ListGetItemText(list, 0, Value(1))), rerun[0]->name);
+    EXPECT_EQ(QApplication::focusWidget(), &Main()->resultList());
+    EXPECT_EQ(Main()->resultList().currentSelection(), 0);
+    EXPECT_TRUE(boxes.empty());
+
+    // Nobody listens on the service's port any more.
+    slow.reset();
+    QTest::keyClick(quick, Qt::Key_Return);
+    EXPECT_EQ(announcement->text(), QString::fromUtf8("搜索失败：连接被拒绝"));
+    EXPECT_TRUE(Main()->announcementToolTip().contains(QStringLiteral("onnect")))
+        << Main()->announcementToolTip().toStdString();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text.rfind(
+                  "呜呜，连不上搜索服务（连接被拒绝），请检查网络后再试一次！\r\n原因：", 0),
+              0u)
+        << boxes[0].text;
+    s_service->exportEnvironment();
+}
+
+// A filter typed before a search counts the rows the search lists, whatever their pages.
+TEST_F(ProgramTest, FilterTypedBeforeASearchCountsItsRows)
+{
+    test::DemoServiceProcess paged({"--rows-per-page", "10"});
+    ASSERT_FALSE(paged.host().empty());
+    paged.exportEnvironment();
+    if (!Main())
+        StartProgram();
+    ASSERT_NE(Main(), nullptr);
+    AnswerBoxes(IdOk);
+    ResultFilterBar &bar = Main()->filterBar();
+    auto *merge = bar.findChild<QCheckBox *>(QStringLiteral("合并重复"));
+    ASSERT_NE(merge, nullptr);
+    const auto fakes = demo::FindResources("假货");
+    ASSERT_GT(fakes.size(), 20u) << "three pages of the demo";
+    const auto has = [](const char *word) {
+        return [word](const demo::Resource &r) { return r.name.find(word) != std::string::npos; };
+    };
+    const struct
+    {
+        const char *filter;
+        bool merged;
+        std::function<bool(const demo::Resource &)> keeps;
+    } cases[] = {
+        {"exe", false, has("exe")},
+        {"假货", false, has("假货")},
+        {"假货", true, has("假货")},
+        {"exe", true, has("exe")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.filter) + (c.merged ? " merged" : ""));
+        merge->setChecked(c.merged);
+        // Typed, and the search started before the typing pause is over.
+        bar.filterBox()->setText(QString::fromUtf8(c.filter));
+        Main()->setKeyword(Utf8ToText("假货"));
+        Program::instance()->workflow().StartSearch();
+        QTest::qWait(ResultFilterBar::TypingPauseMs + 50);
+        QTRY_VERIFY(!Main()->resultList().shownModel()->isFiltering());
+        const ResultListProxy &shown = *Main()->resultList().shownModel();
+        EXPECT_EQ(bar.statusText(), QString::fromUtf8("显示 %1 / 共 %2")
+                                        .arg(shown.rowCount())
+                                        .arg(shown.unfilteredCount()));
+        if (!c.merged) {
+            const auto kept = std::count_if(fakes.begin(), fakes.end(),
+                                            [&](const demo::Resource *r) { return c.keeps(*r); });
+            EXPECT_EQ(shown.rowCount(), kept);
+            EXPECT_EQ(shown.unfilteredCount(), static_cast<int>(fakes.size()));
+        }
+    }
+    bar.filterBox()->clear();
+    bar.applyNow();
+    merge->setChecked(true);
     s_service->exportEnvironment();
 }
 

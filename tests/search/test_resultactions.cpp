@@ -103,12 +103,12 @@ TEST_F(ResultActionsTest, OkPlaysTheLinkPercentEncoded)
                           "ed2k://%7Cfile%7CTom%20%26amp%3B%20Jerry%20%E7%AC%AC1%E9%9B%86.mkv%7C123"
                           "%7C0123456789ABCDEF0123456789ABCDEF%7C/&tryplay=1&from=vodHome";
     EXPECT_EQ(ui.events, (std::vector<Event>{{"box 温馨提示", question}, {"play", expected}}));
-    EXPECT_EQ(ui.styles[0] & 0xFF, 65);
+    EXPECT_EQ(ui.styles[0] & 0xFF, MbOkCancel | MbIconQuestion);
 }
 
 TEST_F(ResultActionsTest, CancelCopiesThenHandsOverTheLinkAsShown)
 {
-    // Cancel, and Esc or the close button, which answer the same.
+    // 复制并下载, the second button of the question.
     window.selection = 0;
     ui.answer = IdCancel;
     act();
@@ -156,9 +156,12 @@ TEST_F(ResultActionsTest, OnlySoundLinksOfManyAreHandedOn)
         rows.push_back({row[NameColumn], row[LinkColumn]});
     EXPECT_EQ(LinksToHandOn(rows), (std::vector<Text>{window.rows[0][LinkColumn]}));
     ASSERT_EQ(ui.events.size(), 1u);
-    EXPECT_EQ(TextToUtf8(ui.events[0].value),
-              "选中的链接里有 2 个无效，没有交给 ed2k 客户端：\r\n"
-              "n2：链接里的散列不是 32 位十六进制数\r\nn3：这一行没有链接\r\n其余 1 个照常交出。");
+    EXPECT_EQ(
+        TextToUtf8(ui.events[0].value),
+        "选中的链接里有 2 个无效，没有交给 ed2k 客户端：\r\n"
+        "\u2068n2\u2069：链接里的散列不是 32 位十六进制数\r\n\u2068n3\u2069：这一行没有链接\r\n"
+        "其余 1 个照常交出。")
+        << "each name isolated";
     ui.events.clear();
     EXPECT_EQ(LinksToHandOn({rows[0], rows[0]}).size(), 2u);
     EXPECT_TRUE(ui.events.empty()) << "nothing to say about sound links";

@@ -426,7 +426,8 @@ TEST_F(SearchWorkflowTest, NoTotalLineMeansNoResultsEvenWithRows)
     window.rows.push_back({"old", {}, {}, {}, {}});
     EXPECT_EQ(search("abc"), SearchOutcome::NoResults);
     EXPECT_TRUE(window.rows.empty());
-    EXPECT_EQ(window.announcement, "announcement");
+    EXPECT_EQ(window.announcement, G("我和小伙伴们都惊呆了，你的关键字也太冷门了！"))
+        << "the top line no longer says 正在搜索";
     EXPECT_EQ(window.page, 1);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].second, G("我和小伙伴们都惊呆了，你的关键字也太冷门了！"));
@@ -657,8 +658,7 @@ TEST_F(SearchWorkflowTest, TransientFailuresAreRetriedAndEveryRowListed)
         EXPECT_EQ(window.announcement, G("为您找到[12]枚资源！双击复制、下载！"));
         EXPECT_TRUE(ui.messages.empty());
         const auto asked = server.pagesAsked();
-        EXPECT_EQ(std::count(asked.begin(), asked.end(), fault.page),
-                  1 + fault.times);
+        EXPECT_EQ(std::count(asked.begin(), asked.end(), fault.page), 1 + fault.times);
         EXPECT_EQ(workflow.report().requests, static_cast<int>(asked.size()));
         EXPECT_TRUE(workflow.report().failedPages().empty());
     }
@@ -702,6 +702,30 @@ TEST_F(SearchWorkflowTest, PageFailingEveryTimeMakesTheSearchIncompleteAndNamesI
     }
 }
 
+// 重试失败的页: the pages that failed every try are asked again, and their rows go where they
+// belong, every serial number after them moved on.
+TEST_F(SearchWorkflowTest, RetryListsTheFailedPagesWhereTheyBelong)
+{
+    const Site site;
+    const Fault faults[] = {
+        {"a middle page", 2, 3, Reply::Status(503)},
+        {"the last page", 4, 3, Reply::Dropped()},
+    };
+    for (const Fault &fault : faults) {
+        SCOPED_TRACE(fault.name);
+        ViewerServer server(FaultySite(site, fault));
+        ASSERT_EQ(search("abc"), SearchOutcome::Incomplete);
+        EXPECT_TRUE(window.retryOffered);
+        EXPECT_EQ(workflow.failedPages(), std::vector<std::int32_t>{fault.page});
+        ASSERT_EQ(workflow.RetryFailedPages(), SearchOutcome::Listed);
+        EXPECT_EQ(listedNames(), site.names({1, 2, 3, 4}));
+        expectContinuousSerials();
+        EXPECT_EQ(window.announcement, G("为您找到[12]枚资源！双击复制、下载！"));
+        EXPECT_FALSE(window.retryOffered);
+        EXPECT_TRUE(workflow.failedPages().empty());
+    }
+}
+
 TEST_F(SearchWorkflowTest, LastPageWithoutRowsIsEmptyNotFailed)
 {
     Site site;
@@ -723,10 +747,11 @@ TEST_F(SearchWorkflowTest, UnreachableServiceHasItsOwnMessageWithTheReason)
         const char *name;
         bool listening;
         std::string reason;
+        std::string words; // the reason in Chinese
     };
     const Case cases[] = {
-        {"nobody listening", false, "Failed to connect to 127.0.0.1 port 1"},
-        {"service answers 503", true, "HTTP 503"},
+        {"nobody listening", false, "Failed to connect to 127.0.0.1 port 1", "连接被拒绝"},
+        {"service answers 503", true, "HTTP 503", "服务出错（HTTP 503）"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -739,10 +764,12 @@ TEST_F(SearchWorkflowTest, UnreachableServiceHasItsOwnMessageWithTheReason)
         ASSERT_EQ(search("abc"), SearchOutcome::Unreachable);
         ASSERT_EQ(ui.messages.size(), 1u);
         EXPECT_EQ(ui.messages[0].first, G("温馨提示"));
-        const Text start = G("呜呜，连不上搜索服务，请检查网络后再试一次！\r\n原因：");
+        // In words in the box and the top line; the technical reason in the box's details.
+        const Text start = G(
+            ("呜呜，连不上搜索服务（" + c.words + "），请检查网络后再试一次！\r\n原因：").c_str());
         EXPECT_TRUE(ui.messages[0].second.starts_with(start + c.reason)) << ui.messages[0].second;
         EXPECT_EQ(workflow.report().unreachableReason.rfind(c.reason, 0), 0u);
-        EXPECT_EQ(window.announcement, "announcement");
+        EXPECT_EQ(window.announcement, G(("搜索失败：" + c.words).c_str()));
         EXPECT_TRUE(window.rows.empty());
         EXPECT_EQ(window.runningChanges, (std::vector<bool>{true, false}));
         EXPECT_EQ(workflow.report().requests, 3) << "asked, then twice again";
@@ -791,8 +818,9 @@ TEST_F(SearchWorkflowTest, AnswersTooLargeOrNeverComingAreNamedForWhatTheyAre)
                   c.asked);
         if (c.outcome == SearchOutcome::Unreachable) {
             ASSERT_EQ(ui.messages.size(), 1u);
-            EXPECT_EQ(ui.messages[0].second,
-                      G(("呜呜，搜索服务的答案太大，没能读出来！\r\n原因：" + c.reason).c_str()));
+            EXPECT_EQ(ui.messages[0].second, G(("呜呜，搜索服务的答案太大（" + c.reason +
+                                                "），没能读出来！\r\n原因：" + c.reason)
+                                                   .c_str()));
             EXPECT_EQ(workflow.report().unreachableReason, c.reason);
             continue;
         }

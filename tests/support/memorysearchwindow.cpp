@@ -1,5 +1,7 @@
 #include "memorysearchwindow.h"
 
+#include <algorithm>
+
 namespace jiujiu::test {
 
 void MemorySearchWindow::addRow(std::vector<Text> cells)
@@ -19,6 +21,13 @@ int MemorySearchWindow::appendRow(const Text &caption)
 {
     rows.push_back({caption, {}, {}, {}, {}});
     return static_cast<int>(rows.size() - 1);
+}
+
+int MemorySearchWindow::insertRow(int at, const Text &caption)
+{
+    const auto index = std::min(static_cast<std::size_t>(std::max(at, 0)), rows.size());
+    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(index), {caption, {}, {}, {}, {}});
+    return static_cast<int>(index);
 }
 
 void MemorySearchWindow::setCell(int row, int column, const Text &text)

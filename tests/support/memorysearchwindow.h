@@ -20,6 +20,7 @@ public:
     int selection = -1;
     std::vector<bool> runningChanges;
     std::vector<Text> progress;
+    bool retryOffered = false;
     std::function<void()> onKeywordRead; // runs each time the keyword is read
     std::function<bool()> stopWhen;      // asked between the search's steps
 
@@ -32,6 +33,10 @@ public:
     void showProgress(const Text &text) override { progress.push_back(text); }
     void deleteAllRows() override { rows.clear(); }
     int appendRow(const Text &caption) override;
+    int insertRow(int at, const Text &caption) override;
+    void offerRetry(bool offered) override { retryOffered = offered; }
+    void showFailure(const Text &text, const Text &) override { announcement = text; }
+    void setStatusLine(const Text &text) override { announcement = text; }
     void setCell(int row, int column, const Text &text) override;
     Text cellText(int row, int column) override;
     int currentSelection() override { return selection; }

@@ -540,8 +540,9 @@ TEST(Cli, UnreachableServiceExitsWithFourAndTheReason)
                                 {"JIUJIU_VIEWER_HOST=127.0.0.1:1", "JIUJIU_SEARCH_HOST=s.example"});
     EXPECT_EQ(r.status, 4) << r.err;
     EXPECT_EQ(r.out, "");
-    EXPECT_TRUE(r.err.starts_with("温馨提示: 呜呜，连不上搜索服务，请检查网络后再试一次！\r\n"
-                                  "原因：Failed to connect to 127.0.0.1 port 1"))
+    EXPECT_TRUE(
+        r.err.starts_with("温馨提示: 呜呜，连不上搜索服务（连接被拒绝），请检查网络后再试一次！\r\n"
+                          "原因：Failed to connect to 127.0.0.1 port 1"))
         << r.err;
     EXPECT_EQ(OutputLines(r.err).size(), 2u) << "the message only";
 }

@@ -136,13 +136,31 @@ int main(int argc, char **argv)
         StallProbe probe;
         probe.start();
         const auto start = std::chrono::steady_clock::now();
+        // With BENCH_TRACE: the slowest 20 pages and the slowest event-loop turn of each 10 000
+        // rows (whether they grow with the list).
+        const bool trace = std::getenv("BENCH_TRACE") != nullptr;
+        auto windowStart = std::chrono::steady_clock::now();
+        double slowestPages = 0;
+        double slowestTurn = 0;
         for (std::size_t first = 0; first < all.size(); first += 50) {
             std::vector<ResultRow> page(
                 all.begin() + static_cast<std::ptrdiff_t>(first),
                 all.begin() + static_cast<std::ptrdiff_t>(std::min(first + 50, all.size())));
             ListAppendRows(*list, std::move(page));
-            if (first % 1000 == 950)
+            if (first % 1000 == 950) {
+                const auto served = std::chrono::steady_clock::now();
                 QCoreApplication::processEvents();
+                slowestPages = std::max(
+                    slowestPages,
+                    std::chrono::duration<double, std::milli>(served - windowStart).count());
+                slowestTurn = std::max(slowestTurn, Milliseconds(served));
+                if (trace && (first + 50) % 10000 == 0) {
+                    std::printf("  to %zu rows: slowest 20 pages %.1f ms, slowest turn %.1f ms\n",
+                                first + 50, slowestPages, slowestTurn);
+                    slowestPages = slowestTurn = 0;
+                }
+                windowStart = std::chrono::steady_clock::now();
+            }
         }
         const double ms = Milliseconds(start);
         const double stall = probe.stop();

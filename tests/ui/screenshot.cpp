@@ -2,14 +2,20 @@
 // the way start-up leaves it (visual style 2, focus in the keyword box); then the rows filtered
 // and sorted, and the list's context menu; then the demo's 假货 rows with their type tags and
 // warning marks, the columns 类型 and 提示 and the header menu that shows them, a name's tool
-// tip, the type choice with 隐藏可疑, the names of a merged row, and a broken link refused.
+// tip, the type choice with 隐藏可疑, the names of a merged row, and a broken link refused; the
+// window made larger, a filter it cannot read, the double-click question, a failed search and
+// an incomplete one, the client's status tags and their legend.
 // The palette is the desktop's, as the program follows it.
 // Usage: jiujiu-ui-screenshot OUTPUT_DIR
 
 #include "catalogue.h"
+#include "ed2kclient/clientstate.h"
+#include "results/clientmarker.h"
+#include "results/ed2klink.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
 #include "search/resultactions.h"
+#include "search/searchtexts.h"
 #include "ui/desktoptheme.h"
 #include "ui/interfacelanguage.h"
 #include "ui/listcommands.h"
@@ -130,6 +136,86 @@ int main(int argc, char **argv)
     window->resultList().setFocus();
     ok = Save(*window, out.filePath(QStringLiteral("mainwindow-results.png"))) && ok;
 
+    // A larger window: the list, its name and link columns and the filter row take the room.
+    const QSize formSize = window->size();
+    window->resize(1120, 700);
+    ok = Save(*window, out.filePath(QStringLiteral("mainwindow-resized.png"))) && ok;
+    window->resize(formSize);
+
+    // A filter the box cannot read: red, and the reason in a line above the list.
+    window->focusFilter();
+    window->filterBar().filterBox()->setText(QStringLiteral("啾啾 size>=lots"));
+    window->filterBar().applyNow();
+    ok = Save(*window, out.filePath(QStringLiteral("mainwindow-filter-error.png"))) && ok;
+    window->filterBar().filterBox()->clear();
+    window->filterBar().applyNow();
+
+    // The double-click question: buttons that say what they do.
+    {
+        const auto question =
+            MakeChoiceBox(Utf8ToText("使用云播放在线看吗？\r\n否则复制、下载！"),
+                          Utf8ToText("温馨提示"), {Utf8ToText("云播放"), Utf8ToText("复制并下载")});
+        question->setWindowModality(Qt::NonModal);
+        question->show();
+        question->move(window->frameGeometry().center() - question->rect().center());
+        ok = SaveScreen(*window, out.filePath(QStringLiteral("mainwindow-question.png"))) && ok;
+    }
+
+    // A service that is gone: the top line and the box say it in Chinese, the technical reason
+    // in the box's details and the line's tool tip.
+    {
+        const std::string reason =
+            "Failed to connect to 127.0.0.1 port 41707 after 0 ms: Couldn't connect to server";
+        window->setAnnouncement(FailedAnnouncement(reason));
+        window->setAnnouncementDetail(QString::fromStdString(reason));
+        const auto box = MakeMessageBox(UnreachableMessage(reason), 0, Utf8ToText("温馨提示"));
+        SetDetails(*box, reason);
+        box->setWindowModality(Qt::NonModal);
+        box->show();
+        box->move(window->frameGeometry().center() - box->rect().center());
+        ok = SaveScreen(*window, out.filePath(QStringLiteral("mainwindow-failure.png"))) && ok;
+    }
+
+    // A search that could not read every page: the whole message in the line's tool tip.
+    window->setAnnouncement(
+        IncompleteAnnouncement(Utf8ToText("1000"), 400, {21, 22, 23, 24, 25, 26, 27}, 0));
+    window->setRetryOffered(true);
+    {
+        const QPoint tipAt = window->mapToGlobal(QPoint(300, 18));
+        QCursor::setPos(tipAt);
+        QTest::qWait(100);
+        QToolTip::showText(tipAt, window->announcementToolTip(), window);
+        ok = SaveScreen(*window, out.filePath(QStringLiteral("mainwindow-incomplete.png"))) && ok;
+        QToolTip::hideText();
+        QCursor::setPos(window->frameGeometry().bottomRight() + QPoint(50, 50));
+    }
+    window->setRetryOffered(false);
+    window->setAnnouncement(Utf8ToText("啾啾为您找到 24 个资源，双击一行即可在线观看或下载"));
+
+    // What the ed2k client knows, in words before the names as well as in colours, and the
+    // legend under 选项.
+    {
+        const auto idOf = [&](int row) {
+            return *Ed2kLink::Parse(TextToUtf8(ListGetItemText(list, row, Value(4)))).file();
+        };
+        const FileId downloading = idOf(1);
+        ClientMarker marker(std::make_shared<const ClientState>(
+            std::vector<FileId>{idOf(0)},
+            std::vector<PartMet>{{downloading, downloading.size * 49 / 100}},
+            std::vector<Md4Hash>{idOf(2).hash}));
+        marker.noteHandedOver(Ed2kLink::Parse(TextToUtf8(ListGetItemText(list, 3, Value(4)))));
+        window->resultList().listModel()->setMarker(&marker);
+        window->resultList().setCurrentSelection(5);
+        ok = Save(*window, out.filePath(QStringLiteral("mainwindow-status-tags.png"))) && ok;
+        auto *options = window->filterBar().findChild<QToolButton *>(QStringLiteral("显示选项"));
+        options->menu()->popup(options->mapToGlobal(
+            QPoint(options->width() - options->menu()->sizeHint().width(), options->height())));
+        QTest::qWait(100);
+        ok = SaveScreen(*window, out.filePath(QStringLiteral("mainwindow-legend.png"))) && ok;
+        options->menu()->hide();
+        window->resultList().listModel()->setMarker(nullptr);
+    }
+
     // Filtered and sorted by size, largest first, with the context menu open on a row.
     window->focusFilter();
     window->filterBar().filterBox()->setText(QStringLiteral("啾啾 -flac"));
@@ -196,7 +282,8 @@ int main(int argc, char **argv)
     ok = Save(*window, out.filePath(QStringLiteral("mainwindow-hide-suspicious.png"))) && ok;
     // The toggles under 选项, opened.
     auto *options = window->filterBar().findChild<QToolButton *>(QStringLiteral("显示选项"));
-    options->menu()->popup(options->mapToGlobal(QPoint(0, options->height())));
+    options->menu()->popup(options->mapToGlobal(
+        QPoint(options->width() - options->menu()->sizeHint().width(), options->height())));
     QTest::qWait(100);
     ok = SaveScreen(*window, out.filePath(QStringLiteral("mainwindow-options.png"))) && ok;
     options->menu()->hide();

@@ -12,6 +12,7 @@
 #include "scratchdirectory.h"
 #include "ui/clientmarkswatcher.h"
 #include "ui/mainwindow.h"
+#include "ui/qttext.h"
 #include "ui/qtuiservices.h"
 #include "ui/reportlistview.h"
 #include "ui/resultfilterbar.h"
@@ -128,20 +129,28 @@ TEST_F(ClientMarksTest, RowsShowWhatTheClientsFilesSay)
         int row;
         RowStatus status;
         const char *toolTip; // the name's second line
+        const char *tag;     // before the name; none for a file the client has no record of
     } rows[] = {
-        {0, RowStatus::Known, "已有：ed2k 客户端里已有这个文件（下载过或正在共享）"},
-        {1, RowStatus::New, nullptr},
+        {0, RowStatus::Known, "已有：ed2k 客户端里已有这个文件（下载过或正在共享）", "已有"},
+        {1, RowStatus::New, nullptr, ""},
         // 1000 of 2000 bytes are gaps.
-        {2, RowStatus::Downloading, "下载中：ed2k 客户端正在下载这个文件，已完成 50.0%"},
-        {4, RowStatus::Cancelled, "已取消：这个文件曾在 ed2k 客户端里取消下载"},
+        {2, RowStatus::Downloading, "下载中：ed2k 客户端正在下载这个文件，已完成 50.0%",
+         "下载中 50%"},
+        {4, RowStatus::Cancelled, "已取消：这个文件曾在 ed2k 客户端里取消下载", "已取消"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.row);
         const QVariant colour = shown(row.row, LinkColumn, Qt::ForegroundRole);
         const QString tip = shown(row.row, NameColumn, Qt::ToolTipRole).toString();
         // The name's tip: the name and what judging says, then the status.
-        EXPECT_TRUE(tip.startsWith(QString::fromUtf8(kFiles[row.row].name) + QLatin1Char('\n')))
+        EXPECT_TRUE(
+            tip.startsWith(Isolated(QString::fromUtf8(kFiles[row.row].name)) + QLatin1Char('\n')))
             << tip.toStdString();
+        EXPECT_EQ(shown(row.row, NameColumn, ResultListModel::StatusTagRole).toString(),
+                  QString::fromUtf8(row.tag));
+        EXPECT_EQ(shown(row.row, ResultListModel::StatusColumn, Qt::DisplayRole).toString(),
+                  QString::fromUtf8(row.tag))
+            << "the 状态 column says the same";
         if (!row.toolTip) {
             EXPECT_FALSE(colour.isValid());
             EXPECT_FALSE(tip.contains(QStringLiteral("ed2k 客户端"))) << tip.toStdString();
@@ -196,6 +205,43 @@ TEST_F(ClientMarksTest, MarksFollowTheClientsFiles)
         SCOPED_TRACE(step.what);
         step.change(dir());
         EXPECT_TRUE(statusesBecome(step.statuses));
+    }
+}
+
+// A file the client already has or downloads is handed over only when the user says so.
+TEST_F(ClientMarksTest, HandingOverAFileTheClientHasAsksFirst)
+{
+    ASSERT_TRUE(statusesBecome(kFirstRead));
+    const struct
+    {
+        std::vector<int> rows; // 0 已有, 1 新, 2 下载中
+        int answer;
+        std::size_t handed;
+        const char *asked; // in the question; none: no question
+    } cases[] = {
+        {{1}, IdNo, 1, nullptr},
+        {{0}, IdNo, 0, "客户端里已有这个文件，仍要交给客户端吗？"},
+        {{2}, IdYes, 1, "客户端正在下载这个文件（已下载 50%），仍要交给客户端吗？"},
+        {{0, 1, 2}, IdNo, 1, "有 2 个文件客户端里已有或正在下载"},
+        {{0, 1, 2}, IdYes, 3, "有 2 个文件客户端里已有或正在下载"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.rows.size() * 10 + static_cast<std::size_t>(c.answer));
+        list->selectionModel()->clearSelection();
+        for (int row : c.rows)
+            list->selectionModel()->select(list->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        opened.clear();
+        boxes.clear();
+        answer = c.answer;
+        window->resultActions().openAction()->trigger();
+        EXPECT_EQ(opened.size(), c.handed);
+        if (!c.asked) {
+            EXPECT_TRUE(boxes.empty());
+            continue;
+        }
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(boxes[0].find(c.asked), std::string::npos) << boxes[0];
     }
 }
 

@@ -143,10 +143,11 @@ TEST_F(MainWindowTest, TitleSizeAndBorder)
     EXPECT_EQ(window->windowTitle(),
               QStringLiteral("啾啾神器 - BT种子搜索神器 - 官方网站：jiujiu.example"));
     EXPECT_EQ(window->frameGeometry().size(), QSize(800, 486));
-    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "fixed border";
+    EXPECT_EQ(window->minimumSize(), window->size()) << "opens at the form's size, its least";
+    EXPECT_GT(window->maximumWidth(), window->width()) << "resizable";
     const Qt::WindowFlags flags = window->windowFlags();
     EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
     EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
     const QRect area = window->screen()->availableGeometry();
@@ -193,6 +194,52 @@ TEST_F(MainWindowTest, ControlsSitWhereTheFormPutsThem)
     QToolBar *toolbar = child<QToolBar>("工具条1");
     EXPECT_EQ(toolbar->geometry().topLeft(), QPoint(0, -1));
     EXPECT_EQ(toolbar->height(), 28);
+}
+
+// A larger window gives its room to the list, its name and link columns and the filter row;
+// the first page's form stays whole, centred; the size column never loses its text.
+TEST_F(MainWindowTest, ResizingGivesTheListTheRoom)
+{
+    auto *list = child<ReportListView>("超级列表框_查询显示");
+    QWidget *filter = child<QWidget>("筛选栏");
+    QWidget *keyword = child<QWidget>("编辑框1");
+    ASSERT_TRUE(list && filter && keyword);
+    window->setCurrentPage(1);
+    QTest::qWait(20);
+    QHeaderView *header = list->horizontalHeader();
+    const QSize form = window->size();
+    const QSize list0 = list->size();
+    const int filter0 = filter->width();
+    const int name0 = header->sectionSize(1), link0 = header->sectionSize(4);
+    const struct
+    {
+        int dx, dy;
+    } cases[] = {{400, 300}, {120, 0}, {0, 0}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.dx);
+        window->resize(form + QSize(c.dx, c.dy));
+        window->setCurrentPage(c.dx == 120 ? 0 : 1); // resized while hidden, then shown
+        QTest::qWait(20);
+        window->setCurrentPage(1);
+        QTest::qWait(20);
+        EXPECT_EQ(list->size(), list0 + QSize(c.dx, c.dy));
+        EXPECT_EQ(filter->width(), filter0 + c.dx);
+        EXPECT_EQ(header->sectionSize(1) + header->sectionSize(4), name0 + link0 + c.dx);
+        EXPECT_GT(header->sectionSize(1) - name0, header->sectionSize(4) - link0 - 1);
+        EXPECT_EQ(header->sectionSize(2), 60);
+        EXPECT_EQ(keyword->geometry(), QRect(157 + c.dx / 2, 154 + c.dy / 2, 456, 32));
+    }
+    // A width the user drags stays through a resize; the size column refuses to cut its text.
+    header->resizeSection(4, 150);
+    window->resize(form + QSize(200, 0));
+    QTest::qWait(20);
+    EXPECT_EQ(header->sectionSize(4), 150 + 200 - 200 * 2 / 3);
+    window->resize(form);
+    ListInsertItem(*list, {}, Value("1"));
+    ListSetItemText(*list, 0, Value(2), Value("1023.45 MB"));
+    header->resizeSection(2, 20);
+    EXPECT_GE(header->sectionSize(2),
+              list->fontMetrics().horizontalAdvance(QStringLiteral("1023.45 MB")));
 }
 
 TEST_F(MainWindowTest, TextsFontsAndColours)
@@ -334,10 +381,13 @@ TEST_F(MainWindowTest, ResultListIsAReportView)
               QAbstractItemView::ExtendedSelection); // many rows to copy or export
     EXPECT_EQ(list->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_FALSE(list->verticalHeader()->isVisibleTo(list));
-    // Without the focus the selection is not shown.
+    // Without the focus the selection stays in sight, paler than with it.
     const QPalette p = list->palette();
-    EXPECT_EQ(p.color(QPalette::Inactive, QPalette::Highlight),
+    EXPECT_NE(p.color(QPalette::Inactive, QPalette::Highlight),
               p.color(QPalette::Inactive, QPalette::Base));
+    EXPECT_NE(p.color(QPalette::Inactive, QPalette::Highlight),
+              p.color(QPalette::Active, QPalette::Highlight));
+    EXPECT_FALSE(list->tabKeyNavigation()) << "Tab leaves the list";
 
     // Cells: 资源数 centred, the rest left.
     const int row = ListInsertItem(*list, {}, Value("1"));

@@ -1,5 +1,6 @@
 // The result list as the user works it: sorting, the filter row, merging, selection, keys,
 // the context menu and export, on the real main window under the offscreen platform.
+#include "app/mainsearchwindow.h"
 #include "childprocess.h"
 #include "mainwindowharness.h"
 #include "net/openaddress.h"
@@ -8,8 +9,11 @@
 #include "runtime/conversions.h"
 #include "runtime/uiservices.h"
 #include "search/resultactions.h"
+#include "search/searchtexts.h"
 #include "search/searchwindow.h"
+#include "ui/announcementlabel.h"
 #include "ui/controlproperties.h"
+#include "ui/interfacelanguage.h"
 #include "ui/listcommands.h"
 #include "ui/mainwindow.h"
 #include "ui/qttext.h"
@@ -20,6 +24,7 @@
 #include "ui/resultlistactions.h"
 #include "ui/resultlistmodel.h"
 #include "ui/resultlistproxy.h"
+#include "ui/visualstyle.h"
 #include "ui/windowregistry.h"
 
 #include <QApplication>
@@ -29,12 +34,17 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTest>
@@ -382,7 +392,7 @@ TEST_F(ResultViewTest, MergeShowsOneRowPerFile)
     fill();
     // Rows 3, 5 and 7 name one file: shown once, as the first of them, with the most sources.
     EXPECT_EQ(shown(0), (Column{"1", "2", "3", "4", "6"}));
-    EXPECT_EQ(shown(1)[2], "Jerry.Quiet.Harbor.mkv  \u00D73");
+    EXPECT_EQ(shown(1)[2], "\u2068Jerry.Quiet.Harbor.mkv\u2069  \u00D73") << "the name isolated";
     EXPECT_EQ(shown(3)[2], "30");
     EXPECT_EQ(shown(1)[0], "Tom & Jerry.Remix.mkv") << "no mark on a single file";
     // Sorting by sources uses the group's count.
@@ -511,6 +521,106 @@ TEST_F(ResultViewTest, CtrlCCopiesTheSelectedLinksAsShown)
     EXPECT_EQ(QGuiApplication::clipboard()->text().count(QLatin1Char('\n')), 4);
     EXPECT_TRUE(
         QGuiApplication::clipboard()->text().startsWith(QString::fromStdString(Samples()[5].link)));
+}
+
+// The keyboard never traps: Tab leaves the list, Down from the filter box enters it on its
+// first row, and Ctrl+C says in the status line how many links it copied.
+TEST_F(ResultViewTest, KeysLeaveAndEnterTheListAndCopyingSaysSo)
+{
+    fill();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QLineEdit *filter = window->filterBar().filterBox();
+    filter->setFocus();
+    QTest::keyClick(filter, Qt::Key_Down);
+    EXPECT_TRUE(list->hasFocus());
+    EXPECT_EQ(list->currentSelection(), list->shownRows().front());
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->currentSelection(), list->shownRows()[1]) << "arrows move within";
+    QTest::keyClick(list, Qt::Key_Tab);
+    EXPECT_FALSE(list->hasFocus()) << "Tab leaves the list";
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Backtab);
+    EXPECT_FALSE(list->hasFocus());
+
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    auto *line = window->findChild<AnnouncementLabel *>(QStringLiteral("标签3"));
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->shownText(), QStringLiteral("已复制 5 条链接"));
+    EXPECT_NE(window->announcement(), ToRuntimeText(QStringLiteral("已复制 5 条链接")))
+        << "the announcement itself is kept";
+}
+
+// A right-to-left override in a name reorders nothing outside it: the cell and the tool tip
+// hold it isolated, and the tool tip spells the control out.
+TEST_F(ResultViewTest, DirectionControlsInANameStayInsideIt)
+{
+    const std::string rlo = "\xE2\x80\xAE";
+    fill({{("假货" + rlo + "4pm.exe").c_str(), "1 KB", "2", Link("fake.exe", 1024, '7')}});
+    const QModelIndex name = list->model()->index(0, NameColumn);
+    auto *delegate = qobject_cast<QStyledItemDelegate *>(list->itemDelegate());
+    ASSERT_NE(delegate, nullptr);
+    const QString cell = delegate->displayText(name.data(), QLocale());
+    const QString raw = QString::fromUtf8("假货" + rlo + "4pm.exe");
+    EXPECT_EQ(cell, QChar(0x2068) + raw + QChar(0x2069));
+    const QString tip = name.data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.startsWith(QChar(0x2068) + raw + QChar(0x2069) + QLatin1Char('\n')))
+        << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QString::fromUtf8("假货⟨RLO⟩4pm.exe"))) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("（.exe）"))) << tip.toStdString();
+}
+
+// A filter the box cannot read turns it red under the desktop's look and under the visual
+// style with the skin, and a line above the list says why; letters a size cannot hold are
+// refused in words.
+TEST_F(ResultViewTest, UnreadableFilterIsRedAndSaysWhy)
+{
+    fill();
+    QLineEdit *box = window->filterBar().filterBox();
+    QFile skin(QStringLiteral(JIUJIU_SKIN_SOURCE_DIR "/jiujiu.qss"));
+    ASSERT_TRUE(skin.open(QIODevice::ReadOnly));
+    const QString skinSheet = QString::fromUtf8(skin.readAll());
+    const auto reddish = [](const QImage &image) {
+        int red = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                red += c.red() > 150 && c.green() < 90 && c.blue() < 90;
+            }
+        return red;
+    };
+    for (bool styled : {false, true}) {
+        SCOPED_TRACE(styled ? "visual style and skin" : "desktop look");
+        if (styled) {
+            qApp->setStyleSheet(skinSheet);
+            SetVisualStyle(2);
+        }
+        box->setText(QStringLiteral("size>=lots"));
+        window->filterBar().applyNow();
+        QTest::qWait(20);
+        EXPECT_GT(reddish(box->grab().toImage()), 20);
+        QLabel *line = window->filterBar().problemLine();
+        EXPECT_TRUE(line->isVisible());
+        EXPECT_TRUE(window->filterBar().problemText().contains(QStringLiteral("lots")));
+        EXPECT_GE(list->geometry().top(), line->geometry().bottom()) << "the list makes room";
+        box->setText(QStringLiteral("size>=1KB"));
+        window->filterBar().applyNow();
+        QTest::qWait(20);
+        EXPECT_EQ(reddish(box->grab().toImage()), 0);
+        EXPECT_FALSE(line->isVisible());
+        EXPECT_EQ(list->geometry().top(), 32);
+    }
+    SetVisualStyle(0);
+    qApp->setStyleSheet(QString());
+
+    auto *maxSize = window->findChild<QLineEdit *>(QStringLiteral("最大大小"));
+    ASSERT_NE(maxSize, nullptr);
+    maxSize->setFocus();
+    QTest::keyClicks(maxSize, QStringLiteral("7x"));
+    EXPECT_EQ(maxSize->text(), QStringLiteral("7"));
+    EXPECT_TRUE(window->filterBar().problemText().contains(QStringLiteral("最大大小")));
 }
 
 TEST_F(ResultViewTest, EnterActsOnTheCurrentRowAndEmptySpaceOnNothing)
@@ -916,7 +1026,65 @@ TEST_F(ResultViewTest, TypeChoiceHideSuspiciousAndAllNames)
     ASSERT_EQ(table->rowCount(), 2);
     EXPECT_EQ(table->item(0, 0)->text(), QStringLiteral("5"));
     EXPECT_EQ(table->item(1, 0)->text(), QStringLiteral("8"));
-    EXPECT_EQ(table->item(1, 1)->text(), QStringLiteral("e.avi.exe"));
+    EXPECT_EQ(table->item(1, 1)->text(), Isolated(QStringLiteral("e.avi.exe")));
     EXPECT_EQ(table->item(1, 2)->text(), QStringLiteral("12"));
     dialog->close();
+}
+
+// The search's own texts as the window shows them: English under an English locale, the exact
+// Chinese source texts under any other; a nested template and a file type's name translated too.
+TEST_F(ResultViewTest, SearchTextsFollowTheInterfaceLanguage)
+{
+    fill(JudgedSamples());
+    const struct
+    {
+        const char *locale;
+        const char *total;
+        const char *incomplete;
+        const char *boxTitle;
+        const char *emptyKeyword;
+        const char *tooLarge;
+        const char *brokenLink;
+        const char *doubleExtension;
+    } cases[] = {
+        {"zh_CN", "为您找到[12]枚资源！双击复制、下载！",
+         "为您找到[40]枚资源，只列出了 20 枚：第 2、3 页没能读出来，第 4 页有 1 行读不出来，后面 1 "
+         "页也没再读！双击复制、下载！",
+         "温馨提示", "请输入需搜索的关键字！",
+         "呜呜，搜索服务的答案太大，没能读出来！\n原因：答案超过 64 MB",
+         "链接无效：链接没有以“|/”结尾，可能被截断了",
+         "⚠ 序号 8：文件名以 .avi.exe 结尾：看着像视频，打开却会运行程序"},
+        {"en_US", "Found [12] resources! Double-click to copy and download!",
+         "Found [40] resources, only 20 listed: page(s) 2, 3 could not be read, page 4 has 1 "
+         "unreadable row(s), the 1 page(s) after were not read! Double-click to copy and download!",
+         "Note", "Please type a keyword to search for!",
+         "Oh no, the search service's answer is too large to read!\nReason: the answer is over 64 "
+         "MB",
+         "Broken link: the link does not end in \"|/\"; it may be cut short",
+         "⚠ No. 8: The file name ends in .avi.exe: it looks like a Video file but opening it runs "
+         "a "
+         "program"},
+    };
+    const QAbstractItemModel *shown = list->model();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.locale);
+        const bool english = InstallInterfaceLanguage(QLocale(QString::fromLatin1(c.locale)));
+        MainSearchWindow search;
+        search.setAnnouncement(TotalAnnouncement("12"));
+        EXPECT_EQ(TextToUtf8(window->announcement()), c.total);
+        search.setAnnouncement(IncompleteAnnouncement("40", 20, {2, 3}, 1, {{4, 1}}));
+        EXPECT_EQ(TextToUtf8(window->announcement()), c.incomplete);
+        const auto empty = MakeMessageBox(EmptyKeywordMessage(), 0, SearchMessageTitle());
+        EXPECT_EQ(empty->windowTitle().toStdString(), c.boxTitle);
+        EXPECT_EQ(empty->text().toStdString(), c.emptyKeyword);
+        const auto large = MakeMessageBox(AnswerTooLargeMessage(TooLargeReason(64 << 20)), 0,
+                                          SearchMessageTitle());
+        EXPECT_EQ(large->text().toStdString(), c.tooLarge);
+        const QString link = shown->index(6, LinkColumn).data(Qt::ToolTipRole).toString();
+        EXPECT_TRUE(link.endsWith(QString::fromUtf8(c.brokenLink))) << link.toStdString();
+        const QString name = shown->index(4, NameColumn).data(Qt::ToolTipRole).toString();
+        EXPECT_TRUE(name.contains(QString::fromUtf8(c.doubleExtension))) << name.toStdString();
+        if (english)
+            RemoveInterfaceLanguage();
+    }
 }

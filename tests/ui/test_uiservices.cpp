@@ -1,5 +1,8 @@
+#include "memorysearchwindow.h"
+#include "net/openaddress.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
+#include "search/resultactions.h"
 #include "ui/qtuiservices.h"
 
 #include <QAbstractButton>
@@ -11,6 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -208,9 +212,10 @@ TEST(MessageBoxDialog, LongLinesAreShownWhole)
     QFile skinFile(QStringLiteral(JIUJIU_SKIN_SOURCE_DIR "/jiujiu.qss"));
     ASSERT_TRUE(skinFile.open(QIODevice::ReadOnly));
     const QString skin = QString::fromUtf8(skinFile.readAll());
-    const Text text = Utf8ToText("没有 ed2k 下载工具接收这个链接。\r\n"
-                                 "链接已复制到剪贴板，可以粘贴到下载工具里。\r\n"
-                                 "请安装 aMule 等 ed2k 下载工具，并把它设为 ed2k 链接的默认打开程序。");
+    const Text text =
+        Utf8ToText("没有 ed2k 下载工具接收这个链接。\r\n"
+                   "链接已复制到剪贴板，可以粘贴到下载工具里。\r\n"
+                   "请安装 aMule 等 ed2k 下载工具，并把它设为 ed2k 链接的默认打开程序。");
     for (const QString &sheet : {QString(), skin}) {
         SCOPED_TRACE(sheet.isEmpty() ? "plain" : "skin");
         qApp->setStyleSheet(sheet);
@@ -232,4 +237,54 @@ TEST(MessageBoxDialog, LongLinesAreShownWhole)
         box->hide();
     }
     qApp->setStyleSheet(QString());
+}
+
+// The double-click question names what each button does, and Esc or closing the box does
+// neither: nothing is played, copied or handed to the ed2k client.
+// In the suite of the dialogs: after a quit request no nested loop runs, and a later suite
+// has one.
+TEST(MessageBoxDialog, ChoiceEscAndCloseHandNothingOver)
+{
+    QtUiServices services;
+    Guard guard(&services);
+    std::vector<std::string> opened;
+    const AddressOpener previous =
+        SetAddressOpener([&opened](const std::string &a) { opened.push_back(a); });
+    test::MemorySearchWindow window;
+    window.addRow({"1", Utf8ToText("片.mkv"), "1 KB", "3",
+                   "ed2k://|file|a.mkv|1024|0123456789ABCDEF0123456789ABCDEF|/"});
+    window.selection = 0;
+    SetClipboardText("before");
+
+    const struct
+    {
+        const char *name;
+        std::function<void(QMessageBox &)> dismiss;
+    } cases[] = {
+        {"Esc", [](QMessageBox &box) { QTest::keyClick(&box, Qt::Key_Escape); }},
+        {"the close button", [](QMessageBox &box) { box.close(); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList captions;
+        bool stayed = false;
+        QTimer::singleShot(50, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            for (QAbstractButton *button : box->buttons())
+                captions << button->text();
+            c.dismiss(*box);
+            QTest::qWait(50);
+            stayed = box->isVisible();
+            box->done(0); // gone without a button, as a test can make it
+        });
+        int played = 0;
+        ActOnSelectedResult(window, [&played](const Text &) { ++played; });
+        EXPECT_EQ(captions, QStringList({QStringLiteral("云播放"), QStringLiteral("复制并下载")}));
+        EXPECT_TRUE(stayed);
+        EXPECT_EQ(played, 0);
+        EXPECT_TRUE(opened.empty());
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    }
+    SetAddressOpener(previous);
 }
