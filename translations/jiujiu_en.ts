@@ -755,5 +755,66 @@ Reason: %1</translation>
         <source>查看服务 %1 连不上，改用 %2</source>
         <translation>Viewer service %1 cannot be reached; using %2 instead</translation>
     </message>
+    <message>
+        <source>新</source>
+        <comment>tag</comment>
+        <translation>NEW</translation>
+    </message>
+    <message>
+        <source>啾啾神器</source>
+        <translation>Jiujiu</translation>
+    </message>
+    <message>
+        <source>记录文件打不开：</source>
+        <translation>The store cannot be opened: </translation>
+    </message>
+    <message>
+        <source>收藏</source>
+        <translation>Saved</translation>
+    </message>
+    <message>
+        <source>保存的搜索：重新运行、删除或全部清除；记住搜索记录的开关</source>
+        <translation>Saved searches: rerun, delete or clear all; the switch to remember searches</translation>
+    </message>
+    <message>
+        <source>没有保存的搜索</source>
+        <translation>No saved searches</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>%1（新 %2）</source>
+        <translation>%1 (%2 new)</translation>
+    </message>
+    <message>
+        <source>全部清除</source>
+        <translation>Clear all</translation>
+    </message>
+    <message>
+        <source>记住搜索记录</source>
+        <translation>Remember searches</translation>
+    </message>
+    <message>
+        <source>清除记录</source>
+        <translation>Clear history</translation>
+    </message>
+    <message>
+        <source>保存搜索</source>
+        <translation>Save search</translation>
+    </message>
+    <message>
+        <source>名称：</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>搜索没有保存：</source>
+        <translation>The search was not saved: </translation>
+    </message>
+    <message>
+        <source>记录文件没有更新：</source>
+        <translation>The store was not updated: </translation>
+    </message>
 </context>
 </TS>

@@ -27,11 +27,6 @@
 namespace jiujiu {
 namespace {
 
-QString Tr(const char *text)
-{
-    return QCoreApplication::translate("jiujiu", text);
-}
-
 std::string Utf8(const QString &text)
 {
     return text.toStdString();
@@ -77,7 +72,8 @@ void SavedSearchesMenu::say(const std::string &notice)
 {
     if (notice.empty())
         return;
-    CurrentUiServices().messageBox(Utf8ToText(notice), 0, Utf8ToText(Utf8(Tr("啾啾神器"))));
+    CurrentUiServices().messageBox(
+        Utf8ToText(notice), 0, Utf8ToText(Utf8(QCoreApplication::translate("jiujiu", "啾啾神器"))));
 }
 
 Store *SavedSearchesMenu::store(bool create)
@@ -92,7 +88,7 @@ Store *SavedSearchesMenu::store(bool create)
         Store::Open(path, create ? Store::Mode::Create : Store::Mode::Existing);
     say(opening.notice);
     if (!opening.store && !opening.error.empty() && create)
-        say(Utf8(Tr("记录文件打不开：")) + opening.error);
+        say(Utf8(QCoreApplication::translate("jiujiu", "记录文件打不开：")) + opening.error);
     m_store = std::move(opening.store);
     return m_store.get();
 }
@@ -120,11 +116,11 @@ QToolButton *SavedSearchesMenu::addButton(QLineEdit *keywordBox, QWidget *parent
     keywordBox->setCompleter(completer);
 
     auto *button = new QToolButton(parent);
-    button->setText(Tr("收藏"));
+    button->setText(QCoreApplication::translate("jiujiu", "收藏"));
     button->setPopupMode(QToolButton::InstantPopup);
-    button->setAccessibleName(Tr("收藏"));
-    button->setAccessibleDescription(
-        Tr("保存的搜索：重新运行、删除或全部清除；记住搜索记录的开关"));
+    button->setAccessibleName(QCoreApplication::translate("jiujiu", "收藏"));
+    button->setAccessibleDescription(QCoreApplication::translate(
+        "jiujiu", "保存的搜索：重新运行、删除或全部清除；记住搜索记录的开关"));
     auto *menu = new QMenu(button);
     button->setMenu(menu);
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { fillMenu(menu); });
@@ -140,13 +136,16 @@ void SavedSearchesMenu::fillMenu(QMenu *menu)
         say(kept->takeNotice());
     }
     if (searches.empty())
-        menu->addAction(Tr("没有保存的搜索"))->setEnabled(false);
-    QMenu *remove = searches.empty() ? nullptr : new QMenu(Tr("删除"), menu);
+        menu->addAction(QCoreApplication::translate("jiujiu", "没有保存的搜索"))->setEnabled(false);
+    QMenu *remove =
+        searches.empty() ? nullptr : new QMenu(QCoreApplication::translate("jiujiu", "删除"), menu);
     for (const SavedSearchSummary &summary : searches) {
         const QString name = FromUtf8(summary.search.name);
         QString caption = name;
         if (summary.lastRun)
-            caption = Tr("%1（新 %2）").arg(name).arg(summary.newFiles);
+            caption = QCoreApplication::translate("jiujiu", "%1（新 %2）")
+                          .arg(name)
+                          .arg(summary.newFiles);
         QAction *run = menu->addAction(caption);
         run->setToolTip(FromUtf8(summary.search.keyword));
         connect(run, &QAction::triggered, this, [this, name] { rerun(name); });
@@ -155,15 +154,15 @@ void SavedSearchesMenu::fillMenu(QMenu *menu)
     if (remove) {
         menu->addSeparator();
         menu->addMenu(remove);
-        connect(menu->addAction(Tr("全部清除")), &QAction::triggered, this,
-                &SavedSearchesMenu::forgetAll);
+        connect(menu->addAction(QCoreApplication::translate("jiujiu", "全部清除")),
+                &QAction::triggered, this, &SavedSearchesMenu::forgetAll);
     }
     menu->addSeparator();
-    QAction *history = menu->addAction(Tr("记住搜索记录"));
+    QAction *history = menu->addAction(QCoreApplication::translate("jiujiu", "记住搜索记录"));
     history->setCheckable(true);
     history->setChecked(m_history);
     connect(history, &QAction::toggled, this, &SavedSearchesMenu::setHistoryEnabled);
-    QAction *clear = menu->addAction(Tr("清除记录"));
+    QAction *clear = menu->addAction(QCoreApplication::translate("jiujiu", "清除记录"));
     clear->setEnabled(m_history && !m_keywords->stringList().isEmpty());
     connect(clear, &QAction::triggered, this, &SavedSearchesMenu::clearHistory);
 }
@@ -174,9 +173,11 @@ void SavedSearchesMenu::askToSave()
         return;
     bool ok = false;
     const QString keyword = QString::fromStdString(TextToUtf8(m_window.keyword()));
-    const QString name = QInputDialog::getText(&m_window, Tr("保存搜索"), Tr("名称："),
-                                               QLineEdit::Normal, keyword, &ok)
-                             .trimmed();
+    const QString name =
+        QInputDialog::getText(&m_window, QCoreApplication::translate("jiujiu", "保存搜索"),
+                              QCoreApplication::translate("jiujiu", "名称："), QLineEdit::Normal,
+                              keyword, &ok)
+            .trimmed();
     if (ok && !name.isEmpty())
         saveShown(name);
 }
@@ -195,7 +196,7 @@ bool SavedSearchesMenu::saveShown(const QString &name)
     search.merge = proxy.mergeDuplicates();
     if (!kept->save(search)) {
         say(kept->takeNotice());
-        say(Utf8(Tr("搜索没有保存：")) + kept->error());
+        say(Utf8(QCoreApplication::translate("jiujiu", "搜索没有保存：")) + kept->error());
         return false;
     }
     // The rows shown are the baseline the next run is measured against.
