@@ -12,10 +12,12 @@
 #include "ed2kclient/clientstate.h"
 #include "results/clientmarker.h"
 #include "results/ed2klink.h"
+#include "results/resultlist.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
 #include "search/resultactions.h"
 #include "search/searchtexts.h"
+#include "store/seenfiles.h"
 #include "ui/desktoptheme.h"
 #include "ui/interfacelanguage.h"
 #include "ui/listcommands.h"
@@ -46,6 +48,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QToolTip>
+#include <algorithm>
 #include <cstdio>
 
 using namespace jiujiu;
@@ -321,6 +324,26 @@ int main(int argc, char **argv)
     box->move(window->frameGeometry().center() - box->rect().center());
     ok = SaveScreen(*window, out.filePath(QStringLiteral("mainwindow-broken-link.png"))) && ok;
     box->close();
+
+    // A rerun of a saved search whose earlier runs listed the first row's file: the others
+    // carry 新.
+    {
+        const ResultList &rows = window->resultList().listModel()->list();
+        std::vector<SeenFiles::Key> keys;
+        for (std::size_t r = 0; r < 1 && r < rows.count(); ++r)
+            if (const auto file = rows.row(r).link().file())
+                keys.push_back(SeenFiles::KeyOf(*file));
+        std::sort(keys.begin(), keys.end());
+        const SeenFiles seen(std::move(keys), true);
+        window->resultList().listModel()->setSeenFiles(&seen);
+        for (int r = 0; r < static_cast<int>(rows.count()); ++r) {
+            const Text link = ListGetItemText(list, r, Value(4));
+            ListSetItemText(list, r, Value(4), Value(Text()));
+            ListSetItemText(list, r, Value(4), Value(link));
+        }
+        ok = Save(*window, out.filePath(QStringLiteral("mainwindow-new.png"))) && ok;
+        window->resultList().listModel()->setSeenFiles(nullptr);
+    }
 
     columns.action(ResultListModel::TypeColumn)->setChecked(false);
     columns.action(ResultListModel::HintColumn)->setChecked(false);
