@@ -642,24 +642,6 @@ Otherwise copy and download it!</translation>
         <translation>The search was stopped; found [%1] resources, %2 listed! Double-click to copy and download!</translation>
     </message>
     <message>
-        <source>呜呜，连不上搜索服务，请检查网络后再试一次！<byte value="xd"/>
-原因：%1</source>
-        <translation>Oh no, the search service cannot be reached; check the network and try again!<byte value="xd"/>
-Reason: %1</translation>
-    </message>
-    <message>
-        <source>呜呜，搜索服务的答案太大，没能读出来！<byte value="xd"/>
-原因：%1</source>
-        <translation>Oh no, the search service&apos;s answer is too large to read!<byte value="xd"/>
-Reason: %1</translation>
-    </message>
-    <message>
-        <source>呜呜，搜索服务的答案读不出来！<byte value="xd"/>
-原因：%1</source>
-        <translation>Oh no, the search service&apos;s answer cannot be read!<byte value="xd"/>
-Reason: %1</translation>
-    </message>
-    <message>
         <source>答案超过 %1 MB</source>
         <translation>the answer is over %1 MB</translation>
     </message>
@@ -811,6 +793,160 @@ Reason: %1</translation>
     <message>
         <source>搜索没有保存：</source>
         <translation>The search was not saved: </translation>
+    </message>
+    <message>
+        <source>重试失败的页</source>
+        <translation>Retry failed pages</translation>
+    </message>
+    <message>
+        <source>再请求一次没能读出来的页，结果按页排在原来的位置</source>
+        <translation>Asks again for the pages that could not be read; their rows go where their pages belong</translation>
+    </message>
+    <message>
+        <source>搜索</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>已复制 %1 条链接</source>
+        <translation>%1 link(s) copied</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>要搜索的关键字，按回车开始搜索；搜索时按回车换成新的关键字</source>
+        <translation>The keyword to search for; Enter starts the search, and during a search starts the new keyword</translation>
+    </message>
+    <message>
+        <source>搜索；搜索时停止 (Esc)</source>
+        <translation>Search; during a search, stop (Esc)</translation>
+    </message>
+    <message>
+        <source>技术原因：</source>
+        <translation>Technical reason: </translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>%1只能写数字和单位，如 700MB、1.5GB</source>
+        <translation>%1 takes only a number and a unit, such as 700MB or 1.5GB</translation>
+    </message>
+    <message>
+        <source>ed2k 客户端里的状态：</source>
+        <translation>Status in the ed2k client:</translation>
+    </message>
+    <message>
+        <source>下载过或正在共享</source>
+        <translation>downloaded or shared</translation>
+    </message>
+    <message>
+        <source>正在下载，后面是已完成多少</source>
+        <translation>being downloaded, with how much is done</translation>
+    </message>
+    <message>
+        <source>取消过下载</source>
+        <translation>its download was cancelled</translation>
+    </message>
+    <message>
+        <source>这次交出，还不在下载里</source>
+        <translation>handed over in this run, not yet among the downloads</translation>
+    </message>
+    <message>
+        <source>没有标记：客户端里没有</source>
+        <translation>no mark: the client has no record of it</translation>
+    </message>
+    <message>
+        <source>实际的字符：</source>
+        <translation>The actual characters: </translation>
+    </message>
+    <message>
+        <source>客户端里已有这个文件</source>
+        <translation>The client already has this file</translation>
+    </message>
+    <message>
+        <source>客户端正在下载这个文件（已下载 %1%）</source>
+        <translation>The client is downloading this file (%1% done)</translation>
+    </message>
+    <message>
+        <source>客户端正在下载这个文件</source>
+        <translation>The client is downloading this file</translation>
+    </message>
+    <message>
+        <source>%1<byte value="xd"/>
+%2，仍要交给客户端吗？</source>
+        <translation>%1<byte value="xd"/>
+%2. Hand it to the client anyway?</translation>
+    </message>
+    <message>
+        <source>选中的 %1 个链接里有 %2 个文件客户端里已有或正在下载，仍要交给客户端吗？</source>
+        <translation>Of the %1 selected links, the client already has or is downloading %2 files. Hand them to the client anyway?</translation>
+    </message>
+    <message>
+        <source>复制并下载</source>
+        <translation>Copy and download</translation>
+    </message>
+    <message>
+        <source>正在搜索“%1”…</source>
+        <translation>Searching for &quot;%1&quot;…</translation>
+    </message>
+    <message>
+        <source>连续几页都没能读出来，不再请求</source>
+        <translation>several pages in a row could not be read; no more were asked for</translation>
+    </message>
+    <message>
+        <source>找不到服务器</source>
+        <translation>server not found</translation>
+    </message>
+    <message>
+        <source>连接被拒绝</source>
+        <translation>connection refused</translation>
+    </message>
+    <message>
+        <source>连接超时</source>
+        <translation>connection timed out</translation>
+    </message>
+    <message>
+        <source>连接太慢</source>
+        <translation>connection too slow</translation>
+    </message>
+    <message>
+        <source>安全连接失败</source>
+        <translation>secure connection failed</translation>
+    </message>
+    <message>
+        <source>连接中断</source>
+        <translation>connection broken off</translation>
+    </message>
+    <message>
+        <source>内存不足</source>
+        <translation>out of memory</translation>
+    </message>
+    <message>
+        <source>服务出错（%1）</source>
+        <translation>service error (%1)</translation>
+    </message>
+    <message>
+        <source>网络出错</source>
+        <translation>network error</translation>
+    </message>
+    <message>
+        <source>搜索失败：%1</source>
+        <translation>Search failed: %1</translation>
+    </message>
+    <message>
+        <source>呜呜，连不上搜索服务（%1），请检查网络后再试一次！</source>
+        <translation>Oh no, the search service cannot be reached (%1); check the network and try again!</translation>
+    </message>
+    <message>
+        <source>呜呜，搜索服务的答案太大（%1），没能读出来！</source>
+        <translation>Oh no, the search service&apos;s answer is too large to read (%1)!</translation>
+    </message>
+    <message>
+        <source>呜呜，搜索服务的答案读不出来！</source>
+        <translation>Oh no, the search service&apos;s answer cannot be read!</translation>
     </message>
     <message>
         <source>记录文件没有更新：</source>

@@ -1051,15 +1051,14 @@ TEST_F(ResultViewTest, SearchTextsFollowTheInterfaceLanguage)
          "为您找到[40]枚资源，只列出了 20 枚：第 2、3 页没能读出来，第 4 页有 1 行读不出来，后面 1 "
          "页也没再读！双击复制、下载！",
          "温馨提示", "请输入需搜索的关键字！",
-         "呜呜，搜索服务的答案太大，没能读出来！\n原因：答案超过 64 MB",
+         "呜呜，搜索服务的答案太大（答案超过 64 MB），没能读出来！",
          "链接无效：链接没有以“|/”结尾，可能被截断了",
          "⚠ 序号 8：文件名以 .avi.exe 结尾：看着像视频，打开却会运行程序"},
         {"en_US", "Found [12] resources! Double-click to copy and download!",
          "Found [40] resources, only 20 listed: page(s) 2, 3 could not be read, page 4 has 1 "
          "unreadable row(s), the 1 page(s) after were not read! Double-click to copy and download!",
          "Note", "Please type a keyword to search for!",
-         "Oh no, the search service's answer is too large to read!\nReason: the answer is over 64 "
-         "MB",
+         "Oh no, the search service's answer is too large to read (the answer is over 64 MB)!",
          "Broken link: the link does not end in \"|/\"; it may be cut short",
          "⚠ No. 8: The file name ends in .avi.exe: it looks like a Video file but opening it runs "
          "a "
