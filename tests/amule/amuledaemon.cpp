@@ -4,6 +4,7 @@
 
 #include <arpa/inet.h>
 #include <array>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -226,10 +227,19 @@ std::map<std::string, std::string> AmuleDaemon::downloads(const std::string &amu
 bool AmuleDaemon::command(const std::string &amulecmd, const std::string &command,
                           std::string *output) const
 {
-    ChildProcess query({amulecmd, "--host=127.0.0.1", "--port=" + std::to_string(m_ecPort),
-                        "--password=" + m_password, "--command=" + command});
+    // A busy daemon drops an EC connection now and then ("Empty reply"); the command never ran.
     std::string out, err;
-    const int status = query.finish(&out, &err);
+    int status = -1;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        ChildProcess query({amulecmd, "--host=127.0.0.1", "--port=" + std::to_string(m_ecPort),
+                            "--password=" + m_password, "--command=" + command});
+        out.clear();
+        err.clear();
+        status = query.finish(&out, &err);
+        if ((out + err).find("Connection Failed") == std::string::npos)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
     if (output)
         *output = out + err;
     return status == 0 && out.find("Operation was successful") != std::string::npos;
