@@ -147,13 +147,39 @@ Store::Opening Store::Open(const fs::path &path, Mode mode)
     return opening;
 }
 
+namespace {
+
+// file: URI of a path, with what a URI gives a meaning escaped.
+std::string ImmutableUri(const fs::path &path)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const unsigned char c : fs::absolute(path).string()) {
+        if (c == '%' || c == '?' || c == '#' || c < 0x21 || c == 0x7f) {
+            uri += '%';
+            uri += kHex[c >> 4];
+            uri += kHex[c & 15];
+        } else {
+            uri += static_cast<char>(c);
+        }
+    }
+    return uri + "?immutable=1";
+}
+
+} // namespace
+
 Store::Connected Store::connect(bool create, bool readOnly)
 {
     m_db.reset();
     m_readOnly = readOnly;
     const int flags =
         readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
-    m_db = std::make_unique<SqliteDatabase>(m_path.string(), flags | SQLITE_OPEN_NOMUTEX);
+    // Read only means a directory nobody may write: no -shm can be made there, so the file is
+    // read as immutable.
+    m_db = readOnly
+               ? std::make_unique<SqliteDatabase>(ImmutableUri(m_path),
+                                                  flags | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX)
+               : std::make_unique<SqliteDatabase>(m_path.string(), flags | SQLITE_OPEN_NOMUTEX);
     const auto outcome = [this](int code) {
         m_error = m_db->errorText();
         if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
