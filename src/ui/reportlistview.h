@@ -62,6 +62,7 @@ protected:
 private:
     void applyPalette();
     // Keeps the size or sources column wide enough for its widest shown text; the name pays.
+    int widthInView(int column) const;
     void keepReadable(int column);
 
     ResultListModel *m_model = nullptr;

@@ -1087,3 +1087,47 @@ TEST_F(ResultViewTest, SearchTextsFollowTheInterfaceLanguage)
             RemoveInterfaceLanguage();
     }
 }
+
+// The sources column widens to the widest text in view, however that row got there; a row out
+// of view is not measured, so a page listed never costs more than the rows on screen.
+TEST(ReportListViewWidths, SourcesWidenToTheRowsInView)
+{
+    enum class Arrival
+    {
+        ListedInView,
+        SortedToTheTop,
+        ScrolledTo,
+    };
+    const std::string wide = "123456789012345";
+    for (const Arrival arrival :
+         {Arrival::ListedInView, Arrival::SortedToTheTop, Arrival::ScrolledTo}) {
+        SCOPED_TRACE(static_cast<int>(arrival));
+        const Collator collator("C");
+        ReportListView view(collator);
+        view.resize(771, 300);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        const int narrow = view.columnWidth(SourcesColumn);
+        const int wideRow = arrival == Arrival::ListedInView ? 2 : 2500;
+        std::vector<ResultRow> rows;
+        for (int i = 0; i < 3000; ++i)
+            rows.emplace_back(std::to_string(i + 1), "name", "1 MB", i == wideRow ? wide : "1",
+                              Link("f" + std::to_string(i), 1000 + i, 'A'));
+        ListAppendRows(view, std::move(rows));
+        QCoreApplication::processEvents();
+        if (arrival != Arrival::ListedInView) {
+            EXPECT_EQ(view.columnWidth(SourcesColumn), narrow);
+        }
+        if (arrival == Arrival::SortedToTheTop)
+            view.sortByColumn(SourcesColumn, Qt::DescendingOrder);
+        if (arrival == Arrival::ScrolledTo)
+            view.scrollTo(view.model()->index(wideRow, SourcesColumn));
+        QCoreApplication::processEvents();
+        const int shownRow = arrival == Arrival::SortedToTheTop ? 0 : wideRow;
+        const QModelIndex index = view.model()->index(shownRow, SourcesColumn);
+        ASSERT_EQ(index.data().toString().toStdString(), wide);
+        EXPECT_GE(
+            view.columnWidth(SourcesColumn),
+            view.itemDelegateForIndex(index)->sizeHint(QStyleOptionViewItem(), index).width());
+    }
+}
