@@ -34,6 +34,25 @@ std::string_view Decoded(std::string_view capture, std::string &storage)
     return storage;
 }
 
+// The row starts of the site that begin in [from, to) of the page.
+std::int64_t CountRowStarts(std::string_view utf8, std::size_t from, std::size_t to)
+{
+    const std::string_view marker = RowStartMarker();
+    const char *const begin = utf8.data();
+    // One that begins before `to` may end after it.
+    const char *const end = begin + std::min(to + marker.size() - 1, utf8.size());
+    std::int64_t count = 0;
+    // memmem, not string_view::find: the marker's first character is everywhere in a page.
+    for (const char *at = begin + from;
+         at < begin + to &&
+         (at = static_cast<const char *>(
+              ::memmem(at, static_cast<std::size_t>(end - at), marker.data(), marker.size()))) &&
+         at < begin + to;
+         ++at)
+        ++count;
+    return count;
+}
+
 Text CellText(std::string_view capture)
 {
     std::string storage;
@@ -92,25 +111,20 @@ ResultPageReader::Page ResultPageReader::readUtf8(std::string_view utf8)
     });
     page.limitReached = end != RegexScanEnd::Finished;
     page.rows.resize(names.size());
-    std::int64_t rowStarts = 0;
-    const std::string_view marker = RowStartMarker();
-    // memmem, not string_view::find: the marker's first character is everywhere in a page.
-    for (const char *at = utf8.data(), *end = at + utf8.size();
-         (at = static_cast<const char *>(
-              ::memmem(at, static_cast<std::size_t>(end - at), marker.data(), marker.size())));
-         ++at)
-        ++rowStarts;
-    page.rowsUnreadable =
-        std::max<std::int64_t>(rowStarts - static_cast<std::int64_t>(names.size()), 0);
 
-    // Rows first..last of the page, with matchers of their own.
+    // Rows first..last of the page, with matchers of their own, and the row starts of the site
+    // in their stretch of the page (the first rows' from the top).
     struct Part
     {
         std::int64_t missing = 0;
         bool limitReached = false;
+        std::int64_t rowStarts = 0;
     };
     const auto readRows = [&](std::size_t first, std::size_t last, RegexMatcher *const *matchers) {
         Part part;
+        const std::size_t top = first == 0 ? 0 : names[first].start;
+        const std::size_t bottom = last < names.size() ? names[last].start : utf8.size();
+        part.rowStarts = CountRowStarts(utf8, top, bottom);
         for (std::size_t j = first; j < last; ++j) {
             const std::size_t from = names[j].start;
             const std::size_t to = j + 1 < names.size() ? names[j + 1].start : utf8.size();
@@ -144,6 +158,8 @@ ResultPageReader::Page ResultPageReader::readUtf8(std::string_view utf8)
     };
 
     Part parts[2];
+    if (names.empty())
+        parts[0].rowStarts = CountRowStarts(utf8, 0, utf8.size());
     InTwoHalves(names.size(), kRowsForTwoThreads,
                 [&](int half, std::size_t first, std::size_t last) {
                     RegexMatcher *const matchers[] = {m_cellMatchers[half][0].get(),
@@ -152,6 +168,8 @@ ResultPageReader::Page ResultPageReader::readUtf8(std::string_view utf8)
                     parts[half] = readRows(first, last, matchers);
                 });
     page.rowsMissingCells = parts[0].missing + parts[1].missing;
+    page.rowsUnreadable = std::max<std::int64_t>(
+        parts[0].rowStarts + parts[1].rowStarts - static_cast<std::int64_t>(names.size()), 0);
     page.limitReached = page.limitReached || parts[0].limitReached || parts[1].limitReached;
     return page;
 }

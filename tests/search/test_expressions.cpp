@@ -296,3 +296,44 @@ TEST(SearchExpressions, AMissingCellStaysInItsRowOnALargePage)
             ASSERT_EQ(byRow[j][3], byColumn[j - 1][3]);
     }
 }
+
+// A row whose name cannot be read is counted as a row the site listed and the list could not,
+// wherever it stands: first, last, or where a large page is split between two threads.
+TEST(SearchExpressions, RowsWithoutAReadableNameAreCounted)
+{
+    struct Case
+    {
+        std::int32_t rows;
+        std::vector<std::size_t> broken; // ascending
+    };
+    const Case cases[] = {
+        {30, {}},         {30, {0}},  {30, {29}},
+        {30, {3, 4, 17}}, {3000, {}}, {3000, {0, 1497, 1498, 1499, 2999}},
+    };
+    const std::string marker(RowStartMarker());
+    // The site's own rows, as many as asked for.
+    const auto SitePage = [](std::int32_t rows) {
+        const auto &all = demo::Catalogue();
+        std::vector<const demo::Resource *> listed;
+        for (std::int32_t j = 0; j < rows; ++j)
+            listed.push_back(&all[static_cast<std::size_t>(j) % all.size()]);
+        return demo::ViewerPage("x", demo::SearchResultPage("k", listed, rows, 1, 1));
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.rows) + " rows, " + std::to_string(c.broken.size()) +
+                     " broken");
+        std::string answer = SitePage(c.rows);
+        std::vector<std::size_t> starts;
+        for (std::size_t at = answer.find(marker); at != std::string::npos;
+             at = answer.find(marker, at + 1))
+            starts.push_back(at);
+        ASSERT_EQ(starts.size(), static_cast<std::size_t>(c.rows));
+        // The space that ends the name's line goes: the name expression no longer matches.
+        for (auto k = c.broken.rbegin(); k != c.broken.rend(); ++k)
+            answer.erase(answer.find(" \n", starts[*k] + marker.size()), 1);
+        ResultPageReader reader;
+        const ResultPageReader::Page page = reader.read(answer);
+        EXPECT_EQ(page.rows.size(), c.rows - c.broken.size());
+        EXPECT_EQ(page.rowsUnreadable, static_cast<std::int64_t>(c.broken.size()));
+    }
+}
