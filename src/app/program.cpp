@@ -20,6 +20,7 @@
 #include "ui/mainwindow.h"
 #include "ui/reportlistview.h"
 #include "ui/resultlistmodel.h"
+#include "ui/savedsearchesmenu.h"
 #include "ui/visualstyle.h"
 #include "ui/windowregistry.h"
 
@@ -60,6 +61,7 @@ Program *Program::instance()
 void Program::connectMainWindow(MainWindow &window)
 {
     window.setCloseQuery(OnMainWindowCloseQuery);
+    window.savedSearches().setBackoff(&m_workflow->backoff());
     QObject::connect(&window, &MainWindow::created, &window, OnMainWindowCreated);
     QObject::connect(&window, &MainWindow::destroying, &window, OnMainWindowDestroying);
     QObject::connect(&window, &MainWindow::searchClicked, &window,

@@ -50,7 +50,26 @@ void ServiceBackoff::restore(const std::string &service, Level level)
         return;
     }
     level.level = std::min(level.level, kLevels);
+    // A clock set back, or a forged store, must not keep a service away for good.
+    level.until = std::min(level.until, m_now() + Step(level.level));
     m_levels[service] = level;
+}
+
+void ServiceBackoff::restore(Store &store)
+{
+    for (const Store::ServiceLevel &kept :
+         store.serviceLevels().value_or(std::vector<Store::ServiceLevel>{}))
+        restore(kept.service, {kept.level, Clock::time_point(std::chrono::seconds(kept.until))});
+}
+
+std::vector<Store::ServiceLevel> ServiceBackoff::stored() const
+{
+    std::vector<Store::ServiceLevel> levels;
+    for (const auto &[service, level] : m_levels)
+        levels.push_back(
+            {service, level.level,
+             std::chrono::ceil<std::chrono::seconds>(level.until.time_since_epoch()).count()});
+    return levels;
 }
 
 } // namespace jiujiu

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -656,6 +657,66 @@ bool Store::setHistoryEnabled(bool on)
                "BEGIN IMMEDIATE; DELETE FROM history;"
                " INSERT OR REPLACE INTO settings(key, value) VALUES('history', 'off'); COMMIT") ||
            (m_db && m_db->exec("ROLLBACK"), false);
+}
+
+namespace {
+
+// Each level is a setting of its own: "backoff/" and the service's name.
+constexpr std::string_view kBackoffKey = "backoff/";
+
+} // namespace
+
+std::optional<std::vector<Store::ServiceLevel>> Store::serviceLevels()
+{
+    m_error.clear();
+    if (!m_db)
+        return failed(SQLITE_MISUSE, "the store is closed"), std::nullopt;
+    SqliteStatement query(
+        m_db->handle(),
+        "SELECT substr(key, 9), value FROM settings WHERE substr(key, 1, 8) = ? ORDER BY key");
+    query.bind(1, kBackoffKey);
+    std::vector<ServiceLevel> levels;
+    int code = SQLITE_ROW;
+    while ((code = query.step()) == SQLITE_ROW) {
+        ServiceLevel level{query.text(0)};
+        const std::string value = query.text(1);
+        const char *const end = value.data() + value.size();
+        const auto [afterLevel, levelError] = std::from_chars(value.data(), end, level.level);
+        if (levelError != std::errc() || afterLevel == end || *afterLevel != ' ')
+            continue;
+        const auto [afterUntil, untilError] = std::from_chars(afterLevel + 1, end, level.until);
+        if (untilError == std::errc() && afterUntil == end && !level.service.empty())
+            levels.push_back(std::move(level));
+    }
+    if (code != SQLITE_DONE)
+        return failed(code), std::nullopt;
+    return levels;
+}
+
+bool Store::setServiceLevels(const std::vector<ServiceLevel> &levels)
+{
+    m_error.clear();
+    if (!m_db)
+        return failed(SQLITE_MISUSE, "the store is closed");
+    Transaction transaction(*m_db);
+    if (transaction.began() != SQLITE_OK)
+        return failed(transaction.began());
+    SqliteStatement clear(m_db->handle(), "DELETE FROM settings WHERE substr(key, 1, 8) = ?");
+    int code = clear.bind(1, kBackoffKey).step();
+    if (code != SQLITE_DONE)
+        return failed(code);
+    SqliteStatement insert(m_db->handle(),
+                           "INSERT OR REPLACE INTO settings(key, value) VALUES(?, ?)");
+    for (const ServiceLevel &level : levels) {
+        insert.reset();
+        const std::string key = std::string(kBackoffKey) + level.service;
+        const std::string value = std::to_string(level.level) + " " + std::to_string(level.until);
+        if (code = insert.bind(1, key).bind(2, value).step(); code != SQLITE_DONE)
+            return failed(code);
+    }
+    if (code = transaction.commit(); code != SQLITE_OK)
+        return failed(code);
+    return true;
 }
 
 bool Store::rememberKeyword(std::string_view keyword)

@@ -19,7 +19,8 @@ class SqliteDatabase;
 struct FileId;
 
 // The one SQLite file that keeps what the user asked to be remembered: saved searches, the
-// files each of their runs listed, and (when turned on) the keywords searched for. It exists
+// files each of their runs listed, (when turned on) the keywords searched for, and with them
+// the viewer services' back-off. It exists
 // only once the user saved a search or turned the history on; everything else reads it, if
 // it is there, and never makes it.
 //
@@ -92,6 +93,20 @@ public:
     // The most recent first.
     std::optional<std::vector<std::string>> keywords();
     bool clearHistory();
+
+    // How long each viewer service is left alone, as the last search that recorded anything
+    // left it. until: seconds since 1970.
+    struct ServiceLevel
+    {
+        std::string service;
+        int level = 0;
+        std::int64_t until = 0;
+        friend bool operator==(const ServiceLevel &, const ServiceLevel &) = default;
+    };
+    // Entries that cannot be read are left out.
+    std::optional<std::vector<ServiceLevel>> serviceLevels();
+    // Replaces every level kept, all or nothing.
+    bool setServiceLevels(const std::vector<ServiceLevel> &levels);
 
     // Why the last call that failed did (SQLite's words).
     const std::string &error() const { return m_error; }

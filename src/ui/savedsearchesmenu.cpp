@@ -4,6 +4,7 @@
 #include "results/resultorder.h"
 #include "runtime/codepage.h"
 #include "runtime/uiservices.h"
+#include "search/servicebackoff.h"
 #include "store/seenfiles.h"
 #include "store/store.h"
 #include "store/storelocation.h"
@@ -255,10 +256,21 @@ void SavedSearchesMenu::searchStarted()
     }
 }
 
+void SavedSearchesMenu::setBackoff(ServiceBackoff *backoff)
+{
+    m_backoff = backoff;
+    if (Store *kept = store(false); kept && m_backoff)
+        m_backoff->restore(*kept);
+}
+
 void SavedSearchesMenu::searchEnded()
 {
-    if (!m_running)
+    if (!m_running) {
+        // A plain search writes only when the history is on, as its keyword was.
+        if (m_history && m_store && m_backoff)
+            m_store->setServiceLevels(m_backoff->stored());
         return;
+    }
     recordShown(m_running->id, false);
     m_running.reset();
 }
@@ -279,14 +291,19 @@ void SavedSearchesMenu::recordShown(std::int64_t searchId, bool baseline)
     joinRecorder();
     // Recording half a million files takes longer than the window may stall: its own
     // connection, on its own thread.
+    std::vector<Store::ServiceLevel> levels;
+    if (m_backoff && !baseline)
+        levels = m_backoff->stored();
     m_recorder = std::thread([this, path = m_store->path(), searchId, files = std::move(files),
-                              record]() mutable {
+                              record, baseline, levels = std::move(levels)]() mutable {
         std::string said;
         Store::Opening opening = Store::Open(path, Store::Mode::Existing);
         said = opening.notice;
         if (!opening.store)
             said += opening.error;
-        else if (!opening.store->recordRun(searchId, std::move(files), record, std::time(nullptr)))
+        else if (!opening.store->recordRun(searchId, std::move(files), record,
+                                           std::time(nullptr)) ||
+                 (!baseline && !opening.store->setServiceLevels(levels)))
             said += opening.store->takeNotice() +
                     Utf8(QCoreApplication::translate("jiujiu", "记录文件没有更新：")) +
                     opening.store->error();

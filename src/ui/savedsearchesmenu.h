@@ -17,6 +17,7 @@ namespace jiujiu {
 
 class MainWindow;
 class SeenFiles;
+class ServiceBackoff;
 class Store;
 struct SavedSearch;
 
@@ -50,6 +51,8 @@ public:
     QStringList keywords() const;
 
     // From the window: a search began or ended.
+    // The viewer services' back-off, kept in the store by searches that record anything.
+    void setBackoff(ServiceBackoff *backoff);
     void searchStarted();
     void searchEnded();
 
@@ -68,6 +71,7 @@ private:
 
     MainWindow &m_window;
     std::unique_ptr<Store> m_store;
+    ServiceBackoff *m_backoff = nullptr;
     bool m_storeTried = false;
     bool m_history = false;
     QStringListModel *m_keywords;

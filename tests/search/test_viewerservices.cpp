@@ -8,9 +8,11 @@
 #include "regex/regexobject.h"
 #include "resultpage.h"
 #include "runtime/codepage.h"
+#include "scratchdirectory.h"
 #include "search/searchrequest.h"
 #include "search/searchworkflow.h"
 #include "search/servicebackoff.h"
+#include "store/store.h"
 
 #include <chrono>
 #include <cstdio>
@@ -211,6 +213,25 @@ TEST_F(ViewerServicesTest, AFailingServiceBacksOffAcrossSearches)
     ASSERT_EQ(search(list, "search.example", "啾啾历险记"), SearchOutcome::Listed);
     EXPECT_EQ(workflow.backoff().level(up.service.host()).level, 2);
     EXPECT_EQ(down.requests(), asked);
+
+    // The next run finds the levels in the store; one that says "for ever" (a forged store, a
+    // clock set back) waits no longer than its own step.
+    const test::ScratchDirectory scratch("backoff");
+    const auto store = Store::Open(scratch.path() / "store.db", Store::Mode::Create).store;
+    ASSERT_TRUE(store);
+    std::vector<Store::ServiceLevel> levels = workflow.backoff().stored();
+    const auto forever =
+        std::chrono::duration_cast<std::chrono::seconds>((now + 24h * 3650).time_since_epoch());
+    levels.push_back({"forged.example", 2, forever.count()});
+    ASSERT_TRUE(store->setServiceLevels(levels));
+    ServiceBackoff next([this] { return now; });
+    next.restore(*store);
+    EXPECT_EQ(next.level(down.service.host()).level, 4);
+    EXPECT_EQ(next.level(up.service.host()).level, 2);
+    EXPECT_TRUE(next.backingOff(down.service.host()));
+    now += 61s;
+    EXPECT_FALSE(next.backingOff("forged.example"));
+    EXPECT_EQ(next.level("forged.example").level, 2);
 }
 
 } // namespace

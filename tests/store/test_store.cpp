@@ -314,3 +314,48 @@ TEST(Store, EarlierVersionsAreCarriedForward)
     sqlite3_finalize(statement);
     sqlite3_close(db);
 }
+
+// The viewer services' back-off as kept: each set replaces the last whole, and entries of a
+// forged store that cannot be read are left out.
+TEST(Store, ServiceLevelsAsKeptWithForgedEntriesLeftOut)
+{
+    const ScratchDirectory scratch("store");
+    const fs::path path = scratch.path() / "store.db";
+    const std::unique_ptr<Store> store = Made(path);
+    ASSERT_TRUE(store);
+    using Level = Store::ServiceLevel;
+    const std::vector<Level> kept = {{"a.example:80", 2, 1700000000}, {"direct", 6, 1700003600}};
+    ASSERT_TRUE(store->setServiceLevels(kept));
+    EXPECT_EQ(store->serviceLevels(), kept);
+
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    const char *const forged[][2] = {
+        {"backoff/b", "x"},
+        {"backoff/c", "3"},
+        {"backoff/d", "3 "},
+        {"backoff/e", "3 12 4"},
+        {"backoff/f", " 3 12"},
+        {"backoff/g", "3 12x"},
+        {"backoff/h", "99999999999 1"},
+        {"backoff/", "1 5"},
+        {"backoff/i", "1 5"},
+    };
+    for (const auto &entry : forged) {
+        sqlite3_stmt *insert = nullptr;
+        sqlite3_prepare_v2(db, "INSERT INTO settings(key, value) VALUES(?, ?)", -1, &insert,
+                           nullptr);
+        sqlite3_bind_text(insert, 1, entry[0], -1, SQLITE_STATIC);
+        sqlite3_bind_text(insert, 2, entry[1], -1, SQLITE_STATIC);
+        EXPECT_EQ(sqlite3_step(insert), SQLITE_DONE);
+        sqlite3_finalize(insert);
+    }
+    sqlite3_close(db);
+    std::vector<Level> read = kept;
+    read.push_back({"i", 1, 5});
+    EXPECT_EQ(store->serviceLevels(), read);
+
+    ASSERT_TRUE(store->setServiceLevels({{"c", 1, 9}}));
+    EXPECT_EQ(store->serviceLevels(), (std::vector<Level>{{"c", 1, 9}}));
+    EXPECT_EQ(store->historyEnabled(), false); // the other settings stay as they were
+}

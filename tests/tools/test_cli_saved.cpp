@@ -163,6 +163,28 @@ TEST_F(SavedSearches, SaveRerunNewOnlyListForget)
     }
 }
 
+// A saved search's runs keep the viewer services' back-off in the store: the next run does
+// not ask the service that just failed; a plain search neither reads nor writes it.
+TEST_F(SavedSearches, RunsKeepTheViewerServicesBackOff)
+{
+    serve(5);
+    const std::string closed = "127.0.0.1:1";
+    const std::string switched = "查看服务 " + closed + " 连不上";
+    const std::vector<std::string> services = {"/usr/bin/env", "JIUJIU_VIEWER_HOST=" + closed +
+                                                                   "," + m_service->host()};
+    Result r = run({"--save", "档案", "档案馆"}, services);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find(switched), std::string::npos) << r.err;
+    EXPECT_EQ(query("SELECT count(*) FROM settings WHERE key = 'backoff/127.0.0.1:1'"), 1);
+    r = run({"--saved", "档案"}, services);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.find(switched), std::string::npos) << r.err;
+    EXPECT_EQ(Volumes(r.out), Range(1, 5));
+    r = run({"档案馆"}, services);
+    EXPECT_NE(r.err.find(switched), std::string::npos) << r.err;
+    EXPECT_TRUE(intact());
+}
+
 TEST_F(SavedSearches, OptionsThatDoNotGoTogetherAreUsageErrors)
 {
     serve(1);

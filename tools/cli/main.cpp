@@ -9,6 +9,7 @@
 #include "runtime/fatalerror.h"
 #include "runtime/outofmemory.h"
 #include "search/searchworkflow.h"
+#include "search/servicebackoff.h"
 #include "store/seenfiles.h"
 #include "store/store.h"
 #include "store/storelocation.h"
@@ -788,6 +789,9 @@ int main(int argc, char **argv)
     settings.rowLimit = options.maxRows;
     workflow.setSettings(settings);
 
+    // A run that records anything keeps the viewer services' back-off too.
+    if (run.store)
+        workflow.backoff().restore(*run.store);
     const SearchOutcome outcome = workflow.StartSearch();
     window.finish();
     if (!window.writeError().empty()) {
@@ -802,6 +806,8 @@ int main(int argc, char **argv)
     }
     ReportPages(workflow.report(), outcome);
     RecordRun(run, window, outcome, started);
+    if (run.store && !workflow.backoff().keep(*run.store) && !run.store->readOnly())
+        StoreNotUpdated(*run.store, run.store->error());
     if (notify)
         NotifyNewRows(run, window);
     Exit status = ExitStatus(outcome);
