@@ -129,10 +129,21 @@ TEST(WindowSavedSearches, SaveThenRerunMarksTheNewRowsAndHistoryIsOptIn)
     EXPECT_TRUE(captions.contains(QStringLiteral("档案（新 20）")))
         << captions.join('|').toStdString();
 
-    // History: on keeps the keyword for completion, off forgets every one.
+    // History: on keeps the keyword for completion, off forgets every one. A search that
+    // writes its keyword keeps the viewer services' back-off too.
+    ::setenv("JIUJIU_VIEWER_HOST", ("127.0.0.1:1," + service->host()).c_str(), 1);
     saved.setHistoryEnabled(true);
     ASSERT_TRUE(Search("档案馆"));
     EXPECT_EQ(saved.keywords(), QStringList{QStringLiteral("档案馆")});
+    {
+        const Store::Opening kept = Store::Open(state / "store.db", Store::Mode::Existing);
+        ASSERT_TRUE(kept.store);
+        const auto levels =
+            kept.store->serviceLevels().value_or(std::vector<Store::ServiceLevel>{});
+        ASSERT_EQ(levels.size(), 1u);
+        EXPECT_EQ(levels[0].service, "127.0.0.1:1");
+        EXPECT_EQ(levels[0].level, 1);
+    }
     saved.setHistoryEnabled(false);
     EXPECT_TRUE(saved.keywords().isEmpty());
     Store::Opening opening = Store::Open(state / "store.db", Store::Mode::Existing);
