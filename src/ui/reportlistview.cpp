@@ -112,7 +112,12 @@ ReportListView::ReportListView(const Collator &collator, QWidget *parent)
         keepReadable(SizeColumn);
         keepReadable(SourcesColumn);
     };
-    connect(m_proxy, &QAbstractItemModel::rowsInserted, this, fitShown);
+    // Rows listed below the view, as most are, cost nothing.
+    connect(m_proxy, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) {
+                keepReadable(SizeColumn, first, last);
+                keepReadable(SourcesColumn, first, last);
+            });
     connect(m_proxy, &QAbstractItemModel::layoutChanged, this, fitShown);
     connect(m_proxy, &QAbstractItemModel::modelReset, this, fitShown);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, fitShown);
@@ -200,7 +205,7 @@ void ReportListView::mouseDoubleClickEvent(QMouseEvent *event)
     QTableView::mouseDoubleClickEvent(event);
 }
 
-int ReportListView::widthInView(int column) const
+int ReportListView::widthInView(int column, int first, int last) const
 {
     // Only the rows in view are measured, visible or not: Qt's own measure takes a thousand
     // rows, or every row of a hidden list, and a page of 50 cost 12 ms.
@@ -214,18 +219,18 @@ int ReportListView::widthInView(int column) const
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     int width = 0;
-    for (int row = top; row <= bottom; ++row) {
+    for (int row = std::max(top, first); row <= std::min(bottom, last); ++row) {
         const QModelIndex index = m_proxy->index(row, column);
         width = std::max(width, itemDelegateForIndex(index)->sizeHint(option, index).width());
     }
     return width + (showGrid() ? 1 : 0);
 }
 
-void ReportListView::keepReadable(int column)
+void ReportListView::keepReadable(int column, int first, int last)
 {
     if (m_fitting)
         return;
-    const int needed = widthInView(column);
+    const int needed = widthInView(column, first, last);
     const int width = columnWidth(column);
     if (needed <= width)
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTableView>
+#include <limits>
 #include <vector>
 
 namespace jiujiu {
@@ -62,8 +63,9 @@ protected:
 private:
     void applyPalette();
     // Keeps the size or sources column wide enough for its widest shown text; the name pays.
-    int widthInView(int column) const;
-    void keepReadable(int column);
+    // The widest of the column's cells in rows first..last that are in view.
+    int widthInView(int column, int first, int last) const;
+    void keepReadable(int column, int first = 0, int last = std::numeric_limits<int>::max());
 
     ResultListModel *m_model = nullptr;
     ResultListProxy *m_proxy = nullptr;

@@ -16,8 +16,13 @@ ResultCellDelegate::~ResultCellDelegate() = default;
 
 QString ResultCellDelegate::displayText(const QVariant &value, const QLocale &locale) const
 {
-    // Serial numbers, sizes and counts are neutral to it; names and links need it.
-    return Isolated(QStyledItemDelegate::displayText(value, locale));
+    // A cell is drawn alone, so plain ASCII (serial numbers, sizes, counts, most links) has
+    // nothing to isolate; leaving it keeps Qt's text layout off its bidirectional path.
+    const QString text = QStyledItemDelegate::displayText(value, locale);
+    for (const QChar c : text)
+        if (c.unicode() >= 0x80)
+            return Isolated(text);
+    return text;
 }
 
 namespace {

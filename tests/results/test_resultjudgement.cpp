@@ -2,6 +2,7 @@
 // a corpus of ordinary results that must get none, and the judge fed a page at a time against
 // a judge that sees the whole list at once.
 #include "catalogue.h"
+#include "results/directioncontrols.h"
 #include "results/resultjudge.h"
 #include "results/resultrow.h"
 #include "results/sizetext.h"
@@ -444,4 +445,31 @@ TEST(ResultJudge, TheFakesKeywordShowsEveryRule)
     for (const SuspicionRule &rule : SuspicionRules())
         every.emplace(rule.id);
     EXPECT_EQ(fired, every);
+}
+
+// Direction controls found and shown against a reference that decodes every character: the
+// nine controls anywhere, and their neighbours in the code chart (and a cut-short one) not.
+TEST(DirectionControls, AgainstADecodingReference)
+{
+    const auto encode = [](char32_t c) {
+        return std::string{static_cast<char>(0xE0 | (c >> 12)),
+                           static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                           static_cast<char>(0x80 | (c & 0x3F))};
+    };
+    const std::set<char32_t> controls = {0x202A, 0x202B, 0x202C, 0x202D, 0x202E,
+                                         0x2066, 0x2067, 0x2068, 0x2069};
+    int found = 0;
+    for (char32_t c = 0x2020; c <= 0x2070; ++c) {
+        for (const std::string &text :
+             {encode(c), "a" + encode(c), "名称" + encode(c) + ".exe", encode(c) + "\xE2\x80"}) {
+            SCOPED_TRACE(static_cast<unsigned>(c));
+            const bool control = controls.count(c) > 0;
+            EXPECT_EQ(HasDirectionControls(text), control);
+            EXPECT_EQ(WithVisibleDirectionControls(text) != text, control);
+            found += control;
+        }
+    }
+    EXPECT_EQ(found, 36);
+    EXPECT_FALSE(HasDirectionControls("\xE2\x80"));
+    EXPECT_EQ(WithVisibleDirectionControls("x\xE2\x80\xAEy"), "x⟨RLO⟩y");
 }
