@@ -3,6 +3,7 @@
 #include "runtime/value.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -30,7 +31,7 @@ public:
     static const Collator &ForEnvironment();
 
     // The ICU locale the order comes from ("" for the root order).
-    const std::string &locale() const { return m_locale; }
+    const std::string &locale() const;
 
     // Bytes that compare (as unsigned bytes, shorter first on a common prefix) in the order
     // of the texts. Texts are runtime texts.
@@ -44,8 +45,12 @@ private:
         void operator()(UCollator *collator) const;
     };
 
-    std::string m_locale;
-    std::unique_ptr<UCollator, Deleter> m_collator;
+    const UCollator *opened() const;
+
+    // Opened on first use; the locale falls back to the root order if it cannot be.
+    mutable std::once_flag m_opening;
+    mutable std::string m_locale;
+    mutable std::unique_ptr<UCollator, Deleter> m_collator;
 };
 
 } // namespace jiujiu

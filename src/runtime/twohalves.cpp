@@ -30,4 +30,9 @@ void InTwoHalves(std::size_t count, std::size_t least,
     work(0, 0, count);
 }
 
+void SideBySide(const std::function<void()> &here, const std::function<void()> &beside)
+{
+    InTwoHalves(2, 2, [&](int half, std::size_t, std::size_t) { (half == 0 ? here : beside)(); });
+}
+
 } // namespace jiujiu

@@ -16,4 +16,8 @@ inline constexpr std::size_t kRowsForTwoThreads = 2000;
 void InTwoHalves(std::size_t count, std::size_t least,
                  const std::function<void(int half, std::size_t first, std::size_t last)> &work);
 
+// Runs `here` on this thread and `beside` on a thread of its own, side by side; one after the
+// other here when no thread can be had. Returns when both are done.
+void SideBySide(const std::function<void()> &here, const std::function<void()> &beside);
+
 } // namespace jiujiu

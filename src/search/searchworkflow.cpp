@@ -9,6 +9,7 @@
 #include "runtime/codepage.h"
 #include "runtime/conversions.h"
 #include "runtime/settings.h"
+#include "runtime/twohalves.h"
 #include "runtime/uiservices.h"
 #include "search/answertext.h"
 #include "search/pagefetcher.h"
@@ -207,10 +208,19 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
         [this, &reader, &first](std::int32_t, HttpResponse &&response) {
             // Matched as the UTF-8 it came in: a large first page is not converted twice.
             std::string utf8 = AnswerUtf8(std::move(response.body));
-            first.read = reader.readUtf8(utf8);
-            first.totalFound =
-                readTotal(RegexSubject::FromUtf8(std::move(utf8)),
-                          static_cast<std::int64_t>(first.read.rows.size()), first.pageCount);
+            if (utf8.size() > RegexSubject::kMaxBytes) {
+                first.read = reader.readUtf8(utf8); // read as too large
+                first.totalFound =
+                    readTotal(RegexSubject::FromUtf8(std::move(utf8)), first.pageCount);
+            } else {
+                const auto answer = RegexSubject::FromUtf8(std::move(utf8));
+                // The total and the last page are a pass over the whole answer each: read
+                // beside the rows.
+                SideBySide([&] { first.read = reader.readUtf8(answer->utf8()); },
+                           [&] { first.totalFound = readTotal(answer, first.pageCount); });
+            }
+            if (first.totalFound)
+                boundPages(static_cast<std::int64_t>(first.read.rows.size()), first.pageCount);
             PageFetcher::Reading reading;
             // Only the last page may hold no rows.
             if (first.read.rows.empty() && first.pageCount > 1)
@@ -259,7 +269,7 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
 }
 
 bool SearchWorkflow::readTotal(const std::shared_ptr<const RegexSubject> &answer,
-                               std::int64_t firstRows, std::int32_t &pageCount)
+                               std::int32_t &pageCount)
 {
     pageCount = 0;
     m_regex.Create(TotalExpression());
@@ -281,7 +291,11 @@ bool SearchWorkflow::readTotal(const std::shared_ptr<const RegexSubject> &answer
     // No readable last page, or one below 1: the total was announced, so page 1 is read.
     if (pageCount < 1)
         pageCount = 1;
+    return true;
+}
 
+void SearchWorkflow::boundPages(std::int64_t firstRows, std::int32_t &pageCount) const
+{
     // Never more pages than the total can fill at the first page's row count, nor than the
     // limit: a bogus last-page link must not make the search run for ever. A total below the
     // first page's own rows ("0" over a full page) is no bound: the last-page link decides.
@@ -292,7 +306,6 @@ bool SearchWorkflow::readTotal(const std::shared_ptr<const RegexSubject> &answer
             bound = std::clamp<std::int64_t>((*total + firstRows - 1) / firstRows, 1, bound);
         pageCount = static_cast<std::int32_t>(std::min<std::int64_t>(pageCount, bound));
     }
-    return true;
 }
 
 SearchOutcome SearchWorkflow::listPages(const Text &keyword, FirstPage &first, HttpClient &client,

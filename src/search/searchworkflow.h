@@ -65,10 +65,10 @@ private:
     // Lists page 1 as read from the first answer, then fetches and lists pages 2..pageCount.
     SearchOutcome listPages(const Text &keyword, FirstPage &first, HttpClient &client,
                             const ViewerServices &services, ResultPageReader &reader);
-    // Reads the total and the pages to read from the first answer; false when it holds no
-    // total. `firstRows`: the rows page 1 holds.
-    bool readTotal(const std::shared_ptr<const RegexSubject> &answer, std::int64_t firstRows,
-                   std::int32_t &pageCount);
+    // Reads the total and the last page from the first answer; false when it holds no total.
+    bool readTotal(const std::shared_ptr<const RegexSubject> &answer, std::int32_t &pageCount);
+    // Bounds the pages to read by the total at page 1's row count, `firstRows`, and the limit.
+    void boundPages(std::int64_t firstRows, std::int32_t &pageCount) const;
     // Notes a switch from one viewer service to the next, once per search.
     void noteSwitch(const ViewerServices &services, std::size_t from, std::size_t to);
     bool stopWanted();

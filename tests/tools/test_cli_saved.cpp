@@ -175,6 +175,8 @@ TEST_F(SavedSearches, RunsKeepTheViewerServicesBackOff)
     Result r = run({"--save", "档案", "档案馆"}, services);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find(switched), std::string::npos) << r.err;
+    // The run closed the store: no log of its changes is left beside it.
+    EXPECT_FALSE(fs::exists(store().string() + "-wal"));
     EXPECT_EQ(query("SELECT count(*) FROM settings WHERE key = 'backoff/127.0.0.1:1'"), 1);
     r = run({"--saved", "档案"}, services);
     EXPECT_EQ(r.status, 0) << r.err;

@@ -820,6 +820,9 @@ int main(int argc, char **argv)
             status = WriteFailure(why);
     }
     file.reset();
+    // Closed before the quick exit too: the store's write-ahead log is folded back into it,
+    // not left beside it.
+    run.store.reset();
     // A leak-checked build returns, so its checker still sees what the search would leak.
     if (!kLeakChecked)
         LeaveNow(status);
