@@ -386,8 +386,10 @@ void CliWindow::flushCompleteRows()
     }
     keepFiles(m_written, end);
     m_written = end;
-    // Printed rows are needed no more: nothing asks for them again.
-    m_rows.release();
+    // Printed rows are needed no more: nothing asks for them again. The last ones go with the
+    // process, which frees them all at once.
+    if (!m_finished)
+        m_rows.release();
 }
 
 void CliWindow::showProgress(const Text &)
