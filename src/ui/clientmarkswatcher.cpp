@@ -21,6 +21,33 @@ QString QtPath(const fs::path &path)
     return QString::fromStdString(path.string());
 }
 
+// The client's files and directories there are, or the nearest directory above its own that
+// will tell when the client makes it.
+std::vector<fs::path> WatchedPaths(const fs::path &dir)
+{
+    std::vector<fs::path> paths = ClientStatePaths(dir);
+    std::error_code error;
+    if (paths.empty() && !dir.empty())
+        for (fs::path up = dir.parent_path(); !up.empty(); up = up.parent_path()) {
+            if (fs::is_directory(up, error)) {
+                paths.push_back(up);
+                break;
+            }
+            if (up == up.parent_path())
+                break;
+        }
+    return paths;
+}
+
+std::vector<fs::file_time_type> WriteTimes(const std::vector<fs::path> &paths)
+{
+    std::vector<fs::file_time_type> times;
+    std::error_code error;
+    for (const fs::path &path : paths)
+        times.push_back(fs::last_write_time(path, error));
+    return times;
+}
+
 } // namespace
 
 ClientMarksWatcher::ClientMarksWatcher(ResultListModel *model, QObject *parent)
@@ -69,22 +96,29 @@ void ClientMarksWatcher::startReading()
     m_reading = true;
     m_readAgain = false;
     m_reader = std::thread([this, dir = m_dir] {
+        // What is watched is taken before the files are read: whatever the client writes
+        // after this shows in the times, if not in the state read.
+        std::vector<fs::path> paths = WatchedPaths(dir);
+        std::vector<fs::file_time_type> times = WriteTimes(paths);
         auto state = std::make_shared<const ClientState>(ReadClientState(dir));
-        std::vector<fs::path> paths = ClientStatePaths(dir);
         QMetaObject::invokeMethod(
             this,
-            [this, state = std::move(state), paths = std::move(paths)]() mutable {
-                applyState(std::move(state), paths);
-            },
+            [this, state = std::move(state), paths = std::move(paths),
+             times = std::move(times)]() mutable { applyState(std::move(state), paths, times); },
             Qt::QueuedConnection);
     });
 }
 
 void ClientMarksWatcher::applyState(std::shared_ptr<const ClientState> state,
-                                    const std::vector<fs::path> &paths)
+                                    const std::vector<fs::path> &paths,
+                                    const std::vector<fs::file_time_type> &times)
 {
     m_reading = false;
     watch(paths);
+    // A change made before the watches were in place sends no signal: it is read again once
+    // the client pauses, as a signalled one is.
+    if (WriteTimes(paths) != times)
+        m_settle->start();
     if (!(*state == m_marker->state())) {
         m_marker->setState(std::move(state));
         if (m_model)
@@ -100,18 +134,6 @@ void ClientMarksWatcher::watch(const std::vector<fs::path> &paths)
     QStringList wanted;
     for (const fs::path &path : paths)
         wanted << QtPath(path);
-    if (paths.empty() && !m_dir.empty()) {
-        // No directory yet: its parent tells when the client makes it.
-        std::error_code error;
-        for (fs::path up = m_dir.parent_path(); !up.empty(); up = up.parent_path()) {
-            if (fs::is_directory(up, error)) {
-                wanted << QtPath(up);
-                break;
-            }
-            if (up == up.parent_path())
-                break;
-        }
-    }
     // Files replaced by a rename are watched anew: the old watch went with the old file.
     const QStringList watched = m_watcher->files() + m_watcher->directories();
     if (!watched.isEmpty())

@@ -52,7 +52,8 @@ signals:
 private:
     void startReading();
     void applyState(std::shared_ptr<const ClientState> state,
-                    const std::vector<std::filesystem::path> &paths);
+                    const std::vector<std::filesystem::path> &paths,
+                    const std::vector<std::filesystem::file_time_type> &times);
     void watch(const std::vector<std::filesystem::path> &paths);
 
     QPointer<ResultListModel> m_model; // may go first when both have one parent
