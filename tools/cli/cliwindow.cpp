@@ -214,7 +214,7 @@ std::string CliWindow::EscapeJsonString(std::string_view utf8)
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
-        } else if (u < 0x20) {
+        } else if (u < 0x20 || u == 0x7f) {
             char buffer[8];
             std::snprintf(buffer, sizeof buffer, "\\u%04x", u);
             out += buffer;

@@ -1,9 +1,9 @@
 #include "desktopnotification.h"
 
+#include "cliwindow.h"
 #include "net/openerprocess.h"
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
 
@@ -15,21 +15,8 @@ DesktopNotification::DesktopNotification(std::string summary, std::string body)
 
 std::string DesktopNotification::GVariantString(const std::string &utf8)
 {
-    std::string out = "\"";
-    for (const char c : utf8) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20 || u == 0x7f) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+    // GVariant's text format quotes a string as JSON does.
+    return CliWindow::EscapeJsonString(utf8);
 }
 
 std::string DesktopNotification::EscapeMarkup(const std::string &utf8)
