@@ -25,6 +25,7 @@
 #include <QToolButton>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 extern jiujiu::QtUiServices *g_services;
@@ -150,6 +151,44 @@ TEST(WindowSavedSearches, SaveThenRerunMarksTheNewRowsAndHistoryIsOptIn)
     ASSERT_TRUE(opening.store);
     EXPECT_TRUE(opening.store->keywords().value_or(std::vector<std::string>{"?"}).empty());
     EXPECT_TRUE(boxes.empty()) << boxes.front();
+    fs::remove_all(state);
+    ::unsetenv("JIUJIU_STATE_DIR");
+}
+
+// A store the window cannot read is renamed aside at start, never deleted, and a box says
+// where both are; the new store keeps what is saved next.
+TEST(WindowSavedSearches, AnUnreadableStoreIsRenamedAsideAndSaysSo)
+{
+    const fs::path state =
+        fs::temp_directory_path() / ("jiujiu-state-broken-" + std::to_string(::getpid()));
+    fs::remove_all(state);
+    fs::create_directories(state);
+    {
+        std::ofstream garbage(state / "store.db", std::ios::binary);
+        garbage << std::string(4096, '\x5a');
+    }
+    ::setenv("JIUJIU_STATE_DIR", state.c_str(), 1);
+    std::vector<std::string> boxes;
+    g_services->setAnswerer([&boxes](const Text &text, int, const Text &) {
+        boxes.push_back(TextToUtf8(text));
+        return IdOk;
+    });
+    StartProgram();
+    ASSERT_NE(Main(), nullptr);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("记录文件读不出来"), std::string::npos) << boxes[0];
+    EXPECT_NE(boxes[0].find((state / "store.db").string() + " 已改名为 "), std::string::npos)
+        << boxes[0];
+    std::vector<fs::path> aside;
+    for (const auto &entry : fs::directory_iterator(state))
+        if (entry.path().filename().string().starts_with("store.db.broken-"))
+            aside.push_back(entry.path());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(fs::file_size(aside[0]), 4096u);
+    Main()->savedSearches().setHistoryEnabled(true);
+    EXPECT_TRUE(Store::Open(state / "store.db", Store::Mode::Existing)
+                    .store->historyEnabled()
+                    .value_or(false));
     fs::remove_all(state);
     ::unsetenv("JIUJIU_STATE_DIR");
 }
