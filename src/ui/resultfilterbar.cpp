@@ -380,25 +380,31 @@ QString ResultFilterBar::filterError() const
 
 QString ResultFilterBar::statusText() const
 {
-    return m_status->text();
+    return m_statusFull;
 }
 
 void ResultFilterBar::updateStatus()
 {
     m_statusUpdate->stop();
-    if (m_proxy->filter().isEmpty())
-        m_status->clear();
-    else
-        m_status->setText(QCoreApplication::translate("jiujiu", "显示 %1 / 共 %2")
-                              .arg(m_proxy->rowCount())
-                              .arg(m_proxy->unfilteredCount()));
+    if (m_proxy->filter().isEmpty()) {
+        m_statusFull.clear();
+        m_statusShort.clear();
+    } else {
+        m_statusFull = QCoreApplication::translate("jiujiu", "显示 %1 / 共 %2")
+                           .arg(m_proxy->rowCount())
+                           .arg(m_proxy->unfilteredCount());
+        m_statusShort =
+            QStringLiteral("%1/%2").arg(m_proxy->rowCount()).arg(m_proxy->unfilteredCount());
+    }
+    m_status->setToolTip(m_statusFull);
     placeStatus();
 }
 
 bool ResultFilterBar::eventFilter(QObject *watched, QEvent *event)
 {
+    // Once the box has moved its clear button, which it does after this filter sees the event.
     if (watched == m_text && event->type() == QEvent::Resize)
-        placeStatus();
+        QMetaObject::invokeMethod(this, &ResultFilterBar::placeStatus, Qt::QueuedConnection);
     // Down from the filter box goes on into the list below it.
     if (watched == m_text && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Down &&
@@ -411,13 +417,21 @@ bool ResultFilterBar::eventFilter(QObject *watched, QEvent *event)
 
 void ResultFilterBar::placeStatus()
 {
-    m_status->adjustSize();
-    m_status->setVisible(!m_status->text().isEmpty());
     // Left of the box's clear button, the typed text kept clear of it.
     int right = m_text->width() - 6;
     for (const QToolButton *button : m_text->findChildren<QToolButton *>())
         if (button->isVisibleTo(m_text))
             right = std::min(right, button->x() - 2);
+    // The words where there is room, the bare numbers where the box is narrow (the form's own
+    // width), nothing where not even they fit: the typed text keeps room for a few characters.
+    const QFontMetrics metrics(m_status->font());
+    const int room = right - 6 * m_text->fontMetrics().averageCharWidth();
+    const QString &shown = metrics.horizontalAdvance(m_statusFull) <= room    ? m_statusFull
+                           : metrics.horizontalAdvance(m_statusShort) <= room ? m_statusShort
+                                                                              : QString();
+    m_status->setText(shown);
+    m_status->adjustSize();
+    m_status->setVisible(!shown.isEmpty());
     m_status->move(right - m_status->width(), (m_text->height() - m_status->height()) / 2);
     m_text->setTextMargins(0, 0, m_status->isVisibleTo(m_text) ? m_status->width() + 4 : 0, 0);
 }

@@ -82,6 +82,8 @@ private:
     QSpinBox *m_minSources;
     QCheckBox *m_merge;
     QLabel *m_status;
+    QString m_statusFull;  // "显示 x / 共 y"
+    QString m_statusShort; // "x/y", for a narrow box
     QTimer *m_typing;
     QTimer *m_statusUpdate;
     QComboBox *m_type;

@@ -361,6 +361,32 @@ TEST_F(ResultViewTest, FilterNarrowsAndRestores)
     waitForFilter();
     EXPECT_EQ(shown(0), (Column{"1", "2", "3", "4", "5", "6", "7"}));
     EXPECT_EQ(bar.statusText(), QString());
+
+    // The count beside the typed text: the words where the box has room, the bare numbers at
+    // the form's width; the typed text keeps room for a few characters either way.
+    typeIntoFilter(QStringLiteral("jerry"));
+    waitForFilter();
+    const QLabel *count = nullptr;
+    for (const QLabel *label : bar.filterBox()->findChildren<QLabel *>())
+        if (label->toolTip() == QStringLiteral("显示 4 / 共 7"))
+            count = label;
+    ASSERT_NE(count, nullptr);
+    window->setCurrentPage(1);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    for (const int width : {window->minimumWidth(), 1400}) {
+        SCOPED_TRACE(width);
+        window->resize(width, window->height());
+        QCoreApplication::processEvents();
+        if (width > window->minimumWidth()) {
+            EXPECT_EQ(count->text(), QStringLiteral("显示 4 / 共 7"));
+        } else {
+            EXPECT_TRUE(count->text() == QStringLiteral("4/7") || count->isHidden())
+                << count->text().toStdString();
+        }
+        if (count->isVisible()) {
+            EXPECT_GE(count->x(), 6 * bar.filterBox()->fontMetrics().averageCharWidth());
+        }
+    }
 }
 
 TEST_F(ResultViewTest, SizeRangeAndSourcesFields)
