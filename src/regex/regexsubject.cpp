@@ -89,10 +89,9 @@ std::shared_ptr<const RegexSubject> RegexSubject::FromUtf8(std::string utf8)
 {
     std::shared_ptr<RegexSubject> subject(new RegexSubject);
     subject->m_isUtf8 = true;
-    if (utf8.size() > kMaxBytes)
-        subject->m_tooLarge = true;
-    else
-        subject->m_utf8 = std::move(utf8);
+    // Kept even when too large: it matches nothing, but its reader can still tell its size.
+    subject->m_tooLarge = utf8.size() > kMaxBytes;
+    subject->m_utf8 = std::move(utf8);
     return subject;
 }
 

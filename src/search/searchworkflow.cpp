@@ -207,18 +207,11 @@ SearchOutcome SearchWorkflow::run(const Text &keyword)
         client, keyword, 1, 1, m_settings,
         [this, &reader, &first](std::int32_t, HttpResponse &&response) {
             // Matched as the UTF-8 it came in: a large first page is not converted twice.
-            std::string utf8 = AnswerUtf8(std::move(response.body));
-            if (utf8.size() > RegexSubject::kMaxBytes) {
-                first.read = reader.readUtf8(utf8); // read as too large
-                first.totalFound =
-                    readTotal(RegexSubject::FromUtf8(std::move(utf8)), first.pageCount);
-            } else {
-                const auto answer = RegexSubject::FromUtf8(std::move(utf8));
-                // The total and the last page are a pass over the whole answer each: read
-                // beside the rows.
-                SideBySide([&] { first.read = reader.readUtf8(answer->utf8()); },
-                           [&] { first.totalFound = readTotal(answer, first.pageCount); });
-            }
+            const auto answer = RegexSubject::FromUtf8(AnswerUtf8(std::move(response.body)));
+            // The total and the last page are a pass over the whole answer each: read beside
+            // the rows.
+            SideBySide([&] { first.read = reader.readUtf8(answer->utf8()); },
+                       [&] { first.totalFound = readTotal(answer, first.pageCount); });
             if (first.totalFound)
                 boundPages(static_cast<std::int64_t>(first.read.rows.size()), first.pageCount);
             PageFetcher::Reading reading;
