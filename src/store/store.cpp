@@ -297,6 +297,12 @@ bool Store::failed(int code, const std::string &why)
     return false;
 }
 
+bool Store::ready()
+{
+    m_error.clear();
+    return m_db || failed(SQLITE_MISUSE, "the store is closed");
+}
+
 bool Store::execute(const char *sql)
 {
     if (!m_db)
@@ -307,9 +313,8 @@ bool Store::execute(const char *sql)
 
 std::optional<SavedSearch> Store::find(std::string_view name)
 {
-    m_error.clear();
-    if (!m_db)
-        return failed(SQLITE_MISUSE, "the store is closed"), std::nullopt;
+    if (!ready())
+        return std::nullopt;
     SqliteStatement query(m_db->handle(),
                           "SELECT id, keyword, filter, sort, merge FROM searches WHERE name = ?");
     query.bind(1, name);
@@ -330,9 +335,8 @@ std::optional<SavedSearch> Store::find(std::string_view name)
 
 std::optional<std::vector<SavedSearchSummary>> Store::list()
 {
-    m_error.clear();
-    if (!m_db)
-        return failed(SQLITE_MISUSE, "the store is closed"), std::nullopt;
+    if (!ready())
+        return std::nullopt;
     SqliteStatement query(
         m_db->handle(),
         "SELECT s.id, s.name, s.keyword, s.filter, s.sort, s.merge, r.finished, r.rows,"
@@ -359,9 +363,8 @@ std::optional<std::vector<SavedSearchSummary>> Store::list()
 
 bool Store::save(SavedSearch &search)
 {
-    m_error.clear();
-    if (!m_db)
-        return failed(SQLITE_MISUSE, "the store is closed");
+    if (!ready())
+        return false;
     Transaction transaction(*m_db);
     if (transaction.began() != SQLITE_OK)
         return failed(transaction.began());
@@ -431,9 +434,8 @@ bool Store::forgetAll()
 
 std::optional<SeenFiles> Store::seenFiles(std::int64_t searchId)
 {
-    m_error.clear();
-    if (!m_db)
-        return failed(SQLITE_MISUSE, "the store is closed"), std::nullopt;
+    if (!ready())
+        return std::nullopt;
     // One read transaction: the files and whether a run stands behind them agree.
     if (const int code = m_db->exec("BEGIN"))
         return failed(code), std::nullopt;
@@ -548,9 +550,8 @@ void DropOldest(std::map<std::int64_t, SeenBlock> &blocks, std::size_t over)
 bool Store::recordRun(std::int64_t searchId, std::vector<FileId> files, const RunRecord &run,
                       std::int64_t now)
 {
-    m_error.clear();
-    if (!m_db)
-        return failed(SQLITE_MISUSE, "the store is closed");
+    if (!ready())
+        return false;
     // In key order, each once: each block's share is one stretch.
     std::vector<SeenFiles::Key> keys;
     keys.reserve(files.size());
@@ -636,9 +637,8 @@ bool Store::recordRun(std::int64_t searchId, std::vector<FileId> files, const Ru
 
 std::optional<bool> Store::historyEnabled()
 {
-    m_error.clear();
-    if (!m_db)
-        return failed(SQLITE_MISUSE, "the store is closed"), std::nullopt;
+    if (!ready())
+        return std::nullopt;
     SqliteStatement query(m_db->handle(), "SELECT value FROM settings WHERE key = 'history'");
     const int code = query.step();
     if (code == SQLITE_DONE)
@@ -668,9 +668,8 @@ constexpr std::string_view kBackoffKey = "backoff/";
 
 std::optional<std::vector<Store::ServiceLevel>> Store::serviceLevels()
 {
-    m_error.clear();
-    if (!m_db)
-        return failed(SQLITE_MISUSE, "the store is closed"), std::nullopt;
+    if (!ready())
+        return std::nullopt;
     SqliteStatement query(
         m_db->handle(),
         "SELECT substr(key, 9), value FROM settings WHERE substr(key, 1, 8) = ? ORDER BY key");
@@ -695,9 +694,8 @@ std::optional<std::vector<Store::ServiceLevel>> Store::serviceLevels()
 
 bool Store::setServiceLevels(const std::vector<ServiceLevel> &levels)
 {
-    m_error.clear();
-    if (!m_db)
-        return failed(SQLITE_MISUSE, "the store is closed");
+    if (!ready())
+        return false;
     Transaction transaction(*m_db);
     if (transaction.began() != SQLITE_OK)
         return failed(transaction.began());
@@ -744,9 +742,8 @@ bool Store::rememberKeyword(std::string_view keyword)
 
 std::optional<std::vector<std::string>> Store::keywords()
 {
-    m_error.clear();
-    if (!m_db)
-        return failed(SQLITE_MISUSE, "the store is closed"), std::nullopt;
+    if (!ready())
+        return std::nullopt;
     SqliteStatement query(m_db->handle(), "SELECT keyword FROM history ORDER BY used DESC");
     std::vector<std::string> keywords;
     int code = SQLITE_OK;

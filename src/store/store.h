@@ -130,6 +130,8 @@ private:
     // Records an error; a broken file is renamed aside and a new store opened. Answers false.
     bool failed(int code);
     bool failed(int code, const std::string &why);
+    // Clears the last error; false (with the error) when the store is closed.
+    bool ready();
     bool execute(const char *sql);
     std::optional<std::map<std::int64_t, SeenBlock>> readBlocks(std::int64_t searchId);
 
