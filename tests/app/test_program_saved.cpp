@@ -64,20 +64,36 @@ int Volume(const ResultList &list, std::size_t row)
     return at == std::string::npos ? -1 : std::stoi(name.substr(at + 3, 6));
 }
 
+// An empty directory for the store, named in the environment while it lasts, and the
+// message boxes the program shows meanwhile, each answered OK.
+struct StateDirectory
+{
+    explicit StateDirectory(const std::string &name)
+        : path(fs::temp_directory_path() / (name + "-" + std::to_string(::getpid())))
+    {
+        fs::remove_all(path);
+        fs::create_directories(path);
+        ::setenv("JIUJIU_STATE_DIR", path.c_str(), 1);
+        g_services->setAnswerer([this](const Text &text, int, const Text &) {
+            boxes.push_back(TextToUtf8(text));
+            return IdOk;
+        });
+    }
+    ~StateDirectory()
+    {
+        fs::remove_all(path);
+        ::unsetenv("JIUJIU_STATE_DIR");
+    }
+
+    const fs::path path;
+    std::vector<std::string> boxes;
+};
+
 } // namespace
 
 TEST(WindowSavedSearches, SaveThenRerunMarksTheNewRowsAndHistoryIsOptIn)
 {
-    const fs::path state =
-        fs::temp_directory_path() / ("jiujiu-state-" + std::to_string(::getpid()));
-    fs::remove_all(state);
-    fs::create_directories(state);
-    ::setenv("JIUJIU_STATE_DIR", state.c_str(), 1);
-    std::vector<std::string> boxes;
-    g_services->setAnswerer([&boxes](const Text &text, int, const Text &) {
-        boxes.push_back(TextToUtf8(text));
-        return IdOk;
-    });
+    StateDirectory state("jiujiu-state");
     auto service = Serve(60);
     StartProgram();
     ASSERT_NE(Main(), nullptr);
@@ -87,7 +103,7 @@ TEST(WindowSavedSearches, SaveThenRerunMarksTheNewRowsAndHistoryIsOptIn)
     // A plain search, history off: nothing written.
     ASSERT_TRUE(Search("档案馆"));
     ASSERT_EQ(list.count(), 60u);
-    EXPECT_TRUE(fs::is_empty(state));
+    EXPECT_TRUE(fs::is_empty(state.path));
 
     // 保存搜索 with the name asked for; the rows shown are the baseline.
     QSignalSpy recorded(&saved, &SavedSearchesMenu::runRecorded);
@@ -137,7 +153,7 @@ TEST(WindowSavedSearches, SaveThenRerunMarksTheNewRowsAndHistoryIsOptIn)
     ASSERT_TRUE(Search("档案馆"));
     EXPECT_EQ(saved.keywords(), QStringList{QStringLiteral("档案馆")});
     {
-        const Store::Opening kept = Store::Open(state / "store.db", Store::Mode::Existing);
+        const Store::Opening kept = Store::Open(state.path / "store.db", Store::Mode::Existing);
         ASSERT_TRUE(kept.store);
         const auto levels =
             kept.store->serviceLevels().value_or(std::vector<Store::ServiceLevel>{});
@@ -147,48 +163,36 @@ TEST(WindowSavedSearches, SaveThenRerunMarksTheNewRowsAndHistoryIsOptIn)
     }
     saved.setHistoryEnabled(false);
     EXPECT_TRUE(saved.keywords().isEmpty());
-    Store::Opening opening = Store::Open(state / "store.db", Store::Mode::Existing);
+    Store::Opening opening = Store::Open(state.path / "store.db", Store::Mode::Existing);
     ASSERT_TRUE(opening.store);
     EXPECT_TRUE(opening.store->keywords().value_or(std::vector<std::string>{"?"}).empty());
-    EXPECT_TRUE(boxes.empty()) << boxes.front();
-    fs::remove_all(state);
-    ::unsetenv("JIUJIU_STATE_DIR");
+    EXPECT_TRUE(state.boxes.empty()) << state.boxes.front();
 }
 
 // A store the window cannot read is renamed aside at start, never deleted, and a box says
 // where both are; the new store keeps what is saved next.
 TEST(WindowSavedSearches, AnUnreadableStoreIsRenamedAsideAndSaysSo)
 {
-    const fs::path state =
-        fs::temp_directory_path() / ("jiujiu-state-broken-" + std::to_string(::getpid()));
-    fs::remove_all(state);
-    fs::create_directories(state);
+    StateDirectory state("jiujiu-state-broken");
     {
-        std::ofstream garbage(state / "store.db", std::ios::binary);
+        std::ofstream garbage(state.path / "store.db", std::ios::binary);
         garbage << std::string(4096, '\x5a');
     }
-    ::setenv("JIUJIU_STATE_DIR", state.c_str(), 1);
-    std::vector<std::string> boxes;
-    g_services->setAnswerer([&boxes](const Text &text, int, const Text &) {
-        boxes.push_back(TextToUtf8(text));
-        return IdOk;
-    });
     StartProgram();
     ASSERT_NE(Main(), nullptr);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_NE(boxes[0].find("记录文件读不出来"), std::string::npos) << boxes[0];
-    EXPECT_NE(boxes[0].find((state / "store.db").string() + " 已改名为 "), std::string::npos)
-        << boxes[0];
+    ASSERT_EQ(state.boxes.size(), 1u);
+    EXPECT_NE(state.boxes[0].find("记录文件读不出来"), std::string::npos) << state.boxes[0];
+    EXPECT_NE(state.boxes[0].find((state.path / "store.db").string() + " 已改名为 "),
+              std::string::npos)
+        << state.boxes[0];
     std::vector<fs::path> aside;
-    for (const auto &entry : fs::directory_iterator(state))
+    for (const auto &entry : fs::directory_iterator(state.path))
         if (entry.path().filename().string().starts_with("store.db.broken-"))
             aside.push_back(entry.path());
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(fs::file_size(aside[0]), 4096u);
     Main()->savedSearches().setHistoryEnabled(true);
-    EXPECT_TRUE(Store::Open(state / "store.db", Store::Mode::Existing)
+    EXPECT_TRUE(Store::Open(state.path / "store.db", Store::Mode::Existing)
                     .store->historyEnabled()
                     .value_or(false));
-    fs::remove_all(state);
-    ::unsetenv("JIUJIU_STATE_DIR");
 }
